@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace ui {
+
+enum class Icon { None, Information, Exclamation, Critical, Question };
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+// Every modal interaction of the program goes through this seam, so that tests can script
+// the answers and nothing ever blocks on a real modal loop.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // An OK-only message box.
+    virtual void message(const QString& text, const QString& title, Icon icon) = 0;
+    // A Yes/No question; the program's confirmations carry an empty title.
+    virtual Answer question(const QString& text, const QString& title) = 0;
+    // Shows a window modally and returns when it has been hidden again.
+    virtual void showModal(QWidget* window) = 0;
+};
+
+// The dialogs in use: the real Qt ones unless a test has installed others.
+Dialogs& dialogs();
+// Installs `replacement` (not owned); nullptr restores the real dialogs.
+void setDialogs(Dialogs* replacement);
+
+// The program's own title for OK-only messages.
+inline QString programTitle() { return QStringLiteral("Quorvane"); }
+
+// Shorthands for the common cases.
+void msgBox(const QString& text, Icon icon = Icon::None);
+bool askYesNo(const QString& text);
+
+} // namespace ui

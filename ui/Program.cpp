@@ -1,0 +1,47 @@
+#include "ui/Program.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace ui {
+namespace {
+
+std::function<void()>& endAction()
+{
+    static std::function<void()> action;
+    return action;
+}
+
+std::function<void(const QUrl&)>& urlAction()
+{
+    static std::function<void(const QUrl&)> action;
+    return action;
+}
+
+} // namespace
+
+void endProgram()
+{
+    if (endAction()) {
+        endAction()();
+        return;
+    }
+    QApplication::closeAllWindows();
+    QCoreApplication::exit(0);
+}
+
+void setEndProgramAction(std::function<void()> action) { endAction() = std::move(action); }
+
+void openUrl(const QUrl& url)
+{
+    if (urlAction()) {
+        urlAction()(url);
+        return;
+    }
+    QDesktopServices::openUrl(url);
+}
+
+void setOpenUrlAction(std::function<void(const QUrl&)> action) { urlAction() = std::move(action); }
+
+} // namespace ui
