@@ -1,0 +1,7 @@
+#include "ui/MSFlexGrid.h"
+
+namespace ui {
+
+MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent) {}
+
+} // namespace ui
