@@ -15,6 +15,141 @@ service_failed() {
 start_services() {
     rm -rf "$QUORVANE_SERVICES_DIR"
     mkdir -p "$QUORVANE_SERVICES_DIR"
+    register_odbc_drivers
+    start_mariadb
+}
+
+# --- ODBC drivers -------------------------------------------------------------------------
+# A private odbcinst.ini naming Debian's driver libraries by full path; ODBCSYSINI makes
+# unixODBC read it (and odbc.ini) from that folder only. The machine's /etc is not touched.
+register_odbc_drivers() {
+    local dir="$QUORVANE_SERVICES_DIR/odbc" libdir="" candidate
+    for candidate in /usr/lib/*/odbc /usr/lib/odbc /usr/lib64/odbc; do
+        if [ -d "$candidate" ]; then
+            libdir=$candidate
+            break
+        fi
+    done
+    mkdir -p "$dir"
+    : >"$dir/odbc.ini"
+    : >"$dir/odbcinst.ini"
+    if [ -z "$libdir" ]; then
+        service_failed "no ODBC driver folder found (install tdsodbc, odbc-mariadb, odbc-mdbtools)"
+    else
+        local entry name lib
+        for entry in "FreeTDS:libtdsodbc.so" "MariaDB Unicode:libmaodbc.so" "MDBTools:libmdbodbcW.so"; do
+            name=${entry%%:*}
+            lib=${entry#*:}
+            if [ -f "$libdir/$lib" ]; then
+                printf '[%s]\nDriver=%s\nUsageCount=1\n\n' "$name" "$libdir/$lib" >>"$dir/odbcinst.ini"
+            else
+                service_failed "ODBC driver $name is missing: $libdir/$lib"
+            fi
+        done
+    fi
+    export ODBCSYSINI="$dir"
+}
+
+# --- MariaDB --------------------------------------------------------------------------------
+# A private server in $QUORVANE_SERVICES_DIR/mariadb on a free loopback port, with a test user
+# (for 127.0.0.1 and localhost) that may do everything. Exports QUORVANE_MARIADB_PORT, _USER,
+# _PASSWORD and _SOCKET; leaves them unset when the server does not come up.
+start_mariadb() {
+    local dir="$QUORVANE_SERVICES_DIR/mariadb"
+    local data="$dir/data" log="$dir/mariadbd.log" sock="$dir/mariadbd.sock"
+    local tool
+    for tool in mariadb-install-db mariadbd mariadb-admin mariadb; do
+        if ! command -v "$tool" >/dev/null && [ ! -x "/usr/sbin/$tool" ]; then
+            service_failed "MariaDB is not installed ($tool missing): the MariaDB tests skip"
+            return 0
+        fi
+    done
+    mkdir -p "$dir"
+    # A Unix socket path must stay short (about 107 bytes).
+    if [ ${#sock} -gt 100 ]; then
+        sock=$(mktemp -d /tmp/quorvane-mariadb-XXXXXX)/mariadbd.sock
+    fi
+    if ! mariadb-install-db --no-defaults --datadir="$data" --user=root \
+            --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1; then
+        cat "$dir/install.log" >&2
+        service_failed "mariadb-install-db failed: the MariaDB tests skip"
+        return 0
+    fi
+
+    local mariadbd port attempt pid up
+    mariadbd=$(command -v mariadbd || echo /usr/sbin/mariadbd)
+    for attempt in 1 2 3 4 5; do
+        port=$(free_loopback_port)
+        : >"$log"
+        setsid "$mariadbd" --no-defaults --datadir="$data" --socket="$sock" --port="$port" \
+            --bind-address=127.0.0.1 --user=root --pid-file="$dir/mariadbd.pid" \
+            --log-error="$log" --skip-name-resolve --character-set-server=utf8mb4 \
+            --collation-server=utf8mb4_general_ci --max-allowed-packet=64M \
+            </dev/null >>"$log" 2>&1 &
+        pid=$!
+        up=""
+        for _ in $(seq 300); do
+            if ! kill -0 "$pid" 2>/dev/null; then
+                break
+            fi
+            if mariadb-admin --no-defaults --socket="$sock" --user=root --connect-timeout=2 \
+                    ping >/dev/null 2>&1; then
+                up=yes
+                break
+            fi
+            sleep 0.1
+        done
+        if [ -n "$up" ]; then
+            break
+        fi
+        if kill -0 "$pid" 2>/dev/null; then
+            kill -TERM -- "-$pid" 2>/dev/null || kill -TERM "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+        fi
+        # Another program took the port between the choice and the bind: try another one.
+        if grep -qiE "Address already in use|Bind on TCP/IP port" "$log"; then
+            echo "services: MariaDB port $port was taken, trying another (attempt $attempt)" >&2
+            continue
+        fi
+        break
+    done
+    if [ -z "$up" ]; then
+        echo "services: MariaDB log ($log):" >&2
+        cat "$log" >&2
+        service_failed "MariaDB did not start: the MariaDB tests skip"
+        return 0
+    fi
+    service_pids+=("$pid")
+
+    local user=quorvane password="Qv-test-$$-$RANDOM"
+    if ! mariadb --no-defaults --socket="$sock" --user=root >"$dir/setup.log" 2>&1 <<SQL
+CREATE USER '$user'@'127.0.0.1' IDENTIFIED BY '$password';
+CREATE USER '$user'@'localhost' IDENTIFIED BY '$password';
+GRANT ALL PRIVILEGES ON *.* TO '$user'@'127.0.0.1' WITH GRANT OPTION;
+GRANT ALL PRIVILEGES ON *.* TO '$user'@'localhost' WITH GRANT OPTION;
+CREATE DATABASE quorvane CHARACTER SET utf8mb4;
+SQL
+    then
+        cat "$dir/setup.log" >&2
+        service_failed "MariaDB test user could not be created: the MariaDB tests skip"
+        return 0
+    fi
+    export QUORVANE_MARIADB_PORT="$port" QUORVANE_MARIADB_USER="$user"
+    export QUORVANE_MARIADB_PASSWORD="$password" QUORVANE_MARIADB_SOCKET="$sock"
+    echo "services: MariaDB on 127.0.0.1:$port (log $log)"
+}
+
+# A loopback TCP port that nothing listens on right now.
+free_loopback_port() {
+    local port
+    for _ in $(seq 50); do
+        port=$((20000 + RANDOM % 40000))
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+            echo "$port"
+            return 0
+        fi
+    done
+    echo $((20000 + RANDOM % 40000))
 }
 
 stop_services() {
