@@ -1,0 +1,92 @@
+#pragma once
+
+#include "settings/Keys.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <exception>
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+
+namespace settings {
+
+// A store operation that could not be done (a missing entry to delete, an empty section
+// name, a file that refuses the write).
+struct StoreError : std::exception
+{
+    QString message;
+
+    explicit StoreError(QString message) : message(std::move(message)) {}
+    const char* what() const noexcept override { return "settings store error"; }
+};
+
+using KeyValueList = QList<QPair<QString, QString>>;
+
+// The per-user keyed store: string values addressed by section and key, both compared
+// without regard to letter case (the first spelling written is kept). One SQLite file;
+// every save is its own committed, fully synchronised transaction, so it is durable when
+// the call returns, and two running programs can share the file (the last writer wins).
+// Nothing is cached: every get reads the file.
+class SettingsStore
+{
+public:
+    // Opens the store at `path`, creating it when missing. A file that cannot be read as a
+    // store is moved aside and a fresh store is started (see recoveryNotice()); when even
+    // that fails, the store lives in memory for this run.
+    explicit SettingsStore(const QString& path);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // The stored value, or the default when the section or key does not exist. A stored
+    // empty text comes back empty.
+    QString get(const QString& section, const QString& key, const QString& defaultValue) const;
+    QString get(const QString& section, const QString& key, int defaultValue) const;
+    QString get(const Setting& setting) const;
+    QString get(const QString& profile, const ProfileSetting& setting) const;
+
+    void save(const QString& section, const QString& key, const QString& value);
+    void save(const Setting& setting, const QString& value);
+    void save(const QString& profile, const ProfileSetting& setting, const QString& value);
+
+    // Every key of a section with its value, in the order the keys were first written;
+    // nothing when the section does not exist or holds no keys.
+    std::optional<KeyValueList> getAll(const QString& section) const;
+
+    // Both fail with StoreError when the section or key does not exist.
+    void deleteSection(const QString& section);
+    void deleteKey(const QString& section, const QString& key);
+
+    QString path() const { return path_; }
+    // Set when the file at path() was unreadable and has been replaced: the text to tell
+    // the user once.
+    QString recoveryNotice() const { return recoveryNotice_; }
+
+    // QUORVANE_SETTINGS when set, else Quorvane/settings.sqlite in the per-user
+    // configuration folder.
+    static QString defaultPath();
+
+private:
+    struct Statement;
+    void open();
+    void prepareSchema();
+    void moveAside(const QString& reason);
+    void exec(const char* sql) const;
+    [[noreturn]] void fail(const QString& what) const;
+
+    QString path_;
+    QString recoveryNotice_;
+    sqlite3* db_ = nullptr;
+};
+
+// The program's store, opened at first use from SettingsStore::defaultPath().
+SettingsStore& store();
+// Closes the program's store so that the next store() opens defaultPath() again (after the
+// demo or a test has pointed QUORVANE_SETTINGS elsewhere).
+void reopenStore();
+
+} // namespace settings

@@ -1,0 +1,139 @@
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using settings::SettingsStore;
+
+namespace {
+
+class StoreTest : public testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path = dir.filePath("settings.sqlite");
+};
+
+} // namespace
+
+TEST_F(StoreTest, AFirstRunReadsEveryDefault)
+{
+    SettingsStore store(path);
+    EXPECT_EQ(store.get(settings::OptionBox), "2");
+    EXPECT_EQ(store.get(settings::FontSizeText1), "10");
+    EXPECT_EQ(store.get(settings::FontSizeMSFlexGrid1), "10");
+    EXPECT_EQ(store.get(settings::QuickQueryShown), "0");
+    EXPECT_EQ(store.get(settings::LoadProfile), "0");
+    EXPECT_EQ(store.get(settings::LastProfileName), "");
+    EXPECT_EQ(store.get("work", settings::profile::CheckBox1Read), "1");
+    EXPECT_EQ(store.get("Options", "Missing", 10), "10") << "a number default comes back as its text";
+    EXPECT_FALSE(store.getAll(settings::QuickQuerySection).has_value());
+    EXPECT_TRUE(store.recoveryNotice().isEmpty());
+}
+
+TEST_F(StoreTest, SectionsAndKeysIgnoreLetterCaseAndKeepTheirFirstSpelling)
+{
+    SettingsStore store(path);
+    store.save("abc", settings::profile::CheckBox1, "0");
+    EXPECT_EQ(store.get("ABC", settings::profile::CheckBox1Read), "0");
+
+    store.save(settings::MailTo, "a@example.org");
+    EXPECT_EQ(store.get(settings::MailToRead), "a@example.org");
+    store.save("Mail", "FROM", "b@example.org");
+    EXPECT_EQ(store.get(settings::MailTo), "b@example.org") << "\"from\" and \"FROM\" are one value";
+
+    store.save("QuickQuery", "Second", "2");
+    store.save("QUICKQUERY", "first", "1");
+    store.save("quickquery", "SECOND", "two");
+    store.save("QuickQuery", "Ärger", "3");
+    store.save("QuickQuery", "ÄRGER", "4"); // beyond ASCII too
+    const auto all = store.getAll("QuickQuery");
+    ASSERT_TRUE(all.has_value());
+    ASSERT_EQ(all->size(), 3);
+    EXPECT_EQ((*all)[0], qMakePair(QString("Second"), QString("two")));
+    EXPECT_EQ((*all)[1], qMakePair(QString("first"), QString("1")));
+    EXPECT_EQ((*all)[2], qMakePair(QString("Ärger"), QString("4")));
+}
+
+TEST_F(StoreTest, ValuesRoundTripUnchanged)
+{
+    SettingsStore store(path);
+    const QString awkward = QStringLiteral("select 'a\"b'\r\n\tfrom [t]\nwhere x = N'Мир 漢字 😀'\r");
+    QString big(1024 * 1024, QChar(u'x'));
+    big[500000] = QChar(u'€');
+    store.save("p", "Text1", awkward);
+    store.save("p", "Big", big);
+    store.save("p", "Empty", "");
+
+    SettingsStore reopened(path);
+    EXPECT_EQ(reopened.get("p", "Text1", ""), awkward);
+    EXPECT_EQ(reopened.get("p", "Big", ""), big);
+    EXPECT_EQ(reopened.get("p", "Empty", "default"), "") << "a stored empty text is not the default";
+}
+
+TEST_F(StoreTest, DeletesNeedSomethingToDelete)
+{
+    SettingsStore store(path);
+    EXPECT_THROW(store.deleteKey("QuickQuery", "none"), settings::StoreError);
+    EXPECT_THROW(store.deleteSection("never written"), settings::StoreError);
+
+    store.save("Profile A", "Text4", "sa");
+    store.save("Profile A", "Text8", "server");
+    store.save("Other", "Text4", "keep");
+    store.deleteKey("profile a", "TEXT4");
+    EXPECT_EQ(store.get("Profile A", "Text4", "gone"), "gone");
+    EXPECT_THROW(store.deleteKey("Profile A", "Text4"), settings::StoreError);
+
+    store.deleteSection("PROFILE A");
+    EXPECT_EQ(store.get("Profile A", "Text8", "gone"), "gone");
+    EXPECT_FALSE(store.getAll("Profile A").has_value());
+    EXPECT_THROW(store.deleteSection("Profile A"), settings::StoreError);
+    EXPECT_EQ(store.get("Other", "Text4", ""), "keep");
+}
+
+TEST_F(StoreTest, AnEmptySectionNameIsRefused)
+{
+    SettingsStore store(path);
+    EXPECT_THROW(store.save("", "Text1", "x"), settings::StoreError);
+    EXPECT_THROW(store.get("", "Text1", "x"), settings::StoreError);
+}
+
+TEST_F(StoreTest, AnUnreadableFileIsMovedAsideAndAFreshStoreStarts)
+{
+    QByteArray noise(64 * 1024, Qt::Uninitialized);
+    QRandomGenerator gen(7);
+    for (auto& b : noise)
+        b = char(gen.bounded(256));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(noise);
+    }
+
+    SettingsStore store(path);
+    EXPECT_FALSE(store.recoveryNotice().isEmpty());
+    EXPECT_TRUE(store.recoveryNotice().contains(path));
+    EXPECT_EQ(store.get(settings::OptionBox), "2");
+    store.save(settings::OptionBox, "1");
+    EXPECT_EQ(SettingsStore(path).get(settings::OptionBox), "1");
+
+    const QStringList aside = QDir(dir.path()).entryList({"settings.sqlite.unreadable-*"});
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(dir.filePath(aside.first()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), noise) << "the unreadable file is kept as it was";
+}
+
+TEST_F(StoreTest, TheProgramStoreFollowsTheEnvironment)
+{
+    qputenv("QUORVANE_SETTINGS", QFile::encodeName(path));
+    settings::reopenStore();
+    settings::store().save(settings::LoadProfile, "1");
+    EXPECT_EQ(settings::store().path(), path);
+    EXPECT_EQ(SettingsStore(path).get(settings::LoadProfile), "1");
+    settings::reopenStore();
+}
