@@ -1,0 +1,113 @@
+#pragma once
+
+// The seam between the data objects (Connection, Recordset) and the engines that do the work
+// (sqlite/, odbc/). A backend speaks text: every cell is read as text, every parameter is bound
+// as text or null. That keeps the grid, the plain-text output and the export byte-for-byte what
+// the engine produced, and keeps each backend small.
+//
+// Threading: one thread, like the rest of the program. Errors: every method that can fail throws
+// db::Error (see Error.h for the numbers).
+
+#include "query/db/Error.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace db {
+
+// What the engine says about one result column. Every text except the name may be empty when
+// the engine does not know it (an expression, a driver without base-table metadata).
+struct ColumnInfo
+{
+    QString name;        // the column's label as the statement named it
+    QString baseTable;   // the table the value comes from
+    QString baseColumn;  // the column in that table
+    QString baseSchema;  // owner / schema of that table (ODBC), empty for SQLite
+    QString baseCatalog; // database of that table (ODBC catalog; SQLite's "main", "temp", ...)
+    int sqlType = 0;     // ODBC SQL data type code (SQL_VARCHAR, SQL_INTEGER, ...; sqlext.h)
+};
+
+// One result of a statement or batch. It is positioned before the first row of the current
+// result; fetch() moves forward only. A result keeps whatever it needs from its connection
+// alive, but the caller destroys all results of a connection before the connection itself.
+class BackendResult
+{
+public:
+    virtual ~BackendResult() = default;
+
+    // True when the current statement produced a row set (possibly empty); false for a statement
+    // without columns (insert, update, DDL): the data objects show that as a closed set.
+    virtual bool hasRows() const = 0;
+    // Rows changed by the current statement when it had no row set, -1 when not known.
+    virtual qint64 rowsAffected() const = 0;
+
+    // Columns of the current row set; 0 when !hasRows().
+    virtual int columnCount() const = 0;
+    // 0 <= i < columnCount(). The reference stays valid until nextResult() or destruction.
+    virtual const ColumnInfo& column(int i) const = 0;
+
+    // Moves to the next row of the current row set; false at its end (and from then on).
+    // Costs no memory per row: the backend holds at most one row array.
+    virtual bool fetch() = 0;
+    // Cell access on the current row (after fetch() returned true), 0 <= col < columnCount().
+    virtual bool isNull(int col) = 0;
+    // The cell's text as UTF-8, exactly as the engine gave it; empty for null (test isNull()).
+    // The view stays valid until the next fetch(), nextResult() or destruction, so the
+    // fast path copies nothing.
+    virtual std::string_view utf8(int col) = 0;
+    // The same text as a QString (a null cell gives a null QString).
+    virtual QString text(int col) = 0;
+
+    // Moves to the next result of the batch, positioned before its first row. False when the
+    // batch has no more results; the object is then empty (hasRows() false, no columns).
+    // Rows of the current result that were not read are discarded.
+    virtual bool nextResult() = 0;
+};
+
+// A parameter of executeUpdate(): text, or null when empty.
+using Param = std::optional<QString>;
+
+// An open connection to one database. Closed when destroyed.
+class BackendConnection
+{
+public:
+    virtual ~BackendConnection() = default;
+
+    // Seconds a statement may run before it is abandoned; 0 means no limit. The data objects
+    // set it before every execute().
+    virtual void setCommandTimeout(int seconds) = 0;
+
+    // Runs the text as one command; a text of several statements runs as a batch, each
+    // statement giving its own result in order (nextResult()). The returned result is at the
+    // first result of the batch. Errors of the first statement are thrown here; errors of a
+    // later statement are thrown by the nextResult() that reaches it, or earlier. When a result
+    // is destroyed before the batch was walked to its end, the statements not yet run still
+    // run (their rows discarded, their errors ignored), as a server finishes a batch whose
+    // later results nobody reads.
+    virtual std::unique_ptr<BackendResult> execute(const QString& sql) = 0;
+
+    // Runs one statement with "?" placeholders bound, in order, to params (text, or null) and
+    // returns the number of rows it changed. Used by direct edit to write a cell back.
+    virtual qint64 executeUpdate(const QString& sql, const QList<Param>& params) = 0;
+
+    // The names of the primary-key columns of a table, in key order; empty when the table has
+    // no key or the driver cannot tell. catalog and schema may be empty (the current ones).
+    virtual QStringList primaryKey(const QString& catalog, const QString& schema,
+                                   const QString& table) = 0;
+
+    // The identifier quoted the way this engine wants it in generated SQL ("a b" -> "a b" in
+    // double quotes, `a b`, [a b]), with embedded quote characters doubled.
+    virtual QString quoteIdentifier(const QString& identifier) const = 0;
+
+    // An explicit transaction around the execute() calls in between.
+    virtual void beginTransaction() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+};
+
+} // namespace db

@@ -1,0 +1,31 @@
+#pragma once
+
+// Which backend serves a connection string, and what that backend is given to connect.
+// The connection strings the program builds are an external interface and stay exactly as
+// built; this is the one place that translates them for the drivers installed here.
+
+#include "query/db/ConnectionString.h"
+
+#include <QMap>
+#include <QString>
+
+namespace db {
+
+enum class BackendKind { Sqlite, Odbc };
+
+struct ProviderChoice
+{
+    BackendKind kind = BackendKind::Odbc;
+    // Sqlite: the database file's path. Odbc: the string for SQLDriverConnect.
+    QString connectionString;
+    // Seconds the login may take; 0 means the driver's own default.
+    int loginTimeout = 0;
+};
+
+// connectionString and provider as set on the Connection (the string's own "Provider=" wins
+// over the property, as in the classic library); properties are the Connection's Properties,
+// e.g. "Jet OLEDB:Database Password". Throws db::Error when the string names nothing usable.
+ProviderChoice chooseProvider(const QString& connectionString, const QString& provider,
+                              const QMap<QString, QString>& properties);
+
+} // namespace db
