@@ -1,13 +1,13 @@
 #include "query/db/ProviderMap.h"
 
 #include "query/db/Error.h"
+#include "query/db/odbc/OdbcConnectionString.h"
 
 namespace db {
 
 ProviderChoice chooseProvider(const QString& connectionString, const QString& provider,
                               const QMap<QString, QString>& properties)
 {
-    Q_UNUSED(properties);
     const ConnectionStringParts parts = parseConnectionString(connectionString);
     QString named = parts.value(QStringLiteral("Provider"));
     if (named.isNull())
@@ -23,7 +23,17 @@ ProviderChoice chooseProvider(const QString& connectionString, const QString& pr
     if (connectionString.trimmed().isEmpty())
         throw Error(ErrorNumber::Unreachable,
                     QStringLiteral("The connection string is empty: choose a database type and fill the connection fields."));
-    return {BackendKind::Odbc, connectionString, 15};
+
+    // Everything else goes to an installed ODBC driver, the string translated for it.
+    odbc::OdbcRequest request;
+    request.keys = parts.parts;
+    request.provider = provider;
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        if (it.key().compare(QStringLiteral("Jet OLEDB:Database Password"), Qt::CaseInsensitive) == 0)
+            request.databasePassword = it.value();
+    }
+    const odbc::OdbcTarget target = odbc::translate(request, odbc::installedDrivers());
+    return {BackendKind::Odbc, target.connectionString, target.loginTimeout};
 }
 
 } // namespace db
