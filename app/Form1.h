@@ -2,12 +2,162 @@
 
 #include <QMainWindow>
 
-// The main window. Its controls and menus arrive with the window's own work.
+class QAction;
+class QCheckBox;
+class QCloseEvent;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace ui {
+class MSFlexGrid;
+}
+namespace app {
+class PanelStatusBar;
+}
+
+// The main window and the program's start object. Every control and menu entry is a public
+// member named as the window's design names it, with the same objectName, so that callers
+// and tests drive it as a user would. Positions are laid out absolutely, in twips, on the
+// window's surface (the central widget) and inside the frames.
+//
+// Menu entries that carry a check mark keep it until their own handler changes it: Qt would
+// flip a checkable entry before `triggered` reaches the handler, so the window puts the mark
+// back first. A handler connected to `triggered` therefore reads the mark as it was when the
+// entry was clicked, and sets or clears it itself.
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
 
+    // Start-up, run once after construction.
     void Form_Load();
+    // Ends the whole program at once; nothing is saved here.
+    void Form_Unload();
+
+    void Exitm_Click();
+    void About_Click();
+
+    // --- controls on the window's surface ---
+    QPlainTextEdit* Text1 = nullptr; // the query box
+    QPushButton* Command1 = nullptr; // "&Run"
+    QPushButton* Command9 = nullptr; // "Cancel": enabled while a run reads rows
+    QPushButton* Command8 = nullptr; // "Minimize"
+    QPushButton* Command2 = nullptr; // "Tools"
+    QRadioButton* Option1 = nullptr; // "Plain Text"
+    QRadioButton* Option2 = nullptr; // "Data Grid"
+    QCheckBox* Check2 = nullptr;     // "Show / Hide Profile Menu"
+    QCheckBox* Check5 = nullptr;     // "Show / Hide Quick Query"
+    QPlainTextEdit* Text2 = nullptr; // plain-text output; its rectangle is the output area
+    ui::MSFlexGrid* MSFlexGrid1 = nullptr;
+    app::PanelStatusBar* StatusBar1 = nullptr;
+
+    // --- Frame1 "Profile Options" ---
+    QGroupBox* Frame1 = nullptr;
+    QLabel* ProfileNameLabel = nullptr;
+    QComboBox* Combo2 = nullptr; // profile name
+    QLabel* UserNameLabel = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLabel* PasswordLabel = nullptr;
+    QLineEdit* Text5 = nullptr; // masked
+    QLabel* LocationLabel = nullptr;
+    QLineEdit* Text8 = nullptr;
+    QLabel* DatabaseNameLabel = nullptr;
+    QLineEdit* Text9 = nullptr;
+    QLabel* DBPasswordLabel = nullptr;
+    QLineEdit* Text10 = nullptr; // masked
+    QLabel* DatabaseTypeLabel = nullptr;
+    QComboBox* Combo1 = nullptr; // database type
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check4 = nullptr;
+    QPushButton* Command4 = nullptr; // "Save Profile"
+    QPushButton* Command5 = nullptr; // "Delete Profile"
+
+    // --- Frame2 "Quick Query" ---
+    QGroupBox* Frame2 = nullptr;
+    QComboBox* Combo4 = nullptr;
+    QLineEdit* Text12 = nullptr;
+    QPushButton* Command10 = nullptr; // "Add Query"
+    QPushButton* Command12 = nullptr; // "Remove Query"
+
+    // --- Frame5 "Font Settings" ---
+    QGroupBox* Frame5 = nullptr;
+    QLabel* QueryBoxFontSizeLabel = nullptr;
+    QLineEdit* Text14 = nullptr;
+    QLabel* QueryOutputDataBoxLabel = nullptr;
+    QLineEdit* Text15 = nullptr;
+    QPushButton* Command14 = nullptr; // "OK"
+    QPushButton* Command15 = nullptr; // "Cancel"
+
+    // --- Frame4: the data grid for direct edit (no caption) ---
+    QGroupBox* Frame4 = nullptr;
+    QTableView* DataGrid1 = nullptr;
+    QRadioButton* Option4 = nullptr; // "Read Only"
+    QRadioButton* Option5 = nullptr; // "Read/Write"
+    QLabel* Label12 = nullptr;       // the warning
+
+    // --- Frame8 "Querys" ---
+    QGroupBox* Frame8 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPushButton* Command19 = nullptr; // "Import"
+    QPushButton* Command20 = nullptr; // "Hide"
+
+    // --- menu bar ---
+    QMenu* FileM = nullptr;
+    QAction* FileOpen = nullptr;
+    QAction* FileSave = nullptr;
+    QAction* FileSaveAsSpecify = nullptr;
+    QAction* ExportData = nullptr;
+    QAction* ExportClipboard = nullptr;
+    QAction* Exitm = nullptr;
+
+    QMenu* OptionsM = nullptr;
+    QAction* AutomacticallySaveSqlStatements = nullptr;
+    QAction* AutomaticallySaveAllSQLStatements = nullptr;
+    QAction* RunOnlySelectedText = nullptr;
+    QAction* StayonTopWindow = nullptr;
+    QAction* LoadLastProfileonStartup = nullptr;
+    QAction* MFontSettings = nullptr;
+    QAction* MQuerys = nullptr;
+    QAction* DataGrid = nullptr;
+    QAction* PlainText = nullptr;
+    QAction* DirectEdit = nullptr;
+    QAction* DataOutputtoFile = nullptr;
+
+    QMenu* HelpM = nullptr;
+    QAction* About = nullptr;
+    QAction* Help = nullptr;
+
+    // --- pop-up menus (never in the menu bar) ---
+    QMenu* Rmenu = nullptr; // of the result grid
+    QAction* CopySelectRowstoClipboard = nullptr;
+    QAction* CopyCurrentColumntoClipboard = nullptr;
+    QAction* DeleteRow = nullptr;
+    QAction* DeleteColumn = nullptr;
+    QAction* CopyCurrentCellData = nullptr;
+
+    QMenu* UndoMenu = nullptr; // of the data grid
+    QAction* Undo = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createProfileFrame();
+    void createQuickQueryFrame();
+    void createFontFrame();
+    void createDataGridFrame();
+    void createQuerysFrame();
+    void createMenus();
+    void placeWindow();
 };
