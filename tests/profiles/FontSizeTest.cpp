@@ -1,0 +1,63 @@
+#include "FreshStore.h"
+
+#include "profiles/FontSize.h"
+
+using namespace workspace;
+
+TEST(FontSizeTyping, NumbersWithinRangeAreTakenAsSinglePrecision)
+{
+    EXPECT_EQ(parseFontSize("10"), 10.0f);
+    EXPECT_EQ(parseFontSize(" 9.75 "), 9.75f);
+    EXPECT_EQ(parseFontSize("1"), 1.0f);
+    EXPECT_EQ(parseFontSize("400"), 400.0f);
+    EXPECT_EQ(parseFontSize("12.3"), 12.3f);
+}
+
+TEST(FontSizeTyping, LettersEmptyAndAbsurdSizesAreRefused)
+{
+    for (const char* typed : {"abc", "1O", "", "  ", "0", "-3", "0.5", "400.5", "5000", "1e9", "nan", "inf", "10pt"})
+        EXPECT_FALSE(parseFontSize(typed).has_value()) << typed;
+    EXPECT_EQ(fontSizeMessage(), "The font size must be a numeric value ");
+}
+
+TEST(FontSizeTyping, BothBoxesMustPass)
+{
+    EXPECT_FALSE(parseFontSizes("12", "x").has_value());
+    EXPECT_FALSE(parseFontSizes("x", "12").has_value());
+    const auto both = parseFontSizes("12", "8.25");
+    ASSERT_TRUE(both.has_value());
+    EXPECT_EQ(both->queryBox, 12.0f);
+    EXPECT_EQ(both->resultGrid, 8.25f);
+}
+
+TEST(FontSizeTyping, TheCurrentSizeIsShownAsItsShortestDecimalText)
+{
+    EXPECT_EQ(formatFontSize(10.0f), "10");
+    EXPECT_EQ(formatFontSize(9.75f), "9.75");
+    EXPECT_EQ(formatFontSize(12.3f), "12.3");
+}
+
+using FontSizeKeeping = FreshStore;
+
+TEST_F(FontSizeKeeping, TenIsTheSizeBeforeAnythingIsStored)
+{
+    EXPECT_EQ(storedQueryBoxFontSize(), 10.0f);
+    EXPECT_EQ(storedResultGridFontSize(), 10.0f);
+}
+
+TEST_F(FontSizeKeeping, TheTextsAreStoredAsTypedAndReadBackAsSizes)
+{
+    keepFontSizes(" 14 ", "8.5");
+    EXPECT_EQ(store().get(settings::FontSizeText1), " 14 ");
+    EXPECT_EQ(store().get(settings::FontSizeMSFlexGrid1), "8.5");
+    EXPECT_EQ(storedQueryBoxFontSize(), 14.0f);
+    EXPECT_EQ(storedResultGridFontSize(), 8.5f);
+}
+
+TEST_F(FontSizeKeeping, AStoredSizeThatDoesNotPassIsNotApplied)
+{
+    store().save(settings::FontSizeText1, "huge");
+    store().save(settings::FontSizeMSFlexGrid1, "0");
+    EXPECT_FALSE(storedQueryBoxFontSize().has_value());
+    EXPECT_FALSE(storedResultGridFontSize().has_value());
+}

@@ -1,0 +1,68 @@
+#include "profiles/NameList.h"
+
+#include <gtest/gtest.h>
+
+using namespace profiles;
+
+TEST(NameListReading, EveryNameEnclosedInCommasIsListedInOrder)
+{
+    EXPECT_EQ(parseNameList(",a,,b,,c,"), QStringList({"a", "b", "c"}));
+    EXPECT_EQ(parseNameList(""), QStringList());
+    EXPECT_EQ(parseNameList(",a,"), QStringList({"a"}));
+}
+
+TEST(NameListReading, AnEarlierVersionsEndingAndSharedCommasStillRead)
+{
+    EXPECT_EQ(parseNameList(",a,c,,\""), QStringList({"a", "c"})) << "the lone quote is the last piece";
+    EXPECT_EQ(parseNameList(",a,c,"), QStringList({"a", "c"}));
+}
+
+TEST(NameListReading, TheLastPieceIsNeverReadAndBlankPiecesAreSkipped)
+{
+    EXPECT_EQ(parseNameList(",a,b"), QStringList({"a"}));
+    EXPECT_EQ(parseNameList("a"), QStringList());
+    EXPECT_EQ(parseNameList(",  ,, x ,"), QStringList({" x "})) << "names stay untrimmed";
+    EXPECT_EQ(parseNameList(",a,c,,\",d,"), QStringList({"a", "c", "\"", "d"}))
+        << "an old ending followed by a later save shows the quote as a name";
+}
+
+TEST(NameListSaving, AFirstNameIsEnclosedInCommasAndANameIsAddedOnce)
+{
+    EXPECT_EQ(nameListWith("", "a"), ",a,");
+    EXPECT_EQ(nameListWith(",a,", "a"), ",a,");
+    EXPECT_EQ(nameListWith(",a,", "b"), ",a,,b,");
+    EXPECT_EQ(nameListWith(",a,", "A"), ",a,,A,") << "names differing in case are two entries";
+    EXPECT_EQ(nameListWith(",ab,", "a"), ",ab,,a,") << "only a whole name counts";
+}
+
+TEST(NameListSaving, AnEarlierVersionsEndingNeverBecomesAName)
+{
+    const QString saved = nameListWith(",a,c,,\"", "d");
+    EXPECT_EQ(parseNameList(saved), QStringList({"a", "c", "d"}));
+}
+
+TEST(NameListDeleting, TheRestIsWrittenBackEachInItsOwnCommas)
+{
+    EXPECT_EQ(nameListWithout(",a,,b,,c,", "b"), ",a,,c,");
+    EXPECT_EQ(nameListWithout(",a,", "a"), "");
+    EXPECT_EQ(nameListWithout(",a,,b,", "x"), ",a,,b,");
+    EXPECT_EQ(nameListWithout(",a,,A,", "A"), ",a,") << "exact letter case";
+}
+
+TEST(NameListDeleting, TwoDeletesNeverGlueNeighboursTogether)
+{
+    QString list;
+    for (const char* name : {"a", "b", "c", "d"})
+        list = nameListWith(list, name);
+    list = nameListWithout(list, "a");
+    list = nameListWithout(list, "c");
+    EXPECT_EQ(list, ",b,,d,");
+    EXPECT_EQ(parseNameList(list), QStringList({"b", "d"}));
+}
+
+TEST(NameListDeleting, ListsOfEarlierVersionsAreTidiedToo)
+{
+    EXPECT_EQ(nameListWithout(",a,b,c,,\"", "b"), ",a,,c,") << "shared commas and the old ending";
+    EXPECT_EQ(nameListWithout(",a,c,,\"", "zz"), ",a,,c,");
+    EXPECT_EQ(nameListWithout(",x,y,,z,", "x,y"), ",z,") << "a name with a comma goes as it was written";
+}

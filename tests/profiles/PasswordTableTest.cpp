@@ -1,0 +1,85 @@
+#include "profiles/PasswordTable.h"
+
+#include <gtest/gtest.h>
+
+using profiles::PasswordTable;
+
+TEST(PasswordTable, AFirstChoiceClaimsTheLowestEntryAndGivesEmptyPasswords)
+{
+    PasswordTable t;
+    const auto first = t.choose("a");
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(first->password.isEmpty());
+    EXPECT_TRUE(first->databasePassword.isEmpty());
+    t.choose("b");
+    t.choose("a");
+    EXPECT_EQ(t.entry(0).name, "a");
+    EXPECT_EQ(t.entry(1).name, "b");
+    EXPECT_EQ(t.claimedCount(), 2) << "choosing a name again claims nothing";
+}
+
+TEST(PasswordTable, SavedPasswordsComeBackWhenTheProfileIsChosenAgain)
+{
+    PasswordTable t;
+    t.choose("a");
+    EXPECT_TRUE(t.save("a", "secret", "dbsecret"));
+    t.choose("b");
+    const auto again = t.choose("a");
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->password, "secret");
+    EXPECT_EQ(again->databasePassword, "dbsecret");
+    EXPECT_TRUE(t.choose("b")->password.isEmpty());
+}
+
+TEST(PasswordTable, SavingANameNeverChosenClaimsAnEntryForIt)
+{
+    PasswordTable t;
+    EXPECT_TRUE(t.save("new", "pw", ""));
+    EXPECT_EQ(t.entry(0).name, "new");
+    EXPECT_EQ(t.choose("new")->password, "pw");
+}
+
+TEST(PasswordTable, NamesCompareWithLetterCase)
+{
+    PasswordTable t;
+    t.save("work", "lower", "");
+    EXPECT_TRUE(t.choose("WORK")->password.isEmpty());
+    EXPECT_EQ(t.claimedCount(), 2);
+}
+
+TEST(PasswordTable, TheDatabasePasswordIsRememberedAsTypedForAKnownNameOnly)
+{
+    PasswordTable t;
+    t.setDatabasePassword("unknown", "x");
+    EXPECT_EQ(t.claimedCount(), 0) << "a change never claims an entry";
+
+    t.choose("a");
+    t.setDatabasePassword("a", "typed");
+    EXPECT_EQ(t.choose("a")->databasePassword, "typed") << "kept without a save";
+    EXPECT_TRUE(t.choose("a")->password.isEmpty()) << "the password box has no such path";
+}
+
+TEST(PasswordTable, AnEmptyNameNeverClaimsNorMatches)
+{
+    PasswordTable t;
+    EXPECT_FALSE(t.choose("").has_value());
+    EXPECT_FALSE(t.save("", "pw", "db"));
+    t.setDatabasePassword("", "db");
+    EXPECT_EQ(t.claimedCount(), 0);
+    EXPECT_TRUE(t.choose("later")->password.isEmpty()) << "no password left behind in an unclaimed entry";
+}
+
+TEST(PasswordTable, OnlyAHundredNamesAreRememberedAndTheLastEntryStaysEmpty)
+{
+    PasswordTable t;
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(t.save(QString("p%1").arg(i), QString("pw%1").arg(i), {}));
+    EXPECT_EQ(t.claimedCount(), 100);
+
+    EXPECT_FALSE(t.choose("p100").has_value()) << "the 101st name gets no memory";
+    EXPECT_FALSE(t.save("p100", "pw", "db"));
+    EXPECT_TRUE(t.entry(PasswordTable::Usable).name.isEmpty());
+    EXPECT_TRUE(t.entry(PasswordTable::Usable).password.isEmpty());
+    EXPECT_EQ(t.choose("p99")->password, "pw99") << "the others keep theirs";
+    EXPECT_EQ(t.choose("p0")->password, "pw0");
+}

@@ -1,0 +1,208 @@
+#include "FreshStore.h"
+
+#include "profiles/Profile.h"
+
+using namespace profiles;
+
+namespace {
+
+ProfileFields sampleFields()
+{
+    ProfileFields f;
+    f.type = "MySql";
+    f.user = "reporter";
+    f.location = "db.example.org";
+    f.databaseName = "sales";
+    f.queryText = "select *\r\nfrom orders";
+    f.saveCurrentStatement = false;
+    f.saveAllStatements = true;
+    return f;
+}
+
+QString storedNames() { return settings::store().get(settings::ProfileNames); }
+
+} // namespace
+
+using ProfileSaving = FreshStore;
+
+TEST_F(ProfileSaving, AFirstSaveStoresEveryFieldUnderItsKeyAndListsTheName)
+{
+    const SaveResult r = saveProfile("a", sampleFields());
+    EXPECT_EQ(r.outcome, Outcome::Saved);
+    EXPECT_TRUE(r.nameAdded);
+    EXPECT_EQ(storedNames(), ",a,");
+
+    const auto all = store().getAll("a");
+    ASSERT_TRUE(all.has_value());
+    QStringList keys;
+    for (const auto& [k, v] : *all)
+        keys << k;
+    EXPECT_EQ(keys, QStringList({"Text1", "Text4", "Text8", "Text9", "Combo1", "CheckBox1", "CheckBox4"}))
+        << "stored in this order, nothing else (no password)";
+    EXPECT_EQ(store().get("a", "Text1", ""), "select *\r\nfrom orders");
+    EXPECT_EQ(store().get("a", "Text4", ""), "reporter");
+    EXPECT_EQ(store().get("a", "Text8", ""), "db.example.org");
+    EXPECT_EQ(store().get("a", "Text9", ""), "sales");
+    EXPECT_EQ(store().get("a", "Combo1", ""), "MySql");
+    EXPECT_EQ(store().get("a", "CheckBox1", ""), "0");
+    EXPECT_EQ(store().get("a", "CheckBox4", ""), "1");
+}
+
+TEST_F(ProfileSaving, SavingAgainChangesTheFieldsButNotTheList)
+{
+    saveProfile("a", sampleFields());
+    ProfileFields changed = sampleFields();
+    changed.user = "admin";
+    const SaveResult r = saveProfile("a", changed);
+    EXPECT_EQ(r.outcome, Outcome::Saved);
+    EXPECT_FALSE(r.nameAdded);
+    EXPECT_EQ(storedNames(), ",a,");
+    EXPECT_EQ(loadProfile("a").user, "admin");
+}
+
+TEST_F(ProfileSaving, NamesDifferingInCaseShareOneSectionButAreTwoListEntries)
+{
+    ProfileFields lower = sampleFields();
+    saveProfile("work", lower);
+    ProfileFields upper = sampleFields();
+    upper.databaseName = "archive";
+    const SaveResult r = saveProfile("WORK", upper);
+    EXPECT_TRUE(r.nameAdded);
+    EXPECT_EQ(storedProfileNames(), QStringList({"work", "WORK"}));
+    EXPECT_EQ(loadProfile("work").databaseName, "archive") << "one section for both spellings";
+}
+
+TEST_F(ProfileSaving, AnEmptyOrReservedNameStoresNothingAndSaysSo)
+{
+    SaveResult r = saveProfile("", sampleFields());
+    EXPECT_EQ(r.outcome, Outcome::NoName);
+    EXPECT_FALSE(message(r.outcome, "").isEmpty());
+
+    r = saveProfile("quickquery", sampleFields());
+    EXPECT_EQ(r.outcome, Outcome::ReservedName);
+    EXPECT_TRUE(message(r.outcome, "quickquery").contains("quickquery"));
+    EXPECT_FALSE(store().getAll("QuickQuery").has_value());
+    EXPECT_EQ(storedNames(), "");
+}
+
+TEST_F(ProfileSaving, AListFromAnEarlierVersionGainsTheNameWithoutAPhantomQuote)
+{
+    store().save(settings::ProfileNames, ",a,c,,\"");
+    saveProfile("d", sampleFields());
+    EXPECT_EQ(storedProfileNames(), QStringList({"a", "c", "d"}));
+}
+
+using ProfileLoading = FreshStore;
+
+TEST_F(ProfileLoading, ChoosingAProfileGivesBackEveryStoredField)
+{
+    saveProfile("a", sampleFields());
+    EXPECT_EQ(loadProfile("a"), sampleFields());
+    EXPECT_EQ(loadProfile("A"), sampleFields()) << "found again in capitals";
+}
+
+TEST_F(ProfileLoading, AProfileWithoutASectionReadsEmptyFieldsAndTickedBoxes)
+{
+    const ProfileFields f = loadProfile("never saved");
+    EXPECT_EQ(f, ProfileFields{});
+    EXPECT_TRUE(f.saveCurrentStatement);
+    EXPECT_TRUE(f.saveAllStatements);
+    EXPECT_EQ(loadProfile(""), ProfileFields{});
+}
+
+TEST_F(ProfileLoading, MissingOrUnreadableCheckBoxKeysReadAsTicked)
+{
+    store().save("p", "Text4", "u");
+    store().save("p", "CheckBox4", "zero");
+    ProfileFields f = loadProfile("p");
+    EXPECT_EQ(f.user, "u");
+    EXPECT_TRUE(f.saveCurrentStatement);
+    EXPECT_TRUE(f.saveAllStatements);
+
+    store().save("p", "checkbox1", "0");
+    EXPECT_FALSE(loadProfile("p").saveCurrentStatement) << "written in one case, read in another";
+}
+
+TEST_F(ProfileLoading, TheChosenProfileIsRemembered)
+{
+    rememberLastProfile("sales");
+    EXPECT_EQ(store().get(settings::LastProfileName), "sales");
+}
+
+using ProfileDeleting = FreshStore;
+
+TEST_F(ProfileDeleting, DeletingTheMiddleOfThreeKeepsTheOthersInTheirOwnCommas)
+{
+    for (const char* name : {"a", "b", "c"})
+        saveProfile(name, sampleFields());
+    EXPECT_EQ(storedNames(), ",a,,b,,c,");
+
+    EXPECT_EQ(deleteProfile("b"), Outcome::Deleted);
+    EXPECT_EQ(storedNames(), ",a,,c,") << "no ,\" ending any more";
+    EXPECT_EQ(storedProfileNames(), QStringList({"a", "c"}));
+    EXPECT_FALSE(store().getAll("b").has_value());
+    EXPECT_TRUE(store().getAll("a").has_value());
+}
+
+TEST_F(ProfileDeleting, TwoDeletesLeaveTheRemainingProfilesIntact)
+{
+    for (const char* name : {"a", "b", "c", "d"})
+        saveProfile(name, sampleFields());
+    deleteProfile("a");
+    deleteProfile("c");
+    EXPECT_EQ(storedProfileNames(), QStringList({"b", "d"}));
+    saveProfile("e", sampleFields());
+    EXPECT_EQ(storedProfileNames(), QStringList({"b", "d", "e"}));
+}
+
+TEST_F(ProfileDeleting, AProfileThatWasNeverStoredIsReportedAndTheListStillTidied)
+{
+    store().save(settings::ProfileNames, ",a,ghost,,\"");
+    EXPECT_EQ(deleteProfile("ghost"), Outcome::NotStored);
+    EXPECT_FALSE(message(Outcome::NotStored, "ghost").isEmpty());
+    EXPECT_EQ(storedNames(), ",a,");
+}
+
+TEST_F(ProfileDeleting, AnEmptyNameDeletesNothingButTidiesTheList)
+{
+    saveProfile("a", sampleFields());
+    store().save(settings::ProfileNames, ",a,,,\"");
+    EXPECT_EQ(deleteProfile(""), Outcome::NoName);
+    EXPECT_EQ(storedNames(), ",a,");
+    EXPECT_TRUE(store().getAll("a").has_value());
+}
+
+TEST_F(ProfileDeleting, AReservedNameLeavesTheProgramsOwnSettingsAlone)
+{
+    store().save(settings::FontSizeText1, "12");
+    store().save(settings::ProfileNames, ",Options,,a,");
+    EXPECT_EQ(deleteProfile("Options"), Outcome::ReservedNameDelisted);
+    EXPECT_EQ(store().get(settings::FontSizeText1), "12");
+    EXPECT_EQ(storedNames(), ",a,");
+}
+
+using StatementKeeping = FreshStore;
+
+TEST_F(StatementKeeping, TheQueryTextAndCheckBoxesAreKeptPerProfile)
+{
+    keepQueryText("p", "select 1");
+    keepSaveCurrentStatement("p", false);
+    keepSaveAllStatements("p", true);
+    const ProfileFields f = loadProfile("p");
+    EXPECT_EQ(f.queryText, "select 1");
+    EXPECT_FALSE(f.saveCurrentStatement);
+    EXPECT_TRUE(f.saveAllStatements);
+
+    keepQueryTextOnRun("P", "select 2");
+    EXPECT_EQ(loadProfile("p").queryText, "select 2") << "\"text1\" and \"Text1\" are one value";
+}
+
+TEST_F(StatementKeeping, WithoutAProfileNameNothingIsKeptAndNothingFails)
+{
+    // The store refuses an empty section; the keepers never pass the refusal on.
+    EXPECT_THROW(store().save("", "Text1", "x"), settings::StoreError);
+    EXPECT_NO_THROW(keepQueryText("", "select 1"));
+    EXPECT_NO_THROW(keepQueryTextOnRun("", "select 1"));
+    EXPECT_NO_THROW(keepSaveCurrentStatement("", false));
+    EXPECT_NO_THROW(keepSaveAllStatements("", false));
+}

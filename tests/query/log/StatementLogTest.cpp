@@ -1,0 +1,166 @@
+#include "query/log/StatementLog.h"
+
+#include "ui/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using query::StatementLog;
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+class StatementLogTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        QDir(dir.path()).mkpath("program");
+        query::setCurrentQueryFile({});
+    }
+    void TearDown() override { query::setCurrentQueryFile({}); }
+
+    QString programFolder() const { return dir.filePath("program"); }
+    QString userFolder() const { return dir.filePath("user/Quorvane/logs"); }
+    StatementLog makeLog() { return StatementLog(programFolder(), userFolder(), [this] { return today; }); }
+    QString dailyFile() const { return programFolder() + "/20240305.log"; }
+
+    QTemporaryDir dir;
+    QDate today{2024, 3, 5};
+};
+
+} // namespace
+
+TEST_F(StatementLogTest, TheFirstEntryBeginsTheFileWithTwoLineBreaks)
+{
+    StatementLog log = makeLog();
+    EXPECT_TRUE(log.log("select 1"));
+    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 1\r\n"));
+}
+
+TEST_F(StatementLogTest, TheSameTextTwiceIsWrittenAndListedOnce)
+{
+    StatementLog log = makeLog();
+    EXPECT_TRUE(log.log("select 1"));
+    EXPECT_FALSE(log.log("select 1")) << "not listed again";
+    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 1\r\n"));
+}
+
+TEST_F(StatementLogTest, ATextContainedInAnEarlierOneIsStillLogged)
+{
+    StatementLog log = makeLog();
+    EXPECT_TRUE(log.log("select 10"));
+    EXPECT_TRUE(log.log("select 1"));
+    EXPECT_TRUE(log.log("select"));
+    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect\r\n"));
+}
+
+TEST_F(StatementLogTest, TrailingSpacesAreDroppedAndTheTextLoggedOnce)
+{
+    StatementLog log = makeLog();
+    EXPECT_TRUE(log.log("select 2   "));
+    EXPECT_FALSE(log.log("select 2   "));
+    EXPECT_FALSE(log.log("select 2")) << "the same entry as written";
+    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 2\r\n"));
+}
+
+TEST_F(StatementLogTest, LettersCaseMakesADifferentEntry)
+{
+    StatementLog log = makeLog();
+    log.log("select 1");
+    EXPECT_TRUE(log.log("SELECT 1"));
+}
+
+TEST_F(StatementLogTest, LineBreaksAreWrittenAsCrLfAndMatchedEitherWay)
+{
+    StatementLog log = makeLog();
+    EXPECT_TRUE(log.log("select *\nfrom t"));
+    EXPECT_FALSE(log.log("select *\r\nfrom t"));
+    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect *\r\nfrom t\r\n"));
+}
+
+TEST_F(StatementLogTest, AnEntryWrittenBeforeIsFoundInTheFile)
+{
+    QFile f(dailyFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\r\n\r\nselect 3\r\n");
+    f.close();
+    StatementLog log = makeLog();
+    EXPECT_FALSE(log.log("select 3"));
+}
+
+TEST_F(StatementLogTest, TheDailyFileIsNamedOnceAndKeptPastMidnight)
+{
+    StatementLog log = makeLog();
+    EXPECT_EQ(log.target(), dailyFile());
+    today = today.addDays(1);
+    log.log("select 1");
+    EXPECT_EQ(log.target(), dailyFile());
+    EXPECT_FALSE(QFile::exists(programFolder() + "/20240306.log"));
+}
+
+TEST_F(StatementLogTest, AProgramFolderThatCannotBeWrittenSendsTheLogToTheUsersFolder)
+{
+    StatementLog log(dir.filePath("no-such-folder"), userFolder(), [this] { return today; });
+    EXPECT_TRUE(log.log("select 1"));
+    EXPECT_EQ(log.target(), userFolder() + "/20240305.log");
+    EXPECT_EQ(bytesOf(userFolder() + "/20240305.log"), QByteArray("\r\n\r\nselect 1\r\n"));
+}
+
+TEST_F(StatementLogTest, AnUnwritableTargetWritesNothingButStillLists)
+{
+    const QString impossible = dir.filePath("missing/folder/queries.sql");
+    query::setCurrentQueryFile(impossible);
+    StatementLog log = makeLog();
+    EXPECT_TRUE(log.log("select 1"));
+    EXPECT_TRUE(log.log("select 1")) << "nothing could be written, so it is new again";
+    EXPECT_FALSE(QFile::exists(impossible));
+
+    query::setCurrentQueryFile(dir.path()); // a folder: cannot be read or appended to
+    EXPECT_TRUE(log.log("select 1"));
+}
+
+TEST_F(StatementLogTest, WithAQueryFileSetTheLogAppendsToIt)
+{
+    const QString queryFile = dir.filePath("work.sql");
+    ui::appendText(queryFile, "select 0");
+    query::setCurrentQueryFile(queryFile);
+    StatementLog log = makeLog();
+    EXPECT_EQ(log.target(), queryFile);
+    EXPECT_TRUE(log.log("select 1"));
+    EXPECT_EQ(bytesOf(queryFile), QByteArray("select 0\r\n\r\nselect 1\r\n"));
+    EXPECT_FALSE(QFile::exists(dailyFile()));
+
+    query::setCurrentQueryFile({});
+    EXPECT_EQ(log.target(), dailyFile()) << "back to the daily file once the query file is cleared";
+}
+
+TEST(StatementImport, ALogOfThreeStatementsGivesThreeItems)
+{
+    const QString file = "\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n";
+    EXPECT_EQ(query::importedStatements(file), QStringList({"A", "\r\nB", "\r\nC\r\n"}));
+}
+
+TEST(StatementImport, PiecesOfSpacesAloneAreLeftOutAndOthersKeptUnchanged)
+{
+    EXPECT_EQ(query::importedStatements("  \r\n\r\n x \r\n\r\n\r\n\r\n"), QStringList({" x "}));
+    EXPECT_EQ(query::importedStatements(""), QStringList());
+    EXPECT_EQ(query::importedStatements("select 1"), QStringList({"select 1"}));
+}
+
+TEST(StatementImport, WhatTheLogWritesComesBackAsItWasLogged)
+{
+    const QString file = StatementLog::entryFor("select 1") + StatementLog::entryFor("select 2  ");
+    EXPECT_EQ(query::importedStatements(file).first(), "select 1");
+}
