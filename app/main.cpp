@@ -1,14 +1,57 @@
+#include "app/Demo.h"
 #include "app/Form1.h"
+#include "settings/SettingsStore.h"
+#include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <exception>
+
+namespace {
+
+// `--demo` runs on the demo's own database and settings store, never on the user's.
+void prepareDemo()
+{
+    const demo::Paths paths = demo::paths();
+    qputenv("QUORVANE_SETTINGS", QFile::encodeName(paths.settings));
+    try {
+        demo::ensureDatabase(paths.database);
+    } catch (const std::exception& e) {
+        ui::msgBox(QStringLiteral("The demo database %1 could not be created: %2")
+                       .arg(QDir::toNativeSeparators(paths.database), QString::fromUtf8(e.what())));
+    }
+}
+
+void showDemo(Form1& form)
+{
+    form.Combo1->setCurrentText(QStringLiteral("SQLite"));
+    form.Text8->setText(QDir::toNativeSeparators(demo::paths().database));
+    form.Text1->setPlainText(demo::sampleQuery());
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    const bool demoMode = QApplication::arguments().contains(QStringLiteral("--demo"));
+    if (demoMode)
+        prepareDemo();
 
     Form1 form;
     form.Form_Load();
+    if (demoMode)
+        showDemo(form);
     form.show();
+
+    const QString notice = settings::store().recoveryNotice();
+    if (!notice.isEmpty())
+        ui::msgBox(notice);
     return QApplication::exec();
 }
