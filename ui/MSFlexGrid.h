@@ -1,15 +1,147 @@
 #pragma once
 
+#include "ui/GridCellStore.h"
+
+#include <QList>
+#include <QPoint>
+#include <QStringList>
 #include <QTableView>
+
+#include <span>
+#include <string_view>
 
 namespace ui {
 
-// The result grid control. (A first outline: the cell store and the grid's own API follow.)
+class GridModel;
+
+// The result grid control. Rows and columns count from 0 in grid coordinates: row 0 is the
+// fixed row that holds the field names and is shown as the view's column headers; grid row
+// r >= 1 is the view's row r - 1. Column 0 is the fixed column: it carries no text, is drawn
+// like a header and selects whole rows when clicked (the view's own row header is hidden).
+// Column 1 is an ordinary column that the result leaves empty. Cells live in a compact
+// GridCellStore; the view reads them through a GridModel.
+//
+// Selection. One contiguous range: Row/Col is the anchor (the current cell) and
+// RowSel/ColSel the far corner, so RowSel may be above Row and ColSel left of Col when the
+// user drags up or left. Clicking a column header selects rows 1 to Rows - 1 of that
+// column; clicking column 0 selects the whole row (Col 1 to Cols - 1); dragging selects a
+// range; Shift extends from the anchor; dragging across headers or column 0 extends whole
+// columns or rows; clicking the top-left header cell selects every cell. As in the classic
+// control, setting Row or Col also moves RowSel and ColSel onto the new current cell; set
+// RowSel and ColSel afterwards to select a range (or call selectRange()).
+//
+// Out-of-range cell, row or column numbers throw std::out_of_range; negative sizes throw
+// std::invalid_argument.
+//
+// Filling while a result is read: beginFill() sets the columns and the field-name row,
+// appendRow*() store one record each (fields from column 2) without telling the view, and
+// flushRows() tells the view of every pending row at once (call it once per event-pump tick;
+// a flush is also queued to the event loop whenever rows are pending). endFill() flushes and
+// releases spare memory. Setting Rows and TextMatrix cell by cell works as well and is
+// batched the same way.
 class MSFlexGrid : public QTableView
 {
     Q_OBJECT
 public:
+    // Columns 0 and 1 carry no text; a result's fields start here.
+    static constexpr int firstFieldCol = 2;
+
     explicit MSFlexGrid(QWidget* parent = nullptr);
+    ~MSFlexGrid() override;
+
+    // --- size ---
+    int Rows() const;
+    void setRows(int rows);
+    int Cols() const;
+    void setCols(int cols);
+
+    // --- cells ---
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+    std::string_view textMatrixUtf8(int row, int col) const;
+    void setTextMatrixUtf8(int row, int col, std::string_view utf8);
+    // The current cell's text (Row, Col); empty when the grid has no cell.
+    QString Text() const;
+    void setText(const QString& text);
+
+    // Removes one row; the rows below move up. removeRows() removes several at once.
+    void RemoveItem(int row);
+    void removeRows(int row, int count);
+    // Empties every cell (field names included), keeping Rows and Cols.
+    void clearCells();
+
+    // --- selection, in grid coordinates ---
+    int Row() const { return row_; }
+    void setRow(int row);
+    int Col() const { return col_; }
+    void setCol(int col);
+    int RowSel() const { return rowSel_; }
+    void setRowSel(int row);
+    int ColSel() const { return colSel_; }
+    void setColSel(int col);
+    void selectRange(int row, int col, int rowSel, int colSel);
+
+    // --- appearance ---
+    // Column width in twips; reading converts the shown width in pixels back to twips, so a
+    // width comes back rounded to whole pixels. A negative width restores the default.
+    int ColWidth(int col) const;
+    void setColWidth(int col, int twips);
+    // The font size in points.
+    float fontSize() const;
+    void setFontSize(float points);
+
+    // --- filling while a result is read ---
+    void beginFill(std::span<const QString> fieldNames);
+    void beginFill(const QStringList& fieldNames) { beginFill(std::span<const QString>(fieldNames)); }
+    void appendRowUtf8(std::span<const std::string_view> fields);
+    void appendRowUtf8(std::span<const QByteArrayView> fields);
+    void appendRow(std::span<const QString> fields);
+    void appendRow(const QStringList& fields) { appendRow(std::span<const QString>(fields)); }
+    // Tells the view of every row stored since the last flush; returns how many.
+    int flushRows();
+    void endFill();
+
+    GridModel* gridModel() const { return model_; }
+    const GridCellStore& cellStore() const;
+
+signals:
+    // Any mouse button pressed over the grid (cells, headers or empty area).
+    void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPos);
+    // The mouse moved over the grid.
+    void mouseMoved(QPoint globalPos);
+    // Row, Col, RowSel or ColSel changed.
+    void selectionMoved();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Drag { None, Cells, Rows, Columns };
+
+    int firstCol() const;
+    // The grid cell under a viewport position, clamped into the grid; scrolls one step when
+    // the position lies outside the viewport (dragging past an edge).
+    QPoint cellNear(QPoint viewportPos);
+    void columnHeaderPressed(int col);
+    void columnHeaderEntered(int col);
+    void rowHeaderPressed(int row, Qt::KeyboardModifiers modifiers);
+    void clampSelection();
+    void selectFirstRecord();
+    void applySelection();
+    void updateRowHeight();
+    void updateFixedColumnLook();
+
+    GridModel* model_;
+    int row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
+    Drag drag_ = Drag::None;
+    Qt::KeyboardModifiers headerPressModifiers_;
+    bool fillSelectPending_ = false;
+    bool applying_ = false;
 };
 
 } // namespace ui

@@ -1,0 +1,505 @@
+#include "ui/GridModel.h"
+#include "ui/MSFlexGrid.h"
+#include "ui/Events.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using ui::MSFlexGrid;
+
+namespace {
+
+struct Selection
+{
+    int row, col, rowSel, colSel;
+    bool operator==(const Selection&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Selection& s)
+{
+    return out << "Row " << s.row << ", Col " << s.col << ", RowSel " << s.rowSel << ", ColSel " << s.colSel;
+}
+
+Selection selectionOf(const MSFlexGrid& g) { return {g.Row(), g.Col(), g.RowSel(), g.ColSel()}; }
+
+void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons, modifiers);
+    QApplication::sendEvent(w, &event);
+}
+
+void click(QWidget* w, QPoint pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+           Qt::MouseButton button = Qt::LeftButton)
+{
+    sendMouse(w, QEvent::MouseButtonPress, pos, button, button, modifiers);
+    sendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton, modifiers);
+}
+
+void pressKey(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(w, &event);
+}
+
+class GridTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        grid = std::make_unique<MSFlexGrid>();
+        grid->resize(900, 500);
+        grid->show();
+        // As the main window and a run leave them.
+        grid->setColWidth(0, 200);
+        grid->setColWidth(1, 1);
+        ui::doEvents();
+    }
+
+    // A result of `fields` fields and `records` records, filled as a run fills it.
+    void fill(int fields, int records)
+    {
+        QStringList names;
+        for (int j = 0; j < fields; ++j)
+            names << QStringLiteral("F%1").arg(j);
+        grid->beginFill(names);
+        for (int i = 0; i < records; ++i) {
+            std::vector<std::string> values;
+            for (int j = 0; j < fields; ++j)
+                values.push_back("r" + std::to_string(i) + "f" + std::to_string(j));
+            const std::vector<std::string_view> views(values.begin(), values.end());
+            grid->appendRowUtf8(views);
+        }
+        grid->endFill();
+        ui::doEvents();
+    }
+
+    // The centre of grid cell (row >= 1, col), in viewport coordinates.
+    QPoint cellCentre(int row, int col) const
+    {
+        return grid->visualRect(grid->gridModel()->index(row - 1, col)).center();
+    }
+
+    QPoint columnHeaderCentre(int col) const
+    {
+        QHeaderView* h = grid->horizontalHeader();
+        return {h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2};
+    }
+
+    // The view's selected cells as grid rectangles: one range expected.
+    Selection shownSelection() const
+    {
+        const QItemSelection s = grid->selectionModel()->selection();
+        if (s.size() != 1)
+            return {-1, -1, -1, -1};
+        const QItemSelectionRange& r = s.first();
+        return {r.top() + 1, r.left(), r.bottom() + 1, r.right()};
+    }
+
+    std::unique_ptr<MSFlexGrid> grid;
+};
+
+} // namespace
+
+// --- filling and layout ---
+
+TEST_F(GridTest, AResultOfThreeFieldsAndTwoRecordsHasTheDescribedLayout)
+{
+    fill(3, 2);
+    EXPECT_EQ(grid->Cols(), 5);
+    EXPECT_EQ(grid->Rows(), 3);
+    EXPECT_EQ(grid->TextMatrix(0, 2), "F0");
+    EXPECT_EQ(grid->TextMatrix(0, 3), "F1");
+    EXPECT_EQ(grid->TextMatrix(0, 4), "F2");
+    EXPECT_EQ(grid->TextMatrix(1, 2), "r0f0");
+    EXPECT_EQ(grid->TextMatrix(2, 4), "r1f2");
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(grid->TextMatrix(r, 0), "") << "row " << r;
+        EXPECT_EQ(grid->TextMatrix(r, 1), "") << "row " << r;
+    }
+}
+
+TEST_F(GridTest, TheViewShowsTheFieldNamesAsHeadersAndTheRecordsAsRows)
+{
+    fill(3, 2);
+    QAbstractItemModel* m = grid->model();
+    EXPECT_EQ(m->rowCount(), 2);
+    EXPECT_EQ(m->columnCount(), 5);
+    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "F0");
+    EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "F2");
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "");
+    EXPECT_EQ(m->index(0, 2).data().toString(), "r0f0");
+    EXPECT_EQ(m->index(1, 3).data().toString(), "r1f1");
+    EXPECT_FALSE(m->index(0, 1).data().isValid());
+    EXPECT_FALSE(grid->verticalHeader()->isVisible());
+}
+
+TEST_F(GridTest, ANewFillReplacesTheOldResultAndKeepsColumnWidths)
+{
+    fill(4, 30);
+    grid->setColWidth(3, 1500);
+    fill(2, 1);
+    EXPECT_EQ(grid->Cols(), 4);
+    EXPECT_EQ(grid->Rows(), 2);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(grid->TextMatrix(0, 3), "F1");
+    EXPECT_EQ(grid->TextMatrix(1, 3), "r0f1");
+    EXPECT_EQ(grid->ColWidth(3), 1500);
+    EXPECT_EQ(grid->ColWidth(1), 0);
+}
+
+TEST_F(GridTest, CellsEditedAndTheCurrentCellTextReadBack)
+{
+    fill(2, 3);
+    grid->setTextMatrix(2, 3, QStringLiteral("Grüße"));
+    EXPECT_EQ(grid->TextMatrix(2, 3), QStringLiteral("Grüße"));
+    EXPECT_EQ(grid->model()->index(1, 3).data().toString(), QStringLiteral("Grüße"));
+    grid->setTextMatrix(0, 2, QStringLiteral("renamed"));
+    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), "renamed");
+
+    grid->setRow(3);
+    grid->setCol(2);
+    EXPECT_EQ(grid->Text(), "r2f0");
+    grid->setText(QStringLiteral("typed"));
+    EXPECT_EQ(grid->TextMatrix(3, 2), "typed");
+
+    EXPECT_THROW(grid->TextMatrix(4, 0), std::out_of_range);
+    EXPECT_THROW(grid->setTextMatrix(0, 4, "x"), std::out_of_range);
+}
+
+TEST_F(GridTest, RemoveItemShiftsRowsAndClearingKeepsTheSize)
+{
+    fill(1, 10);
+    grid->RemoveItem(3);
+    grid->RemoveItem(3);
+    EXPECT_EQ(grid->Rows(), 9);
+    EXPECT_EQ(grid->model()->rowCount(), 8);
+    EXPECT_EQ(grid->TextMatrix(3, 2), "r4f0");
+    EXPECT_EQ(grid->model()->index(2, 2).data().toString(), "r4f0");
+
+    grid->clearCells();
+    EXPECT_EQ(grid->Rows(), 9);
+    EXPECT_EQ(grid->Cols(), 3);
+    EXPECT_EQ(grid->TextMatrix(0, 2), "");
+    EXPECT_EQ(grid->TextMatrix(8, 2), "");
+}
+
+TEST_F(GridTest, RemovingTheSelectedLastRowsPullsTheSelectionBack)
+{
+    fill(2, 5);
+    grid->selectRange(4, 1, 5, 3);
+    grid->removeRows(4, 2);
+    EXPECT_EQ(grid->Rows(), 4);
+    EXPECT_EQ(selectionOf(*grid), (Selection{3, 1, 3, 3}));
+    EXPECT_EQ(shownSelection(), (Selection{3, 1, 3, 3}));
+}
+
+TEST_F(GridTest, RowsAndColsCanBeSetDirectly)
+{
+    grid->setCols(4);
+    grid->setRows(3);
+    grid->setTextMatrix(2, 3, "x");
+    grid->flushRows();
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->model()->columnCount(), 4);
+    grid->setCols(2);
+    EXPECT_EQ(grid->model()->columnCount(), 2);
+    grid->setCols(4);
+    EXPECT_EQ(grid->TextMatrix(2, 3), "") << "a dropped column came back with its old text";
+    EXPECT_THROW(grid->setRows(-1), std::invalid_argument);
+    grid->setRows(0);
+    EXPECT_EQ(grid->Rows(), 0);
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+    EXPECT_EQ(grid->Text(), "");
+}
+
+// --- batched row announcements ---
+
+TEST_F(GridTest, RowsReachTheViewOncePerFlushNotOncePerRow)
+{
+    int announcements = 0;
+    int firstRow = -1, lastRow = -1;
+    QObject::connect(grid->model(), &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
+        ++announcements;
+        firstRow = first;
+        lastRow = last;
+    });
+    grid->beginFill(QStringList{"a", "b"});
+    const std::vector<std::string_view> row{"1", "2"};
+    for (int i = 0; i < 1000; ++i)
+        grid->appendRowUtf8(row);
+    EXPECT_EQ(announcements, 0);
+    EXPECT_EQ(grid->Rows(), 1001) << "Rows counts stored rows at once";
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+
+    EXPECT_EQ(grid->flushRows(), 1000);
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(firstRow, 0);
+    EXPECT_EQ(lastRow, 999);
+
+    for (int i = 0; i < 500; ++i)
+        grid->appendRowUtf8(row);
+    grid->flushRows();
+    grid->endFill();
+    ui::doEvents();
+    EXPECT_EQ(announcements, 2);
+    EXPECT_EQ(firstRow, 1000);
+    EXPECT_EQ(lastRow, 1499);
+    EXPECT_EQ(grid->model()->rowCount(), 1500);
+}
+
+TEST_F(GridTest, PendingRowsReachTheViewAtTheNextTurnOfEvents)
+{
+    int announcements = 0;
+    QObject::connect(grid->model(), &QAbstractItemModel::rowsInserted, [&] { ++announcements; });
+    grid->beginFill(QStringList{"a"});
+    const QString values[] = {QStringLiteral("v")};
+    for (int i = 0; i < 50; ++i)
+        grid->appendRow(std::span<const QString>(values));
+    ui::doEvents();
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(grid->model()->rowCount(), 50);
+}
+
+TEST_F(GridTest, GrowingRowsCellByCellIsBatchedToo)
+{
+    int announcements = 0, changes = 0;
+    QObject::connect(grid->model(), &QAbstractItemModel::rowsInserted, [&] { ++announcements; });
+    QObject::connect(grid->model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    grid->setCols(3);
+    for (int r = 0; r < 100; ++r) {
+        grid->setRows(r + 2);
+        grid->setTextMatrix(r + 1, 2, QString::number(r));
+    }
+    grid->flushRows();
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(grid->model()->index(99, 2).data().toString(), "99");
+
+    // Blanking a column of shown rows: one change announced for all the cells.
+    changes = 0;
+    for (int r = 1; r <= 100; ++r)
+        grid->setTextMatrix(r, 2, QString());
+    EXPECT_EQ(grid->model()->index(50, 2).data().toString(), "");
+    grid->flushRows();
+    EXPECT_EQ(changes, 1);
+}
+
+// --- selection from the mouse ---
+
+TEST_F(GridTest, ClickingAColumnHeaderSelectsThatColumnBelowTheFieldNames)
+{
+    fill(3, 4);
+    click(grid->horizontalHeader()->viewport(), columnHeaderCentre(3));
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 3, 4, 3}));
+    EXPECT_EQ(shownSelection(), (Selection{1, 3, 4, 3}));
+    EXPECT_EQ(grid->RowSel(), grid->Rows() - 1);
+
+    // Shift extends the columns from the anchor.
+    click(grid->horizontalHeader()->viewport(), columnHeaderCentre(4), Qt::ShiftModifier);
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 3, 4, 4}));
+}
+
+TEST_F(GridTest, DraggingAcrossColumnHeadersSelectsSeveralColumns)
+{
+    fill(3, 4);
+    QWidget* header = grid->horizontalHeader()->viewport();
+    sendMouse(header, QEvent::MouseButtonPress, columnHeaderCentre(2), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(header, QEvent::MouseMove, columnHeaderCentre(4), Qt::NoButton, Qt::LeftButton);
+    sendMouse(header, QEvent::MouseButtonRelease, columnHeaderCentre(4), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 4, 4}));
+}
+
+TEST_F(GridTest, ClickingTheRowSelectorColumnSelectsTheWholeRow)
+{
+    fill(3, 4);
+    click(grid->viewport(), cellCentre(2, 0));
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 1, 2, 4}));
+    EXPECT_EQ(shownSelection(), (Selection{2, 1, 2, 4}));
+    EXPECT_EQ(grid->ColSel(), grid->Cols() - 1);
+
+    // Dragging down the selector column selects whole rows.
+    sendMouse(grid->viewport(), QEvent::MouseButtonPress, cellCentre(2, 0), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(grid->viewport(), QEvent::MouseMove, cellCentre(4, 0), Qt::NoButton, Qt::LeftButton);
+    sendMouse(grid->viewport(), QEvent::MouseButtonRelease, cellCentre(4, 0), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 1, 4, 4}));
+
+    // Shift-click on another row extends the rows from the anchor.
+    click(grid->viewport(), cellCentre(1, 0), Qt::ShiftModifier);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 1, 1, 4}));
+}
+
+TEST_F(GridTest, DraggingSelectsARangeFromTheAnchorToTheFarCorner)
+{
+    fill(3, 5);
+    QWidget* vp = grid->viewport();
+    sendMouse(vp, QEvent::MouseButtonPress, cellCentre(2, 2), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 2, 2, 2}));
+    sendMouse(vp, QEvent::MouseMove, cellCentre(3, 3), Qt::NoButton, Qt::LeftButton);
+    sendMouse(vp, QEvent::MouseMove, cellCentre(4, 4), Qt::NoButton, Qt::LeftButton);
+    sendMouse(vp, QEvent::MouseButtonRelease, cellCentre(4, 4), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 2, 4, 4}));
+    EXPECT_EQ(shownSelection(), (Selection{2, 2, 4, 4}));
+    EXPECT_EQ(grid->Text(), "r1f0") << "the current cell is the anchor";
+
+    // A move without the button held changes nothing.
+    sendMouse(vp, QEvent::MouseMove, cellCentre(5, 2), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 2, 4, 4}));
+
+    // Dragging up and left puts the far corner above and left of the anchor.
+    sendMouse(vp, QEvent::MouseButtonPress, cellCentre(4, 4), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(vp, QEvent::MouseMove, cellCentre(1, 2), Qt::NoButton, Qt::LeftButton);
+    sendMouse(vp, QEvent::MouseButtonRelease, cellCentre(1, 2), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{4, 4, 1, 2}));
+    EXPECT_EQ(shownSelection(), (Selection{1, 2, 4, 4}));
+
+    // Dragging into the selector column stops at column 1.
+    sendMouse(vp, QEvent::MouseButtonPress, cellCentre(3, 3), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(vp, QEvent::MouseMove, cellCentre(3, 0), Qt::NoButton, Qt::LeftButton);
+    sendMouse(vp, QEvent::MouseButtonRelease, cellCentre(3, 0), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{3, 3, 3, 1}));
+}
+
+TEST_F(GridTest, ShiftClickExtendsFromTheAnchor)
+{
+    fill(3, 5);
+    click(grid->viewport(), cellCentre(2, 3));
+    click(grid->viewport(), cellCentre(5, 4), Qt::ShiftModifier);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 3, 5, 4}));
+    click(grid->viewport(), cellCentre(1, 2), Qt::ShiftModifier);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 3, 1, 2}));
+}
+
+TEST_F(GridTest, TheRightButtonIsReportedWithItsPositionAndLeavesTheSelection)
+{
+    fill(3, 5);
+    grid->selectRange(1, 2, 3, 4);
+    std::vector<Qt::MouseButton> buttons;
+    QPoint where;
+    int moves = 0;
+    QObject::connect(grid.get(), &MSFlexGrid::mousePressed,
+                     [&](Qt::MouseButton b, Qt::KeyboardModifiers, QPoint global) {
+                         buttons.push_back(b);
+                         where = global;
+                     });
+    QObject::connect(grid.get(), &MSFlexGrid::mouseMoved, [&] { ++moves; });
+
+    const QPoint at = cellCentre(5, 3);
+    click(grid->viewport(), at, Qt::NoModifier, Qt::RightButton);
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(buttons[0], Qt::RightButton);
+    EXPECT_EQ(where, grid->viewport()->mapToGlobal(at));
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 3, 4}));
+
+    click(grid->horizontalHeader()->viewport(), columnHeaderCentre(2), Qt::NoModifier, Qt::RightButton);
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(buttons[1], Qt::RightButton);
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 3, 4}));
+
+    sendMouse(grid->viewport(), QEvent::MouseMove, cellCentre(2, 2), Qt::NoButton, Qt::NoButton);
+    sendMouse(grid->horizontalHeader()->viewport(), QEvent::MouseMove, columnHeaderCentre(3), Qt::NoButton,
+              Qt::NoButton);
+    EXPECT_EQ(moves, 2);
+}
+
+TEST_F(GridTest, ArrowKeysMoveTheCurrentCellAndShiftExtends)
+{
+    fill(3, 5);
+    grid->selectRange(2, 2, 2, 2);
+    pressKey(grid.get(), Qt::Key_Down);
+    EXPECT_EQ(selectionOf(*grid), (Selection{3, 2, 3, 2}));
+    pressKey(grid.get(), Qt::Key_Right, Qt::ShiftModifier);
+    pressKey(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectionOf(*grid), (Selection{3, 2, 4, 3}));
+    pressKey(grid.get(), Qt::Key_Up);
+    pressKey(grid.get(), Qt::Key_Up);
+    pressKey(grid.get(), Qt::Key_Up);
+    pressKey(grid.get(), Qt::Key_Up);
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 1, 2})) << "the keys never reach the field names";
+    pressKey(grid.get(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(selectionOf(*grid), (Selection{5, 4, 5, 4}));
+}
+
+// --- selection set by callers ---
+
+TEST_F(GridTest, SettingTheSelectionMovesWhatTheViewShows)
+{
+    fill(3, 5);
+    grid->setRow(2);
+    grid->setCol(3);
+    grid->setRowSel(4);
+    grid->setColSel(4);
+    EXPECT_EQ(selectionOf(*grid), (Selection{2, 3, 4, 4}));
+    EXPECT_EQ(shownSelection(), (Selection{2, 3, 4, 4}));
+    EXPECT_EQ(grid->currentIndex(), grid->model()->index(1, 3));
+
+    // Setting the current cell collapses the selection onto it.
+    grid->setRow(5);
+    EXPECT_EQ(selectionOf(*grid), (Selection{5, 3, 5, 3}));
+    EXPECT_EQ(shownSelection(), (Selection{5, 3, 5, 3}));
+
+    // Selecting the whole of column 2 the way the clipboard code tests it.
+    grid->setRow(1);
+    grid->setCol(2);
+    grid->setRowSel(grid->Rows() - 1);
+    grid->setColSel(2);
+    EXPECT_EQ(shownSelection(), (Selection{1, 2, 5, 2}));
+
+    EXPECT_THROW(grid->setRow(6), std::out_of_range);
+    EXPECT_THROW(grid->setColSel(5), std::out_of_range);
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 5, 2}));
+}
+
+TEST_F(GridTest, TheFirstRecordBecomesTheCurrentCellOfAFill)
+{
+    fill(3, 2);
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 1, 2}));
+    EXPECT_EQ(grid->Text(), "r0f0");
+    EXPECT_EQ(shownSelection(), (Selection{1, 2, 1, 2}));
+}
+
+// --- widths and font ---
+
+TEST_F(GridTest, ColumnWidthsInTwipsRoundTripThroughPixels)
+{
+    fill(3, 1);
+    grid->setColWidth(2, 1500);
+    EXPECT_EQ(grid->columnWidth(2), 100);
+    EXPECT_EQ(grid->ColWidth(2), 1500);
+    grid->setColWidth(0, 200);
+    EXPECT_EQ(grid->columnWidth(0), 13);
+    EXPECT_EQ(grid->ColWidth(0), 195) << "the width comes back in whole pixels";
+    grid->setColWidth(1, 1);
+    EXPECT_EQ(grid->columnWidth(1), 0);
+    EXPECT_EQ(grid->ColWidth(1), 0);
+    grid->setColumnWidth(3, 40); // as when the user drags a column border
+    EXPECT_EQ(grid->ColWidth(3), 600);
+    grid->setColWidth(3, -1);
+    EXPECT_EQ(grid->columnWidth(3), grid->horizontalHeader()->defaultSectionSize());
+    EXPECT_THROW(grid->ColWidth(5), std::out_of_range);
+}
+
+TEST_F(GridTest, TheFontSizeAppliesToTheViewAndItsRows)
+{
+    fill(1, 3);
+    grid->setFontSize(8);
+    EXPECT_FLOAT_EQ(grid->fontSize(), 8.0f);
+    const int smallRow = grid->rowHeight(0);
+    grid->setFontSize(20);
+    EXPECT_FLOAT_EQ(grid->fontSize(), 20.0f);
+    EXPECT_DOUBLE_EQ(grid->font().pointSizeF(), 20.0);
+    EXPECT_DOUBLE_EQ(grid->horizontalHeader()->font().pointSizeF(), 20.0);
+    EXPECT_GT(grid->rowHeight(0), smallRow);
+    grid->setFontSize(10.5f);
+    EXPECT_FLOAT_EQ(grid->fontSize(), 10.5f);
+    EXPECT_THROW(grid->setFontSize(0), std::invalid_argument);
+}
