@@ -1,0 +1,291 @@
+// The ODBC backend against a real MariaDB server (MariaDB Connector/ODBC), reached with the
+// MySQL connection string exactly as the program builds it.
+#include "tests/query/db/OdbcTestSupport.h"
+
+#include <QTcpServer>
+
+namespace {
+
+using odbctest::connect;
+using odbctest::errorOf;
+using odbctest::MariaDb;
+using odbctest::query;
+namespace N = db::ErrorNumber;
+
+class MariaDbTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_MARIADB(m);
+        // Each test works in a database of its own.
+        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+        database = QStringLiteral("odbc_%1").arg(QString::fromLatin1(info->name()).toLower());
+        auto admin = connect(m.connectionString());
+        admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
+        admin->execute(QStringLiteral("CREATE DATABASE ") + database + QStringLiteral(" CHARACTER SET utf8mb4"));
+        c = connect(m.connectionString(database));
+    }
+
+    void TearDown() override
+    {
+        c.reset();
+        if (m.available && !database.isEmpty())
+            connect(m.connectionString())->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
+    }
+
+    MariaDb m = MariaDb::fromEnvironment();
+    QString database;
+    std::unique_ptr<db::BackendConnection> c;
+};
+
+// --- connecting -------------------------------------------------------------------------------
+
+TEST_F(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
+{
+    for (const QString& location : {QStringLiteral("127.0.0.1,") + m.port, QStringLiteral("127.0.0.1:") + m.port}) {
+        auto conn = connect(m.connectionString(location, database, m.user, m.password));
+        EXPECT_EQ(query(*conn, QStringLiteral("SELECT DATABASE(), CURRENT_USER()")),
+                  QStringList{database + QStringLiteral("|") + m.user + QStringLiteral("@127.0.0.1")})
+            << location.toStdString();
+    }
+}
+
+TEST_F(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
+{
+    // (MariaDB's driver trims blanks around a value, braced or not: no password ends in one.)
+    const QString password = QStringLiteral("p;w=1}{x");
+    for (const char* host : {"127.0.0.1", "localhost"})
+        c->execute(QStringLiteral("CREATE OR REPLACE USER 'semi'@'%1' IDENTIFIED BY 'p;w=1}{x'").arg(QLatin1String(host)));
+    c->execute(QStringLiteral("GRANT ALL ON %1.* TO 'semi'@'127.0.0.1'").arg(database));
+    auto conn = connect(m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database, QStringLiteral("semi"), password));
+    EXPECT_EQ(query(*conn, QStringLiteral("SELECT CURRENT_USER()")), QStringList{QStringLiteral("semi@127.0.0.1")});
+    conn.reset();
+    for (const char* host : {"127.0.0.1", "localhost"})
+        c->execute(QStringLiteral("DROP USER 'semi'@'%1'").arg(QLatin1String(host)));
+}
+
+// --- errors -----------------------------------------------------------------------------------
+
+TEST_F(MariaDbTest, WrongPasswordIsLoginRefused)
+{
+    const db::Error e = errorOf([&] {
+        connect(m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database, m.user, QStringLiteral("wrong")));
+    });
+    EXPECT_EQ(e.number, N::LoginRefused);
+    EXPECT_EQ(e.native, 1045);
+    EXPECT_TRUE(e.description.contains(QLatin1String("Access denied for user"))) << e.description.toStdString();
+}
+
+TEST_F(MariaDbTest, UnknownDatabaseCannotBeOpened)
+{
+    const db::Error e = errorOf([&] { connect(m.connectionString(QStringLiteral("no_such_database"))); });
+    EXPECT_EQ(e.number, N::Unreachable);
+    EXPECT_EQ(e.native, 1049);
+    EXPECT_TRUE(e.description.contains(QLatin1String("Unknown database 'no_such_database'"))) << e.description.toStdString();
+}
+
+TEST_F(MariaDbTest, ServerNotListeningCannotBeReached)
+{
+    // A port that was just free: nothing listens there once the probe is closed.
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const QString port = QString::number(probe.serverPort());
+    probe.close();
+    const db::Error e = errorOf([&] {
+        connect(m.connectionString(QStringLiteral("127.0.0.1,") + port, database, m.user, m.password));
+    });
+    EXPECT_EQ(e.number, N::Unreachable);
+    EXPECT_TRUE(e.description.contains(QLatin1String("Can't connect"))) << e.description.toStdString();
+}
+
+TEST_F(MariaDbTest, BadSqlAndMissingTableAreRejectedCommands)
+{
+    db::Error e = errorOf([&] { c->execute(QStringLiteral("SELEC 1")); });
+    EXPECT_EQ(e.number, N::CommandRejected);
+    EXPECT_EQ(e.sqlState, QStringLiteral("42000"));
+    EXPECT_TRUE(e.description.contains(QLatin1String("You have an error in your SQL syntax"))) << e.description.toStdString();
+    e = errorOf([&] { c->execute(QStringLiteral("SELECT * FROM nowhere")); });
+    EXPECT_EQ(e.number, N::CommandRejected);
+    EXPECT_TRUE(e.description.contains(QLatin1String("nowhere' doesn't exist"))) << e.description.toStdString();
+}
+
+TEST_F(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
+{
+    // MariaDB's driver runs the whole batch at execute and reports the failure there.
+    const db::Error e = errorOf([&] {
+        auto result = c->execute(QStringLiteral("SELECT 1; SELECT * FROM nowhere"));
+        odbctest::rows(*result);
+        result->nextResult();
+    });
+    EXPECT_EQ(e.number, N::CommandRejected);
+    EXPECT_EQ(e.native, 1146);
+}
+
+// --- batches and results ----------------------------------------------------------------------
+
+TEST_F(MariaDbTest, InsertThenSelectBatchGivesTwoResults)
+{
+    c->execute(QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, name VARCHAR(20))"));
+    auto result = c->execute(QStringLiteral("insert into t values (1, 'one'), (2, 'two'); select id, name from t order by id"));
+    EXPECT_FALSE(result->hasRows());
+    EXPECT_EQ(result->rowsAffected(), 2);
+    EXPECT_FALSE(result->fetch());
+    ASSERT_TRUE(result->nextResult());
+    ASSERT_TRUE(result->hasRows());
+    ASSERT_EQ(result->columnCount(), 2);
+    EXPECT_EQ(result->column(0).name, QStringLiteral("id"));
+    EXPECT_EQ(result->column(1).name, QStringLiteral("name"));
+    EXPECT_EQ(odbctest::rows(*result), (QStringList{QStringLiteral("1|one"), QStringLiteral("2|two")}));
+    EXPECT_FALSE(result->nextResult());
+    EXPECT_FALSE(result->hasRows());
+    EXPECT_EQ(result->columnCount(), 0);
+}
+
+TEST_F(MariaDbTest, UpdateOfNoRowGivesAClosedResultWithZeroRows)
+{
+    c->execute(QStringLiteral("CREATE TABLE t (id INT)"));
+    auto result = c->execute(QStringLiteral("UPDATE t SET id = 2 WHERE id = 1"));
+    EXPECT_FALSE(result->hasRows());
+    EXPECT_EQ(result->rowsAffected(), 0);
+}
+
+TEST_F(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
+{
+    auto result = c->execute(QStringLiteral(
+        "SELECT seq, CONCAT('row ', seq), IF(seq % 7 = 0, NULL, seq * 2) FROM seq_1_to_2500"));
+    int expected = 0;
+    while (result->fetch()) {
+        ++expected;
+        ASSERT_EQ(result->text(0), QString::number(expected));
+        ASSERT_EQ(result->utf8(1), (QStringLiteral("row ") + QString::number(expected)).toStdString());
+        ASSERT_EQ(result->isNull(2), expected % 7 == 0) << expected;
+        if (expected % 7 != 0) {
+            ASSERT_EQ(result->text(2), QString::number(expected * 2));
+        }
+    }
+    EXPECT_EQ(expected, 2500);
+    EXPECT_FALSE(result->fetch());
+}
+
+TEST_F(MariaDbTest, NullsAndEmptyTextDiffer)
+{
+    auto result = c->execute(QStringLiteral("SELECT NULL, '', 0, CAST(NULL AS CHAR(1000000))"));
+    ASSERT_TRUE(result->fetch());
+    EXPECT_TRUE(result->isNull(0));
+    EXPECT_TRUE(result->text(0).isNull());
+    EXPECT_FALSE(result->isNull(1));
+    EXPECT_TRUE(result->text(1).isEmpty());
+    EXPECT_FALSE(result->text(1).isNull());
+    EXPECT_EQ(result->text(2), QStringLiteral("0"));
+    EXPECT_TRUE(result->isNull(3)); // a long column, read with SQLGetData
+    EXPECT_FALSE(result->fetch());
+}
+
+TEST_F(MariaDbTest, TypesReadAsText)
+{
+    c->execute(QStringLiteral("CREATE TABLE t (d DATE, ts DATETIME, n DECIMAL(10,3), f DOUBLE, b VARBINARY(4), "
+                              "big BIGINT, lb LONGBLOB)"));
+    c->execute(QStringLiteral("INSERT INTO t VALUES ('1981-12-12', '1974-09-21 10:20:30', -1234.5, 444.555, 0x0aff, "
+                              "-9223372036854775808, 0x00ff10)"));
+    // Binary values are shown in hexadecimal digits, as ODBC converts them to text.
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT * FROM t")),
+              QStringList{QStringLiteral("1981-12-12|1974-09-21 10:20:30|-1234.500|444.555|0AFF|-9223372036854775808|00FF10")});
+}
+
+// --- text -------------------------------------------------------------------------------------
+
+TEST_F(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
+{
+    const QString text = QStringLiteral("Привет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
+    c->execute(QStringLiteral("CREATE TABLE u (id INT PRIMARY KEY, s VARCHAR(100), l TEXT) CHARACTER SET utf8mb4"));
+    c->execute(QStringLiteral("INSERT INTO u VALUES (1, '%1', '%1')").arg(text));
+    EXPECT_EQ(c->executeUpdate(QStringLiteral("INSERT INTO u VALUES (?, ?, ?)"),
+                               {QStringLiteral("2"), text, text}),
+              1);
+    auto result = c->execute(QStringLiteral("SELECT s, l, CHAR_LENGTH(s) FROM u ORDER BY id"));
+    for (int row = 1; row <= 2; ++row) {
+        ASSERT_TRUE(result->fetch());
+        EXPECT_EQ(result->text(0), text) << row;
+        EXPECT_EQ(result->utf8(0), text.toStdString()) << row;
+        EXPECT_EQ(result->text(1), text) << row;
+        EXPECT_EQ(result->text(2), QString::number(text.toUcs4().size())) << row;
+    }
+}
+
+TEST_F(MariaDbTest, LongTextComesBackIntactBetweenOtherColumns)
+{
+    QString big;
+    for (int i = 0; big.size() < 200 * 1024; ++i)
+        big += QStringLiteral("%1 Мир \U0001F600 ").arg(i, 6, 10, QLatin1Char('0'));
+    c->execute(QStringLiteral("CREATE TABLE b (id INT PRIMARY KEY, before_ VARCHAR(10), body LONGTEXT, after_ VARCHAR(10))"));
+    EXPECT_EQ(c->executeUpdate(QStringLiteral("INSERT INTO b VALUES (1, 'x', ?, 'y'), (2, NULL, NULL, 'z'), (3, 'w', '', NULL)"),
+                               {big}),
+              3);
+    auto result = c->execute(QStringLiteral("SELECT id, before_, body, after_ FROM b ORDER BY id"));
+    ASSERT_TRUE(result->fetch());
+    EXPECT_EQ(result->text(1), QStringLiteral("x"));
+    const QString body = result->text(2);
+    EXPECT_EQ(body.size(), big.size());
+    EXPECT_TRUE(body == big) << "the 200 KB value differs";
+    EXPECT_EQ(result->utf8(2).size(), static_cast<size_t>(big.toUtf8().size()));
+    EXPECT_EQ(result->text(3), QStringLiteral("y"));
+    ASSERT_TRUE(result->fetch());
+    EXPECT_TRUE(result->isNull(1));
+    EXPECT_TRUE(result->isNull(2));
+    EXPECT_EQ(result->text(3), QStringLiteral("z"));
+    ASSERT_TRUE(result->fetch());
+    EXPECT_FALSE(result->isNull(2));
+    EXPECT_EQ(result->text(2), QString(QStringLiteral("")));
+    EXPECT_TRUE(result->isNull(3));
+    EXPECT_FALSE(result->fetch());
+}
+
+// --- what direct edit needs -------------------------------------------------------------------
+
+TEST_F(MariaDbTest, ColumnsNameTheirBaseTableAndColumn)
+{
+    c->execute(QStringLiteral("CREATE TABLE people (id INT PRIMARY KEY, name VARCHAR(20))"));
+    auto result = c->execute(QStringLiteral("SELECT name AS who, id, 1 + 1 AS two FROM people"));
+    ASSERT_EQ(result->columnCount(), 3);
+    EXPECT_EQ(result->column(0).name, QStringLiteral("who"));
+    EXPECT_EQ(result->column(0).baseTable, QStringLiteral("people"));
+    EXPECT_EQ(result->column(0).baseColumn, QStringLiteral("name"));
+    EXPECT_EQ(result->column(0).baseCatalog, database);
+    EXPECT_EQ(result->column(1).baseColumn, QStringLiteral("id"));
+    EXPECT_TRUE(result->column(2).baseTable.isEmpty());
+}
+
+TEST_F(MariaDbTest, PrimaryKeyColumnsInKeyOrder)
+{
+    c->execute(QStringLiteral("CREATE TABLE k (a INT, b VARCHAR(5), c INT, PRIMARY KEY (c, a))"));
+    c->execute(QStringLiteral("CREATE TABLE nokey (a INT)"));
+    EXPECT_EQ(c->primaryKey({}, {}, QStringLiteral("k")), (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(c->primaryKey(database, {}, QStringLiteral("k")), (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_TRUE(c->primaryKey({}, {}, QStringLiteral("nokey")).isEmpty());
+    EXPECT_EQ(c->quoteIdentifier(QStringLiteral("odd`name")), QStringLiteral("`odd``name`"));
+}
+
+TEST_F(MariaDbTest, ParameterisedUpdateInTransactionRollsBackOrCommits)
+{
+    c->execute(QStringLiteral("CREATE TABLE e (id INT PRIMARY KEY, v VARCHAR(20)) ENGINE=InnoDB"));
+    c->execute(QStringLiteral("INSERT INTO e VALUES (1, 'old'), (2, NULL)"));
+    c->beginTransaction();
+    EXPECT_EQ(c->executeUpdate(QStringLiteral("UPDATE e SET v = ? WHERE id = ? AND v = ?"),
+                               {QStringLiteral("new"), QStringLiteral("1"), QStringLiteral("old")}),
+              1);
+    c->rollback();
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT v FROM e WHERE id = 1")), QStringList{QStringLiteral("old")});
+    c->beginTransaction();
+    EXPECT_EQ(c->executeUpdate(QStringLiteral("UPDATE e SET v = ? WHERE id = ? AND v <=> ?"),
+                               {std::nullopt, QStringLiteral("1"), QStringLiteral("old")}),
+              1);
+    EXPECT_EQ(c->executeUpdate(QStringLiteral("UPDATE e SET v = ? WHERE id = ? AND v <=> ?"),
+                               {QStringLiteral("was null"), QStringLiteral("2"), std::nullopt}),
+              1);
+    c->commit();
+    auto other = connect(m.connectionString(database));
+    EXPECT_EQ(query(*other, QStringLiteral("SELECT id, v FROM e ORDER BY id")),
+              (QStringList{QStringLiteral("1|<null>"), QStringLiteral("2|was null")}));
+}
+
+} // namespace
