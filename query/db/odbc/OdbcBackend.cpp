@@ -4,6 +4,7 @@
 #include "query/db/odbc/OdbcHandles.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -108,7 +109,15 @@ struct Traits {
     DriverFamily family = DriverFamily::Other;
     bool wide = true;                 // read text as SQL_C_WCHAR (else UTF-8 SQL_C_CHAR)
     bool stripTrailingSemicolon = false;
+    // mdbtools writes length indicators as 32-bit integers into the 64-bit SQLLEN: clear
+    // them before each fetch and read the low half, sign included.
+    bool int32Indicators = false;
 };
+
+SQLLEN normalized(SQLLEN ind, const Traits& traits)
+{
+    return traits.int32Indicators ? static_cast<SQLLEN>(static_cast<std::int32_t>(ind & 0xFFFFFFFF)) : ind;
+}
 
 QString readColumnText(const StatementHandle& stmt, SQLUSMALLINT col, SQLUSMALLINT field)
 {
@@ -158,6 +167,9 @@ public:
         if (++m_row < static_cast<SQLULEN>(m_fetched))
             return true;
         m_fetched = 0;
+        if (m_traits.int32Indicators)
+            for (Cell& c : m_cells)
+                std::fill(c.indicators.begin(), c.indicators.end(), 0);
         const SQLRETURN rc = SQLFetch(m_stmt.get());
         if (rc == SQL_NO_DATA) {
             m_done = true;
@@ -167,6 +179,10 @@ public:
         if (m_fetched == 0) // a driver that ignores SQL_ATTR_ROWS_FETCHED_PTR fetched one row
             m_fetched = 1;
         m_row = 0;
+        if (m_traits.int32Indicators)
+            for (Cell& c : m_cells)
+                for (SQLLEN& ind : c.indicators)
+                    ind = normalized(ind, m_traits);
         if (rc == SQL_SUCCESS_WITH_INFO)
             checkTruncation();
         readLongColumns();
@@ -385,6 +401,7 @@ private:
                 if (rc == SQL_NO_DATA)
                     break;
                 m_stmt.check(rc, "SQLGetData");
+                ind = normalized(ind, m_traits);
                 if (ind == SQL_NULL_DATA) {
                     c.longIndicator = SQL_NULL_DATA;
                     break;
@@ -648,10 +665,12 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
     traits.family = familyOf(driver, library);
     traits.stripTrailingSemicolon = traits.family == DriverFamily::Access;
     // Narrow reads give UTF-8 where the string asks for it, and always from mdbtools.
+    const bool mdbTools = library.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive)
+        || driver.contains(QLatin1String("MDBTools"), Qt::CaseInsensitive);
     const bool utf8 = (traits.family == DriverFamily::SqlServer && namesUtf8(parts, "ClientCharset"))
-        || (traits.family == DriverFamily::MySql && namesUtf8(parts, "CHARSET"))
-        || (traits.family == DriverFamily::Access && (library.contains(QLatin1String("mdbodbc")) || driver.contains(QLatin1String("MDBTools"), Qt::CaseInsensitive)));
+        || (traits.family == DriverFamily::MySql && namesUtf8(parts, "CHARSET")) || mdbTools;
     traits.wide = !utf8;
+    traits.int32Indicators = mdbTools;
 
     if (traits.family == DriverFamily::Access) {
         const QString file = parts.value(QStringLiteral("DBQ")).trimmed();

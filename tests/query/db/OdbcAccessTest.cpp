@@ -1,0 +1,165 @@
+// Access database files through mdbtools' ODBC driver, reached with the Jet connection string
+// (provider and database password set as connection properties, as the program does).
+#include "tests/query/db/OdbcTestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+using odbctest::connect;
+using odbctest::errorOf;
+using odbctest::query;
+
+QString accessFolder()
+{
+    return QDir::cleanPath(qEnvironmentVariable("QUORVANE_SOURCE_DIR") + QStringLiteral("/../shared/testdata/access"));
+}
+
+class AccessTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QFileInfo(accessFolder()).isDir()) {
+            if (odbctest::underCi())
+                FAIL() << "the Access sample folder is missing: " << accessFolder().toStdString();
+            GTEST_SKIP() << "no Access sample folder at " << accessFolder().toStdString()
+                         << " (a clone outside the team's workspace)";
+        }
+    }
+
+    // Opens a sample file as the program does; skips when that one file is absent.
+    std::unique_ptr<db::BackendConnection> open(const char* fileName)
+    {
+        const QString path = accessFolder() + QLatin1Char('/') + QLatin1String(fileName);
+        if (!QFileInfo::exists(path))
+            return nullptr;
+        return connect(QStringLiteral("Data Source=") + db::connectionStringValue(path),
+                       QStringLiteral("Microsoft.Jet.OLEDB.4.0"),
+                       {{QStringLiteral("Jet OLEDB:Database Password"), QString()}});
+    }
+};
+
+#define OPEN_OR_SKIP(var, file)                                                                          \
+    auto var = open(file);                                                                                \
+    if (!var)                                                                                             \
+        GTEST_SKIP() << file << " is not in " << accessFolder().toStdString() << " (listed in its README)";
+
+TEST_F(AccessTest, NullsFileReadsEveryTable)
+{
+    OPEN_OR_SKIP(c, "testIndexPropertiesV2000.mdb");
+    const QStringList nulls1 = query(*c, QStringLiteral("SELECT row, data FROM TableIgnoreNulls1"));
+    ASSERT_EQ(nulls1.size(), 10);
+    for (const QString& row : nulls1) {
+        const QString name = row.section(QLatin1Char('|'), 0, 0);
+        const bool null = row.endsWith(QLatin1String("|<null>"));
+        EXPECT_EQ(null, name == QLatin1String("row1") || name == QLatin1String("row3") || name == QLatin1String("row5")
+                            || name == QLatin1String("row8"))
+            << row.toStdString();
+    }
+    const QStringList nulls2 = query(*c, QStringLiteral("SELECT * FROM TableIgnoreNulls2"));
+    ASSERT_EQ(nulls2.size(), 11);
+    EXPECT_TRUE(nulls2.front().startsWith(QLatin1String("row0|"))) << nulls2.front().toStdString();
+    EXPECT_TRUE(nulls2.back().startsWith(QLatin1String("row3|"))) << nulls2.back().toStdString();
+    EXPECT_TRUE(nulls2.join(QLatin1Char('\n')).contains(QLatin1String("<null>")));
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT * FROM TableUnique1_temp")).size(), 10);
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT * FROM TableUnique2_temp")).size(), 11);
+    auto empty = c->execute(QStringLiteral("SELECT * FROM TableIgnoreNulls1_temp"));
+    EXPECT_EQ(empty->columnCount(), 2);
+    EXPECT_FALSE(empty->fetch());
+    EXPECT_TRUE(query(*c, QStringLiteral("SELECT * FROM TableIgnoreNulls2_temp")).isEmpty());
+}
+
+TEST_F(AccessTest, UnicodeFileReadsNonAsciiText)
+{
+    OPEN_OR_SKIP(c, "testUnicodeCompV2003.mdb");
+    auto result = c->execute(QStringLiteral("SELECT ID, Unicode FROM [Table]"));
+    ASSERT_EQ(result->columnCount(), 2);
+    EXPECT_EQ(result->column(1).name, QStringLiteral("Unicode"));
+    QMap<QString, QString> byId;
+    while (result->fetch())
+        byId.insert(result->text(0), result->text(1));
+    EXPECT_EQ(byId.size(), 8);
+    EXPECT_EQ(byId.value(QStringLiteral("2")), QStringLiteral("ääkkösiä"));
+    EXPECT_EQ(byId.value(QStringLiteral("3")), QStringLiteral("Мир"));
+    // The file writes the accents with the Greek Extended letters (U+1F79 "ύ" for U+03CD):
+    // the same text once normalised.
+    EXPECT_EQ(byId.value(QStringLiteral("4")).normalized(QString::NormalizationForm_C),
+              QStringLiteral("ϰαὶ τότ' ἐγὼ Κύϰλωπα").normalized(QString::NormalizationForm_C));
+    EXPECT_EQ(byId.value(QStringLiteral("5")), QStringLiteral("漢字仮名交じり文"));
+    QString all;
+    for (char32_t u = 1; u <= 0xFF; ++u)
+        all += QChar(static_cast<char16_t>(u));
+    EXPECT_EQ(byId.value(QStringLiteral("8")), all);
+}
+
+TEST_F(AccessTest, AccdbFileReadsEveryColumnType)
+{
+    OPEN_OR_SKIP(c, "testV2007.accdb");
+    const QStringList table1 = query(*c, QStringLiteral("SELECT * FROM Table1"));
+    ASSERT_EQ(table1.size(), 2);
+    EXPECT_TRUE(table1.contains(QStringLiteral("a|b|0|0|0|0|1981-12-12 00:00:00|0.0000|0")))
+        << table1.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(table1.contains(QStringLiteral("abcdefg|hijklmnop|2|222|333333333|444.555|1974-09-21 00:00:00|3.5000|1")))
+        << table1.join(QLatin1Char('\n')).toStdString();
+    auto wide = c->execute(QStringLiteral("SELECT * FROM Table2"));
+    EXPECT_EQ(wide->columnCount(), 89);
+    EXPECT_EQ(wide->column(88).name, QStringLiteral("column89"));
+    EXPECT_FALSE(wide->fetch());
+    EXPECT_TRUE(query(*c, QStringLiteral("SELECT * FROM Table3")).isEmpty());
+    EXPECT_TRUE(query(*c, QStringLiteral("SELECT * FROM Table4")).isEmpty());
+}
+
+TEST_F(AccessTest, TrailingSemicolonAndOneResultOnly)
+{
+    OPEN_OR_SKIP(c, "testV2007.accdb");
+    auto result = c->execute(QStringLiteral("SELECT A FROM Table1 WHERE D = 222 ;  \n"));
+    EXPECT_EQ(odbctest::rows(*result), QStringList{QStringLiteral("abcdefg")});
+    // mdbtools has no SQLMoreResults: the batch simply has no second result.
+    EXPECT_FALSE(result->nextResult());
+    EXPECT_FALSE(result->hasRows());
+}
+
+TEST_F(AccessTest, NoKeysOrBaseTablesButNoFailure)
+{
+    OPEN_OR_SKIP(c, "testV2007.accdb");
+    EXPECT_TRUE(c->primaryKey({}, {}, QStringLiteral("Table1")).isEmpty());
+    auto result = c->execute(QStringLiteral("SELECT A FROM Table1"));
+    EXPECT_EQ(result->column(0).name, QStringLiteral("A"));
+    EXPECT_TRUE(result->column(0).baseTable.isEmpty());
+    EXPECT_EQ(c->quoteIdentifier(QStringLiteral("a]b")), QStringLiteral("[a]]b]"));
+}
+
+TEST_F(AccessTest, RejectedSqlGivesTheDriversMessage)
+{
+    OPEN_OR_SKIP(c, "testV2007.accdb");
+    const db::Error e = errorOf([&] { c->execute(QStringLiteral("SELECT A FROM Table1 ORDER BY A")); });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_TRUE(e.description.contains(QLatin1String("Couldn't parse SQL"))) << e.description.toStdString();
+}
+
+TEST_F(AccessTest, MissingFileIsNamedInTheError)
+{
+    const QString missing = accessFolder() + QStringLiteral("/no such file.mdb");
+    const db::Error e = errorOf([&] {
+        connect(QStringLiteral("Data Source=") + missing, QStringLiteral("Microsoft.Jet.OLEDB.4.0"),
+                {{QStringLiteral("Jet OLEDB:Database Password"), QString()}});
+    });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_EQ(e.description, QStringLiteral("Could not find file '%1'.").arg(missing));
+}
+
+TEST_F(AccessTest, FileThatIsNoDatabaseFailsWithItsPath)
+{
+    // The licence text is a readable file, but no Access database.
+    const QString notADatabase = accessFolder() + QStringLiteral("/LICENSE-Apache-2.0.txt");
+    if (!QFileInfo::exists(notADatabase))
+        GTEST_SKIP() << "no non-database file in the sample folder";
+    const db::Error e = errorOf([&] {
+        connect(QStringLiteral("Data Source=") + notADatabase, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_TRUE(e.description.contains(notADatabase)) << e.description.toStdString();
+}
+
+} // namespace
