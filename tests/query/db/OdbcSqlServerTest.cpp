@@ -1,0 +1,109 @@
+// SQL Server strings through the drivers installed here (FreeTDS on Debian): the program's
+// strings are translated for the driver and reach the network; Oracle strings, with no
+// Oracle driver installed, say what is missing.
+#include "tests/query/db/OdbcTestSupport.h"
+
+#include "query/db/odbc/OdbcConnectionString.h"
+
+#include <QTcpServer>
+
+namespace {
+
+using odbctest::connect;
+using odbctest::errorOf;
+
+bool installed(const char* name)
+{
+    for (const auto& d : db::odbc::installedDrivers())
+        if (d.name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+class SqlServerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (installed("SQL Server") || installed("ODBC Driver 18 for SQL Server") || installed("ODBC Driver 17 for SQL Server"))
+            GTEST_SKIP() << "a SQL Server driver other than FreeTDS is registered: these tests check FreeTDS";
+        if (!installed("FreeTDS")) {
+            if (odbctest::underCi())
+                FAIL() << "the FreeTDS ODBC driver is not registered (tdsodbc, ODBCSYSINI)";
+            GTEST_SKIP() << "the FreeTDS ODBC driver is not registered (install tdsodbc)";
+        }
+        db::odbc::setDefaultLoginTimeout(1);
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = QString::number(probe.serverPort());
+    }
+    void TearDown() override { db::odbc::setDefaultLoginTimeout(15); }
+
+    QString closedPort; // nothing listens there once the probe is gone
+};
+
+TEST_F(SqlServerTest, ProgramStringTranslatesForFreeTdsAndReachesTheNetwork)
+{
+    const QString s = QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=127.0.0.1,")
+        + closedPort;
+    const db::ProviderChoice choice = db::chooseProvider(s, {}, {});
+    EXPECT_EQ(choice.kind, db::BackendKind::Odbc);
+    EXPECT_EQ(choice.connectionString,
+              QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=pubs;UID=sa;PWD=secret;"
+                             "TDS_Version=7.4;ClientCharset=UTF-8").arg(closedPort));
+    EXPECT_EQ(choice.loginTimeout, 1);
+    const db::Error e = errorOf([&] { db::odbc::open(choice); });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_EQ(e.native, 20009);
+    EXPECT_TRUE(e.description.contains(QLatin1String("Unable to connect"))) << e.description.toStdString();
+}
+
+TEST_F(SqlServerTest, ToolsStringTranslatesForFreeTdsAndReachesTheNetwork)
+{
+    for (const char* last : {";DSN=;", " ;DSN=;"}) { // the tools' string and the lock watch's
+        const QString s = QStringLiteral("Driver={SQL Server};Server=127.0.0.1:%1;UID=sa;PWD=;WSID=QUORVANE;"
+                                         "Language=us_english;Database=master").arg(closedPort) + QLatin1String(last);
+        const db::ProviderChoice choice = db::chooseProvider(s, {}, {});
+        EXPECT_EQ(choice.connectionString,
+                  QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=master;UID=sa;PWD=;WSID=QUORVANE;"
+                                 "Language=us_english;TDS_Version=7.4;ClientCharset=UTF-8").arg(closedPort));
+        const db::Error e = errorOf([&] { db::odbc::open(choice); });
+        EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+        EXPECT_EQ(e.sqlState, QStringLiteral("08S01"));
+    }
+}
+
+TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)
+{
+    // Accepts the connection (the kernel does) but never answers the login.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const db::Error e = errorOf([&] {
+        connect(QStringLiteral("Driver={SQL Server};Server=127.0.0.1,%1;UID=sa;PWD=x;Database=db;DSN=;")
+                    .arg(silent.serverPort()));
+    });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_EQ(e.sqlState, QStringLiteral("HYT00"));
+    EXPECT_TRUE(e.description.contains(QLatin1String("Timeout expired"))) << e.description.toStdString();
+}
+
+TEST(OracleTest, WithoutAnOracleDriverTheErrorSaysWhatIsMissing)
+{
+    for (const auto& d : db::odbc::installedDrivers())
+        if (d.name.startsWith(QLatin1String("Oracle"), Qt::CaseInsensitive))
+            GTEST_SKIP() << "an Oracle driver is registered here: " << d.name.toStdString();
+    const db::Error e = errorOf([] {
+        connect(QStringLiteral("Provider=MSDAORA;Data Source=ORCL;User ID=scott; Password=tiger;Server=127.0.0.1;"));
+    });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_TRUE(e.description.startsWith(QLatin1String("No ODBC driver for Oracle is installed"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("Instant Client ODBC"))) << e.description.toStdString();
+}
+
+TEST(UnknownDriverTest, DriverNamedButNotRegisteredCannotBeReached)
+{
+    const db::Error e = errorOf([] { connect(QStringLiteral("Driver={No Such Driver 9};Server=x")); });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_TRUE(e.description.contains(QLatin1String("No Such Driver 9"))) << e.description.toStdString();
+}
+
+} // namespace
