@@ -386,9 +386,9 @@ class Reader:
 
     def unpack(self, fmt):
         s = struct.calcsize(fmt)
-        v = struct.unpack_from(fmt, self.data, self.pos)
         if self.pos + s > len(self.data):
             raise ValueError("truncated message")
+        v = struct.unpack_from(fmt, self.data, self.pos)
         self.pos += s
         return v[0] if len(v) == 1 else v
 
@@ -927,7 +927,8 @@ class Session:
                     r = Reader(payload)
                     r.skip_all_headers()
                     text = r.data[r.pos:].decode("utf-16-le", "surrogatepass")
-                    LOG.info("spid %d: batch: %s", self.spid, text)
+                    LOG.info("spid %d: batch: %s", self.spid,
+                             text if len(text) <= 2000 else text[:2000] + "...(%d chars)" % len(text))
                     self.run_batch(out, text, None, TOK_DONE, final=True)
                 elif typ == PKT_RPC:
                     self.handle_rpc(out, payload)
@@ -939,7 +940,7 @@ class Session:
                 LOG.info("spid %d: error %d: %s", self.spid, e.number, e.text)
                 out.tok(self.error_token(e))
                 out.tok(tok_done(TOK_DONEPROC if typ == PKT_RPC else TOK_DONE, DONE_ERROR))
-            except ValueError as e:
+            except (ValueError, struct.error, UnicodeDecodeError) as e:
                 LOG.exception("spid %d: bad request", self.spid)
                 out.tok(self.error_token(SqlError(50000, 16, "Malformed request: %s" % e)))
                 out.tok(tok_done(TOK_DONE, DONE_ERROR))
@@ -991,8 +992,12 @@ class Session:
         self.tds_version = min(max(version, TDS72), TDS74) if version >= TDS72 else TDS72
         if 512 <= packet_size <= 32767:
             self.packet_size = packet_size
-        out = Output(self)
         cfg = self.server.config.load()
+        if cfg.get("packet_size"):
+            # lets a test force small reply packets; FreeTDS accepts any size the server announces
+            self.packet_size = max(512, min(int(cfg["packet_size"]), 32767))
+            LOG.info("spid %d: packet size %d from the config", self.spid, self.packet_size)
+        out = Output(self)
         users = cfg.get("users", {})
         if user not in users or users[user] != password:
             out.tok(tok_msg(TOK_ERROR, 18456, 1, 14, "Login failed for user '%s'." % user,
@@ -1309,7 +1314,7 @@ class Session:
         sql, probe, binds = self.translate(st, params)
         if self.implicit and self.trancount == 0 and first not in ("pragma",):
             self.tx_begin(out)
-        LOG.debug("spid %d: sqlite: %s %r", self.spid, sql, binds)
+        LOG.debug("spid %d: sqlite: %s %s", self.spid, sql, brief(binds))
         cur = self.db.cursor()
         changes_before = self.db.total_changes
         try:
@@ -1399,7 +1404,7 @@ class Session:
     def call_procedure(self, out, name, args, more):
         """Runs a procedure: its result sets end with DONEINPROC, then RETURNSTATUS and DONEPROC."""
         proc = name.lower()
-        LOG.info("spid %d: procedure %s %r", self.spid, proc, args)
+        LOG.info("spid %d: procedure %s %s", self.spid, proc, brief(args))
         handler = SYSTEM_PROCS.get(proc)
         if handler is None:
             cfg = self.server.config.load()
@@ -1534,6 +1539,7 @@ class Session:
                                sysname("COLUMN_NAME"), Column("KEY_SEQ", "smallint"), sysname("PK_NAME")], rows)
 
     def sp_columns(self, out, a):
+        odbc3 = int(a.get("odbcver") or 2) >= 3
         rows = []
         if self.qualifier_ok(a):
             for n, t in self.tables(a.get("table_name")):
@@ -1541,6 +1547,8 @@ class Session:
                     if not like_match(a.get("column_name"), cname):
                         continue
                     tname, code, prec, length, scale, radix, sqltype, sub, ss = odbc_type_of(ctype)
+                    if code == 11 and odbc3:
+                        code = 93
                     nullable = 0 if notnull or pk else 1
                     octets = length if code in (-9, -3) else None
                     rows.append((self.db_name, "dbo", n, cname, code, tname, prec, length, scale, radix,
@@ -1566,6 +1574,102 @@ class Session:
                 rows.append((self.db_name, "dbo", n, t.upper(), None))
         self.proc_result(out, [sysname("TABLE_QUALIFIER"), sysname("TABLE_OWNER"), sysname("TABLE_NAME"),
                                Column("TABLE_TYPE", "nvarchar", 32), Column("REMARKS", "nvarchar", 254)], rows)
+
+    def primary_key(self, table):
+        return [name for _seq, name in sorted((r[5], r[1]) for r in self.table_info(table) if r[5])]
+
+    def indexes(self, table):
+        """[(name, unique, [columns])] of a table, its primary key first as PK_<table>."""
+        result = []
+        pk = self.primary_key(table)
+        if pk:
+            result.append(("PK_" + table, True, pk))
+        for _seq, name, unique, origin, _partial in self.db.execute(
+                "PRAGMA index_list(%s)" % quote_sqlite_ident(table)).fetchall():
+            if origin == "pk":
+                continue
+            cols = [r[2] for r in self.db.execute("PRAGMA index_info(%s)" % quote_sqlite_ident(name))]
+            if name.startswith("sqlite_autoindex_"):
+                name = "UQ_%s_%s" % (table, "_".join(cols))
+            result.append((name, bool(unique), cols))
+        return result
+
+    def sp_statistics(self, out, a):
+        rows = []
+        if self.qualifier_ok(a):
+            only_unique = (a.get("is_unique") or "N").upper() == "Y"
+            for n, _t in self.tables(a.get("table_name"), ("table",)):
+                count = self.db.execute("SELECT count(*) FROM %s" % quote_sqlite_ident(n)).fetchone()[0]
+                rows.append((self.db_name, "dbo", n, None, None, None, 0, None, None, None, count, None, None))
+                for iname, unique, cols in self.indexes(n):
+                    if only_unique and not unique:
+                        continue
+                    if not like_match(a.get("index_name"), iname):
+                        continue
+                    for seq, col in enumerate(cols, 1):
+                        rows.append((self.db_name, "dbo", n, 0 if unique else 1, n, iname,
+                                     1 if iname == "PK_" + n else 3, seq, col, "A", count, None, None))
+        self.proc_result(out, [sysname("TABLE_QUALIFIER"), sysname("TABLE_OWNER"), sysname("TABLE_NAME"),
+                               Column("NON_UNIQUE", "smallint"), sysname("INDEX_QUALIFIER"), sysname("INDEX_NAME"),
+                               Column("TYPE", "smallint"), Column("SEQ_IN_INDEX", "smallint"),
+                               sysname("COLUMN_NAME"), Column("COLLATION", "nvarchar", 1),
+                               Column("CARDINALITY", "int"), Column("PAGES", "int"),
+                               Column("FILTER_CONDITION", "nvarchar", 128)], rows)
+
+    def sp_special_columns(self, out, a):
+        rows = []
+        if self.qualifier_ok(a) and (a.get("col_type") or "R").upper() == "R":
+            odbc3 = int(a.get("odbcver") or 2) >= 3
+            for n, _t in self.tables(a.get("table_name"), ("table",)):
+                key = self.primary_key(n)
+                if not key:
+                    unique = [cols for _n, u, cols in self.indexes(n) if u]
+                    key = unique[0] if unique else []
+                types = {r[1]: r[2] for r in self.table_info(n)}
+                for col in key:
+                    tname, code, prec, length, scale, *_ = odbc_type_of(types.get(col))
+                    if code == 11 and odbc3:
+                        code = 93
+                    rows.append((1, col, code, tname, prec, length, scale, 1))
+        self.proc_result(out, [Column("SCOPE", "smallint"), sysname("COLUMN_NAME"), Column("DATA_TYPE", "smallint"),
+                               sysname("TYPE_NAME"), Column("PRECISION", "int"), Column("LENGTH", "int"),
+                               Column("SCALE", "smallint"), Column("PSEUDO_COLUMN", "smallint")], rows)
+
+    def sp_fkeys(self, out, a):
+        rows = []
+        for fk_table, _t in self.tables(a.get("fktable_name") or None, ("table",)):
+            fks = self.db.execute("PRAGMA foreign_key_list(%s)" % quote_sqlite_ident(fk_table)).fetchall()
+            by_id = {}
+            for fid, seq, pk_table, from_col, to_col, on_update, on_delete, _match in fks:
+                by_id.setdefault(fid, []).append((seq, pk_table, from_col, to_col, on_update, on_delete))
+            for fid, parts in sorted(by_id.items()):
+                pk_table = parts[0][1]
+                if a.get("pktable_name") and not like_match(a.get("pktable_name"), pk_table):
+                    continue
+                pk_cols = self.primary_key(pk_table) if any(p[3] is None for p in parts) else []
+                rule = {"CASCADE": 0, "RESTRICT": 1, "SET NULL": 2, "SET DEFAULT": 4}
+                for seq, _pt, from_col, to_col, on_update, on_delete in sorted(parts):
+                    to_col = to_col or (pk_cols[seq] if seq < len(pk_cols) else None)
+                    rows.append((self.db_name, "dbo", pk_table, to_col, self.db_name, "dbo", fk_table, from_col,
+                                 seq + 1, rule.get(on_update, 1), rule.get(on_delete, 1),
+                                 "FK_%s_%s_%d" % (fk_table, pk_table, fid), "PK_" + pk_table, 7))
+        self.proc_result(out, [sysname("PKTABLE_QUALIFIER"), sysname("PKTABLE_OWNER"), sysname("PKTABLE_NAME"),
+                               sysname("PKCOLUMN_NAME"), sysname("FKTABLE_QUALIFIER"), sysname("FKTABLE_OWNER"),
+                               sysname("FKTABLE_NAME"), sysname("FKCOLUMN_NAME"), Column("KEY_SEQ", "smallint"),
+                               Column("UPDATE_RULE", "smallint"), Column("DELETE_RULE", "smallint"),
+                               sysname("FK_NAME"), sysname("PK_NAME"), Column("DEFERRABILITY", "smallint")], rows)
+
+    def sp_stored_procedures(self, out, a):
+        cfg = self.server.config.load()
+        rows = []
+        for p in sorted(cfg.get("procedures", {}), key=str.lower):
+            name = p.split(".")[-1].strip("[]")
+            if like_match(a.get("sp_name"), name):
+                rows.append((self.db_name, "dbo", name + ";1", -1, -1, -1, None, 2))
+        self.proc_result(out, [sysname("PROCEDURE_QUALIFIER"), sysname("PROCEDURE_OWNER"), sysname("PROCEDURE_NAME"),
+                               Column("NUM_INPUT_PARAMS", "int"), Column("NUM_OUTPUT_PARAMS", "int"),
+                               Column("NUM_RESULT_SETS", "int"), Column("REMARKS", "nvarchar", 254),
+                               Column("PROCEDURE_TYPE", "smallint")], rows)
 
     def sp_datatype_info(self, out, a):
         wanted = int(a.get("data_type") or 0)
@@ -1608,7 +1712,7 @@ class Session:
 
     def exec_rpc(self, out, name, params, more):
         proc = name.lower().split(".")[-1].strip("[]")
-        LOG.info("spid %d: rpc %s %r", self.spid, proc, [(p[0], p[2]) for p in params])
+        LOG.info("spid %d: rpc %s %s", self.spid, proc, brief([(p[0], p[2]) for p in params]))
         if proc == "sp_executesql":
             stmt = params[0][2] if params else ""
             decl = params[1][2] if len(params) > 1 else ""
@@ -1652,7 +1756,7 @@ class Session:
         for pos, (pname, _status, value) in enumerate(values):
             key = pname or (names[pos] if pos < len(names) else "p%d" % (pos + 1))
             params[key] = to_sqlite(value)
-        LOG.info("spid %d: statement: %s %r", self.spid, stmt, params)
+        LOG.info("spid %d: statement: %s %s", self.spid, stmt, brief(params))
         self.run_batch(out, stmt or "", params, TOK_DONEINPROC, final=False)
 
 
@@ -1687,6 +1791,11 @@ TYPE_INFO_ROWS = [
 ]
 
 
+def brief(value, limit=300):
+    text = repr(value)
+    return text if len(text) <= limit else text[:limit] + "...(%d chars)" % len(text)
+
+
 def quote_sqlite_ident(name):
     return '"' + name.replace('"', '""') + '"'
 
@@ -1699,6 +1808,10 @@ SYSTEM_PROCS = {
     "sp_columns": Session.sp_columns,
     "sp_tables": Session.sp_tables,
     "sp_datatype_info": Session.sp_datatype_info,
+    "sp_statistics": Session.sp_statistics,
+    "sp_special_columns": Session.sp_special_columns,
+    "sp_fkeys": Session.sp_fkeys,
+    "sp_stored_procedures": Session.sp_stored_procedures,
     "sp_datatype_info_100": Session.sp_datatype_info,
 }
 PROC_PARAMS = {
@@ -1709,6 +1822,12 @@ PROC_PARAMS = {
     "sp_columns": ["table_name", "table_owner", "table_qualifier", "column_name", "odbcver"],
     "sp_tables": ["table_name", "table_owner", "table_qualifier", "table_type", "fusepattern"],
     "sp_datatype_info": ["data_type", "odbcver"],
+    "sp_statistics": ["table_name", "table_owner", "table_qualifier", "index_name", "is_unique", "accuracy"],
+    "sp_special_columns": ["table_name", "table_owner", "table_qualifier", "col_type", "scope", "nullable",
+                           "odbcver"],
+    "sp_fkeys": ["pktable_name", "pktable_owner", "pktable_qualifier", "fktable_name", "fktable_owner",
+                 "fktable_qualifier"],
+    "sp_stored_procedures": ["sp_name", "sp_owner", "sp_qualifier"],
     "sp_datatype_info_100": ["data_type", "odbcver"],
 }
 

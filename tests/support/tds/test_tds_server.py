@@ -49,9 +49,9 @@ def odbc_connect_diagnostics(connection_string):
     return connected, records
 
 
-def odbc_prepare_and_execute(connection_string, sql, int_values):
-    """SQLPrepare once, then SQLExecute once per value bound to the single integer parameter;
-    returns the SQLRowCount of each execution."""
+def odbc_execute_with_parameter(connection_string, sql, int_values, prepare=True):
+    """With prepare: SQLPrepare once, then SQLExecute once per value bound to the single integer
+    parameter; without: SQLExecDirect per value. Returns the SQLRowCount of each execution."""
     odbc = ctypes.CDLL("libodbc.so.2")
     env, dbc, stmt = ctypes.c_void_p(), ctypes.c_void_p(), ctypes.c_void_p()
     odbc.SQLAllocHandle(1, None, ctypes.byref(env))
@@ -61,7 +61,7 @@ def odbc_prepare_and_execute(connection_string, sql, int_values):
         raise RuntimeError("connect failed")
     try:
         odbc.SQLAllocHandle(3, dbc, ctypes.byref(stmt))
-        if odbc.SQLPrepare(stmt, sql.encode(), -3) != 0:
+        if prepare and odbc.SQLPrepare(stmt, sql.encode(), -3) != 0:
             raise RuntimeError("SQLPrepare failed")
         value = ctypes.c_int()
         # input parameter, SQL_C_SLONG, SQL_INTEGER
@@ -70,8 +70,9 @@ def odbc_prepare_and_execute(connection_string, sql, int_values):
         counts = []
         for v in int_values:
             value.value = v
-            if odbc.SQLExecute(stmt) not in (0, 1):
-                raise RuntimeError("SQLExecute failed")
+            rc = odbc.SQLExecute(stmt) if prepare else odbc.SQLExecDirect(stmt, sql.encode(), -3)
+            if rc not in (0, 1):
+                raise RuntimeError("execution failed")
             n = ctypes.c_ssize_t()
             odbc.SQLRowCount(stmt, ctypes.byref(n))
             counts.append(n.value)
@@ -109,6 +110,10 @@ class ServerTestCase(unittest.TestCase):
             t is self for t, _ in list(result.failures) + list(result.errors))
         if failed:
             sys.stderr.write("\n--- server log of %s ---\n%s\n" % (self.id(), self.server.log_text()))
+
+    def assertLogContains(self, text):
+        if text not in self.server.log_text():
+            self.fail("server log lacks %r" % text)
 
     def sql(self, text, *params):
         self.cur.execute(text, *params)
@@ -331,7 +336,7 @@ class ParameterTests(ServerTestCase):
         self.assertEqual(self.cur.rowcount, 1)
         row = self.sql("select id, s, f, d, dt, b, big from p where id = ? and s = ?", 1, "Grüße 🌍").fetchone()
         self.assertEqual(tuple(row), (1, "Grüße 🌍", 1.25, decimal.Decimal("12.34"), when, True, 2 ** 40))
-        self.assertIn("sp_prepexec", self.server.log_text())
+        self.assertLogContains("sp_prepexec")
 
     def test_null_parameters(self):
         self.sql("insert into p values (?, ?, ?, ?, ?, ?, ?)", 2, None, None, None, None, None, None)
@@ -343,18 +348,50 @@ class ParameterTests(ServerTestCase):
 
     def test_prepare_once_execute_twice(self):
         # pyodbc prepares again for every execute; the C API shows the sp_execute path
-        counts = odbc_prepare_and_execute(self.server.connection_string(),
-                                          "insert into p (id, s) values (?, 'prepared')", [41, 42])
+        counts = odbc_execute_with_parameter(self.server.connection_string(),
+                                             "insert into p (id, s) values (?, 'prepared')", [41, 42])
         self.assertEqual(counts, [1, 1])
         self.assertEqual([r[0] for r in self.sql("select id from p where s = 'prepared' order by id")], [41, 42])
-        log = self.server.log_text()
-        self.assertIn("rpc sp_prepexec", log)
-        self.assertIn("rpc sp_execute ", log)
+        self.assertLogContains("rpc sp_prepexec")
+        self.assertLogContains("rpc sp_execute ")
+
+    def test_exec_direct_with_parameter(self):
+        counts = odbc_execute_with_parameter(self.server.connection_string(),
+                                             "update p set f = ? where id = 7", [5, 6], prepare=False)
+        self.assertEqual(counts, [0, 0])
+        self.sql("insert into p (id) values (7)")
+        counts = odbc_execute_with_parameter(self.server.connection_string(),
+                                             "update p set f = ? where id = 7", [8], prepare=False)
+        self.assertEqual(counts, [1])
+        self.assertEqual(self.sql("select f from p where id = 7").fetchval(), 8.0)
+        self.assertLogContains("rpc sp_executesql")
+
+    def test_error_in_parameterised_statement(self):
+        self.sql("insert into p (id) values (?)", 1)
+        self.assertOdbcError(lambda: self.sql("insert into p (id) values (?)", 1), "23000", 2627,
+                             "Violation of PRIMARY KEY constraint")
+        self.assertOdbcError(lambda: self.sql("select * from nowhere where id = ?", 1), "42S02", 208,
+                             "Invalid object name 'nowhere'.")
+        self.assertEqual(self.sql("select count(*) from p where id = ?", 1).fetchval(), 1)
 
     def test_parameter_text_is_not_sql(self):
         evil = "x'); drop table p; --"
         self.sql("insert into p (id, s) values (?, ?)", 3, evil)
         self.assertEqual(self.sql("select s from p where id = 3").fetchval(), evil)
+
+
+class PacketSizeTests(ServerTestCase):
+    config = {"packet_size": 512}
+
+    def test_small_packets(self):
+        cur = self.cur
+        cur.execute("create table w (id int primary key, txt nvarchar(200))")
+        values = ",".join("(%d, N'%s')" % (i, "ü%03d" % i * 20) for i in range(300))
+        cur.execute("insert into w values " + values)
+        self.assertEqual(cur.rowcount, 300)
+        rows = cur.execute("select id, txt from w order by id").fetchall()
+        self.assertEqual([tuple(r) for r in rows], [(i, "ü%03d" % i * 20) for i in range(300)])
+        self.assertLogContains("packet size 512 from the config")
 
 
 class CancelTests(ServerTestCase):
@@ -368,7 +405,7 @@ class CancelTests(ServerTestCase):
         cur.close()
         self.assertEqual(self.conn.cursor().execute("select count(*) from big where id < 10").fetchval(), 9)
         # 50,000 rows do not fit in the socket buffers, so the attention came in mid-response
-        self.assertIn("attention received while sending", self.server.log_text())
+        self.assertLogContains("attention received while sending")
 
     def test_cancel_of_an_already_complete_small_result(self):
         cur = self.conn.cursor()
@@ -404,10 +441,9 @@ class TransactionTests(ServerTestCase):
         tx.rollback()
         tx.close()
         self.assertEqual(self.count(), 1)
-        log = self.server.log_text()
-        self.assertIn("transaction manager request 5", log)
-        self.assertIn("transaction manager request 7", log)
-        self.assertIn("transaction manager request 8", log)
+        self.assertLogContains("transaction manager request 5")
+        self.assertLogContains("transaction manager request 7")
+        self.assertLogContains("transaction manager request 8")
 
     def test_uncommitted_work_is_rolled_back_on_disconnect(self):
         tx = self.server.connect(autocommit=False)
@@ -527,6 +563,20 @@ class SystemProcedureTests(ServerTestCase):
         tables = {(t.table_name, t.table_type) for t in self.cur.tables()}
         self.assertEqual(tables, {("orders", "TABLE"), ("big_orders", "VIEW")})
         self.assertEqual([t.table_name for t in self.cur.tables(table="ord%")], ["orders"])
+
+    def test_statistics_row_id_foreign_keys_procedures(self):
+        self.sql("create table customer (id int primary key, code nvarchar(10) unique, name nvarchar(40))")
+        self.sql("create table invoice (no int primary key, customer_id int references customer(id), note text)")
+        self.sql("create index ix_invoice_note on invoice(note)")
+        stats = [(r.index_name, r.non_unique, r.column_name) for r in self.cur.statistics("customer") if r.type]
+        self.assertEqual(stats, [("PK_customer", 0, "id"), ("UQ_customer_code", 0, "code")])
+        stats = [(r.index_name, r.non_unique) for r in self.cur.statistics("invoice") if r.type]
+        self.assertEqual(stats, [("PK_invoice", 0), ("ix_invoice_note", 1)])
+        self.assertEqual([r.column_name for r in self.cur.rowIdColumns("orders")], ["id", "line"])
+        fks = [(r.pktable_name, r.pkcolumn_name, r.fktable_name, r.fkcolumn_name)
+               for r in self.cur.foreignKeys(foreignTable="invoice")]
+        self.assertEqual(fks, [("customer", "id", "invoice", "customer_id")])
+        self.assertEqual(sorted(r.procedure_name for r in self.cur.procedures()), ["ArchiveOld;1", "GetOrders;1"])
 
     def test_unknown_procedure(self):
         self.assertOdbcError(lambda: self.sql("exec sp_nothing 1"), "42000", 2812,
