@@ -8,7 +8,9 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <stdexcept>
@@ -28,6 +30,50 @@ void checkIndex(int value, int count, const char* what)
         throw std::out_of_range(std::string("MSFlexGrid: invalid ") + what + " value " + std::to_string(value));
 }
 
+// Paints a cell with one text draw: no per-cell style element and only the display text
+// asked of the model, so a repaint while rows stream in stays cheap. Text is clipped at the
+// cell's edge, as the classic grid does.
+class GridDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QPalette& palette = option.palette;
+        const bool selected = option.state & QStyle::State_Selected;
+        const QRect cell = option.rect;
+        if (selected)
+            painter->fillRect(cell, palette.brush(QPalette::Active, QPalette::Highlight));
+        else if (index.column() == 0)
+            painter->fillRect(cell, palette.button());
+        const QVariant value = index.data(Qt::DisplayRole);
+        if (value.isValid()) {
+            const QString text = value.toString();
+            const QRect inner = cell.adjusted(3, 0, -3, 0);
+            if (!text.isEmpty() && inner.width() > 0) {
+                const QFontMetrics& metrics = option.fontMetrics;
+                const int baseline = cell.top() + (cell.height() - metrics.height()) / 2 + metrics.ascent();
+                painter->save();
+                painter->setClipRect(inner, Qt::IntersectClip);
+                painter->setPen(selected ? palette.color(QPalette::Active, QPalette::HighlightedText)
+                                         : palette.color(QPalette::Text));
+                painter->drawText(QPoint(inner.left(), baseline), text);
+                painter->restore();
+            }
+        }
+        if (option.state & QStyle::State_HasFocus) {
+            painter->save();
+            QPen pen(selected ? palette.color(QPalette::Active, QPalette::HighlightedText)
+                              : palette.color(QPalette::Text));
+            pen.setStyle(Qt::DotLine);
+            painter->setPen(pen);
+            painter->drawRect(cell.adjusted(0, 0, -1, -1));
+            painter->restore();
+        }
+    }
+};
+
 } // namespace
 
 MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent), model_(new GridModel(this))
@@ -36,6 +82,7 @@ MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
     model_->setCols(initialCols);
     model_->flushRows();
     setModel(model_);
+    setItemDelegate(new GridDelegate(this));
 
     // Selection is kept here, in grid coordinates, and shown through the selection model;
     // the view's own selection handling stays out of the way.
