@@ -39,6 +39,8 @@ TOK_ERROR = 0xAA
 TOK_INFO = 0xAB
 TOK_RETURNVALUE = 0xAC
 TOK_LOGINACK = 0xAD
+TOK_TABNAME = 0xA4
+TOK_COLINFO = 0xA5
 TOK_ROW = 0xD1
 TOK_ENVCHANGE = 0xE3
 TOK_DONE = 0xFD
@@ -642,6 +644,75 @@ def split_statements(text):
     return stmts
 
 
+SELECT_TAIL_WORDS = {"where", "order", "group", "having", "limit", "option", "for"}
+
+
+def select_source(s):
+    """For 'SELECT items FROM one_table [alias] [WHERE ...]': (table, [(base column or None,
+    label) or '*', ...]); None for anything else (joins, subqueries, unions, no FROM)."""
+    if not s or s[0][1].lower() != "select":
+        return None
+    depth, items, cur, from_at = 0, [], [], None
+    i = 1
+    if i < len(s) and s[i][1].lower() in ("distinct", "all"):
+        i += 1
+    for j in range(i, len(s)):
+        k, v = s[j]
+        low = v.lower()
+        if v == "(":
+            depth += 1
+        elif v == ")":
+            depth -= 1
+        if depth == 0 and k == "word" and low in ("union", "except", "intersect", "join", "into"):
+            return None
+        if depth == 0 and k == "word" and low == "from" and from_at is None:
+            from_at = j
+            break
+        if depth == 0 and v == ",":
+            items.append(cur)
+            cur = []
+        else:
+            cur.append((k, v))
+    if from_at is None:
+        return None
+    items.append(cur)
+    # FROM part: [db.][owner.]table [[AS] alias], then only WHERE/ORDER/... clauses
+    rest = s[from_at + 1:]
+    parts, j = [], 0
+    while j < len(rest) and rest[j][0] in ("word", "ident"):
+        parts.append(unquote_ident(rest[j][1]))
+        j += 1
+        if j < len(rest) and rest[j][1] == ".":
+            j += 1
+            continue
+        break
+    if not parts:
+        return None
+    if j < len(rest) and rest[j][1].lower() == "as":
+        j += 1
+    if j < len(rest) and rest[j][0] in ("word", "ident") and rest[j][1].lower() not in SELECT_TAIL_WORDS:
+        j += 1
+    if j < len(rest) and not (rest[j][0] == "word" and rest[j][1].lower() in SELECT_TAIL_WORDS):
+        return None
+    result = []
+    for item in items:
+        toks = [(k, v) for k, v in item]
+        if not toks:
+            return None
+        if toks[-1][1] == "*" and all(v == "." or k in ("word", "ident") for k, v in toks[:-1]):
+            result.append("*")
+            continue
+        label = None
+        if len(toks) >= 2 and toks[-1][0] in ("word", "ident", "str") and \
+                (toks[-2][1].lower() == "as" or toks[-2][0] in ("word", "ident")):
+            label = unquote_str(toks[-1][1]) if toks[-1][0] == "str" else unquote_ident(toks[-1][1])
+            toks = toks[:-2] if toks[-2][1].lower() == "as" else toks[:-1]
+        names_only = all(v == "." or k in ("word", "ident") for k, v in toks) and toks and toks[-1][1] != "."
+        base = unquote_ident(toks[-1][1]) if names_only else None
+        result.append((base, label or base))
+    return parts[-1], result
+
+
 def unquote_ident(v):
     if v.startswith("[") and v.endswith("]"):
         return v[1:-1].replace("]]", "]")
@@ -812,6 +883,7 @@ class Session:
         self.tran_id = 0
         self.implicit = False
         self.nocount = False
+        self.browse = False
         self.rowcount = 0
         self.prepared = {}
         self.next_handle = 1
@@ -1154,6 +1226,8 @@ class Session:
             self.implicit = words[2] == "on"
         elif len(words) >= 3 and words[1] == "nocount":
             self.nocount = words[2] == "on"
+        elif len(words) >= 3 and words[1] == "no_browsetable":
+            self.browse = words[2] == "on"
         # everything else (textsize, ansi options, language, ...) is accepted and ignored
 
     def exec_use(self, out, s):
@@ -1329,7 +1403,10 @@ class Session:
             decls = self.declared_types(probe, len(names)) if first in ("select", "with") else None
             cols = [infer_column(nm, decls[i] if decls else None, [r[i] for r in rows])
                     for i, nm in enumerate(names)]
-            self.send_result(out, cols, rows, done_tok, more)
+            browse = None
+            if first == "select" and (self.browse or self.server.config.load().get("browse_info")):
+                browse = self.browse_info(s, names)
+            self.send_result(out, cols, rows, done_tok, more, browse)
             self.rowcount = len(rows)
             return
         words = {v.lower() for k, v in s if k == "word"}
@@ -1342,8 +1419,48 @@ class Session:
             self.rowcount = 0
             self.done(out, done_tok, more)
 
-    def send_result(self, out, cols, rows, done_tok, more):
+    def browse_info(self, s, names):
+        """TABNAME + COLINFO tokens for a SELECT from one table, or None. They carry each
+        column's base table and column, which FreeTDS reports as SQL_DESC_BASE_TABLE_NAME and
+        SQL_DESC_BASE_COLUMN_NAME."""
+        source = select_source(s)
+        if source is None:
+            return None
+        table, items = source
+        found = [n for n, _t in self.tables() if n.lower() == table.lower()]
+        if not found:
+            return None
+        table = found[0]
+        info = self.table_info(table)
+        columns = {r[1].lower(): (r[1], bool(r[5])) for r in info}
+        entries = []
+        for item in items:
+            if item == "*":
+                entries.extend((r[1], r[1]) for r in info)
+            else:
+                entries.append(item)
+        if len(entries) != len(names):
+            return None
+        body = bytearray()
+        for i, (base, _label) in enumerate(entries, 1):
+            col = columns.get(base.lower()) if base else None
+            if col is None:
+                body += bytes([i, 0, 0x04])
+                continue
+            real, key = col
+            flags = 0x08 if key else 0
+            if real != names[i - 1]:
+                body += bytes([i, 1, flags | 0x20]) + b_varchar(real)
+            else:
+                body += bytes([i, 1, flags])
+        tab = b"\x01" + us_varchar(table)
+        return (struct.pack("<BH", TOK_TABNAME, len(tab)) + tab
+                + struct.pack("<BH", TOK_COLINFO, len(body)) + bytes(body))
+
+    def send_result(self, out, cols, rows, done_tok, more, browse=None):
         out.tok(struct.pack("<BH", TOK_COLMETADATA, len(cols)) + b"".join(c.metadata() for c in cols))
+        if browse:
+            out.tok(browse)
         encs = [c.encoder() for c in cols]
         row_tok = b"\xd1"
         join = b"".join

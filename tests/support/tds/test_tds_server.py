@@ -85,6 +85,42 @@ def odbc_execute_with_parameter(connection_string, sql, int_values, prepare=True
         odbc.SQLFreeHandle(1, env)
 
 
+def odbc_column_bases(connection_string, statements):
+    """Runs statements on one connection; for the last one's result returns [(SQL_DESC_LABEL,
+    SQL_DESC_NAME, SQL_DESC_BASE_TABLE_NAME, SQL_DESC_BASE_COLUMN_NAME)] of each column."""
+    odbc = ctypes.CDLL("libodbc.so.2")
+    env, dbc, stmt = ctypes.c_void_p(), ctypes.c_void_p(), ctypes.c_void_p()
+    odbc.SQLAllocHandle(1, None, ctypes.byref(env))
+    odbc.SQLSetEnvAttr(env, 200, ctypes.c_void_p(3), 0)
+    odbc.SQLAllocHandle(2, env, ctypes.byref(dbc))
+    if odbc.SQLDriverConnect(dbc, None, connection_string.encode(), -3, None, 0, None, 0) not in (0, 1):
+        raise RuntimeError("connect failed")
+    try:
+        odbc.SQLAllocHandle(3, dbc, ctypes.byref(stmt))
+        for sql in statements:
+            odbc.SQLFreeStmt(stmt, 0)
+            if odbc.SQLExecDirect(stmt, sql.encode(), -3) not in (0, 1, 100):
+                raise RuntimeError("SQLExecDirect failed: " + sql)
+        count = ctypes.c_short()
+        odbc.SQLNumResultCols(stmt, ctypes.byref(count))
+        result = []
+        for col in range(1, count.value + 1):
+            texts = []
+            for field in (18, 1011, 23, 22):
+                buf, length, number = ctypes.create_string_buffer(256), ctypes.c_short(), ctypes.c_ssize_t()
+                odbc.SQLColAttribute(stmt, ctypes.c_ushort(col), ctypes.c_ushort(field), buf, 256,
+                                     ctypes.byref(length), ctypes.byref(number))
+                texts.append(buf.value.decode())
+            result.append(tuple(texts))
+        odbc.SQLFreeStmt(stmt, 0)
+        odbc.SQLFreeHandle(3, stmt)
+        return result
+    finally:
+        odbc.SQLDisconnect(dbc)
+        odbc.SQLFreeHandle(2, dbc)
+        odbc.SQLFreeHandle(1, env)
+
+
 class ServerTestCase(unittest.TestCase):
     """Each test gets its own server process, SQLite file and config."""
 
@@ -295,6 +331,26 @@ class BatchTests(ServerTestCase):
         self.sql("insert into docs values (?, ?)", 1, body)
         self.assertEqual(self.sql("select body from docs where id = 1").fetchval(), body)
         self.assertEqual(self.sql("select length(body) from docs").fetchval(), 200000)
+
+    def test_base_table_and_column_in_browse_mode(self):
+        # Without browse mode SQL Server names no base table. With it, the base table comes with
+        # every column, and a base column name only where it differs from the label; FreeTDS then
+        # reports that base name as SQL_DESC_NAME and keeps the label in SQL_DESC_LABEL.
+        query = "select id, name as label, qty * 2 as twice from [dbo].[items] where id > 1 order by id"
+        self.assertEqual(odbc_column_bases(self.server.connection_string(), [query]),
+                         [("id", "id", "", ""), ("label", "label", "", ""), ("twice", "twice", "", "")])
+        bases = odbc_column_bases(self.server.connection_string(), ["SET NO_BROWSETABLE ON", query])
+        self.assertEqual(bases, [("id", "id", "items", ""), ("label", "name", "items", "name"),
+                                 ("twice", "twice", "", "")])
+        bases = odbc_column_bases(self.server.connection_string(),
+                                  ["SET NO_BROWSETABLE ON", "select * from items i"])
+        self.assertEqual([b[2] for b in bases], ["items", "items", "items"])
+        self.server.write_config(browse_info=True)
+        bases = odbc_column_bases(self.server.connection_string(), ["select qty from items"])
+        self.assertEqual(bases, [("qty", "qty", "items", "")])
+        bases = odbc_column_bases(self.server.connection_string(),
+                                  ["select a.id from items a join items b on a.id = b.id"])
+        self.assertEqual(bases, [("id", "id", "", "")])
 
     def test_mixed_column_falls_back_to_text(self):
         self.sql("create table loose (v)")
