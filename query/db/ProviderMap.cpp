@@ -16,13 +16,16 @@ ProviderChoice chooseProvider(const QString& connectionString, const QString& pr
     if (named.trimmed().compare(QStringLiteral("SQLite"), Qt::CaseInsensitive) == 0) {
         const QString path = parts.value(QStringLiteral("Data Source"));
         if (path.isEmpty())
-            throw Error(ErrorNumber::Unreachable,
-                        QStringLiteral("The SQLite connection string names no database file (Data Source=)."));
+            throw Error(
+                ErrorNumber::Unreachable,
+                QStringLiteral("The SQLite connection string names no database file (Data Source=)."));
         return {BackendKind::Sqlite, path, 0};
     }
     if (connectionString.trimmed().isEmpty())
-        throw Error(ErrorNumber::Unreachable,
-                    QStringLiteral("The connection string is empty: choose a database type and fill the connection fields."));
+        throw Error(
+            ErrorNumber::Unreachable,
+            QStringLiteral(
+                "The connection string is empty: choose a database type and fill the connection fields."));
 
     // Everything else goes to an installed ODBC driver, the string translated for it.
     odbc::OdbcRequest request;

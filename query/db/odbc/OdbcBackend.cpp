@@ -38,22 +38,33 @@ size_t cellBytes(SQLSMALLINT type, SQLULEN size, SQLLEN octets, bool wide)
 {
     size_t bytes = 0;
     switch (type) {
-    case SQL_CHAR: case SQL_VARCHAR: case SQL_WCHAR: case SQL_WVARCHAR:
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
         if (size == 0 || size > (1u << 30))
             return 0;
         // UTF-8 takes up to 4 bytes a character; UTF-16 two units for one beyond the BMP.
         bytes = wide ? (size * 2 + 1) * sizeof(SQLWCHAR) : size * 4 + 1;
         bytes = std::max(bytes, static_cast<size_t>(std::max<SQLLEN>(octets, 0)) + 1);
         break;
-    case SQL_BINARY: case SQL_VARBINARY:
+    case SQL_BINARY:
+    case SQL_VARBINARY:
         // Read as bytes (SQL_C_BINARY) and shown in hexadecimal by the result.
         if (size == 0 || size > (1u << 30))
             return 0;
         return size;
-    case SQL_LONGVARCHAR: case SQL_WLONGVARCHAR: case SQL_LONGVARBINARY:
+    case SQL_LONGVARCHAR:
+    case SQL_WLONGVARCHAR:
+    case SQL_LONGVARBINARY:
         return 0;
-    case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP: case SQL_DATE: case SQL_TIME:
-    case SQL_TIMESTAMP: case SQL_GUID:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_DATE:
+    case SQL_TIME:
+    case SQL_TIMESTAMP:
+    case SQL_GUID:
         bytes = 64 * (wide ? sizeof(SQLWCHAR) : 1);
         break;
     default:
@@ -105,9 +116,10 @@ void appendUtf8(std::string& out, const char16_t* text, size_t units)
 }
 
 // What the connection knows that its results need too.
-struct Traits {
+struct Traits
+{
     DriverFamily family = DriverFamily::Other;
-    bool wide = true;                 // read text as SQL_C_WCHAR (else UTF-8 SQL_C_CHAR)
+    bool wide = true; // read text as SQL_C_WCHAR (else UTF-8 SQL_C_CHAR)
     bool stripTrailingSemicolon = false;
     // mdbtools writes length indicators as 32-bit integers into the 64-bit SQLLEN: clear
     // them before each fetch and read the low half, sign included.
@@ -130,7 +142,8 @@ QString readColumnText(const StatementHandle& stmt, SQLUSMALLINT col, SQLUSMALLI
     return fromWide(buffer, units).section(QChar(0), 0, 0);
 }
 
-class OdbcResult final : public BackendResult {
+class OdbcResult final : public BackendResult
+{
 public:
     OdbcResult(StatementHandle stmt, Traits traits, SQLRETURN executed)
         : m_stmt(std::move(stmt)), m_traits(traits)
@@ -208,7 +221,8 @@ public:
         if (!m_traits.wide)
             return std::string_view(data, static_cast<size_t>(ind));
         c.converted.clear();
-        appendUtf8(c.converted, reinterpret_cast<const char16_t*>(data), static_cast<size_t>(ind) / sizeof(SQLWCHAR));
+        appendUtf8(c.converted, reinterpret_cast<const char16_t*>(data),
+                   static_cast<size_t>(ind) / sizeof(SQLWCHAR));
         return c.converted;
     }
 
@@ -247,14 +261,15 @@ public:
     }
 
 private:
-    struct Cell {
+    struct Cell
+    {
         bool bound = false;
-        bool binary = false;          // bytes, shown in hexadecimal
+        bool binary = false; // bytes, shown in hexadecimal
         SQLSMALLINT cType = SQL_C_CHAR;
-        size_t width = 0;             // bytes per row in buffer
-        std::vector<char> buffer;     // width * rows
+        size_t width = 0;         // bytes per row in buffer
+        std::vector<char> buffer; // width * rows
         std::vector<SQLLEN> indicators;
-        std::string longText;         // unbound columns: the current row's value
+        std::string longText; // unbound columns: the current row's value
         SQLLEN longIndicator = 0;
         mutable std::string converted; // wide text of the current cell as UTF-8
     };
@@ -297,8 +312,9 @@ private:
             SQLWCHAR name[512] = {};
             SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
             SQLULEN size = 0;
-            m_stmt.check(SQLDescribeColW(m_stmt.get(), i, name, 512, &nameLength, &type, &size, &digits, &nullable),
-                         "SQLDescribeColW");
+            m_stmt.check(
+                SQLDescribeColW(m_stmt.get(), i, name, 512, &nameLength, &type, &size, &digits, &nullable),
+                "SQLDescribeColW");
             ColumnInfo info;
             info.name = fromWide(name, std::clamp<qsizetype>(nameLength, 0, 511));
             info.sqlType = type;
@@ -309,10 +325,12 @@ private:
                 info.baseCatalog = readColumnText(m_stmt, i, SQL_DESC_CATALOG_NAME);
             }
             SQLLEN octets = 0;
-            if (!SQL_SUCCEEDED(SQLColAttributeW(m_stmt.get(), i, SQL_DESC_OCTET_LENGTH, nullptr, 0, nullptr, &octets)))
+            if (!SQL_SUCCEEDED(
+                    SQLColAttributeW(m_stmt.get(), i, SQL_DESC_OCTET_LENGTH, nullptr, 0, nullptr, &octets)))
                 octets = 0;
             m_columns.append(info);
-            size_t bytes = isLongType(type) ? 0 : cellBytes(type, size, isBinaryType(type) ? 0 : octets, m_traits.wide);
+            size_t bytes =
+                isLongType(type) ? 0 : cellBytes(type, size, isBinaryType(type) ? 0 : octets, m_traits.wide);
             if (bytes == 0 || bytes > kMaxBoundCellBytes) {
                 bytes = 0;
                 if (m_firstLong < 0)
@@ -325,7 +343,9 @@ private:
         // With a long column, rows come one at a time: SQLGetData after a row array needs
         // driver extensions (SQL_GD_BLOCK) few drivers have. Columns after the first long
         // one are read with SQLGetData too, which must go left to right past bound ones.
-        SQLULEN rows = m_firstLong >= 0 ? 1 : std::clamp<SQLULEN>(kRowArrayBytes / std::max<size_t>(rowBytes, 1), 1, kRowArraySize);
+        SQLULEN rows = m_firstLong >= 0 ? 1
+                                        : std::clamp<SQLULEN>(kRowArrayBytes / std::max<size_t>(rowBytes, 1),
+                                                              1, kRowArraySize);
         if (rows > 1 && !setRowArraySize(rows))
             rows = 1;
         if (rows == 1)
@@ -352,7 +372,8 @@ private:
     bool setRowArraySize(SQLULEN rows)
     {
         SQLHSTMT h = m_stmt.get();
-        if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0)))
+        if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_BIND_TYPE,
+                                          reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0)))
             return false;
         if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0)))
             return false;
@@ -372,11 +393,12 @@ private:
             for (SQLULEN r = 0; r < static_cast<SQLULEN>(m_fetched); ++r) {
                 const SQLLEN ind = c.indicators[r];
                 if (ind == SQL_NO_TOTAL || (ind >= 0 && static_cast<size_t>(ind) + terminator > c.width))
-                    throw layerError(ErrorNumber::Unreachable,
-                                     QStringLiteral("The driver reported column \"%1\" narrower than its values are "
-                                                    "(more than %2 bytes): the value would be cut.")
-                                         .arg(m_columns[static_cast<qsizetype>(col)].name)
-                                         .arg(c.width - terminator));
+                    throw layerError(
+                        ErrorNumber::Unreachable,
+                        QStringLiteral("The driver reported column \"%1\" narrower than its values are "
+                                       "(more than %2 bytes): the value would be cut.")
+                            .arg(m_columns[static_cast<qsizetype>(col)].name)
+                            .arg(c.width - terminator));
             }
         }
     }
@@ -424,7 +446,8 @@ private:
                 if (c.binary)
                     bytesRead.append(m_chunk.data(), bytes);
                 else if (wide)
-                    wideText.append(reinterpret_cast<const char16_t*>(m_chunk.data()), bytes / sizeof(SQLWCHAR));
+                    wideText.append(reinterpret_cast<const char16_t*>(m_chunk.data()),
+                                    bytes / sizeof(SQLWCHAR));
                 else
                     c.longText.append(m_chunk.data(), bytes);
                 if (rc == SQL_SUCCESS)
@@ -453,7 +476,8 @@ private:
     bool m_done = false;
 };
 
-class OdbcConnection final : public BackendConnection {
+class OdbcConnection final : public BackendConnection
+{
 public:
     OdbcConnection(EnvironmentHandle env, ConnectionHandle dbc, Traits traits)
         : m_env(std::move(env)), m_dbc(std::move(dbc)), m_traits(traits)
@@ -495,8 +519,9 @@ public:
             const SQLULEN chars = std::max<SQLULEN>(static_cast<SQLULEN>(values[k].size()), 1);
             const SQLSMALLINT sqlType = chars > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
             SQLPOINTER data = null ? nullptr : const_cast<ushort*>(values[k].utf16());
-            stmt.check(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                        sqlType, chars, 0, data, null ? 0 : lengths[k], &lengths[k]),
+            stmt.check(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                                        SQL_C_WCHAR, sqlType, chars, 0, data, null ? 0 : lengths[k],
+                                        &lengths[k]),
                        "SQLBindParameter");
         }
         WideText text(statementText(sql));
@@ -517,9 +542,9 @@ public:
             return mySqlPrimaryKey(catalog, table);
         StatementHandle stmt = newStatement();
         WideText c(catalog), s(schema), t(table);
-        const SQLRETURN rc = SQLPrimaryKeysW(stmt.get(), catalog.isEmpty() ? nullptr : c.get(), c.smallLength(),
-                                             schema.isEmpty() ? nullptr : s.get(), s.smallLength(), t.get(),
-                                             t.smallLength());
+        const SQLRETURN rc =
+            SQLPrimaryKeysW(stmt.get(), catalog.isEmpty() ? nullptr : c.get(), c.smallLength(),
+                            schema.isEmpty() ? nullptr : s.get(), s.smallLength(), t.get(), t.smallLength());
         if (!SQL_SUCCEEDED(rc))
             return {}; // the driver cannot tell: no key
         QList<QPair<int, QString>> columns;
@@ -531,15 +556,16 @@ public:
             SQLLEN nameBytes = 0;
             SQLSMALLINT seq = 0;
             SQLLEN seqInd = 0;
-            if (!SQL_SUCCEEDED(SQLGetData(stmt.get(), 4, SQL_C_WCHAR, name, sizeof(name), &nameBytes))
-                || nameBytes == SQL_NULL_DATA)
+            if (!SQL_SUCCEEDED(SQLGetData(stmt.get(), 4, SQL_C_WCHAR, name, sizeof(name), &nameBytes)) ||
+                nameBytes == SQL_NULL_DATA)
                 continue;
             if (!SQL_SUCCEEDED(SQLGetData(stmt.get(), 5, SQL_C_SSHORT, &seq, 0, &seqInd)))
                 seq = static_cast<SQLSMALLINT>(columns.size() + 1);
             const qsizetype units = std::clamp<qsizetype>(nameBytes / 2, 0, 511);
             columns.append({seq, fromWide(name, units)});
         }
-        std::stable_sort(columns.begin(), columns.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(columns.begin(), columns.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
         QStringList names;
         for (const auto& column : columns)
             names << column.second;
@@ -564,8 +590,8 @@ public:
 
     void beginTransaction() override
     {
-        m_dbc.check(SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
-                                      SQL_IS_UINTEGER),
+        m_dbc.check(SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER),
                     "SQLSetConnectAttr(SQL_ATTR_AUTOCOMMIT)");
         m_inTransaction = true;
     }
@@ -578,12 +604,12 @@ private:
     {
         QStringList names;
         try {
-            auto result = execute(QStringLiteral(
-                                      "SELECT COLUMN_NAME FROM information_schema.KEY_COLUMN_USAGE "
-                                      "WHERE CONSTRAINT_NAME = 'PRIMARY' AND TABLE_SCHEMA = %1 AND TABLE_NAME = %2 "
-                                      "ORDER BY ORDINAL_POSITION")
-                                      .arg(catalog.isEmpty() ? QStringLiteral("DATABASE()") : quoteText(catalog),
-                                           quoteText(table)));
+            auto result = execute(
+                QStringLiteral("SELECT COLUMN_NAME FROM information_schema.KEY_COLUMN_USAGE "
+                               "WHERE CONSTRAINT_NAME = 'PRIMARY' AND TABLE_SCHEMA = %1 AND TABLE_NAME = %2 "
+                               "ORDER BY ORDINAL_POSITION")
+                    .arg(catalog.isEmpty() ? QStringLiteral("DATABASE()") : quoteText(catalog),
+                         quoteText(table)));
             while (result->fetch())
                 names << result->text(0);
         } catch (const Error&) {
@@ -607,7 +633,8 @@ private:
         m_inTransaction = false;
         const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_dbc.get(), how);
         const QList<DiagRecord> records = SQL_SUCCEEDED(rc) ? QList<DiagRecord>{} : m_dbc.records();
-        SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+        SQLSetConnectAttr(m_dbc.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                          SQL_IS_UINTEGER);
         if (!SQL_SUCCEEDED(rc))
             throw makeError(records, m_traits.family, "SQLEndTran");
     }
@@ -616,7 +643,8 @@ private:
     {
         StatementHandle stmt = StatementHandle::allocate(m_dbc);
         if (m_commandTimeout > 0) // not every driver has one (mdbtools): then there is no limit
-            SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_commandTimeout)), 0);
+            SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_commandTimeout)), 0);
         return stmt;
     }
 
@@ -665,10 +693,10 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
     traits.family = familyOf(driver, library);
     traits.stripTrailingSemicolon = traits.family == DriverFamily::Access;
     // Narrow reads give UTF-8 where the string asks for it, and always from mdbtools.
-    const bool mdbTools = library.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive)
-        || driver.contains(QLatin1String("MDBTools"), Qt::CaseInsensitive);
-    const bool utf8 = (traits.family == DriverFamily::SqlServer && namesUtf8(parts, "ClientCharset"))
-        || (traits.family == DriverFamily::MySql && namesUtf8(parts, "CHARSET")) || mdbTools;
+    const bool mdbTools = library.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive) ||
+                          driver.contains(QLatin1String("MDBTools"), Qt::CaseInsensitive);
+    const bool utf8 = (traits.family == DriverFamily::SqlServer && namesUtf8(parts, "ClientCharset")) ||
+                      (traits.family == DriverFamily::MySql && namesUtf8(parts, "CHARSET")) || mdbTools;
     traits.wide = !utf8;
     traits.int32Indicators = mdbTools;
 
@@ -682,19 +710,22 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
     ConnectionHandle dbc = ConnectionHandle::allocate(env, traits.family);
     if (choice.loginTimeout > 0)
         dbc.check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(choice.loginTimeout)), 0),
+                                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(choice.loginTimeout)),
+                                    0),
                   "SQLSetConnectAttr(SQL_ATTR_LOGIN_TIMEOUT)");
     WideText text(choice.connectionString);
     SQLWCHAR out[2048];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(dbc.get(), nullptr, text.get(), text.smallLength(), out, 2048, &outLength,
-                                           SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = SQLDriverConnectW(dbc.get(), nullptr, text.get(), text.smallLength(), out, 2048,
+                                           &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         QList<DiagRecord> records = dbc.records();
         if (records.isEmpty() && traits.family == DriverFamily::Access)
-            throw layerError(ErrorNumber::Unreachable,
-                             QStringLiteral("The Access database file '%1' could not be opened (the driver gave no reason).")
-                                 .arg(parts.value(QStringLiteral("DBQ"))));
+            throw layerError(
+                ErrorNumber::Unreachable,
+                QStringLiteral(
+                    "The Access database file '%1' could not be opened (the driver gave no reason).")
+                    .arg(parts.value(QStringLiteral("DBQ"))));
         throw makeError(records, traits.family, "SQLDriverConnectW");
     }
     return std::make_unique<OdbcConnection>(std::move(env), std::move(dbc), traits);

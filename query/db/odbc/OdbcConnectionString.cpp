@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-
 #include <initializer_list>
 
 namespace db::odbc {
@@ -43,12 +42,13 @@ QString quoted(const QStringList& names)
 }
 
 // Which driver serves a kind of database, and where it comes from when none is installed.
-struct DriverRule {
-    const char* what;           // "SQL Server"
-    QStringList exactNames;     // tried in order, compared without regard to case
-    QStringList prefixes;       // then names beginning with one of these (in installed order)
-    QString package;            // how to get one
-    QStringList after;          // exact names tried last
+struct DriverRule
+{
+    const char* what;       // "SQL Server"
+    QStringList exactNames; // tried in order, compared without regard to case
+    QStringList prefixes;   // then names beginning with one of these (in installed order)
+    QString package;        // how to get one
+    QStringList after;      // exact names tried last
 };
 
 std::optional<InstalledDriver> choose(const DriverRule& rule, const QList<InstalledDriver>& installed)
@@ -98,7 +98,8 @@ InstalledDriver pick(const DriverRule& rule, const QList<InstalledDriver>& insta
 }
 
 // A server written "host,port", "host:port" or "tcp:host,port".
-struct ServerAddress {
+struct ServerAddress
+{
     QString host;
     QString port; // empty when none was written
 };
@@ -137,11 +138,15 @@ ServerAddress splitServer(QString server)
 }
 
 // Builds a connection string key by key.
-class Builder {
+class Builder
+{
 public:
     // A value with ";", "{", "}" or surrounding blanks goes in braces, "}" doubled: the
     // drivers read it back exactly.
-    void add(const QString& key, const QString& value) { m_parts << key + QLatin1Char('=') + connectionStringValue(value); }
+    void add(const QString& key, const QString& value)
+    {
+        m_parts << key + QLatin1Char('=') + connectionStringValue(value);
+    }
     void add(const char* key, const QString& value) { add(QLatin1String(key), value); }
     void driver(const QString& name) { m_parts << QStringLiteral("Driver={%1}").arg(name); }
     QString text() const { return m_parts.join(QLatin1Char(';')); }
@@ -182,18 +187,21 @@ const DriverRule& sqlServerRule()
 
 bool isFreeTds(const InstalledDriver& d)
 {
-    return d.name.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive)
-        || d.library.contains(QLatin1String("tdsodbc"), Qt::CaseInsensitive);
+    return d.name.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive) ||
+           d.library.contains(QLatin1String("tdsodbc"), Qt::CaseInsensitive);
 }
 
-OdbcTarget translateSqlServer(const QList<ConnectionStringPart>& keys, const QList<InstalledDriver>& installed)
+OdbcTarget translateSqlServer(const QList<ConnectionStringPart>& keys,
+                              const QList<InstalledDriver>& installed)
 {
     const InstalledDriver d = pick(sqlServerRule(), installed);
     const bool freeTds = isFreeTds(d);
 
     QString server = find(keys, {"Data Source", "Server", "Address", "Addr", "Network Address"})
-                         .value_or(QString()).trimmed();
-    if (server.isEmpty() || server == QLatin1String(".") || server.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
+                         .value_or(QString())
+                         .trimmed();
+    if (server.isEmpty() || server == QLatin1String(".") ||
+        server.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
         server = QStringLiteral("localhost");
     ServerAddress address = splitServer(server);
     if (auto port = find(keys, {"Port"}); port && address.port.isEmpty())
@@ -209,7 +217,8 @@ OdbcTarget translateSqlServer(const QList<ConnectionStringPart>& keys, const QLi
         else if (!address.host.contains(QLatin1Char('\\')))
             b.add("Port", QStringLiteral("1433"));
     } else {
-        b.add("Server", address.port.isEmpty() ? address.host : address.host + QLatin1Char(',') + address.port);
+        b.add("Server",
+              address.port.isEmpty() ? address.host : address.host + QLatin1Char(',') + address.port);
     }
     if (auto db = find(keys, {"Initial Catalog", "Database"}))
         b.add("Database", db->trimmed());
@@ -221,23 +230,43 @@ OdbcTarget translateSqlServer(const QList<ConnectionStringPart>& keys, const QLi
         b.add("WSID", wsid->trimmed());
     if (auto app = find(keys, {"APP", "Application Name"}))
         b.add("APP", app->trimmed());
-    if (auto language = find(keys, {"Language", "Current Language"}); language && !language->trimmed().isEmpty())
+    if (auto language = find(keys, {"Language", "Current Language"});
+        language && !language->trimmed().isEmpty())
         b.add("Language", language->trimmed());
 
     bool hasVersion = false, hasCharset = false;
     for (const ConnectionStringPart& kv : keys) {
-        if (is(kv.key, {"Data Source", "Server", "Address", "Addr", "Network Address", "Port",
-                        "Initial Catalog", "Database", "User ID", "UID", "User", "User Name", "pwd",
-                        "Password", "WSID", "Workstation ID", "APP", "Application Name", "Language",
-                        "Current Language", "Provider", "Driver", "Persist Security Info"})
-            || isTimeoutKey(kv.key))
+        if (is(kv.key, {"Data Source",
+                        "Server",
+                        "Address",
+                        "Addr",
+                        "Network Address",
+                        "Port",
+                        "Initial Catalog",
+                        "Database",
+                        "User ID",
+                        "UID",
+                        "User",
+                        "User Name",
+                        "pwd",
+                        "Password",
+                        "WSID",
+                        "Workstation ID",
+                        "APP",
+                        "Application Name",
+                        "Language",
+                        "Current Language",
+                        "Provider",
+                        "Driver",
+                        "Persist Security Info"}) ||
+            isTimeoutKey(kv.key))
             continue;
         // An empty DSN breaks FreeTDS ("Only one between SERVER, SERVERNAME and DSN").
         if (is(kv.key, {"DSN"}) && (freeTds || kv.value.trimmed().isEmpty()))
             continue;
         if (is(kv.key, {"Integrated Security"})) {
-            if (kv.value.trimmed().compare(QLatin1String("SSPI"), Qt::CaseInsensitive) == 0
-                || kv.value.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+            if (kv.value.trimmed().compare(QLatin1String("SSPI"), Qt::CaseInsensitive) == 0 ||
+                kv.value.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
                 b.add("Trusted_Connection", QStringLiteral("Yes"));
             continue;
         }
@@ -252,8 +281,8 @@ OdbcTarget translateSqlServer(const QList<ConnectionStringPart>& keys, const QLi
         // Without it non-ASCII text read as narrow characters turns into "?".
         if (!hasCharset)
             b.add("ClientCharset", QStringLiteral("UTF-8"));
-    } else if (d.name.contains(QLatin1String("ODBC Driver 18"), Qt::CaseInsensitive)
-               && !find(keys, {"TrustServerCertificate", "Encrypt"})) {
+    } else if (d.name.contains(QLatin1String("ODBC Driver 18"), Qt::CaseInsensitive) &&
+               !find(keys, {"TrustServerCertificate", "Encrypt"})) {
         // Driver 18 encrypts by default and refuses the self-signed certificates that
         // servers without a configured one present.
         b.add("TrustServerCertificate", QStringLiteral("yes"));
@@ -276,7 +305,8 @@ const DriverRule& mySqlRule()
         {QStringLiteral("MySql")},
         {QStringLiteral("MySQL ODBC 9"), QStringLiteral("MySQL ODBC 8")},
         QStringLiteral("On Debian install the package odbc-mariadb (the MariaDB Connector/ODBC driver)."),
-        {QStringLiteral("MariaDB Unicode"), QStringLiteral("MariaDB"), QStringLiteral("MariaDB ODBC 3.1 Driver")}};
+        {QStringLiteral("MariaDB Unicode"), QStringLiteral("MariaDB"),
+         QStringLiteral("MariaDB ODBC 3.1 Driver")}};
     return rule;
 }
 
@@ -306,10 +336,9 @@ OdbcTarget translateMySql(const QList<ConnectionStringPart>& keys, const QList<I
     qulonglong option = kMultiStatements;
     bool hasCharset = false;
     for (const ConnectionStringPart& kv : keys) {
-        if (is(kv.key, {"Server", "Data Source", "Host", "Port", "UID", "User", "User ID", "PWD",
-                        "Password", "Database", "DB", "Initial Catalog", "Driver", "Provider",
-                        "WSID", "Language"})
-            || isTimeoutKey(kv.key))
+        if (is(kv.key, {"Server", "Data Source", "Host", "Port", "UID", "User", "User ID", "PWD", "Password",
+                        "Database", "DB", "Initial Catalog", "Driver", "Provider", "WSID", "Language"}) ||
+            isTimeoutKey(kv.key))
             continue;
         if (is(kv.key, {"DSN"}) && kv.value.trimmed().isEmpty())
             continue;
@@ -353,16 +382,17 @@ const DriverRule& accessRule()
 
 bool isMdbTools(const InstalledDriver& d)
 {
-    return d.name.contains(QLatin1String("MDBTools"), Qt::CaseInsensitive)
-        || d.library.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive);
+    return d.name.contains(QLatin1String("MDBTools"), Qt::CaseInsensitive) ||
+           d.library.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive);
 }
 
 OdbcTarget translateAccess(const OdbcRequest& request, const QList<InstalledDriver>& installed)
 {
     const QString file = find(request.keys, {"Data Source", "DBQ"}).value_or(QString()).trimmed();
     if (file.isEmpty())
-        throw layerError(ErrorNumber::Unreachable,
-                         QStringLiteral("The connection string names no Access database file (Data Source is empty)."));
+        throw layerError(
+            ErrorNumber::Unreachable,
+            QStringLiteral("The connection string names no Access database file (Data Source is empty)."));
     const QString path = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
     const InstalledDriver d = pick(accessRule(), installed);
     const bool mdbTools = isMdbTools(d);
@@ -481,7 +511,8 @@ OdbcTarget translate(const OdbcRequest& request, const QList<InstalledDriver>& i
     const QString driver = find(request.keys, {"Driver"}).value_or(QString()).trimmed();
 
     if (!provider.isEmpty()) {
-        if (startsWith(provider, "SQLOLEDB") || startsWith(provider, "SQLNCLI") || startsWith(provider, "MSOLEDBSQL"))
+        if (startsWith(provider, "SQLOLEDB") || startsWith(provider, "SQLNCLI") ||
+            startsWith(provider, "MSOLEDBSQL"))
             return translateSqlServer(request.keys, installed);
         if (startsWith(provider, "Microsoft.Jet.OLEDB") || startsWith(provider, "Microsoft.ACE.OLEDB")) {
             OdbcTarget t = translateAccess(request, installed);
@@ -491,9 +522,10 @@ OdbcTarget translate(const OdbcRequest& request, const QList<InstalledDriver>& i
         if (startsWith(provider, "MSDAORA") || startsWith(provider, "OraOLEDB"))
             return translateOracle(request.keys, installed);
         if (!startsWith(provider, "MSDASQL"))
-            throw layerError(ErrorNumber::Unreachable,
-                             QStringLiteral("Provider cannot be found: \"%1\" is not a provider this program knows.")
-                                 .arg(provider));
+            throw layerError(
+                ErrorNumber::Unreachable,
+                QStringLiteral("Provider cannot be found: \"%1\" is not a provider this program knows.")
+                    .arg(provider));
     }
     if (driver.compare(QLatin1String("SQL Server"), Qt::CaseInsensitive) == 0)
         return translateSqlServer(request.keys, installed);
@@ -504,24 +536,26 @@ OdbcTarget translate(const OdbcRequest& request, const QList<InstalledDriver>& i
     bool empty = true;
     for (const ConnectionStringPart& kv : request.keys)
         empty = empty && kv.key.trimmed().isEmpty() && kv.value.trimmed().isEmpty();
-    throw layerError(ErrorNumber::Unreachable,
-                     empty ? QStringLiteral("The connection string is empty.")
-                           : QStringLiteral("The connection string names no provider, driver or data source (DSN)."));
+    throw layerError(
+        ErrorNumber::Unreachable,
+        empty ? QStringLiteral("The connection string is empty.")
+              : QStringLiteral("The connection string names no provider, driver or data source (DSN)."));
 }
 
 void checkAccessFile(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        throw layerError(ErrorNumber::Unreachable,
-                         QStringLiteral("Could not find file '%1'.").arg(path));
+        throw layerError(ErrorNumber::Unreachable, QStringLiteral("Could not find file '%1'.").arg(path));
     if (!info.isFile())
-        throw layerError(ErrorNumber::Unreachable,
-                         QStringLiteral("'%1' is not a file: an Access database is a .mdb or .accdb file.").arg(path));
+        throw layerError(
+            ErrorNumber::Unreachable,
+            QStringLiteral("'%1' is not a file: an Access database is a .mdb or .accdb file.").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw layerError(ErrorNumber::Unreachable,
-                         QStringLiteral("Cannot open the Access database file '%1': %2.").arg(path, file.errorString()));
+        throw layerError(
+            ErrorNumber::Unreachable,
+            QStringLiteral("Cannot open the Access database file '%1': %2.").arg(path, file.errorString()));
 }
 
 QList<InstalledDriver> installedDrivers()
@@ -533,8 +567,8 @@ QList<InstalledDriver> installedDrivers()
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
     for (;;) {
         SQLSMALLINT nameLength = 0, attributesLength = 0;
-        const SQLRETURN rc = SQLDriversW(env.get(), direction, name, 512, &nameLength, attributes,
-                                         4096, &attributesLength);
+        const SQLRETURN rc =
+            SQLDriversW(env.get(), direction, name, 512, &nameLength, attributes, 4096, &attributesLength);
         direction = SQL_FETCH_NEXT;
         if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
             break;

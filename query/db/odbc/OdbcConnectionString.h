@@ -9,33 +9,35 @@
 
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace db::odbc {
 
 // A driver registered with the driver manager: its name and its library (the Driver= entry
 // of odbcinst.ini; empty when unknown).
-struct InstalledDriver {
+struct InstalledDriver
+{
     QString name;
     QString library;
 };
 
 // What a connection asks for: its parsed connection string and the provider settings made
 // beside it (Access's provider and database password are connection properties).
-struct OdbcRequest {
-    QList<ConnectionStringPart> keys;          // parseConnectionString(...).parts
-    QString provider;                         // the Provider property; the string's own wins
-    std::optional<QString> databasePassword;  // the "Jet OLEDB:Database Password" property
+struct OdbcRequest
+{
+    QList<ConnectionStringPart> keys;        // parseConnectionString(...).parts
+    QString provider;                        // the Provider property; the string's own wins
+    std::optional<QString> databasePassword; // the "Jet OLEDB:Database Password" property
 };
 
 // The connection an ODBC backend makes.
-struct OdbcTarget {
-    QString connectionString;           // for SQLDriverConnectW
-    QString driver;                     // the driver chosen; empty for a DSN= string
+struct OdbcTarget
+{
+    QString connectionString; // for SQLDriverConnectW
+    QString driver;           // the driver chosen; empty for a DSN= string
     DriverFamily family = DriverFamily::Other;
-    QString accessFile;                 // Access: the database file, checked before connecting
-    int loginTimeout = 0;               // seconds, 0 = the driver's default
+    QString accessFile;                  // Access: the database file, checked before connecting
+    int loginTimeout = 0;                // seconds, 0 = the driver's default
     bool stripTrailingSemicolon = false; // mdbtools rejects a statement ending in ";"
 };
 

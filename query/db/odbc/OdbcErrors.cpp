@@ -1,7 +1,6 @@
 #include "query/db/odbc/OdbcErrors.h"
 
 #include <QStringList>
-
 #include <algorithm>
 #include <initializer_list>
 

@@ -10,7 +10,8 @@
 namespace db::odbc {
 
 // One diagnostic record as SQLGetDiagRec reports it.
-struct DiagRecord {
+struct DiagRecord
+{
     QString sqlState;
     int native = 0;
     QString message;
@@ -19,7 +20,8 @@ struct DiagRecord {
 // The kind of driver behind a handle: native error codes mean different things per kind.
 enum class DriverFamily { Other, SqlServer, MySql, Access, Oracle };
 
-struct Classification {
+struct Classification
+{
     qint32 number = ErrorNumber::Unreachable;
     int deciding = -1; // index of the record that decided the number, -1 when none did
 };

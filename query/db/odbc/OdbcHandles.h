@@ -6,10 +6,8 @@
 
 #include <QList>
 #include <QString>
-
 #include <sql.h>
 #include <sqlext.h>
-
 #include <utility>
 
 namespace db::odbc {
@@ -17,7 +15,8 @@ namespace db::odbc {
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "SQLWCHAR must be UTF-16");
 
 // A NUL-terminated UTF-16 copy of text that lives as long as this object.
-class WideText {
+class WideText
+{
 public:
     explicit WideText(const QString& text) : m_text(text) {}
     SQLWCHAR* get() { return const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(m_text.utf16())); }
@@ -36,14 +35,14 @@ QString fromWide(const SQLWCHAR* text, qsizetype chars = SQL_NTS);
 QList<DiagRecord> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool firstOnly);
 
 // Owns one ODBC handle of a fixed type and frees it when destroyed.
-class Handle {
+class Handle
+{
 public:
     Handle() = default;
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     Handle(Handle&& other) noexcept
-        : m_type(other.m_type), m_handle(std::exchange(other.m_handle, SQLHANDLE{})),
-          m_family(other.m_family)
+        : m_type(other.m_type), m_handle(std::exchange(other.m_handle, SQLHANDLE{})), m_family(other.m_family)
     {
     }
     Handle& operator=(Handle&& other) noexcept
@@ -88,7 +87,8 @@ private:
 };
 
 // An ODBC 3 environment.
-class EnvironmentHandle : public Handle {
+class EnvironmentHandle : public Handle
+{
 public:
     static EnvironmentHandle allocate();
 
@@ -96,7 +96,8 @@ private:
     using Handle::Handle;
 };
 
-class ConnectionHandle : public Handle {
+class ConnectionHandle : public Handle
+{
 public:
     static ConnectionHandle allocate(const EnvironmentHandle& env, DriverFamily family);
 
@@ -104,7 +105,8 @@ private:
     using Handle::Handle;
 };
 
-class StatementHandle : public Handle {
+class StatementHandle : public Handle
+{
 public:
     static StatementHandle allocate(const ConnectionHandle& dbc);
 

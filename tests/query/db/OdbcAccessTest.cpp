@@ -13,10 +13,12 @@ using odbctest::query;
 
 QString accessFolder()
 {
-    return QDir::cleanPath(qEnvironmentVariable("QUORVANE_SOURCE_DIR") + QStringLiteral("/../shared/testdata/access"));
+    return QDir::cleanPath(qEnvironmentVariable("QUORVANE_SOURCE_DIR") +
+                           QStringLiteral("/../shared/testdata/access"));
 }
 
-class AccessTest : public testing::Test {
+class AccessTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -40,9 +42,9 @@ protected:
     }
 };
 
-#define OPEN_OR_SKIP(var, file)                                                                          \
-    auto var = open(file);                                                                                \
-    if (!var)                                                                                             \
+#define OPEN_OR_SKIP(var, file)                                                                              \
+    auto var = open(file);                                                                                   \
+    if (!var)                                                                                                \
         GTEST_SKIP() << file << " is not in " << accessFolder().toStdString() << " (listed in its README)";
 
 TEST_F(AccessTest, NullsFileReadsEveryTable)
@@ -53,8 +55,8 @@ TEST_F(AccessTest, NullsFileReadsEveryTable)
     for (const QString& row : nulls1) {
         const QString name = row.section(QLatin1Char('|'), 0, 0);
         const bool null = row.endsWith(QLatin1String("|<null>"));
-        EXPECT_EQ(null, name == QLatin1String("row1") || name == QLatin1String("row3") || name == QLatin1String("row5")
-                            || name == QLatin1String("row8"))
+        EXPECT_EQ(null, name == QLatin1String("row1") || name == QLatin1String("row3") ||
+                            name == QLatin1String("row5") || name == QLatin1String("row8"))
             << row.toStdString();
     }
     const QStringList nulls2 = query(*c, QStringLiteral("SELECT * FROM TableIgnoreNulls2"));
@@ -100,7 +102,8 @@ TEST_F(AccessTest, AccdbFileReadsEveryColumnType)
     ASSERT_EQ(table1.size(), 2);
     EXPECT_TRUE(table1.contains(QStringLiteral("a|b|0|0|0|0|1981-12-12 00:00:00|0.0000|0")))
         << table1.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(table1.contains(QStringLiteral("abcdefg|hijklmnop|2|222|333333333|444.555|1974-09-21 00:00:00|3.5000|1")))
+    EXPECT_TRUE(table1.contains(
+        QStringLiteral("abcdefg|hijklmnop|2|222|333333333|444.555|1974-09-21 00:00:00|3.5000|1")))
         << table1.join(QLatin1Char('\n')).toStdString();
     auto wide = c->execute(QStringLiteral("SELECT * FROM Table2"));
     EXPECT_EQ(wide->columnCount(), 89);

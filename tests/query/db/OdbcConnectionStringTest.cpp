@@ -1,15 +1,14 @@
 // The provider map's translation of the program's connection strings for the installed ODBC
 // drivers. Pure: the installed drivers are given, so every choice and key is checked exactly.
-#include "query/db/ConnectionString.h"
 #include "query/db/odbc/OdbcConnectionString.h"
+
+#include "query/db/ConnectionString.h"
+#include "tests/query/db/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
-#include "tests/query/db/QtPrinters.h"
 
 namespace {
 
@@ -19,7 +18,8 @@ using db::odbc::OdbcTarget;
 
 const QString kDebianDir = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/");
 const InstalledDriver kFreeTds{QStringLiteral("FreeTDS"), kDebianDir + QStringLiteral("libtdsodbc.so")};
-const InstalledDriver kMariaDb{QStringLiteral("MariaDB Unicode"), kDebianDir + QStringLiteral("libmaodbc.so")};
+const InstalledDriver kMariaDb{QStringLiteral("MariaDB Unicode"),
+                               kDebianDir + QStringLiteral("libmaodbc.so")};
 const InstalledDriver kMdbTools{QStringLiteral("MDBTools"), kDebianDir + QStringLiteral("libmdbodbcW.so")};
 const QList<InstalledDriver> kDebian{kFreeTds, kMariaDb, kMdbTools};
 
@@ -52,8 +52,8 @@ const QString kToolsString = QStringLiteral(
     "Driver={SQL Server};Server=srv;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;Database=db;DSN=;");
 const QString kLockWatchString = QStringLiteral(
     "Driver={SQL Server};Server=srv;UID=sa;PWD=pw;WSID=QUORVANE;Language=us_english;Database=db ;DSN=;");
-const QString kMySqlString = QStringLiteral(
-    "Driver={MySql};Server=127.0.0.1,3307;UID=joe;PWD=pw;WSID=QUORVANE;Language=us_english;Database=shop;DSN=;");
+const QString kMySqlString = QStringLiteral("Driver={MySql};Server=127.0.0.1,3307;UID=joe;PWD=pw;WSID="
+                                            "QUORVANE;Language=us_english;Database=shop;DSN=;");
 const QString kOracleString = QStringLiteral(
     "Provider=MSDAORA;Data Source=ORCL;User ID=scott; Password=tiger;Server=ora.example.test;");
 
@@ -62,9 +62,10 @@ const QString kOracleString = QStringLiteral(
 TEST(SqlServerString, OleDbStringBecomesFreeTdsWithPortVersionAndCharset)
 {
     const OdbcTarget t = translate(kSqlString);
-    EXPECT_EQ(t.connectionString,
-              QStringLiteral("Driver={FreeTDS};Server=db.example.test;Port=1433;Database=pubs;UID=sa;PWD=secret;"
-                             "TDS_Version=7.4;ClientCharset=UTF-8"));
+    EXPECT_EQ(
+        t.connectionString,
+        QStringLiteral("Driver={FreeTDS};Server=db.example.test;Port=1433;Database=pubs;UID=sa;PWD=secret;"
+                       "TDS_Version=7.4;ClientCharset=UTF-8"));
     EXPECT_EQ(t.driver, QStringLiteral("FreeTDS"));
     EXPECT_EQ(t.family, DriverFamily::SqlServer);
     EXPECT_EQ(t.loginTimeout, 15);
@@ -86,9 +87,11 @@ TEST(SqlServerString, LockWatchBlankBeforeTheLastSemicolonIsNotPartOfTheDatabase
 
 TEST(SqlServerString, PortWrittenWithCommaOrColonBecomesPortKey)
 {
-    for (const char* server : {"127.0.0.1,1500", "127.0.0.1:1500", "tcp:127.0.0.1,1500", " 127.0.0.1 , 1500 "}) {
-        const QString s = QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=x;Initial Catalog=d;Data Source=")
-            + QLatin1String(server);
+    for (const char* server :
+         {"127.0.0.1,1500", "127.0.0.1:1500", "tcp:127.0.0.1,1500", " 127.0.0.1 , 1500 "}) {
+        const QString s =
+            QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=x;Initial Catalog=d;Data Source=") +
+            QLatin1String(server);
         EXPECT_TRUE(translate(s).connectionString.startsWith(
             QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=1500;Database=d;")))
             << server << " -> " << translate(s).connectionString.toStdString();
@@ -97,21 +100,29 @@ TEST(SqlServerString, PortWrittenWithCommaOrColonBecomesPortKey)
 
 TEST(SqlServerString, NamedInstanceGetsNoDefaultPort)
 {
-    const QString s = translate(QStringLiteral("Driver={SQL Server};Server=host\\SQLEXPRESS;UID=a;PWD=b")).connectionString;
-    EXPECT_TRUE(s.startsWith(QStringLiteral("Driver={FreeTDS};Server=host\\SQLEXPRESS;UID=a;"))) << s.toStdString();
+    const QString s =
+        translate(QStringLiteral("Driver={SQL Server};Server=host\\SQLEXPRESS;UID=a;PWD=b")).connectionString;
+    EXPECT_TRUE(s.startsWith(QStringLiteral("Driver={FreeTDS};Server=host\\SQLEXPRESS;UID=a;")))
+        << s.toStdString();
 }
 
 TEST(SqlServerString, LocalServerNamesBecomeLocalhost)
 {
     for (const char* server : {"(local)", ".", ""}) {
-        const QString s = translate(QStringLiteral("Driver={SQL Server};UID=a;Server=") + QLatin1String(server)).connectionString;
-        EXPECT_TRUE(s.startsWith(QStringLiteral("Driver={FreeTDS};Server=localhost;Port=1433;"))) << s.toStdString();
+        const QString s =
+            translate(QStringLiteral("Driver={SQL Server};UID=a;Server=") + QLatin1String(server))
+                .connectionString;
+        EXPECT_TRUE(s.startsWith(QStringLiteral("Driver={FreeTDS};Server=localhost;Port=1433;")))
+            << s.toStdString();
     }
 }
 
 TEST(SqlServerString, PasswordWithSeparatorsIsBracedAgain)
 {
-    const QString s = translate(QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd={p;w=1}}x};Initial Catalog=d;Data Source=h")).connectionString;
+    const QString s =
+        translate(
+            QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd={p;w=1}}x};Initial Catalog=d;Data Source=h"))
+            .connectionString;
     EXPECT_TRUE(s.contains(QStringLiteral(";PWD={p;w=1}}x};"))) << s.toStdString();
     // Read back the way the drivers read it, the password is intact.
     EXPECT_EQ(db::parseConnectionString(s).value(QStringLiteral("PWD")), QStringLiteral("p;w=1}x"));
@@ -146,22 +157,28 @@ TEST(SqlServerDriverChoice, DriverRegisteredAsSqlServerWins)
 
 TEST(SqlServerDriverChoice, MicrosoftDriverBeforeFreeTdsAndWritesPortWithComma)
 {
-    const InstalledDriver ms17{QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("/opt/microsoft/msodbcsql17/lib64/libmsodbcsql-17.so")};
-    const InstalledDriver ms18{QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("/opt/microsoft/msodbcsql18/lib64/libmsodbcsql-18.so")};
-    OdbcTarget t = translate(QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=x;Initial Catalog=d;Data Source=h:1500"),
-                             {kFreeTds, ms17});
-    EXPECT_EQ(t.connectionString, QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=h,1500;Database=d;UID=sa;PWD=x"));
+    const InstalledDriver ms17{QStringLiteral("ODBC Driver 17 for SQL Server"),
+                               QStringLiteral("/opt/microsoft/msodbcsql17/lib64/libmsodbcsql-17.so")};
+    const InstalledDriver ms18{QStringLiteral("ODBC Driver 18 for SQL Server"),
+                               QStringLiteral("/opt/microsoft/msodbcsql18/lib64/libmsodbcsql-18.so")};
+    OdbcTarget t =
+        translate(QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=x;Initial Catalog=d;Data Source=h:1500"),
+                  {kFreeTds, ms17});
+    EXPECT_EQ(t.connectionString,
+              QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=h,1500;Database=d;UID=sa;PWD=x"));
     t = translate(QStringLiteral("Provider=SQLOLEDB.1;Data Source=h"), {kFreeTds, ms17, ms18});
-    EXPECT_EQ(t.connectionString, QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=h;TrustServerCertificate=yes"));
+    EXPECT_EQ(t.connectionString,
+              QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=h;TrustServerCertificate=yes"));
 }
 
 TEST(SqlServerDriverChoice, NoneInstalledNamesTheDriversTriedAndThePackage)
 {
     const db::Error e = translateError(kSqlString, {kMariaDb, kMdbTools});
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-    for (const char* part : {"\"SQL Server\"", "\"ODBC Driver 18 for SQL Server\"", "\"ODBC Driver 17 for SQL Server\"",
-                             "\"FreeTDS\"", "tdsodbc"})
-        EXPECT_TRUE(e.description.contains(QLatin1String(part))) << part << " missing in " << e.description.toStdString();
+    for (const char* part : {"\"SQL Server\"", "\"ODBC Driver 18 for SQL Server\"",
+                             "\"ODBC Driver 17 for SQL Server\"", "\"FreeTDS\"", "tdsodbc"})
+        EXPECT_TRUE(e.description.contains(QLatin1String(part)))
+            << part << " missing in " << e.description.toStdString();
 }
 
 // --- MySQL ----------------------------------------------------------------------------------
@@ -169,39 +186,45 @@ TEST(SqlServerDriverChoice, NoneInstalledNamesTheDriversTriedAndThePackage)
 TEST(MySqlString, BecomesMariaDbWithPortMultiStatementsAndNoWorkstationLanguageOrEmptyDsn)
 {
     const OdbcTarget t = translate(kMySqlString);
-    EXPECT_EQ(t.connectionString,
-              QStringLiteral("Driver={MariaDB Unicode};Server=127.0.0.1;Port=3307;UID=joe;PWD=pw;Database=shop;"
-                             "OPTION=67108864;CHARSET=utf8mb4"));
+    EXPECT_EQ(
+        t.connectionString,
+        QStringLiteral("Driver={MariaDB Unicode};Server=127.0.0.1;Port=3307;UID=joe;PWD=pw;Database=shop;"
+                       "OPTION=67108864;CHARSET=utf8mb4"));
     EXPECT_EQ(t.family, DriverFamily::MySql);
 }
 
 TEST(MySqlString, ColonPortAndNoPort)
 {
-    EXPECT_TRUE(translate(QStringLiteral("Driver={MySql};Server=h:3308;UID=u")).connectionString.startsWith(
-        QStringLiteral("Driver={MariaDB Unicode};Server=h;Port=3308;UID=u;")));
-    EXPECT_TRUE(translate(QStringLiteral("Driver={MySql};Server=h;UID=u")).connectionString.startsWith(
-        QStringLiteral("Driver={MariaDB Unicode};Server=h;UID=u;")));
+    EXPECT_TRUE(translate(QStringLiteral("Driver={MySql};Server=h:3308;UID=u"))
+                    .connectionString.startsWith(
+                        QStringLiteral("Driver={MariaDB Unicode};Server=h;Port=3308;UID=u;")));
+    EXPECT_TRUE(translate(QStringLiteral("Driver={MySql};Server=h;UID=u"))
+                    .connectionString.startsWith(QStringLiteral("Driver={MariaDB Unicode};Server=h;UID=u;")));
 }
 
 TEST(MySqlString, GivenOptionKeepsItsBitsAndGainsMultiStatements)
 {
-    EXPECT_TRUE(translate(QStringLiteral("Driver={MySql};Server=h;OPTION=3")).connectionString.endsWith(
-        QStringLiteral(";OPTION=67108867;CHARSET=utf8mb4")));
+    EXPECT_TRUE(translate(QStringLiteral("Driver={MySql};Server=h;OPTION=3"))
+                    .connectionString.endsWith(QStringLiteral(";OPTION=67108867;CHARSET=utf8mb4")));
 }
 
 TEST(MySqlString, PasswordWithSemicolonStaysBraced)
 {
-    const QString s = translate(QStringLiteral("Driver={MySql};Server=h;UID=u;PWD={p;w=1};Database=d;DSN=;")).connectionString;
+    const QString s = translate(QStringLiteral("Driver={MySql};Server=h;UID=u;PWD={p;w=1};Database=d;DSN=;"))
+                          .connectionString;
     EXPECT_TRUE(s.contains(QStringLiteral(";PWD={p;w=1};"))) << s.toStdString();
 }
 
 TEST(MySqlDriverChoice, DriverRegisteredAsMySqlWinsThenMySqlThenMariaDb)
 {
     const InstalledDriver alias{QStringLiteral("MySql"), kDebianDir + QStringLiteral("libmaodbc.so")};
-    const InstalledDriver oracleMySql{QStringLiteral("MySQL ODBC 8.0 Unicode Driver"), QStringLiteral("/usr/lib/libmyodbc8w.so")};
-    const InstalledDriver plainMariaDb{QStringLiteral("MariaDB"), kDebianDir + QStringLiteral("libmaodbc.so")};
+    const InstalledDriver oracleMySql{QStringLiteral("MySQL ODBC 8.0 Unicode Driver"),
+                                      QStringLiteral("/usr/lib/libmyodbc8w.so")};
+    const InstalledDriver plainMariaDb{QStringLiteral("MariaDB"),
+                                       kDebianDir + QStringLiteral("libmaodbc.so")};
     EXPECT_EQ(translate(kMySqlString, {kMariaDb, oracleMySql, alias}).driver, QStringLiteral("MySql"));
-    EXPECT_EQ(translate(kMySqlString, {kMariaDb, oracleMySql}).driver, QStringLiteral("MySQL ODBC 8.0 Unicode Driver"));
+    EXPECT_EQ(translate(kMySqlString, {kMariaDb, oracleMySql}).driver,
+              QStringLiteral("MySQL ODBC 8.0 Unicode Driver"));
     EXPECT_EQ(translate(kMySqlString, {plainMariaDb, kMariaDb}).driver, QStringLiteral("MariaDB Unicode"));
     EXPECT_EQ(translate(kMySqlString, {kFreeTds, plainMariaDb}).driver, QStringLiteral("MariaDB"));
 }
@@ -216,7 +239,8 @@ TEST(MySqlDriverChoice, NoneInstalledNamesThePackage)
 
 // --- Access ---------------------------------------------------------------------------------
 
-class AccessString : public testing::Test {
+class AccessString : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -243,10 +267,14 @@ TEST_F(AccessString, DataSourceBecomesDbqWithTheProviderSetAsProperty)
 
 TEST_F(AccessString, MicrosoftDriverGetsTheDatabasePassword)
 {
-    const InstalledDriver ms{QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"), QStringLiteral("ACEODBC.DLL")};
-    const OdbcTarget t = translate(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + db::connectionStringValue(file),
+    const InstalledDriver ms{QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"),
+                             QStringLiteral("ACEODBC.DLL")};
+    const OdbcTarget t = translate(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
+                                       db::connectionStringValue(file),
                                    {kMdbTools, ms}, {}, QStringLiteral("s3cret"));
-    EXPECT_EQ(t.connectionString, QStringLiteral("Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ={%1};PWD=s3cret").arg(file));
+    EXPECT_EQ(
+        t.connectionString,
+        QStringLiteral("Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ={%1};PWD=s3cret").arg(file));
     EXPECT_FALSE(t.stripTrailingSemicolon);
 }
 
@@ -254,7 +282,8 @@ TEST_F(AccessString, RelativePathIsMadeAbsolute)
 {
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    const OdbcTarget t = translate(QStringLiteral("Data Source={sales; 2024.mdb}"), kDebian, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    const OdbcTarget t = translate(QStringLiteral("Data Source={sales; 2024.mdb}"), kDebian,
+                                   QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     QDir::setCurrent(cwd);
     EXPECT_EQ(t.accessFile, file);
 }
@@ -262,14 +291,16 @@ TEST_F(AccessString, RelativePathIsMadeAbsolute)
 TEST_F(AccessString, MissingFileIsReportedWithItsPath)
 {
     const QString missing = dir.filePath(QStringLiteral("nowhere.mdb"));
-    const db::Error e = translateError(QStringLiteral("Data Source=") + missing, kDebian, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    const db::Error e = translateError(QStringLiteral("Data Source=") + missing, kDebian,
+                                       QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
     EXPECT_EQ(e.description, QStringLiteral("Could not find file '%1'.").arg(missing));
 }
 
 TEST_F(AccessString, FolderOrUnreadableFileIsReported)
 {
-    db::Error e = translateError(QStringLiteral("Data Source=") + dir.path(), kDebian, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    db::Error e = translateError(QStringLiteral("Data Source=") + dir.path(), kDebian,
+                                 QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     EXPECT_TRUE(e.description.contains(dir.path())) << e.description.toStdString();
     EXPECT_TRUE(e.description.contains(QLatin1String("is not a file"))) << e.description.toStdString();
     // Root reads any file: the unreadable case exists only for other users.
@@ -283,9 +314,12 @@ TEST_F(AccessString, FolderOrUnreadableFileIsReported)
 
 TEST_F(AccessString, EmptyDataSourceAndNoDriver)
 {
-    db::Error e = translateError(QStringLiteral("Data Source="), kDebian, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
-    EXPECT_TRUE(e.description.contains(QLatin1String("no Access database file"))) << e.description.toStdString();
-    e = translateError(QStringLiteral("Data Source=") + db::connectionStringValue(file), {kFreeTds}, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    db::Error e =
+        translateError(QStringLiteral("Data Source="), kDebian, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    EXPECT_TRUE(e.description.contains(QLatin1String("no Access database file")))
+        << e.description.toStdString();
+    e = translateError(QStringLiteral("Data Source=") + db::connectionStringValue(file), {kFreeTds},
+                       QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     EXPECT_TRUE(e.description.contains(QLatin1String("\"MDBTools\""))) << e.description.toStdString();
     EXPECT_TRUE(e.description.contains(QLatin1String("odbc-mdbtools"))) << e.description.toStdString();
 }
@@ -294,9 +328,11 @@ TEST_F(AccessString, EmptyDataSourceAndNoDriver)
 
 TEST(OracleString, TranslatesForAnOracleDriver)
 {
-    const InstalledDriver oracle{QStringLiteral("Oracle 21 ODBC driver"), QStringLiteral("/opt/oracle/instantclient_21_12/libsqora.so.21.1")};
+    const InstalledDriver oracle{QStringLiteral("Oracle 21 ODBC driver"),
+                                 QStringLiteral("/opt/oracle/instantclient_21_12/libsqora.so.21.1")};
     const OdbcTarget t = translate(kOracleString, {kFreeTds, oracle});
-    EXPECT_EQ(t.connectionString, QStringLiteral("Driver={Oracle 21 ODBC driver};DBQ=ORCL;UID=scott;PWD=tiger"));
+    EXPECT_EQ(t.connectionString,
+              QStringLiteral("Driver={Oracle 21 ODBC driver};DBQ=ORCL;UID=scott;PWD=tiger"));
     EXPECT_EQ(t.family, DriverFamily::Oracle);
 }
 
@@ -304,7 +340,8 @@ TEST(OracleString, WithoutOracleDriverSaysWhatIsMissing)
 {
     const db::Error e = translateError(kOracleString);
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-    EXPECT_TRUE(e.description.contains(QLatin1String("No ODBC driver for Oracle"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("No ODBC driver for Oracle")))
+        << e.description.toStdString();
     EXPECT_TRUE(e.description.contains(QLatin1String("\"Oracle...\""))) << e.description.toStdString();
     EXPECT_TRUE(e.description.contains(QLatin1String("Instant Client ODBC"))) << e.description.toStdString();
 }
@@ -325,7 +362,8 @@ TEST(OtherStrings, DriverAndDsnStringsPassUnchanged)
 
 TEST(OtherStrings, NothingUsableIsAClearError)
 {
-    EXPECT_TRUE(translateError(QStringLiteral("Data Source=x;User ID=y")).description.contains(QLatin1String("names no provider")));
+    EXPECT_TRUE(translateError(QStringLiteral("Data Source=x;User ID=y"))
+                    .description.contains(QLatin1String("names no provider")));
     const db::Error e = translateError(QStringLiteral("Provider=Foo.1;Data Source=x"));
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
     EXPECT_TRUE(e.description.contains(QLatin1String("Foo.1"))) << e.description.toStdString();
@@ -339,7 +377,8 @@ TEST(DriverFamilies, FromNameOrLibrary)
     EXPECT_EQ(db::odbc::familyOf(QStringLiteral("shop"), kMariaDb.library), DriverFamily::MySql);
     EXPECT_EQ(db::odbc::familyOf(QStringLiteral("MDBTools"), {}), DriverFamily::Access);
     EXPECT_EQ(db::odbc::familyOf(QStringLiteral("Oracle 21 ODBC driver"), {}), DriverFamily::Oracle);
-    EXPECT_EQ(db::odbc::familyOf(QStringLiteral("PostgreSQL Unicode"), QStringLiteral("psqlodbcw.so")), DriverFamily::Other);
+    EXPECT_EQ(db::odbc::familyOf(QStringLiteral("PostgreSQL Unicode"), QStringLiteral("psqlodbcw.so")),
+              DriverFamily::Other);
 }
 
 } // namespace

@@ -12,7 +12,8 @@ using odbctest::MariaDb;
 using odbctest::query;
 namespace N = db::ErrorNumber;
 
-class MariaDbTest : public testing::Test {
+class MariaDbTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -22,7 +23,8 @@ protected:
         database = QStringLiteral("odbc_%1").arg(QString::fromLatin1(info->name()).toLower());
         auto admin = connect(m.connectionString());
         admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
-        admin->execute(QStringLiteral("CREATE DATABASE ") + database + QStringLiteral(" CHARACTER SET utf8mb4"));
+        admin->execute(QStringLiteral("CREATE DATABASE ") + database +
+                       QStringLiteral(" CHARACTER SET utf8mb4"));
         c = connect(m.connectionString(database));
     }
 
@@ -42,7 +44,8 @@ protected:
 
 TEST_F(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
 {
-    for (const QString& location : {QStringLiteral("127.0.0.1,") + m.port, QStringLiteral("127.0.0.1:") + m.port}) {
+    for (const QString& location :
+         {QStringLiteral("127.0.0.1,") + m.port, QStringLiteral("127.0.0.1:") + m.port}) {
         auto conn = connect(m.connectionString(location, database, m.user, m.password));
         EXPECT_EQ(query(*conn, QStringLiteral("SELECT DATABASE(), CURRENT_USER()")),
                   QStringList{database + QStringLiteral("|") + m.user + QStringLiteral("@127.0.0.1")})
@@ -55,10 +58,13 @@ TEST_F(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
     // (MariaDB's driver trims blanks around a value, braced or not: no password ends in one.)
     const QString password = QStringLiteral("p;w=1}{x");
     for (const char* host : {"127.0.0.1", "localhost"})
-        c->execute(QStringLiteral("CREATE OR REPLACE USER 'semi'@'%1' IDENTIFIED BY 'p;w=1}{x'").arg(QLatin1String(host)));
+        c->execute(QStringLiteral("CREATE OR REPLACE USER 'semi'@'%1' IDENTIFIED BY 'p;w=1}{x'")
+                       .arg(QLatin1String(host)));
     c->execute(QStringLiteral("GRANT ALL ON %1.* TO 'semi'@'127.0.0.1'").arg(database));
-    auto conn = connect(m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database, QStringLiteral("semi"), password));
-    EXPECT_EQ(query(*conn, QStringLiteral("SELECT CURRENT_USER()")), QStringList{QStringLiteral("semi@127.0.0.1")});
+    auto conn = connect(m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database,
+                                           QStringLiteral("semi"), password));
+    EXPECT_EQ(query(*conn, QStringLiteral("SELECT CURRENT_USER()")),
+              QStringList{QStringLiteral("semi@127.0.0.1")});
     conn.reset();
     for (const char* host : {"127.0.0.1", "localhost"})
         c->execute(QStringLiteral("DROP USER 'semi'@'%1'").arg(QLatin1String(host)));
@@ -69,11 +75,13 @@ TEST_F(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
 TEST_F(MariaDbTest, WrongPasswordIsLoginRefused)
 {
     const db::Error e = errorOf([&] {
-        connect(m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database, m.user, QStringLiteral("wrong")));
+        connect(m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database, m.user,
+                                   QStringLiteral("wrong")));
     });
     EXPECT_EQ(e.number, N::LoginRefused);
     EXPECT_EQ(e.native, 1045);
-    EXPECT_TRUE(e.description.contains(QLatin1String("Access denied for user"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("Access denied for user")))
+        << e.description.toStdString();
 }
 
 TEST_F(MariaDbTest, UnknownDatabaseCannotBeOpened)
@@ -81,7 +89,8 @@ TEST_F(MariaDbTest, UnknownDatabaseCannotBeOpened)
     const db::Error e = errorOf([&] { connect(m.connectionString(QStringLiteral("no_such_database"))); });
     EXPECT_EQ(e.number, N::Unreachable);
     EXPECT_EQ(e.native, 1049);
-    EXPECT_TRUE(e.description.contains(QLatin1String("Unknown database 'no_such_database'"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("Unknown database 'no_such_database'")))
+        << e.description.toStdString();
 }
 
 TEST_F(MariaDbTest, ServerNotListeningCannotBeReached)
@@ -103,10 +112,12 @@ TEST_F(MariaDbTest, BadSqlAndMissingTableAreRejectedCommands)
     db::Error e = errorOf([&] { c->execute(QStringLiteral("SELEC 1")); });
     EXPECT_EQ(e.number, N::CommandRejected);
     EXPECT_EQ(e.sqlState, QStringLiteral("42000"));
-    EXPECT_TRUE(e.description.contains(QLatin1String("You have an error in your SQL syntax"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("You have an error in your SQL syntax")))
+        << e.description.toStdString();
     e = errorOf([&] { c->execute(QStringLiteral("SELECT * FROM nowhere")); });
     EXPECT_EQ(e.number, N::CommandRejected);
-    EXPECT_TRUE(e.description.contains(QLatin1String("nowhere' doesn't exist"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("nowhere' doesn't exist")))
+        << e.description.toStdString();
 }
 
 TEST_F(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
@@ -126,7 +137,8 @@ TEST_F(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
 TEST_F(MariaDbTest, InsertThenSelectBatchGivesTwoResults)
 {
     c->execute(QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, name VARCHAR(20))"));
-    auto result = c->execute(QStringLiteral("insert into t values (1, 'one'), (2, 'two'); select id, name from t order by id"));
+    auto result = c->execute(
+        QStringLiteral("insert into t values (1, 'one'), (2, 'two'); select id, name from t order by id"));
     EXPECT_FALSE(result->hasRows());
     EXPECT_EQ(result->rowsAffected(), 2);
     EXPECT_FALSE(result->fetch());
@@ -151,8 +163,8 @@ TEST_F(MariaDbTest, UpdateOfNoRowGivesAClosedResultWithZeroRows)
 
 TEST_F(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
 {
-    auto result = c->execute(QStringLiteral(
-        "SELECT seq, CONCAT('row ', seq), IF(seq % 7 = 0, NULL, seq * 2) FROM seq_1_to_2500"));
+    auto result = c->execute(
+        QStringLiteral("SELECT seq, CONCAT('row ', seq), IF(seq % 7 = 0, NULL, seq * 2) FROM seq_1_to_2500"));
     int expected = 0;
     while (result->fetch()) {
         ++expected;
@@ -183,13 +195,16 @@ TEST_F(MariaDbTest, NullsAndEmptyTextDiffer)
 
 TEST_F(MariaDbTest, TypesReadAsText)
 {
-    c->execute(QStringLiteral("CREATE TABLE t (d DATE, ts DATETIME, n DECIMAL(10,3), f DOUBLE, b VARBINARY(4), "
-                              "big BIGINT, lb LONGBLOB)"));
-    c->execute(QStringLiteral("INSERT INTO t VALUES ('1981-12-12', '1974-09-21 10:20:30', -1234.5, 444.555, 0x0aff, "
-                              "-9223372036854775808, 0x00ff10)"));
+    c->execute(
+        QStringLiteral("CREATE TABLE t (d DATE, ts DATETIME, n DECIMAL(10,3), f DOUBLE, b VARBINARY(4), "
+                       "big BIGINT, lb LONGBLOB)"));
+    c->execute(
+        QStringLiteral("INSERT INTO t VALUES ('1981-12-12', '1974-09-21 10:20:30', -1234.5, 444.555, 0x0aff, "
+                       "-9223372036854775808, 0x00ff10)"));
     // Binary values are shown in hexadecimal digits, as ODBC converts them to text.
     EXPECT_EQ(query(*c, QStringLiteral("SELECT * FROM t")),
-              QStringList{QStringLiteral("1981-12-12|1974-09-21 10:20:30|-1234.500|444.555|0AFF|-9223372036854775808|00FF10")});
+              QStringList{QStringLiteral(
+                  "1981-12-12|1974-09-21 10:20:30|-1234.500|444.555|0AFF|-9223372036854775808|00FF10")});
 }
 
 // --- text -------------------------------------------------------------------------------------
@@ -197,11 +212,12 @@ TEST_F(MariaDbTest, TypesReadAsText)
 TEST_F(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
 {
     const QString text = QStringLiteral("Привет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
-    c->execute(QStringLiteral("CREATE TABLE u (id INT PRIMARY KEY, s VARCHAR(100), l TEXT) CHARACTER SET utf8mb4"));
+    c->execute(
+        QStringLiteral("CREATE TABLE u (id INT PRIMARY KEY, s VARCHAR(100), l TEXT) CHARACTER SET utf8mb4"));
     c->execute(QStringLiteral("INSERT INTO u VALUES (1, '%1', '%1')").arg(text));
-    EXPECT_EQ(c->executeUpdate(QStringLiteral("INSERT INTO u VALUES (?, ?, ?)"),
-                               {QStringLiteral("2"), text, text}),
-              1);
+    EXPECT_EQ(
+        c->executeUpdate(QStringLiteral("INSERT INTO u VALUES (?, ?, ?)"), {QStringLiteral("2"), text, text}),
+        1);
     auto result = c->execute(QStringLiteral("SELECT s, l, CHAR_LENGTH(s) FROM u ORDER BY id"));
     for (int row = 1; row <= 2; ++row) {
         ASSERT_TRUE(result->fetch());
@@ -217,10 +233,13 @@ TEST_F(MariaDbTest, LongTextComesBackIntactBetweenOtherColumns)
     QString big;
     for (int i = 0; big.size() < 200 * 1024; ++i)
         big += QStringLiteral("%1 Мир \U0001F600 ").arg(i, 6, 10, QLatin1Char('0'));
-    c->execute(QStringLiteral("CREATE TABLE b (id INT PRIMARY KEY, before_ VARCHAR(10), body LONGTEXT, after_ VARCHAR(10))"));
-    EXPECT_EQ(c->executeUpdate(QStringLiteral("INSERT INTO b VALUES (1, 'x', ?, 'y'), (2, NULL, NULL, 'z'), (3, 'w', '', NULL)"),
-                               {big}),
-              3);
+    c->execute(QStringLiteral(
+        "CREATE TABLE b (id INT PRIMARY KEY, before_ VARCHAR(10), body LONGTEXT, after_ VARCHAR(10))"));
+    EXPECT_EQ(
+        c->executeUpdate(
+            QStringLiteral("INSERT INTO b VALUES (1, 'x', ?, 'y'), (2, NULL, NULL, 'z'), (3, 'w', '', NULL)"),
+            {big}),
+        3);
     auto result = c->execute(QStringLiteral("SELECT id, before_, body, after_ FROM b ORDER BY id"));
     ASSERT_TRUE(result->fetch());
     EXPECT_EQ(result->text(1), QStringLiteral("x"));
@@ -259,8 +278,10 @@ TEST_F(MariaDbTest, PrimaryKeyColumnsInKeyOrder)
 {
     c->execute(QStringLiteral("CREATE TABLE k (a INT, b VARCHAR(5), c INT, PRIMARY KEY (c, a))"));
     c->execute(QStringLiteral("CREATE TABLE nokey (a INT)"));
-    EXPECT_EQ(c->primaryKey({}, {}, QStringLiteral("k")), (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
-    EXPECT_EQ(c->primaryKey(database, {}, QStringLiteral("k")), (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(c->primaryKey({}, {}, QStringLiteral("k")),
+              (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(c->primaryKey(database, {}, QStringLiteral("k")),
+              (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
     EXPECT_TRUE(c->primaryKey({}, {}, QStringLiteral("nokey")).isEmpty());
     EXPECT_EQ(c->quoteIdentifier(QStringLiteral("odd`name")), QStringLiteral("`odd``name`"));
 }

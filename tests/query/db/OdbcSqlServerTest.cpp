@@ -1,9 +1,8 @@
 // SQL Server strings through the drivers installed here (FreeTDS on Debian): the program's
 // strings are translated for the driver and reach the network; Oracle strings, with no
 // Oracle driver installed, say what is missing.
-#include "tests/query/db/OdbcTestSupport.h"
-
 #include "query/db/odbc/OdbcConnectionString.h"
+#include "tests/query/db/OdbcTestSupport.h"
 
 #include <QTcpServer>
 
@@ -20,11 +19,13 @@ bool installed(const char* name)
     return false;
 }
 
-class SqlServerTest : public testing::Test {
+class SqlServerTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
-        if (installed("SQL Server") || installed("ODBC Driver 18 for SQL Server") || installed("ODBC Driver 17 for SQL Server"))
+        if (installed("SQL Server") || installed("ODBC Driver 18 for SQL Server") ||
+            installed("ODBC Driver 17 for SQL Server"))
             GTEST_SKIP() << "a SQL Server driver other than FreeTDS is registered: these tests check FreeTDS";
         if (!installed("FreeTDS")) {
             if (odbctest::underCi())
@@ -43,13 +44,16 @@ protected:
 
 TEST_F(SqlServerTest, ProgramStringTranslatesForFreeTdsAndReachesTheNetwork)
 {
-    const QString s = QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=127.0.0.1,")
-        + closedPort;
+    const QString s =
+        QStringLiteral(
+            "Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=127.0.0.1,") +
+        closedPort;
     const db::ProviderChoice choice = db::chooseProvider(s, {}, {});
     EXPECT_EQ(choice.kind, db::BackendKind::Odbc);
     EXPECT_EQ(choice.connectionString,
               QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=pubs;UID=sa;PWD=secret;"
-                             "TDS_Version=7.4;ClientCharset=UTF-8").arg(closedPort));
+                             "TDS_Version=7.4;ClientCharset=UTF-8")
+                  .arg(closedPort));
     EXPECT_EQ(choice.loginTimeout, 1);
     const db::Error e = errorOf([&] { db::odbc::open(choice); });
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
@@ -61,11 +65,15 @@ TEST_F(SqlServerTest, ToolsStringTranslatesForFreeTdsAndReachesTheNetwork)
 {
     for (const char* last : {";DSN=;", " ;DSN=;"}) { // the tools' string and the lock watch's
         const QString s = QStringLiteral("Driver={SQL Server};Server=127.0.0.1:%1;UID=sa;PWD=;WSID=QUORVANE;"
-                                         "Language=us_english;Database=master").arg(closedPort) + QLatin1String(last);
+                                         "Language=us_english;Database=master")
+                              .arg(closedPort) +
+                          QLatin1String(last);
         const db::ProviderChoice choice = db::chooseProvider(s, {}, {});
         EXPECT_EQ(choice.connectionString,
-                  QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=master;UID=sa;PWD=;WSID=QUORVANE;"
-                                 "Language=us_english;TDS_Version=7.4;ClientCharset=UTF-8").arg(closedPort));
+                  QStringLiteral(
+                      "Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=master;UID=sa;PWD=;WSID=QUORVANE;"
+                      "Language=us_english;TDS_Version=7.4;ClientCharset=UTF-8")
+                      .arg(closedPort));
         const db::Error e = errorOf([&] { db::odbc::open(choice); });
         EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
         EXPECT_EQ(e.sqlState, QStringLiteral("08S01"));
@@ -83,7 +91,8 @@ TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)
     });
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
     // FreeTDS: HYT00 "Timeout expired", then 08001.
-    EXPECT_TRUE(e.description.contains(QLatin1String("Timeout expired (SQLSTATE HYT00"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("Timeout expired (SQLSTATE HYT00")))
+        << e.description.toStdString();
 }
 
 TEST(OracleTest, WithoutAnOracleDriverTheErrorSaysWhatIsMissing)
@@ -92,10 +101,12 @@ TEST(OracleTest, WithoutAnOracleDriverTheErrorSaysWhatIsMissing)
         if (d.name.startsWith(QLatin1String("Oracle"), Qt::CaseInsensitive))
             GTEST_SKIP() << "an Oracle driver is registered here: " << d.name.toStdString();
     const db::Error e = errorOf([] {
-        connect(QStringLiteral("Provider=MSDAORA;Data Source=ORCL;User ID=scott; Password=tiger;Server=127.0.0.1;"));
+        connect(QStringLiteral(
+            "Provider=MSDAORA;Data Source=ORCL;User ID=scott; Password=tiger;Server=127.0.0.1;"));
     });
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-    EXPECT_TRUE(e.description.startsWith(QLatin1String("No ODBC driver for Oracle is installed"))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.startsWith(QLatin1String("No ODBC driver for Oracle is installed")))
+        << e.description.toStdString();
     EXPECT_TRUE(e.description.contains(QLatin1String("Instant Client ODBC"))) << e.description.toStdString();
 }
 

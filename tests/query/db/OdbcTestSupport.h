@@ -5,16 +5,13 @@
 #include "query/db/Backend.h"
 #include "query/db/ProviderMap.h"
 #include "query/db/odbc/OdbcBackend.h"
+#include "tests/query/db/QtPrinters.h"
 
 #include <QByteArray>
 #include <QString>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
-
-#include "tests/query/db/QtPrinters.h"
 
 namespace odbctest {
 
@@ -23,7 +20,8 @@ inline bool underCi()
     return qgetenv("CI") == "true";
 }
 
-inline std::unique_ptr<db::BackendConnection> connect(const QString& connectionString, const QString& provider = {},
+inline std::unique_ptr<db::BackendConnection> connect(const QString& connectionString,
+                                                      const QString& provider = {},
                                                       const QMap<QString, QString>& properties = {})
 {
     return db::odbc::open(db::chooseProvider(connectionString, provider, properties));
@@ -61,7 +59,8 @@ inline QStringList query(db::BackendConnection& connection, const QString& sql)
 }
 
 // The MariaDB server that scripts/test.sh starts (tests/support/services.sh).
-struct MariaDb {
+struct MariaDb
+{
     QString port, user, password, socket;
     bool available = false;
 
@@ -82,10 +81,11 @@ struct MariaDb {
     QString connectionString(const QString& location, const QString& database, const QString& userName,
                              const QString& pwd) const
     {
-        return QStringLiteral("Driver={MySql};Server=") + db::connectionStringValue(location) + QStringLiteral(";UID=")
-            + db::connectionStringValue(userName) + QStringLiteral(";PWD=") + db::connectionStringValue(pwd)
-            + QStringLiteral(";WSID=QUORVANE;Language=us_english;Database=") + db::connectionStringValue(database)
-            + QStringLiteral(";DSN=;");
+        return QStringLiteral("Driver={MySql};Server=") + db::connectionStringValue(location) +
+               QStringLiteral(";UID=") + db::connectionStringValue(userName) + QStringLiteral(";PWD=") +
+               db::connectionStringValue(pwd) +
+               QStringLiteral(";WSID=QUORVANE;Language=us_english;Database=") +
+               db::connectionStringValue(database) + QStringLiteral(";DSN=;");
     }
     QString connectionString(const QString& database = QStringLiteral("quorvane")) const
     {
