@@ -17,20 +17,12 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= shownRows_ || index.column() >= store_.cols())
         return {};
-    switch (role) {
-    case Qt::DisplayRole: {
-        const std::string_view v = store_.cellUtf8(index.row() + 1, index.column());
-        if (v.empty())
-            return {};
-        return QString::fromUtf8(v.data(), qsizetype(v.size()));
-    }
-    case Qt::BackgroundRole:
-        if (index.column() == 0 && fixedBrush_.style() != Qt::NoBrush)
-            return fixedBrush_;
+    if (role != Qt::DisplayRole)
         return {};
-    default:
+    const std::string_view v = store_.cellUtf8(index.row() + 1, index.column());
+    if (v.empty())
         return {};
-    }
+    return QString::fromUtf8(v.data(), qsizetype(v.size()));
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const

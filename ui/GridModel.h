@@ -3,7 +3,6 @@
 #include "ui/GridCellStore.h"
 
 #include <QAbstractTableModel>
-#include <QBrush>
 
 namespace ui {
 
@@ -43,9 +42,6 @@ public:
     // Rows the store holds that the view has not been told about yet.
     int pendingRows() const;
 
-    // The background of the fixed column 0, the row selector.
-    void setFixedColumnBrush(const QBrush& brush) { fixedBrush_ = brush; }
-
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -65,7 +61,6 @@ private:
     // Edited cells not yet announced, in view rows; empty when top > bottom.
     int dirtyTop_ = 1, dirtyBottom_ = 0, dirtyLeft_ = 0, dirtyRight_ = 0;
     int headerLeft_ = 1, headerRight_ = 0;
-    QBrush fixedBrush_;
 };
 
 } // namespace ui

@@ -119,10 +119,25 @@ MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
     side->hide();
 
     // Rows announced in a batch may hold the selection's cells: show it again.
-    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { applySelection(); });
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
+        const int lastShown = rowAt(viewport()->height() - 1);
+        const bool outOfSight = lastShown >= 0 && first > lastShown;
+        rowsOnlyBelowView_ = (changedSinceLayout_ ? rowsOnlyBelowView_ : true) && outOfSight;
+        changedSinceLayout_ = true;
+        applySelection();
+    });
+    // Any other change needs the full repaint of the layout that follows it.
+    const auto needsRepaint = [this] {
+        rowsOnlyBelowView_ = false;
+        changedSinceLayout_ = true;
+    };
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, needsRepaint);
+    connect(model_, &QAbstractItemModel::columnsInserted, this, needsRepaint);
+    connect(model_, &QAbstractItemModel::columnsRemoved, this, needsRepaint);
+    connect(model_, &QAbstractItemModel::modelReset, this, needsRepaint);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, needsRepaint);
 
     updateRowHeight();
-    updateFixedColumnLook();
     applySelection();
 }
 
@@ -458,6 +473,19 @@ bool MSFlexGrid::eventFilter(QObject* watched, QEvent* event)
     return QTableView::eventFilter(watched, event);
 }
 
+void MSFlexGrid::doItemsLayout()
+{
+    const bool quiet = changedSinceLayout_ && rowsOnlyBelowView_;
+    changedSinceLayout_ = rowsOnlyBelowView_ = false;
+    if (!quiet) {
+        QTableView::doItemsLayout();
+        return;
+    }
+    viewport()->setAttribute(Qt::WA_UpdatesDisabled, true);
+    QTableView::doItemsLayout();
+    viewport()->setAttribute(Qt::WA_UpdatesDisabled, false);
+}
+
 // --- appearance ---
 
 int MSFlexGrid::ColWidth(int col) const
@@ -492,11 +520,11 @@ void MSFlexGrid::setFontSize(float points)
 
 void MSFlexGrid::changeEvent(QEvent* event)
 {
+    rowsOnlyBelowView_ = false;
+    changedSinceLayout_ = true;
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         updateRowHeight();
-    else if (event->type() == QEvent::PaletteChange)
-        updateFixedColumnLook();
 }
 
 void MSFlexGrid::updateRowHeight()
@@ -507,8 +535,6 @@ void MSFlexGrid::updateRowHeight()
         side->setMinimumSectionSize(height);
     side->setDefaultSectionSize(height);
 }
-
-void MSFlexGrid::updateFixedColumnLook() { model_->setFixedColumnBrush(palette().button()); }
 
 // --- filling ---
 

@@ -120,6 +120,13 @@ protected:
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+public:
+    // Rows appended below a full viewport change no visible cell: the layout that follows
+    // them updates the scroll bars without repainting every cell.
+    void doItemsLayout() override;
+
+protected:
+
 private:
     enum class Drag { None, Cells, Rows, Columns };
 
@@ -134,7 +141,6 @@ private:
     void selectFirstRecord();
     void applySelection();
     void updateRowHeight();
-    void updateFixedColumnLook();
 
     GridModel* model_;
     int row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
@@ -142,6 +148,10 @@ private:
     Qt::KeyboardModifiers headerPressModifiers_;
     bool fillSelectPending_ = false;
     bool applying_ = false;
+    // Whether the model changed since the last layout, and whether every change was rows
+    // appended out of sight.
+    bool changedSinceLayout_ = false;
+    bool rowsOnlyBelowView_ = false;
 };
 
 } // namespace ui

@@ -294,6 +294,79 @@ TEST_F(GridTest, GrowingRowsCellByCellIsBatchedToo)
     EXPECT_EQ(changes, 1);
 }
 
+namespace {
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+std::vector<std::string_view> record(int fields) { return std::vector<std::string_view>(std::size_t(fields), "v"); }
+} // namespace
+
+TEST_F(GridTest, RowsAppendedOutOfSightDoNotRepaintTheCells)
+{
+    grid->beginFill(QStringList{"a", "b"});
+    const auto row = record(2);
+    for (int i = 0; i < 200; ++i)
+        grid->appendRowUtf8(row);
+    grid->flushRows();
+    ui::doEvents();
+    ui::doEvents(); // the scroll bar that appeared narrows the cells once
+    ASSERT_GE(grid->rowAt(grid->viewport()->height() - 1), 0) << "the rows should fill the view";
+
+    PaintCounter counter;
+    grid->viewport()->installEventFilter(&counter);
+    for (int i = 0; i < 200; ++i)
+        grid->appendRowUtf8(row);
+    grid->flushRows();
+    ui::doEvents();
+    EXPECT_EQ(counter.paints, 0);
+    EXPECT_EQ(grid->model()->rowCount(), 400);
+
+    // A change the cells show still repaints them.
+    grid->setCols(5);
+    ui::doEvents();
+    EXPECT_GE(counter.paints, 1);
+}
+
+TEST_F(GridTest, RowsAppendedIntoSightAreRepainted)
+{
+    grid->beginFill(QStringList{"a"});
+    const auto row = record(1);
+    grid->appendRowUtf8(row);
+    grid->flushRows();
+    ui::doEvents();
+
+    PaintCounter counter;
+    grid->viewport()->installEventFilter(&counter);
+    for (int i = 0; i < 3; ++i)
+        grid->appendRowUtf8(row);
+    grid->flushRows();
+    ui::doEvents();
+    EXPECT_GE(counter.paints, 1);
+
+    // Columns added in the same turn as rows appended out of sight are painted.
+    for (int i = 0; i < 200; ++i)
+        grid->appendRowUtf8(row);
+    grid->flushRows();
+    ui::doEvents();
+    counter.paints = 0;
+    grid->setCols(6);
+    for (int i = 0; i < 10; ++i)
+        grid->appendRowUtf8(record(4));
+    grid->flushRows();
+    ui::doEvents();
+    EXPECT_GE(counter.paints, 1);
+}
+
 // --- selection from the mouse ---
 
 TEST_F(GridTest, ClickingAColumnHeaderSelectsThatColumnBelowTheFieldNames)
