@@ -455,8 +455,12 @@ OdbcTarget passThrough(const QList<ConnectionStringPart>& keys, const QList<Inst
 {
     OdbcTarget t;
     Builder b;
-    for (const ConnectionStringPart& kv : keys)
-        b.add(kv.key, kv.value);
+    for (const ConnectionStringPart& kv : keys) {
+        if (is(kv.key, {"Driver"}))
+            b.driver(kv.value.trimmed());
+        else
+            b.add(kv.key, kv.value);
+    }
     t.connectionString = b.text();
     if (auto driver = find(keys, {"Driver"})) {
         t.driver = driver->trimmed();
