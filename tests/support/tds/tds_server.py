@@ -559,6 +559,10 @@ TOKEN_RE = re.compile(r"""
  | (?P<op>.)
 """, re.S | re.X)
 
+LOCAL_NOW = "strftime('%Y-%m-%d %H:%M:%f','now','localtime')"
+UTC_NOW = "strftime('%Y-%m-%d %H:%M:%f','now')"
+LENGTH_TYPES = {"varchar", "nvarchar", "varbinary", "char", "nchar", "binary"}
+
 STATEMENT_STARTERS = {"select", "insert", "update", "delete", "create", "drop", "alter", "exec",
                       "execute", "use", "set", "begin", "commit", "rollback", "declare", "print",
                       "with", "truncate", "if", "save", "merge"}
@@ -884,6 +888,7 @@ class Session:
         self.implicit = False
         self.nocount = False
         self.browse = False
+        self.row_limit = 0
         self.rowcount = 0
         self.prepared = {}
         self.next_handle = 1
@@ -1226,6 +1231,8 @@ class Session:
             self.implicit = words[2] == "on"
         elif len(words) >= 3 and words[1] == "nocount":
             self.nocount = words[2] == "on"
+        elif len(words) >= 3 and words[1] == "rowcount" and words[2].isdigit():
+            self.row_limit = int(words[2])
         elif len(words) >= 3 and words[1] == "no_browsetable":
             self.browse = words[2] == "on"
         # everything else (textsize, ansi options, language, ...) is accepted and ignored
@@ -1265,6 +1272,13 @@ class Session:
             while j < n and toks[j][0] == "ws":
                 j += 1
             return j
+
+        ddl = bool(toks) and toks[0][1].lower() in ("create", "alter")
+
+        def last_two():
+            # the word before a '(' that is the last significant output token
+            sig_out = [v for k, v in out if k != "ws"][-2:]
+            return sig_out[0].lower() if len(sig_out) == 2 and sig_out[1] == "(" else None
 
         def last_word():
             for k, v in reversed(out):
@@ -1314,36 +1328,35 @@ class Session:
             elif kind == "word":
                 j = next_sig(i + 1)
                 nxt = toks[j][1] if j < n else None
-                if low in ("getdate", "sysdatetime", "current_timestamp", "getutcdate", "sysutcdatetime") \
-                        and nxt == "(" or low == "current_timestamp":
-                    k = next_sig(j + 1) if nxt == "(" else None
-                    if low == "current_timestamp" or (k is not None and k < n and toks[k][1] == ")"):
-                        utc = "utc" in low
-                        rep = ("strftime('%Y-%m-%d %H:%M:%f','now')" if utc
-                               else "strftime('%Y-%m-%d %H:%M:%f','now','localtime')")
+                if low in ("getdate", "sysdatetime", "getutcdate", "sysutcdatetime") and nxt == "(":
+                    k = next_sig(j + 1)
+                    if k < n and toks[k][1] == ")":
+                        rep = UTC_NOW if "utc" in low else LOCAL_NOW
                         out.append(["word", rep])
                         probe.append(["word", rep])
-                        i = (k + 1) if low != "current_timestamp" or nxt == "(" and k is not None else i + 1
+                        i = k + 1
                         continue
+                elif low == "current_timestamp":
+                    rep = LOCAL_NOW
                 elif low == "scope_identity" and nxt == "(":
                     rep = "last_insert_rowid"
                 elif low == "isnull" and nxt == "(":
                     rep = "ifnull"
                 elif low == "len" and nxt == "(":
                     rep = "length"
-                elif low == "identity" and nxt == "(":
+                elif low == "identity" and ddl and nxt == "(":
                     k = j
                     while k < n and toks[k][1] != ")":
                         k += 1
                     identity = True
                     i = k + 1
                     continue
-                elif low == "identity":
+                elif low == "identity" and ddl:
                     identity = True
                     i += 1
                     continue
-                elif low == "max" and out and any(t[1] == "(" for t in out[-1:]):
-                    rep = "2147483647"
+                elif low == "max" and nxt == ")" and last_two() in LENGTH_TYPES:
+                    rep = "2147483647"     # nvarchar(max) and friends: SQLite wants a number
                 elif low == "top" and depth == 0 and limit is None and last_word() in ("select", "distinct"):
                     j = next_sig(i + 1)
                     if j < n and toks[j][0] == "num":
@@ -1393,7 +1406,10 @@ class Session:
         changes_before = self.db.total_changes
         try:
             cur.execute(sql, binds)
-            rows = cur.fetchall() if cur.description else None
+            if cur.description:
+                rows = cur.fetchmany(self.row_limit) if self.row_limit else cur.fetchall()
+            else:
+                rows = None
         except sqlite3.Warning as e:
             raise SqlError(50000, 16, str(e))
         except sqlite3.Error as e:

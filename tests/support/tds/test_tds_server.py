@@ -279,6 +279,16 @@ class BatchTests(ServerTestCase):
         self.assertIsInstance(now, datetime.datetime)
         self.assertLess(abs((now - datetime.datetime.now()).total_seconds()), 3600 * 24)
         self.assertEqual(tuple(self.sql("select isnull(null, N'x'), len(N'abc')").fetchone()), ("x", 3))
+        self.assertEqual(self.sql("select abs(max(qty)) from items").fetchval(), 30)
+        self.sql("create table wide (t nvarchar(max), b varbinary(MAX))")
+        self.sql("insert into wide values (N'x', null)")
+        self.assertEqual(self.sql("select t from wide").fetchval(), "x")
+
+    def test_set_rowcount_limits_results(self):
+        self.sql("SET ROWCOUNT 2")
+        self.assertEqual([r[0] for r in self.sql("select id from items order by id")], [1, 2])
+        self.sql("SET ROWCOUNT 0")
+        self.assertEqual(len(self.sql("select id from items").fetchall()), 3)
 
     def test_identity_column_counts_up(self):
         self.sql("create table auto (id int identity(1,1) primary key, v nvarchar(10))")
