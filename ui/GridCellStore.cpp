@@ -1,7 +1,6 @@
 #include "ui/GridCellStore.h"
 
 #include <QStringEncoder>
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -17,8 +16,14 @@ constexpr std::size_t minTextCapacity = 256;
 // A block is compacted once its garbage passes this and outweighs its live text.
 constexpr std::size_t compactThreshold = 4096;
 
-std::string_view bytesOf(std::string_view v) { return v; }
-std::string_view bytesOf(QByteArrayView v) { return {v.data(), std::size_t(v.size())}; }
+std::string_view bytesOf(std::string_view v)
+{
+    return v;
+}
+std::string_view bytesOf(QByteArrayView v)
+{
+    return {v.data(), std::size_t(v.size())};
+}
 
 } // namespace
 
@@ -33,7 +38,8 @@ GridCellStore::GridCellStore(int blockRows) : blockRows_(blockRows)
 GridCellStore::Location GridCellStore::locate(int row) const
 {
     const int hint = lastBlock_;
-    if (hint < int(blocks_.size()) && row >= blockStart_[hint] && row < blockStart_[hint] + blocks_[hint].rows)
+    if (hint < int(blocks_.size()) && row >= blockStart_[hint] &&
+        row < blockStart_[hint] + blocks_[hint].rows)
         return {hint, row - blockStart_[hint]};
     const auto it = std::upper_bound(blockStart_.begin(), blockStart_.end(), row);
     const int block = int(it - blockStart_.begin()) - 1;
@@ -145,7 +151,8 @@ void GridCellStore::rebuildStarts(int fromBlock)
 
 GridCellStore::Block& GridCellStore::blockForAppend(std::size_t rowBytes)
 {
-    if (blocks_.empty() || blocks_.back().rows >= blockRows_ || blocks_.back().size + rowBytes > maxBlockText) {
+    if (blocks_.empty() || blocks_.back().rows >= blockRows_ ||
+        blocks_.back().size + rowBytes > maxBlockText) {
         std::size_t textGuess = 0;
         bool bigResult = false;
         if (!blocks_.empty()) {
@@ -264,8 +271,7 @@ void GridCellStore::splitBlock(int block)
     rebuildStarts(block);
 }
 
-template <typename View>
-static std::size_t totalBytes(std::span<const View> values)
+template <typename View> static std::size_t totalBytes(std::span<const View> values)
 {
     std::size_t total = 0;
     for (const View& v : values)
@@ -453,7 +459,8 @@ std::size_t GridCellStore::textBytes() const
 
 std::size_t GridCellStore::overheadBytes() const
 {
-    std::size_t bytes = sizeof(*this) + blocks_.capacity() * sizeof(Block) + blockStart_.capacity() * sizeof(int);
+    std::size_t bytes =
+        sizeof(*this) + blocks_.capacity() * sizeof(Block) + blockStart_.capacity() * sizeof(int);
     for (const Block& b : blocks_)
         bytes += b.cells.capacity() * sizeof(Cell) + (b.capacity - (b.size - b.garbage));
     return bytes;

@@ -3,7 +3,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

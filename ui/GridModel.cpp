@@ -1,7 +1,6 @@
 #include "ui/GridModel.h"
 
 #include <QMetaObject>
-
 #include <algorithm>
 #include <stdexcept>
 
@@ -9,9 +8,15 @@ namespace ui {
 
 GridModel::GridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
+int GridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : shownRows_;
+}
 
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : store_.cols(); }
+int GridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : store_.cols();
+}
 
 QVariant GridModel::data(const QModelIndex& index, int role) const
 {
@@ -45,7 +50,10 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 
 // --- batching ---
 
-int GridModel::pendingRows() const { return storeDataRows() - shownRows_; }
+int GridModel::pendingRows() const
+{
+    return storeDataRows() - shownRows_;
+}
 
 void GridModel::scheduleFlush()
 {

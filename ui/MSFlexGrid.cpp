@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -27,7 +26,8 @@ constexpr int fixedCols = 1;
 void checkIndex(int value, int count, const char* what)
 {
     if (value < 0 || value >= std::max(count, 1))
-        throw std::out_of_range(std::string("MSFlexGrid: invalid ") + what + " value " + std::to_string(value));
+        throw std::out_of_range(std::string("MSFlexGrid: invalid ") + what + " value " +
+                                std::to_string(value));
 }
 
 // Paints a cell with one text draw: no per-cell style element and only the display text
@@ -143,12 +143,21 @@ MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
 
 MSFlexGrid::~MSFlexGrid() = default;
 
-const GridCellStore& MSFlexGrid::cellStore() const { return model_->store(); }
+const GridCellStore& MSFlexGrid::cellStore() const
+{
+    return model_->store();
+}
 
 // --- size ---
 
-int MSFlexGrid::Rows() const { return model_->store().rows(); }
-int MSFlexGrid::Cols() const { return model_->store().cols(); }
+int MSFlexGrid::Rows() const
+{
+    return model_->store().rows();
+}
+int MSFlexGrid::Cols() const
+{
+    return model_->store().cols();
+}
 
 void MSFlexGrid::setRows(int rows)
 {
@@ -166,11 +175,20 @@ void MSFlexGrid::setCols(int cols)
 
 // --- cells ---
 
-QString MSFlexGrid::TextMatrix(int row, int col) const { return model_->store().text(row, col); }
+QString MSFlexGrid::TextMatrix(int row, int col) const
+{
+    return model_->store().text(row, col);
+}
 
-std::string_view MSFlexGrid::textMatrixUtf8(int row, int col) const { return model_->store().cellUtf8(row, col); }
+std::string_view MSFlexGrid::textMatrixUtf8(int row, int col) const
+{
+    return model_->store().cellUtf8(row, col);
+}
 
-void MSFlexGrid::setTextMatrix(int row, int col, const QString& text) { model_->setCellText(row, col, text); }
+void MSFlexGrid::setTextMatrix(int row, int col, const QString& text)
+{
+    model_->setCellText(row, col, text);
+}
 
 void MSFlexGrid::setTextMatrixUtf8(int row, int col, std::string_view utf8)
 {
@@ -184,9 +202,15 @@ QString MSFlexGrid::Text() const
     return TextMatrix(row_, col_);
 }
 
-void MSFlexGrid::setText(const QString& text) { setTextMatrix(row_, col_, text); }
+void MSFlexGrid::setText(const QString& text)
+{
+    setTextMatrix(row_, col_, text);
+}
 
-void MSFlexGrid::RemoveItem(int row) { removeRows(row, 1); }
+void MSFlexGrid::RemoveItem(int row)
+{
+    removeRows(row, 1);
+}
 
 void MSFlexGrid::removeRows(int row, int count)
 {
@@ -195,11 +219,17 @@ void MSFlexGrid::removeRows(int row, int count)
     applySelection();
 }
 
-void MSFlexGrid::clearCells() { model_->clearCells(); }
+void MSFlexGrid::clearCells()
+{
+    model_->clearCells();
+}
 
 // --- selection ---
 
-int MSFlexGrid::firstCol() const { return std::min(fixedCols, std::max(Cols() - 1, 0)); }
+int MSFlexGrid::firstCol() const
+{
+    return std::min(fixedCols, std::max(Cols() - 1, 0));
+}
 
 void MSFlexGrid::setRow(int row)
 {
@@ -405,7 +435,8 @@ void MSFlexGrid::keyPressEvent(QKeyEvent* event)
     }
     int row = shift ? rowSel_ : row_;
     int col = shift ? colSel_ : col_;
-    const int page = std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()) - 1);
+    const int page =
+        std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()) - 1);
     switch (event->key()) {
     case Qt::Key_Up:
         --row;
@@ -576,7 +607,10 @@ void MSFlexGrid::selectFirstRecord()
     selectRange(1, col, 1, col);
 }
 
-int MSFlexGrid::flushRows() { return model_->flushRows(); }
+int MSFlexGrid::flushRows()
+{
+    return model_->flushRows();
+}
 
 void MSFlexGrid::endFill()
 {

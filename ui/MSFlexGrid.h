@@ -6,7 +6,6 @@
 #include <QPoint>
 #include <QStringList>
 #include <QTableView>
-
 #include <span>
 #include <string_view>
 
@@ -126,7 +125,6 @@ public:
     void doItemsLayout() override;
 
 protected:
-
 private:
     enum class Drag { None, Cells, Rows, Columns };
 

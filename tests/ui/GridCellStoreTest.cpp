@@ -1,7 +1,6 @@
 #include "ui/GridCellStore.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -16,12 +15,16 @@ std::vector<std::string_view> views(const std::vector<std::string>& values)
     return {values.begin(), values.end()};
 }
 
-std::string cell(const GridCellStore& s, int r, int c) { return std::string(s.cellUtf8(r, c)); }
+std::string cell(const GridCellStore& s, int r, int c)
+{
+    return std::string(s.cellUtf8(r, c));
+}
 
 // Every cell of the store, for comparison with a plain table.
 std::vector<std::vector<std::string>> dump(const GridCellStore& s)
 {
-    std::vector<std::vector<std::string>> table(std::size_t(s.rows()), std::vector<std::string>(std::size_t(s.cols())));
+    std::vector<std::vector<std::string>> table(std::size_t(s.rows()),
+                                                std::vector<std::string>(std::size_t(s.cols())));
     for (int r = 0; r < s.rows(); ++r)
         for (int c = 0; c < s.cols(); ++c)
             table[std::size_t(r)][std::size_t(c)] = cell(s, r, c);
@@ -214,7 +217,8 @@ TEST(GridCellStore, GrowingAndShrinkingKeepsTheCellsThatStay)
     GridCellStore s(3);
     s.setCols(3);
     for (int r = 0; r < 5; ++r) {
-        const std::vector<std::string> row{"a" + std::to_string(r), "b" + std::to_string(r), "c" + std::to_string(r)};
+        const std::vector<std::string> row{"a" + std::to_string(r), "b" + std::to_string(r),
+                                           "c" + std::to_string(r)};
         s.appendRowUtf8(views(row));
     }
     s.setCols(5);

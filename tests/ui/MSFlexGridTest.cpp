@@ -1,15 +1,14 @@
-#include "ui/GridModel.h"
 #include "ui/MSFlexGrid.h"
+
 #include "ui/Events.h"
+#include "ui/GridModel.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -30,7 +29,10 @@ std::ostream& operator<<(std::ostream& out, const Selection& s)
     return out << "Row " << s.row << ", Col " << s.col << ", RowSel " << s.rowSel << ", ColSel " << s.colSel;
 }
 
-Selection selectionOf(const MSFlexGrid& g) { return {g.Row(), g.Col(), g.RowSel(), g.ColSel()}; }
+Selection selectionOf(const MSFlexGrid& g)
+{
+    return {g.Row(), g.Col(), g.RowSel(), g.ColSel()};
+}
 
 void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -229,11 +231,12 @@ TEST_F(GridTest, RowsReachTheViewOncePerFlushNotOncePerRow)
 {
     int announcements = 0;
     int firstRow = -1, lastRow = -1;
-    QObject::connect(grid->model(), &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
-        ++announcements;
-        firstRow = first;
-        lastRow = last;
-    });
+    QObject::connect(grid->model(), &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) {
+                         ++announcements;
+                         firstRow = first;
+                         lastRow = last;
+                     });
     grid->beginFill(QStringList{"a", "b"});
     const std::vector<std::string_view> row{"1", "2"};
     for (int i = 0; i < 1000; ++i)
@@ -308,7 +311,10 @@ public:
     }
 };
 
-std::vector<std::string_view> record(int fields) { return std::vector<std::string_view>(std::size_t(fields), "v"); }
+std::vector<std::string_view> record(int fields)
+{
+    return std::vector<std::string_view>(std::size_t(fields), "v");
+}
 } // namespace
 
 TEST_F(GridTest, RowsAppendedOutOfSightDoNotRepaintTheCells)
