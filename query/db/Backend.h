@@ -13,7 +13,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -97,8 +96,7 @@ public:
 
     // The names of the primary-key columns of a table, in key order; empty when the table has
     // no key or the driver cannot tell. catalog and schema may be empty (the current ones).
-    virtual QStringList primaryKey(const QString& catalog, const QString& schema,
-                                   const QString& table) = 0;
+    virtual QStringList primaryKey(const QString& catalog, const QString& schema, const QString& table) = 0;
 
     // The identifier quoted the way this engine wants it in generated SQL ("a b" -> "a b" in
     // double quotes, `a b`, [a b]), with embedded quote characters doubled.

@@ -3,7 +3,10 @@
 namespace db {
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 } // namespace
 
@@ -17,7 +20,10 @@ QString ConnectionStringParts::value(const QString& key) const
     return QString();
 }
 
-bool ConnectionStringParts::contains(const QString& key) const { return !value(key).isNull(); }
+bool ConnectionStringParts::contains(const QString& key) const
+{
+    return !value(key).isNull();
+}
 
 QString ConnectionStringParts::firstOf(std::initializer_list<QString> keys) const
 {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <exception>
 
 namespace db {
@@ -28,8 +27,8 @@ struct Error : std::exception
 
     explicit Error(QString description) : Error(ErrorNumber::Unreachable, std::move(description)) {}
     Error(qint32 number, QString description, QString sqlState = {}, int native = 0)
-        : number(number), description(std::move(description)), sqlState(std::move(sqlState)),
-          native(native), what_(this->description.toUtf8())
+        : number(number), description(std::move(description)), sqlState(std::move(sqlState)), native(native),
+          what_(this->description.toUtf8())
     {
     }
 
@@ -38,5 +37,15 @@ struct Error : std::exception
 private:
     QByteArray what_;
 };
+
+// The classic library's words for using an object in the wrong state.
+inline Error objectOpenError()
+{
+    return Error(QStringLiteral("Operation is not allowed when the object is open."));
+}
+inline Error objectClosedError()
+{
+    return Error(QStringLiteral("Operation is not allowed when the object is closed."));
+}
 
 } // namespace db

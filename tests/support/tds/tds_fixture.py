@@ -75,16 +75,21 @@ class TdsServer:
         raise RuntimeError("TDS test server did not start.\nstderr:\n%s\nlog:\n%s" % (err, self.log_text()))
 
     def stop(self):
-        if self.proc is not None and self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGTERM)
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait(timeout=10)
-        if self.proc is not None and self.proc.stderr:
-            self.proc.stderr.close()
+        """SIGTERM, then SIGKILL after 10 s; returns the exit code (None if not running)."""
+        code = None
+        if self.proc is not None:
+            if self.proc.poll() is None:
+                self.proc.send_signal(signal.SIGTERM)
+                try:
+                    self.proc.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    self.proc.kill()
+                    self.proc.wait(timeout=10)
+            code = self.proc.returncode
+            if self.proc.stderr:
+                self.proc.stderr.close()
         self.proc = None
+        return code
 
     def cleanup(self):
         self.stop()

@@ -994,6 +994,7 @@ class Session:
         out = Output(self)
         if typ == PKT_ATTENTION:
             # The response it cancels is already complete.
+            LOG.info("spid %d: attention after a complete response", self.spid)
             self.pending_attention = False
             out.tok(tok_done(TOK_DONE, DONE_ATTN))
             out.finish()

@@ -8,7 +8,9 @@ import ctypes
 import datetime
 import decimal
 import os
+import socket
 import sqlite3
+import struct
 import sys
 import threading
 import unittest
@@ -484,6 +486,7 @@ class CancelTests(ServerTestCase):
         cur.execute("select 1; select 2")
         cur.close()
         self.assertEqual(self.conn.cursor().execute("select 5").fetchval(), 5)
+        self.assertLogContains("attention after a complete response")
 
 
 class TransactionTests(ServerTestCase):
@@ -647,6 +650,39 @@ class SystemProcedureTests(ServerTestCase):
     def test_unknown_procedure(self):
         self.assertOdbcError(lambda: self.sql("exec sp_nothing 1"), "42000", 2812,
                              "Could not find stored procedure 'sp_nothing'.")
+
+
+class LifecycleTests(ServerTestCase):
+    def test_sigterm_with_a_client_connected_exits_cleanly(self):
+        other = self.server.connect(autocommit=False)
+        other.cursor().execute("select 1").fetchall()
+        self.assertEqual(self.server.stop(), 0)
+        self.assertLogContains("stopped")
+        with self.assertRaises(pyodbc.Error):
+            other.cursor().execute("select 1").fetchall()
+        other.close()
+
+    def test_prelogin_on_a_raw_socket_says_encryption_not_supported(self):
+        self.assertFalse(os.path.exists(self.server.port_file + ".tmp"))
+        # VERSION (6 bytes) and ENCRYPTION (1 byte: ENCRYPT_ON) options, then the terminator
+        options = struct.pack(">BHH", 0, 11, 6) + struct.pack(">BHH", 1, 17, 1) + b"\xff"
+        payload = options + bytes([11, 0, 0, 0, 0, 0]) + b"\x01"
+        with socket.create_connection(("127.0.0.1", self.server.port), timeout=10) as sock:
+            sock.sendall(struct.pack(">BBHHBB", 0x12, 1, len(payload) + 8, 0, 1, 0) + payload)
+            reply = b""
+            while len(reply) < 8 or len(reply) < struct.unpack(">H", reply[2:4])[0]:
+                chunk = sock.recv(4096)
+                self.assertTrue(chunk, "server closed the connection")
+                reply += chunk
+        self.assertEqual(reply[0], 0x04)
+        body = reply[8:]
+        pos, found = 0, {}
+        while body[pos] != 0xFF:
+            token, offset, length = struct.unpack(">BHH", body[pos:pos + 5])
+            found[token] = body[offset:offset + length]
+            pos += 5
+        self.assertEqual(found[1], b"\x02")       # ENCRYPT_NOT_SUP
+        self.assertEqual(len(found[0]), 6)
 
 
 class ConcurrencyTests(ServerTestCase):

@@ -1,0 +1,198 @@
+// The client-side set that direct edit works on: rows kept as fetched, each column's base
+// table, base column and key columns, the single-table fallback, and the engine calls that
+// write an edit back.
+#include "query/db/ClientCursor.h"
+#include "query/db/Connection.h"
+#include "query/db/Recordset.h"
+#include "tests/query/db/QtPrinters.h"
+#include "tests/query/db/SqliteFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ClientSide : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        path = files.create(QStringLiteral("library.sqlite"), kLibrarySql);
+        conn.Open(SqliteFiles::connectionString(path));
+    }
+
+    db::Recordset openClient(const QString& sql)
+    {
+        db::Recordset rs;
+        rs.CursorLocation = db::adUseClient;
+        rs.Open(sql, conn, db::adOpenDynamic, db::adLockOptimistic);
+        return rs;
+    }
+
+    SqliteFiles files;
+    QString path;
+    db::Connection conn;
+};
+
+TEST_F(ClientSide, EachColumnNamesItsBaseTableColumnAndTheTablesKey)
+{
+    db::Recordset rs = openClient(QStringLiteral("SELECT b.title AS Name, b.id, 2 * b.price FROM books b"));
+    const db::ClientCursor* cursor = rs.clientCursor();
+    ASSERT_NE(cursor, nullptr);
+    ASSERT_EQ(cursor->columnCount(), 3);
+
+    EXPECT_EQ(cursor->column(0).name, QStringLiteral("Name"));
+    EXPECT_EQ(cursor->column(0).baseTable, QStringLiteral("books"));
+    EXPECT_EQ(cursor->column(0).baseColumn, QStringLiteral("title"));
+    EXPECT_EQ(cursor->column(0).keyColumns, QStringList{QStringLiteral("id")});
+    EXPECT_EQ(cursor->column(1).baseColumn, QStringLiteral("id"));
+    // An expression has no base: it cannot be written back.
+    EXPECT_TRUE(cursor->column(2).baseTable.isEmpty());
+    EXPECT_TRUE(cursor->column(2).keyColumns.isEmpty());
+}
+
+TEST_F(ClientSide, ACompositeKeyIsGivenInKeyOrderAndATableWithoutKeyGivesNone)
+{
+    db::Recordset loans = openClient(QStringLiteral("SELECT since, reader, book FROM loans"));
+    EXPECT_EQ(loans.clientCursor()->column(0).keyColumns,
+              (QStringList{QStringLiteral("book"), QStringLiteral("reader")}));
+
+    db::Recordset notes = openClient(QStringLiteral("SELECT * FROM notes"));
+    EXPECT_EQ(notes.clientCursor()->column(0).baseTable, QStringLiteral("notes"));
+    EXPECT_TRUE(notes.clientCursor()->column(0).keyColumns.isEmpty());
+}
+
+TEST_F(ClientSide, WithoutBaseTablesFromTheEngineTheSingleFromTableIsTaken)
+{
+    // Expressions only: SQLite names no base table, as some ODBC drivers never do.
+    db::Recordset rs =
+        openClient(QStringLiteral("SELECT id + 0 AS id, title || '' AS title FROM [books] WHERE id < 3"));
+    const db::ClientCursor* cursor = rs.clientCursor();
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_EQ(cursor->column(1).baseTable, QStringLiteral("books"));
+    EXPECT_EQ(cursor->column(1).baseColumn, QStringLiteral("title"));
+    EXPECT_EQ(cursor->column(1).keyColumns, QStringList{QStringLiteral("id")});
+
+    db::Recordset joined =
+        openClient(QStringLiteral("SELECT b.id + 0 FROM books b JOIN loans l ON l.book = b.id"));
+    EXPECT_TRUE(joined.clientCursor()->column(0).baseTable.isEmpty());
+}
+
+TEST_F(ClientSide, RowsAreKeptExactlyAsFetchedAcrossStorageBlocks)
+{
+    db::Recordset(conn.Execute(QStringLiteral(
+                      "CREATE TABLE many (n INTEGER PRIMARY KEY, t TEXT);"
+                      "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 9999) "
+                      "INSERT INTO many SELECT x, CASE WHEN x % 7 = 0 THEN NULL WHEN x % 11 = 0 THEN '' "
+                      "ELSE 'row ' || x || ' ж' END FROM c")))
+        .Close();
+
+    db::Recordset rs = openClient(QStringLiteral("SELECT n, t FROM many ORDER BY n"));
+    const db::ClientCursor* cursor = rs.clientCursor();
+    ASSERT_EQ(cursor->rowCount(), 10000);
+    for (qint64 row : {0, 1, 4095, 4096, 4097, 8191, 8192, 9998, 9999}) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(cursor->text(row, 0), QString::number(row));
+        if (row % 7 == 0) {
+            EXPECT_TRUE(cursor->isNull(row, 1));
+            EXPECT_TRUE(cursor->text(row, 1).isNull());
+        } else if (row % 11 == 0) {
+            EXPECT_FALSE(cursor->isNull(row, 1));
+            EXPECT_EQ(cursor->text(row, 1), QString(QLatin1String("")));
+            EXPECT_FALSE(cursor->text(row, 1).isNull());
+        } else {
+            EXPECT_EQ(cursor->text(row, 1), QStringLiteral("row %1 ж").arg(row));
+        }
+    }
+    // Reading through the set walks the same store.
+    qint64 seen = 0;
+    while (!rs.Eof()) {
+        EXPECT_EQ(rs.currentRow(), seen);
+        ++seen;
+        rs.MoveNext();
+    }
+    EXPECT_EQ(seen, 10000);
+}
+
+TEST_F(ClientSide, TheEngineWritesAnEditBackWithTextAndNullParameters)
+{
+    db::Recordset rs = openClient(QStringLiteral("SELECT id, author FROM books"));
+    std::shared_ptr<db::BackendConnection> engine = rs.backendConnection();
+    ASSERT_TRUE(engine);
+    const QString table = engine->quoteIdentifier(rs.clientCursor()->column(1).baseTable);
+    EXPECT_EQ(table, QStringLiteral("\"books\""));
+    EXPECT_EQ(engine->quoteIdentifier(QStringLiteral("odd\"name")), QStringLiteral("\"odd\"\"name\""));
+
+    engine->beginTransaction();
+    const qint64 changed = engine->executeUpdate(
+        QStringLiteral("UPDATE %1 SET author = ? WHERE id = ? AND author IS ?").arg(table),
+        {QStringLiteral("Frank Herbert"), QStringLiteral("1"), QStringLiteral("Herbert")});
+    EXPECT_EQ(changed, 1);
+    engine->commit();
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT author FROM books WHERE id = 1"),
+              QStringLiteral("Frank Herbert"));
+
+    // A null parameter matches with IS and writes a null.
+    EXPECT_EQ(engine->executeUpdate(QStringLiteral("UPDATE books SET author = ? WHERE author IS ?"),
+                                    {QStringLiteral("Austen"), std::nullopt}),
+              1);
+    // The client-side rows still hold what was fetched.
+    EXPECT_EQ(rs.clientCursor()->text(0, 1), QStringLiteral("Herbert"));
+    EXPECT_TRUE(rs.clientCursor()->isNull(1, 1));
+}
+
+TEST_F(ClientSide, ARolledBackEditLeavesTheDatabaseUnchanged)
+{
+    auto engine = conn.backend();
+    engine->beginTransaction();
+    EXPECT_EQ(engine->executeUpdate(QStringLiteral("UPDATE books SET title = ?"), {QStringLiteral("same")}),
+              3);
+    engine->rollback();
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT title FROM books WHERE id = 1"), QStringLiteral("Dune"));
+    EXPECT_THROW(engine->commit(), db::Error) << "no transaction is open any more";
+    EXPECT_THROW(engine->executeUpdate(QStringLiteral("UPDATE nowhere SET x = ?"), {QStringLiteral("1")}),
+                 db::Error);
+}
+
+// ---- recognising a single-table query ----
+
+QString tableOf(const char* sql)
+{
+    const std::optional<db::TableName> name = db::singleTableOf(QString::fromUtf8(sql));
+    if (!name)
+        return QStringLiteral("<none>");
+    QStringList parts;
+    for (const QString& p : {name->catalog, name->schema, name->table})
+        if (!p.isEmpty())
+            parts.append(p);
+    return parts.join(QLatin1Char('|'));
+}
+
+TEST(SingleTableQuery, NamesTheOneTableOfTheFromList)
+{
+    EXPECT_EQ(tableOf("select * from books"), QStringLiteral("books"));
+    EXPECT_EQ(tableOf("SELECT a, b FROM Books WHERE a = 1 ORDER BY b"), QStringLiteral("Books"));
+    EXPECT_EQ(tableOf("select x from books b where b.x > 0"), QStringLiteral("books"));
+    EXPECT_EQ(tableOf("select x from books as b;"), QStringLiteral("books"));
+    EXPECT_EQ(tableOf("  select\n*\nfrom\n[My Table]"), QStringLiteral("My Table"));
+    EXPECT_EQ(tableOf("select * from dbo.[Order Details]"), QStringLiteral("dbo|Order Details"));
+    EXPECT_EQ(tableOf("select * from \"Pay\"\"roll\""), QStringLiteral("Pay\"roll"));
+    EXPECT_EQ(tableOf("select * from `shop`.`items`"), QStringLiteral("shop|items"));
+    EXPECT_EQ(tableOf("select * from north.dbo.Клиенты"), QStringLiteral("north|dbo|Клиенты"));
+    EXPECT_EQ(tableOf("select (select max(x) from other) as m, 'from x' from t -- from y"),
+              QStringLiteral("t"));
+    EXPECT_EQ(tableOf("select * /* from a, b */ from t"), QStringLiteral("t"));
+}
+
+TEST(SingleTableQuery, RefusesJoinsListsSubqueriesAndOtherStatements)
+{
+    EXPECT_EQ(tableOf("select * from a, b"), QStringLiteral("<none>"));
+    EXPECT_EQ(tableOf("select * from a join b on a.x = b.x"), QStringLiteral("<none>"));
+    EXPECT_EQ(tableOf("select * from a left outer join b on 1 = 1"), QStringLiteral("<none>"));
+    EXPECT_EQ(tableOf("select * from (select * from a) s"), QStringLiteral("<none>"));
+    EXPECT_EQ(tableOf("select 1"), QStringLiteral("<none>"));
+    EXPECT_EQ(tableOf("update t set x = 1"), QStringLiteral("<none>"));
+    EXPECT_EQ(tableOf("select 1; select * from t"), QStringLiteral("<none>"));
+    EXPECT_EQ(tableOf("select * from a.b.c.d"), QStringLiteral("<none>"));
+}
+
+} // namespace

@@ -1,0 +1,385 @@
+// The data objects (Connection, Recordset, Fields, Command) on real SQLite files: forward
+// reading, batches, closed results, nulls, text fidelity, errors and their numbers.
+#include "query/db/Command.h"
+#include "query/db/Connection.h"
+#include "query/db/Recordset.h"
+#include "tests/query/db/QtPrinters.h"
+#include "tests/query/db/SqliteFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr qint32 kUnreachable = -2147467259;
+constexpr qint32 kRejected = -2147217900;
+
+class SqliteData : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        path = files.create(QStringLiteral("library.sqlite"), kLibrarySql);
+        conn.ConnectionString = SqliteFiles::connectionString(path);
+        conn.Open();
+    }
+
+    // Every value of the set, row by row, "NULL" for null.
+    static QList<QStringList> readAll(db::Recordset& rs)
+    {
+        QList<QStringList> rows;
+        while (!rs.Eof()) {
+            QStringList row;
+            for (int i = 0; i < rs.Fields().Count(); ++i) {
+                const QVariant v = rs.Fields().Item(i).Value();
+                row.append(v.isNull() ? QStringLiteral("NULL") : v.toString());
+            }
+            rows.append(row);
+            rs.MoveNext();
+        }
+        return rows;
+    }
+
+    static db::Error errorOf(const std::function<void()>& action)
+    {
+        try {
+            action();
+        } catch (const db::Error& e) {
+            return e;
+        }
+        ADD_FAILURE() << "no db::Error was thrown";
+        return db::Error(0, QString());
+    }
+
+    SqliteFiles files;
+    QString path;
+    db::Connection conn;
+};
+
+TEST_F(SqliteData, ASelectIsReadForwardInOrderUntilEof)
+{
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT id, title, price FROM books ORDER BY id"));
+
+    EXPECT_EQ(rs.State(), db::adStateOpen);
+    ASSERT_EQ(rs.Fields().Count(), 3);
+    EXPECT_EQ(rs.Fields().Item(1).Name(), QStringLiteral("title"));
+    const QList<QStringList> expected{{"1", "Dune", "9.5"}, {"2", "Emma", "4.25"}, {"3", "", "NULL"}};
+    EXPECT_EQ(readAll(rs), expected);
+    EXPECT_TRUE(rs.Eof());
+}
+
+TEST_F(SqliteData, AnEmptyResultIsOpenAndAtEofAtOnce)
+{
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
+    EXPECT_EQ(rs.State(), db::adStateOpen);
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.Fields().Count(), 4);
+}
+
+TEST_F(SqliteData, FieldsAreFoundByNameInAnyLetterCase)
+{
+    files.create(QStringLiteral("names.sqlite"),
+                 "CREATE TABLE t (OBJECT_TYPE TEXT, Owner TEXT, \"Имя\" TEXT);"
+                 "INSERT INTO t VALUES ('user table', 'dbo', 'книги');");
+    db::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM t"), SqliteFiles::connectionString(files.path("names.sqlite")));
+
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("object_type")).Value().toString(),
+              QStringLiteral("user table"));
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("Object_type")).Value().toString(),
+              QStringLiteral("user table"));
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("OWNER")).Value().toString(), QStringLiteral("dbo"));
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("ИМЯ")).Value().toString(), QStringLiteral("книги"));
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("owner")).index(), 1);
+    const db::Error missing = errorOf([&] { rs.Fields().Item(QStringLiteral("nothing")); });
+    EXPECT_TRUE(missing.description.contains(QStringLiteral("Item cannot be found")));
+}
+
+TEST_F(SqliteData, NullIsANullVariantAndEmptyTextIsNot)
+{
+    db::Recordset rs =
+        conn.Execute(QStringLiteral("SELECT author, title, price FROM books WHERE id = 3 "
+                                    "UNION ALL SELECT author, title, price FROM books WHERE id = 2"));
+    // id 3: author 'Nobody', title '', price NULL
+    EXPECT_TRUE(rs.Fields().Item(2).Value().isNull());
+    EXPECT_TRUE(rs.Fields().Item(2).isNull());
+    EXPECT_TRUE(rs.Fields().Item(2).text().isNull());
+    const QVariant empty = rs.Fields().Item(1).Value();
+    EXPECT_FALSE(empty.isNull());
+    EXPECT_EQ(empty.toString(), QString());
+    EXPECT_FALSE(rs.Fields().Item(1).isNull());
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Fields().Item(QStringLiteral("author")).Value().isNull());
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("author")).utf8View().size(), 0u);
+}
+
+TEST_F(SqliteData, UnicodeTextComesBackUnchanged)
+{
+    const QString cyrillic = QStringLiteral("Съешь же ещё этих мягких французских булок");
+    const QString cjk = QStringLiteral("漢字かな交じり文");
+    const QString emoji = QStringLiteral("🐘 and 👩‍💻");
+    db::Recordset created = conn.Execute(QStringLiteral("CREATE TABLE u (a TEXT, b TEXT, c TEXT);"
+                                                        "INSERT INTO u VALUES ('%1', '%2', '%3')")
+                                             .arg(cyrillic, cjk, emoji));
+    created.Close();
+
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT a, b, c FROM u WHERE a LIKE 'Съешь%'"));
+    ASSERT_FALSE(rs.Eof());
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), cyrillic);
+    EXPECT_EQ(rs.Fields().Item(1).Value().toString(), cjk);
+    EXPECT_EQ(rs.Fields().Item(2).Value().toString(), emoji);
+    const std::string_view bytes = rs.cellUtf8(2);
+    EXPECT_EQ(QByteArray(bytes.data(), qsizetype(bytes.size())), emoji.toUtf8());
+}
+
+TEST_F(SqliteData, ALargeTextValueIsReadWhole)
+{
+    QString big;
+    for (int i = 0; big.size() < 200 * 1024; ++i)
+        big += QStringLiteral("line %1 Ω 字;").arg(i);
+    db::Recordset(conn.Execute(QStringLiteral("CREATE TABLE big (v TEXT)"))).Close();
+    auto backend = conn.backend();
+    ASSERT_EQ(backend->executeUpdate(QStringLiteral("INSERT INTO big VALUES (?)"), {big}), 1);
+
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT v, length(v) FROM big"));
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), big);
+    EXPECT_EQ(rs.Fields().Item(1).Value().toString().toLongLong(), big.size()); // no surrogates in it
+}
+
+TEST_F(SqliteData, ReadingAFieldAtEofFails)
+{
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT title FROM books WHERE id = 1"));
+    rs.MoveNext();
+    ASSERT_TRUE(rs.Eof());
+    const db::Error atEnd = errorOf([&] { rs.Fields().Item(0).Value(); });
+    EXPECT_EQ(atEnd.number, kUnreachable);
+    EXPECT_TRUE(atEnd.description.contains(QStringLiteral("EOF")));
+    EXPECT_THROW(rs.cellUtf8(0), db::Error);
+    EXPECT_THROW(rs.MoveNext(), db::Error);
+    // The name is still there: only the value needs a record.
+    EXPECT_EQ(rs.Fields().Item(0).Name(), QStringLiteral("title"));
+}
+
+TEST_F(SqliteData, RecordCountIsUnknownForwardAndExactClientSide)
+{
+    db::Recordset forward = conn.Execute(QStringLiteral("SELECT * FROM books"));
+    EXPECT_EQ(forward.RecordCount(), -1);
+    forward.Close();
+
+    db::Recordset client;
+    client.CursorLocation = db::adUseClient;
+    client.Open(QStringLiteral("SELECT * FROM books"), conn, db::adOpenDynamic, db::adLockOptimistic);
+    EXPECT_EQ(client.RecordCount(), 3);
+    EXPECT_EQ(readAll(client).size(), 3);
+    client.MoveFirst();
+    EXPECT_EQ(client.Fields().Item(QStringLiteral("title")).Value().toString(), QStringLiteral("Dune"));
+}
+
+TEST_F(SqliteData, OnlyAClientSideSetMovesBackToItsFirstRecord)
+{
+    db::Recordset forward = conn.Execute(QStringLiteral("SELECT id FROM books ORDER BY id"));
+    forward.MoveFirst(); // not moved yet: nothing to do
+    forward.MoveNext();
+    EXPECT_THROW(forward.MoveFirst(), db::Error);
+
+    db::Recordset client;
+    client.CursorLocation = db::adUseClient;
+    client.Open(QStringLiteral("SELECT id FROM books ORDER BY id"), conn);
+    while (!client.Eof())
+        client.MoveNext();
+    client.MoveFirst();
+    EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("1"));
+}
+
+TEST_F(SqliteData, AStatementWithoutRowsGivesAClosedResult)
+{
+    db::Recordset rs = conn.Execute(QStringLiteral("UPDATE books SET price = price + 1 WHERE id = 1"));
+    EXPECT_EQ(rs.State(), db::adStateClosed);
+    EXPECT_EQ(rs.Fields().Count(), 0);
+    // Reading a closed result fails as soon as its end is tested.
+    EXPECT_THROW(rs.Eof(), db::Error);
+    EXPECT_THROW(rs.RecordCount(), db::Error);
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT price FROM books WHERE id = 1"), QStringLiteral("10.5"));
+}
+
+TEST_F(SqliteData, ABatchGivesOneResultPerStatementThroughNextRecordset)
+{
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT count(*) AS n FROM books;\n"
+                                                   "UPDATE books SET author = 'Austen' WHERE id = 2;\n"
+                                                   "SELECT author FROM books WHERE id = 2;\n"
+                                                   "-- a comment at the end\n"));
+    ASSERT_EQ(rs.State(), db::adStateOpen);
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("N")).Value().toString(), QStringLiteral("3"));
+
+    rs = rs.NextRecordset();
+    EXPECT_EQ(rs.State(), db::adStateClosed);
+    EXPECT_FALSE(rs.isNothing());
+
+    rs = rs.NextRecordset();
+    ASSERT_EQ(rs.State(), db::adStateOpen);
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("Austen"));
+
+    rs = rs.NextRecordset();
+    EXPECT_TRUE(rs.isNothing());
+    EXPECT_EQ(rs.State(), db::adStateClosed);
+}
+
+TEST_F(SqliteData, AClientSideBatchReadsEachResultWhole)
+{
+    db::Recordset rs;
+    rs.CursorLocation = db::adUseClient;
+    rs.Open(QStringLiteral("SELECT id FROM books; SELECT body FROM notes"), conn);
+    EXPECT_EQ(rs.RecordCount(), 3);
+    rs = rs.NextRecordset();
+    EXPECT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("first"));
+}
+
+TEST_F(SqliteData, TheRestOfABatchStillRunsWhenItsResultsAreNotRead)
+{
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT id FROM books; "
+                                                   "INSERT INTO notes VALUES ('second', NULL); "
+                                                   "INSERT INTO notes VALUES ('third', NULL)"));
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("1"));
+    rs.Close();
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT group_concat(body) FROM notes"),
+              QStringLiteral("first,second,third"));
+}
+
+TEST_F(SqliteData, AnErrorInTheStatementsBeforeTheFirstRowsIsReportedByExecute)
+{
+    const db::Error e = errorOf([&] {
+        conn.Execute(
+            QStringLiteral("INSERT INTO notes VALUES ('kept', NULL); INSERT INTO nowhere VALUES (1); "
+                           "SELECT 1"));
+    });
+    EXPECT_EQ(e.number, kRejected);
+    EXPECT_EQ(e.description, QStringLiteral("no such table: nowhere"));
+    // What ran before the failing statement stays done, as on a server.
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM notes WHERE body = 'kept'"),
+              QStringLiteral("1"));
+}
+
+TEST_F(SqliteData, RejectedStatementsCarryTheCommandNumberAndSqlitesMessage)
+{
+    const db::Error syntax = errorOf([&] { conn.Execute(QStringLiteral("SELEC * FROM books")); });
+    EXPECT_EQ(syntax.number, kRejected);
+    EXPECT_EQ(syntax.description, QStringLiteral("near \"SELEC\": syntax error"));
+    EXPECT_EQ(syntax.sqlState, QStringLiteral("42000"));
+
+    const db::Error table = errorOf([&] { conn.Execute(QStringLiteral("SELECT * FROM shelves")); });
+    EXPECT_EQ(table.number, kRejected);
+    EXPECT_EQ(table.description, QStringLiteral("no such table: shelves"));
+    EXPECT_EQ(table.sqlState, QStringLiteral("42S02"));
+
+    const db::Error column = errorOf([&] { conn.Execute(QStringLiteral("SELECT isbn FROM books")); });
+    EXPECT_EQ(column.number, kRejected);
+    EXPECT_EQ(column.description, QStringLiteral("no such column: isbn"));
+    EXPECT_EQ(column.sqlState, QStringLiteral("42S22"));
+}
+
+TEST_F(SqliteData, AFailureWhileRunningIsNotARejectedCommand)
+{
+    const db::Error e =
+        errorOf([&] { conn.Execute(QStringLiteral("INSERT INTO books VALUES (1, 'again', NULL, NULL)")); });
+    EXPECT_EQ(e.number, kUnreachable);
+    EXPECT_EQ(e.sqlState, QStringLiteral("23000"));
+    EXPECT_TRUE(e.description.contains(QStringLiteral("UNIQUE constraint failed: books.id")))
+        << e.description.toStdString();
+}
+
+TEST_F(SqliteData, AMissingFileIsNotCreatedAndTheErrorNamesIt)
+{
+    const QString missing = files.path(QStringLiteral("no-such.sqlite"));
+    db::Connection other;
+    other.ConnectionString = SqliteFiles::connectionString(missing);
+    const db::Error e = errorOf([&] { other.Open(); });
+    EXPECT_EQ(e.number, kUnreachable);
+    EXPECT_TRUE(e.description.contains(missing)) << e.description.toStdString();
+    EXPECT_EQ(other.State(), db::adStateClosed);
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(SqliteData, AFileThatIsNoDatabaseFailsAtOpenWithItsPath)
+{
+    const QString bogus = files.path(QStringLiteral("bogus.sqlite"));
+    QFile f(bogus);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    db::Connection other;
+    const db::Error e = errorOf([&] { other.Open(SqliteFiles::connectionString(bogus)); });
+    EXPECT_EQ(e.number, kUnreachable);
+    EXPECT_TRUE(e.description.contains(bogus));
+    EXPECT_TRUE(e.description.contains(QStringLiteral("not a database")));
+}
+
+TEST_F(SqliteData, TheConnectionOpensAndClosesAndRefusesWorkWhenClosed)
+{
+    db::Connection other;
+    EXPECT_EQ(other.State(), db::adStateClosed);
+    EXPECT_THROW(other.Execute(QStringLiteral("SELECT 1")), db::Error);
+    other.Provider = QStringLiteral("SQLite");
+    other.ConnectionString = QStringLiteral("Data Source=") + path;
+    other.Open();
+    EXPECT_EQ(other.State(), db::adStateOpen);
+    EXPECT_THROW(other.Open(), db::Error);
+
+    // A set that is still being read keeps its engine when the connection is released.
+    db::Recordset rs = other.Execute(QStringLiteral("SELECT id FROM books ORDER BY id"));
+    other.Close();
+    EXPECT_EQ(other.State(), db::adStateClosed);
+    EXPECT_EQ(readAll(rs).size(), 3);
+}
+
+TEST_F(SqliteData, ARecordsetOpenedWithAConnectionStringHasAConnectionOfItsOwn)
+{
+    // A temporary table lives only in the connection that made it.
+    db::Recordset(
+        conn.Execute(QStringLiteral("CREATE TEMP TABLE mine (x TEXT); INSERT INTO mine VALUES ('here')")))
+        .Close();
+
+    db::Recordset shared;
+    shared.Open(QStringLiteral("SELECT x FROM mine"), conn);
+    EXPECT_EQ(shared.Fields().Item(0).Value().toString(), QStringLiteral("here"));
+
+    db::Recordset own;
+    const db::Error e =
+        errorOf([&] { own.Open(QStringLiteral("SELECT x FROM mine"), SqliteFiles::connectionString(path)); });
+    EXPECT_EQ(e.description, QStringLiteral("no such table: mine"));
+
+    own.Open(QStringLiteral("SELECT title FROM books WHERE id = 2"), SqliteFiles::connectionString(path));
+    EXPECT_EQ(own.Fields().Item(0).Value().toString(), QStringLiteral("Emma"));
+    EXPECT_NE(own.backendConnection(), conn.backend());
+}
+
+TEST_F(SqliteData, ACommandIsASourceOpenedKeysetReadOnly)
+{
+    db::Command cmd;
+    cmd.ActiveConnection = &conn;
+    cmd.CommandText = QStringLiteral("SELECT reader, book FROM loans");
+    db::Recordset rs;
+    rs.Open(cmd, db::adOpenKeyset, db::adLockReadOnly);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("READER")).Value().toString(), QStringLiteral("ann"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof());
+
+    db::Command unbound;
+    unbound.CommandText = QStringLiteral("SELECT 1");
+    db::Recordset none;
+    EXPECT_THROW(none.Open(unbound), db::Error);
+}
+
+TEST_F(SqliteData, AnOpenRecordsetCannotBeOpenedAgainUntilClosed)
+{
+    db::Recordset rs;
+    rs.Open(QStringLiteral("SELECT 1"), conn);
+    EXPECT_THROW(rs.Open(QStringLiteral("SELECT 2"), conn), db::Error);
+    rs.Close();
+    rs.Close();
+    EXPECT_EQ(rs.State(), db::adStateClosed);
+    rs.Open(QStringLiteral("SELECT 2"), conn);
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("2"));
+}
+
+} // namespace
