@@ -138,6 +138,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 
     connect(Exitm, &QAction::triggered, this, &Form1::Exitm_Click);
     connect(About, &QAction::triggered, this, &Form1::About_Click);
+    connectWorkspace();
+    connectLayout();
 }
 
 Form1::~Form1() = default;
@@ -334,7 +336,10 @@ void Form1::placeWindow()
                 ui::pixels(surfaceHeight) + menuHeight);
 }
 
-void Form1::Form_Load() {}
+void Form1::Form_Load()
+{
+    startWorkspace();
+}
 
 void Form1::Form_Unload()
 {

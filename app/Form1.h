@@ -1,5 +1,8 @@
 #pragma once
 
+#include "profiles/Layout.h"
+#include "profiles/PasswordTable.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -46,6 +49,47 @@ public:
 
     void Exitm_Click();
     void About_Click();
+
+    // --- connection profiles ---
+    void LoadProfiles();     // refills the profile list from the store
+    void Combo2_Click();     // loads the profile named in the profile box
+    void Combo2_LostFocus(); // refills the quick-query list
+    void Command4_Click();   // Save Profile
+    void Command5_Click();   // Delete Profile, after asking
+    void Text10_Change();    // remembers a typed database password for the run
+    void Text9_LostFocus();  // names an unnamed profile after its database
+    void Check2_Click();     // shows or hides the profile panel
+    void LoadLastProfileonStartup_Click();
+
+    // --- statements kept and previous queries ---
+    void Text1_Change(); // keeps the query text with the profile while Check1 is ticked
+    void Check1_Click();
+    void Check4_Click();
+    void AutomacticallySaveSqlStatements_Click();
+    void AutomaticallySaveAllSQLStatements_Click();
+    // A run's statement log: while Check4 is ticked, appends the query box to the log once per
+    // distinct text and lists it in List1. Never fails.
+    void LogStatement();
+    void MQuerys_Click();
+    void Command20_Click(); // Hide
+    void List1_Click();     // the chosen item back into the query box
+
+    // --- quick queries ---
+    void Combo4_Click();
+    void Command10_Click(); // Add Query
+    void Command12_Click(); // Remove Query
+    void Check5_Click();    // shows or hides the quick-query panel and keeps the choice
+
+    // --- fonts ---
+    void MFontSettings_Click();
+    void Command14_Click(); // OK
+    void Command15_Click(); // Cancel
+
+    // --- layout ---
+    void Form_Resize();
+    // A pointer move over the window's own surface, in twips: the border between the query
+    // box and the output area.
+    void Form_MouseMove(Qt::MouseButtons buttons, int x, int y);
 
     // --- controls on the window's surface ---
     QPlainTextEdit* Text1 = nullptr; // the query box
@@ -150,6 +194,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -160,4 +206,17 @@ private:
     void createQuerysFrame();
     void createMenus();
     void placeWindow();
+
+    // The workspace (Form1Workspace.cpp) and the layout (Form1Layout.cpp).
+    void connectWorkspace();
+    void connectLayout();
+    void startWorkspace();
+    void fillQuickQueryList();
+    void setQueryBoxFontSize(float points);
+    bool workspaceEvent(QObject* watched, QEvent* event);
+    bool layoutEvent(QObject* watched, QEvent* event);
+
+    profiles::PasswordTable passwords_; // this run's passwords, never stored
+    bool fillingPasswords_ = false;     // the password boxes are being filled, not typed in
+    workspace::Splitter splitter_;
 };

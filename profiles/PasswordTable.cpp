@@ -62,10 +62,4 @@ int PasswordTable::claimedCount() const
     return n;
 }
 
-PasswordTable& passwordTable()
-{
-    static PasswordTable table;
-    return table;
-}
-
 } // namespace profiles

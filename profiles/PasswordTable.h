@@ -7,8 +7,8 @@
 
 namespace profiles {
 
-// The passwords of the profiles used in this run, kept in memory only and never written
-// anywhere. 101 entries, of which the first 100 are used: an entry is claimed for a
+// The passwords of the profiles used in this run (the main window holds the table for the
+// program's life), kept in memory only and never written anywhere. 101 entries, of which the first 100 are used: an entry is claimed for a
 // profile name the first time the name is chosen or saved, always the lowest empty one,
 // so the claimed entries form an unbroken run from entry 0; nothing is released until
 // the program ends. Names compare exactly (case-sensitive). An empty name never claims
@@ -58,8 +58,5 @@ private:
 
     std::array<Entry, Size> entries_;
 };
-
-// The program's table, alive until the program ends.
-PasswordTable& passwordTable();
 
 } // namespace profiles

@@ -1,0 +1,154 @@
+// The main window's moving parts: the resize rules and the border between the query box
+// and the output area, with the mouse pointer that shows it.
+#include "app/Form1.h"
+
+#include "app/Geometry.h"
+#include "profiles/Layout.h"
+#include "ui/MSFlexGrid.h"
+#include "ui/Twips.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+using workspace::Control;
+using workspace::Property;
+
+// The window's controls as the resize rules see them, in twips.
+class Form1Surface final : public workspace::LayoutSurface
+{
+public:
+    explicit Form1Surface(Form1& form) : form_(form) {}
+
+    int get(Control c, Property p) const override
+    {
+        const app::TwipsRect r = app::twipsGeometry(widget(c));
+        switch (p) {
+        case Property::Left: return r.left;
+        case Property::Top: return r.top;
+        case Property::Width: return r.width;
+        case Property::Height: return r.height;
+        }
+        return 0;
+    }
+
+    bool set(Control c, Property p, int twips) override
+    {
+        QWidget* w = widget(c);
+        app::TwipsRect r = app::twipsGeometry(w);
+        switch (p) {
+        case Property::Left: r.left = twips; break;
+        case Property::Top: r.top = twips; break;
+        case Property::Width: r.width = twips; break;
+        case Property::Height: r.height = twips; break;
+        }
+        app::place(w, r);
+        return true;
+    }
+
+private:
+    QWidget* widget(Control c) const
+    {
+        switch (c) {
+        case Control::Frame1: return form_.Frame1;
+        case Control::Frame2: return form_.Frame2;
+        case Control::Frame4: return form_.Frame4;
+        case Control::Text1: return form_.Text1;
+        case Control::Text2: return form_.Text2;
+        case Control::MSFlexGrid1: return form_.MSFlexGrid1;
+        case Control::DataGrid1: return form_.DataGrid1;
+        case Control::Combo4: return form_.Combo4;
+        case Control::Text12: return form_.Text12;
+        case Control::Command10: return form_.Command10;
+        case Control::Command12: return form_.Command12;
+        }
+        return nullptr;
+    }
+
+    Form1& form_;
+};
+
+void setTop(QWidget* w, int top)
+{
+    app::TwipsRect r = app::twipsGeometry(w);
+    r.top = top;
+    app::place(w, r);
+}
+
+void setHeight(QWidget* w, int height)
+{
+    app::TwipsRect r = app::twipsGeometry(w);
+    r.height = height;
+    app::place(w, r);
+}
+
+} // namespace
+
+void Form1::connectLayout()
+{
+    // Pointer moves over the window's own surface arrive without a button held too.
+    centralWidget()->setMouseTracking(true);
+    centralWidget()->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
+                       static_cast<QWidget*>(Frame8), static_cast<QWidget*>(Text1),
+                       static_cast<QWidget*>(Text2), static_cast<QWidget*>(MSFlexGrid1)})
+        w->installEventFilter(this);
+}
+
+bool Form1::layoutEvent(QObject* watched, QEvent* event)
+{
+    QWidget* surface = centralWidget();
+    if (watched == surface) {
+        if (event->type() == QEvent::MouseMove) {
+            const auto* m = static_cast<QMouseEvent*>(event);
+            const QPoint at = m->position().toPoint();
+            Form_MouseMove(m->buttons(), ui::twips(at.x()), ui::twips(at.y()));
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                splitter_.release();
+        }
+        return false;
+    }
+    // Over the panels, the two boxes and the grid the pointer is the normal arrow again.
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+        surface->setCursor(Qt::ArrowCursor);
+    return false;
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form1::Form_Resize()
+{
+    // The rules take the window's outer size, borders and caption included.
+    const QRect outer = frameGeometry();
+    Form1Surface surface(*this);
+    workspace::resizeLayout(ui::twips(outer.width()), ui::twips(outer.height()), surface);
+}
+
+void Form1::Form_MouseMove(Qt::MouseButtons buttons, int /*x*/, int y)
+{
+    QWidget* surface = centralWidget();
+    const int text1Top = app::twipsGeometry(Text1).top;
+    const int text2Top = app::twipsGeometry(Text2).top;
+    // The border never leaves the surface.
+    const int lowest = ui::twips(surface->height()) - workspace::Splitter::gap;
+    const workspace::SplitterMove move =
+        splitter_.mouseMove(y, buttons.testFlag(Qt::LeftButton), text1Top, text2Top, lowest);
+    surface->setCursor(move.pointer == workspace::Pointer::SizeNS ? Qt::SizeVerCursor : Qt::ArrowCursor);
+    if (!move.resize)
+        return;
+    setHeight(Text1, move.text1Height);
+    setTop(Text2, move.text2Top);
+    setTop(MSFlexGrid1, move.text2Top);
+    setTop(Frame4, move.text2Top);
+}

@@ -1,0 +1,418 @@
+// The main window's workspace: connection profiles, quick queries, the statement log and
+// the previous-queries panel, and the font panel. Each handler reads its controls, calls
+// the plain logic in profiles/ and query/log/, writes its controls and keeps its failures
+// to itself.
+#include "app/Form1.h"
+
+#include "profiles/FontSize.h"
+#include "profiles/PasswordTable.h"
+#include "profiles/Profile.h"
+#include "profiles/QuickQueries.h"
+#include "query/log/StatementLog.h"
+#include "settings/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "ui/Events.h"
+#include "ui/MSFlexGrid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <exception>
+
+namespace {
+
+// Adds an entry to the end of a drop-down combo's list without touching its text (Qt would
+// otherwise show the first entry added to an empty list).
+void appendKeepingText(QComboBox* combo, const QString& entry)
+{
+    const QString text = combo->currentText();
+    combo->addItem(entry);
+    if (combo->currentText() != text)
+        combo->setEditText(text);
+}
+
+QStringList entriesOf(const QComboBox* combo)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
+} // namespace
+
+void Form1::connectWorkspace()
+{
+    connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Text10, &QLineEdit::textChanged, this, &Form1::Text10_Change);
+    connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
+    connect(LoadLastProfileonStartup, &QAction::triggered, this, &Form1::LoadLastProfileonStartup_Click);
+    Combo2->installEventFilter(this);
+    Text9->installEventFilter(this);
+
+    connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
+    connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
+    connect(Check4, &QCheckBox::toggled, this, &Form1::Check4_Click);
+    connect(AutomacticallySaveSqlStatements, &QAction::triggered, this,
+            &Form1::AutomacticallySaveSqlStatements_Click);
+    connect(AutomaticallySaveAllSQLStatements, &QAction::triggered, this,
+            &Form1::AutomaticallySaveAllSQLStatements_Click);
+    connect(MQuerys, &QAction::triggered, this, &Form1::MQuerys_Click);
+    connect(Command20, &QPushButton::clicked, this, &Form1::Command20_Click);
+    connect(List1, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+    connect(List1, &QListWidget::itemActivated, this, [this] { List1_Click(); });
+
+    connect(Combo4, &QComboBox::activated, this, [this] { Combo4_Click(); });
+    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
+    connect(Check5, &QCheckBox::toggled, this, &Form1::Check5_Click);
+
+    connect(MFontSettings, &QAction::triggered, this, &Form1::MFontSettings_Click);
+    connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
+    connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
+
+    // The menu entries show the state of their check boxes.
+    AutomacticallySaveSqlStatements->setChecked(Check1->isChecked());
+    AutomaticallySaveAllSQLStatements->setChecked(Check4->isChecked());
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (workspaceEvent(watched, event) || layoutEvent(watched, event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool Form1::workspaceEvent(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    // Opening the combo's own list is no loss of focus.
+    if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+        return false;
+    if (watched == Combo2)
+        Combo2_LostFocus();
+    else if (watched == Text9)
+        Text9_LostFocus();
+    return false;
+}
+
+void Form1::startWorkspace()
+{
+    LoadProfiles();
+
+    bool loadLast = false;
+    try {
+        loadLast = settings::store().get(settings::LoadProfile).trimmed().toInt() == 1;
+    } catch (const std::exception&) {
+    }
+    LoadLastProfileonStartup->setChecked(loadLast);
+    if (loadLast) {
+        QString last;
+        try {
+            last = settings::store().get(settings::LastProfileName);
+        } catch (const std::exception&) {
+        }
+        Combo2->setEditText(last);
+        Combo2_Click();
+    }
+
+    Check5->setChecked(profiles::quickQueryPanelShown());
+    fillQuickQueryList();
+
+    try {
+        if (const auto size = workspace::storedQueryBoxFontSize())
+            setQueryBoxFontSize(*size);
+        if (const auto size = workspace::storedResultGridFontSize())
+            MSFlexGrid1->setFontSize(*size);
+    } catch (const std::exception&) {
+        // A size the controls refuse leaves them as they were.
+    }
+}
+
+// --- profiles ---------------------------------------------------------------------------
+
+void Form1::LoadProfiles()
+{
+    Combo2->clear();
+    Combo2->setEditText(QString());
+    for (const QString& name : profiles::storedProfileNames()) {
+        appendKeepingText(Combo2, name);
+        ui::doEvents();
+    }
+}
+
+void Form1::Combo2_Click()
+{
+    const QString name = Combo2->currentText();
+    const profiles::ProfileFields f = profiles::loadProfile(name);
+    Text1->setPlainText(f.queryText);
+    Text4->setText(f.user);
+    Text8->setText(f.location);
+    Text9->setText(f.databaseName);
+    Combo1->setEditText(f.type);
+    Check1->setChecked(f.saveCurrentStatement);
+    Check4->setChecked(f.saveAllStatements);
+    profiles::rememberLastProfile(name);
+
+    // The password boxes change here without the user: that is no typed database password.
+    fillingPasswords_ = true;
+    Text5->clear();
+    Text10->clear();
+    if (const auto remembered = passwords_.choose(name)) {
+        Text5->setText(remembered->password);
+        Text10->setText(remembered->databasePassword);
+    }
+    fillingPasswords_ = false;
+
+    fillQuickQueryList();
+}
+
+void Form1::Combo2_LostFocus()
+{
+    fillQuickQueryList();
+}
+
+void Form1::Command4_Click()
+{
+    const QString name = Combo2->currentText();
+    profiles::ProfileFields f;
+    f.queryText = Text1->toPlainText();
+    f.user = Text4->text();
+    f.location = Text8->text();
+    f.databaseName = Text9->text();
+    f.type = Combo1->currentText();
+    f.saveCurrentStatement = Check1->isChecked();
+    f.saveAllStatements = Check4->isChecked();
+
+    profiles::SaveResult saved;
+    try {
+        saved = profiles::saveProfile(name, f);
+    } catch (const settings::StoreError& e) {
+        ui::msgBox(e.message);
+        return;
+    }
+    if (saved.outcome != profiles::Outcome::Saved) {
+        ui::msgBox(profiles::message(saved.outcome, name));
+        return;
+    }
+    if (saved.nameAdded)
+        appendKeepingText(Combo2, name);
+    passwords_.save(name, Text5->text(), Text10->text());
+}
+
+void Form1::Command5_Click()
+{
+    const QString name = Combo2->currentText();
+    if (!name.isEmpty() && !ui::askYesNo(QStringLiteral("Are You sure you want to Delete this Profile?")))
+        return;
+
+    profiles::Outcome outcome = profiles::Outcome::NoName;
+    try {
+        outcome = profiles::deleteProfile(name);
+    } catch (const settings::StoreError& e) {
+        ui::msgBox(e.message);
+    }
+    LoadProfiles();
+    Combo2->setEditText(name);
+    const QString text = profiles::message(outcome, name);
+    if (!text.isEmpty())
+        ui::msgBox(text);
+}
+
+void Form1::Text10_Change()
+{
+    if (fillingPasswords_)
+        return;
+    passwords_.setDatabasePassword(Combo2->currentText(), Text10->text());
+}
+
+void Form1::Text9_LostFocus()
+{
+    if (Combo2->currentText().trimmed().isEmpty())
+        Combo2->setEditText(Text9->text());
+}
+
+void Form1::Check2_Click()
+{
+    Frame1->setVisible(Check2->isChecked());
+}
+
+void Form1::LoadLastProfileonStartup_Click()
+{
+    const bool nowSet = !LoadLastProfileonStartup->isChecked();
+    LoadLastProfileonStartup->setChecked(nowSet);
+    try {
+        settings::store().save(settings::LoadProfile, nowSet ? QStringLiteral("1") : QStringLiteral("0"));
+    } catch (const settings::StoreError& e) {
+        ui::msgBox(e.message);
+    }
+}
+
+// --- statements -------------------------------------------------------------------------
+
+void Form1::Text1_Change()
+{
+    if (Check1->isChecked())
+        profiles::keepQueryText(Combo2->currentText(), Text1->toPlainText());
+}
+
+void Form1::Check1_Click()
+{
+    AutomacticallySaveSqlStatements->setChecked(Check1->isChecked());
+    profiles::keepSaveCurrentStatement(Combo2->currentText(), Check1->isChecked());
+}
+
+void Form1::Check4_Click()
+{
+    AutomaticallySaveAllSQLStatements->setChecked(Check4->isChecked());
+    profiles::keepSaveAllStatements(Combo2->currentText(), Check4->isChecked());
+}
+
+void Form1::AutomacticallySaveSqlStatements_Click()
+{
+    Check1->setChecked(!Check1->isChecked());
+    AutomacticallySaveSqlStatements->setChecked(Check1->isChecked());
+}
+
+void Form1::AutomaticallySaveAllSQLStatements_Click()
+{
+    Check4->setChecked(!Check4->isChecked());
+    AutomaticallySaveAllSQLStatements->setChecked(Check4->isChecked());
+}
+
+void Form1::LogStatement()
+{
+    if (!Check4->isChecked())
+        return;
+    try {
+        const QString text = Text1->toPlainText();
+        if (query::statementLog().log(text))
+            List1->addItem(text);
+    } catch (const std::exception&) {
+        // The statement log never stops a run.
+    }
+}
+
+void Form1::MQuerys_Click()
+{
+    Frame8->setVisible(true);
+}
+
+void Form1::Command20_Click()
+{
+    Frame8->setVisible(false);
+}
+
+void Form1::List1_Click()
+{
+    if (const QListWidgetItem* item = List1->currentItem())
+        Text1->setPlainText(item->text());
+}
+
+// --- quick queries ----------------------------------------------------------------------
+
+void Form1::fillQuickQueryList()
+{
+    Combo4->clear();
+    Combo4->setEditText(QString());
+    for (const QString& name : profiles::quickQueryNames())
+        appendKeepingText(Combo4, name);
+}
+
+void Form1::Combo4_Click()
+{
+    const QString name = Combo4->currentText();
+    const QString text = profiles::quickQueryText(name);
+    if (text.isEmpty())
+        return;
+    Text1->setPlainText(text);
+    Text12->setText(name);
+}
+
+void Form1::Command10_Click()
+{
+    const QString name = Text12->text();
+    profiles::AddQuickQueryResult added;
+    try {
+        added = profiles::addQuickQuery(Text1->toPlainText(), name, Combo2->currentText(), entriesOf(Combo4));
+    } catch (const settings::StoreError& e) {
+        ui::msgBox(e.message);
+        return;
+    }
+    if (!added.message.isEmpty()) {
+        ui::msgBox(added.message);
+        return;
+    }
+    if (added.addToList)
+        appendKeepingText(Combo4, name);
+    Text12->clear();
+}
+
+void Form1::Command12_Click()
+{
+    const QString name = Combo4->currentText();
+    profiles::removeQuickQuery(name);
+    for (int i = Combo4->count() - 1; i >= 0; --i) {
+        if (Combo4->itemText(i) == name)
+            Combo4->removeItem(i);
+    }
+    Combo4->setEditText(QString());
+}
+
+void Form1::Check5_Click()
+{
+    Frame2->setVisible(Check5->isChecked());
+    profiles::keepQuickQueryPanelShown(Check5->isChecked());
+}
+
+// --- fonts ------------------------------------------------------------------------------
+
+void Form1::setQueryBoxFontSize(float points)
+{
+    QFont f = Text1->font();
+    f.setPointSizeF(points);
+    Text1->setFont(f);
+}
+
+void Form1::MFontSettings_Click()
+{
+    Text14->setText(workspace::formatFontSize(float(Text1->font().pointSizeF())));
+    Text15->setText(workspace::formatFontSize(MSFlexGrid1->fontSize()));
+    ui::doEvents();
+    Frame5->setVisible(true);
+}
+
+void Form1::Command14_Click()
+{
+    const auto sizes = workspace::parseFontSizes(Text14->text(), Text15->text());
+    if (!sizes) {
+        ui::msgBox(workspace::fontSizeMessage());
+        return;
+    }
+    try {
+        setQueryBoxFontSize(sizes->queryBox);
+        MSFlexGrid1->setFontSize(sizes->resultGrid);
+        Frame5->setVisible(false);
+        workspace::keepFontSizes(Text14->text(), Text15->text());
+    } catch (const settings::StoreError& e) {
+        ui::msgBox(e.message);
+    } catch (const std::exception&) {
+        ui::msgBox(workspace::fontSizeMessage());
+    }
+}
+
+void Form1::Command15_Click()
+{
+    Frame5->setVisible(false);
+}

@@ -1,0 +1,768 @@
+// The main window's workspace as the user drives it: profiles, quick queries, the
+// statement log and previous queries, fonts and the layout.
+#include "app/Form1.h"
+
+#include "app/Geometry.h"
+#include "query/log/StatementLog.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/MSFlexGrid.h"
+#include "ui/Program.h"
+#include "ui/Twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+class Workspace : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
+        settings::reopenStore();
+        ui::setEndProgramAction([] {});
+        query::setCurrentQueryFile(logFile());
+        start();
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        query::setCurrentQueryFile({});
+        ui::setEndProgramAction({});
+        settings::reopenStore();
+    }
+
+    // A program start: a new main window on the same store.
+    void start()
+    {
+        form.reset();
+        form = std::make_unique<Form1>();
+        form->Form_Load();
+    }
+
+    settings::SettingsStore& store() { return settings::store(); }
+    QString logFile() const { return dir.filePath("statements.log"); }
+
+    QStringList listed(const QComboBox* combo) const
+    {
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        return entries;
+    }
+
+    QStringList listed(const QListWidget* list) const
+    {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+
+    // Fills the profile fields and saves them under `name`.
+    void saveProfile(const QString& name, const QString& database = "db", const QString& password = {},
+                     const QString& dbPassword = {})
+    {
+        form->Combo2->setEditText(name);
+        form->Text9->setText(database);
+        form->Text5->setText(password);
+        form->Text10->setText(dbPassword);
+        form->Command4_Click();
+    }
+
+    void choose(const QString& name)
+    {
+        form->Combo2->setEditText(name);
+        form->Combo2_Click();
+    }
+
+    QByteArray storeBytes() const
+    {
+        QByteArray all;
+        for (const QString& f : QDir(dir.path()).entryList({"settings.sqlite*"}, QDir::Files)) {
+            QFile file(dir.filePath(f));
+            if (file.open(QIODevice::ReadOnly))
+                all += file.readAll();
+        }
+        return all;
+    }
+
+    QTemporaryDir dir;
+    qvtest::ScriptedDialogs dialogs;
+    std::unique_ptr<Form1> form;
+};
+
+// --- profiles ---------------------------------------------------------------------------
+
+using Profiles = Workspace;
+
+TEST_F(Profiles, AFirstSaveStoresTheNameInCommasAndSavingAgainChangesNothing)
+{
+    saveProfile("a");
+    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+    saveProfile("a");
+    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+    EXPECT_EQ(form->Combo2->currentText(), "a");
+}
+
+TEST_F(Profiles, DeletingTheMiddleOfThreeAsksFirstAndKeepsTheOthers)
+{
+    for (const char* name : {"a", "b", "c"})
+        saveProfile(name);
+    form->Combo2->setEditText("b");
+    dialogs.answer(ui::Answer::Yes);
+    form->Command5_Click();
+
+    const auto shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].kind, qvtest::ShownDialog::Question);
+    EXPECT_EQ(shown[0].text, "Are You sure you want to Delete this Profile?");
+    EXPECT_EQ(shown[0].title, "");
+    EXPECT_EQ(store().get(settings::ProfileNames), ",a,,c,");
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a", "c"}));
+    EXPECT_EQ(form->Combo2->currentText(), "b") << "the profile box keeps its text";
+    EXPECT_FALSE(store().getAll("b").has_value());
+}
+
+TEST_F(Profiles, DeletingTwoOfFourLeavesTheOtherTwo)
+{
+    for (const char* name : {"a", "b", "c", "d"})
+        saveProfile(name);
+    for (const char* name : {"a", "c"}) {
+        form->Combo2->setEditText(name);
+        dialogs.answer(ui::Answer::Yes);
+        form->Command5_Click();
+        dialogs.take();
+    }
+    EXPECT_EQ(listed(form->Combo2), QStringList({"b", "d"}));
+    start();
+    EXPECT_EQ(listed(form->Combo2), QStringList({"b", "d"}));
+}
+
+TEST_F(Profiles, DeleteAnsweredNoChangesNothing)
+{
+    saveProfile("a");
+    dialogs.answer(ui::Answer::No);
+    form->Command5_Click();
+    dialogs.take();
+    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
+    EXPECT_TRUE(store().getAll("a").has_value());
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+}
+
+TEST_F(Profiles, AnEmptyProfileNameIsToldAndTheListStillTidied)
+{
+    store().save(settings::ProfileNames, ",a,,,\"");
+    form->Combo2->setEditText("");
+    form->Command4_Click();
+    EXPECT_EQ(dialogs.takeMessages().size(), 1);
+    form->Command5_Click(); // no question for nothing to delete
+    const QStringList told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_FALSE(told[0].isEmpty());
+    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
+}
+
+TEST_F(Profiles, DeletingAProfileThatWasNeverStoredSaysSo)
+{
+    store().save(settings::ProfileNames, ",ghost,,a,");
+    start();
+    form->Combo2->setEditText("ghost");
+    dialogs.answer(ui::Answer::Yes);
+    form->Command5_Click();
+    const auto shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].text.contains("ghost"));
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+}
+
+TEST_F(Profiles, AListFromAnEarlierVersionShowsItsNames)
+{
+    store().save(settings::ProfileNames, ",a,c,,\"");
+    start();
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a", "c"}));
+    EXPECT_EQ(form->Combo2->currentText(), "");
+}
+
+TEST_F(Profiles, NamesDifferingInCaseAreTwoEntriesSharingOneSection)
+{
+    saveProfile("work", "first");
+    saveProfile("WORK", "second");
+    EXPECT_EQ(listed(form->Combo2), QStringList({"work", "WORK"}));
+    choose("work");
+    EXPECT_EQ(form->Text9->text(), "second");
+}
+
+TEST_F(Profiles, ChoosingAProfileFillsEveryField)
+{
+    form->Combo2->setEditText("p");
+    form->Text1->setPlainText("select * from t");
+    form->Text4->setText("user");
+    form->Text8->setText("server");
+    form->Text9->setText("sales");
+    form->Combo1->setEditText("MySql");
+    form->Check1->setChecked(false);
+    form->Check4->setChecked(true);
+    form->Command4_Click();
+
+    start();
+    choose("p");
+    EXPECT_EQ(form->Text1->toPlainText(), "select * from t");
+    EXPECT_EQ(form->Text4->text(), "user");
+    EXPECT_EQ(form->Text8->text(), "server");
+    EXPECT_EQ(form->Text9->text(), "sales");
+    EXPECT_EQ(form->Combo1->currentText(), "MySql");
+    EXPECT_FALSE(form->Check1->isChecked());
+    EXPECT_TRUE(form->Check4->isChecked());
+    EXPECT_EQ(store().get(settings::LastProfileName), "p");
+}
+
+TEST_F(Profiles, AProfileWithoutCheckBoxKeysTicksBoth)
+{
+    store().save("old", "Text4", "someone");
+    form->Check1->setChecked(false);
+    form->Check4->setChecked(false);
+    choose("old");
+    EXPECT_EQ(form->Text4->text(), "someone");
+    EXPECT_TRUE(form->Check1->isChecked());
+    EXPECT_TRUE(form->Check4->isChecked());
+}
+
+TEST_F(Profiles, PasswordsAreRememberedForTheRunOnlyAndNeverStored)
+{
+    choose("a");
+    EXPECT_EQ(form->Text5->text(), "");
+    EXPECT_EQ(form->Text10->text(), "");
+    saveProfile("a", "db", "Pw-4f9e1", "Db-7c2d3");
+    saveProfile("b", "db2", "Pw-b", "Db-b");
+    choose("a");
+    EXPECT_EQ(form->Text5->text(), "Pw-4f9e1");
+    EXPECT_EQ(form->Text10->text(), "Db-7c2d3");
+    choose("b");
+    EXPECT_EQ(form->Text5->text(), "Pw-b");
+    EXPECT_EQ(form->Text10->text(), "Db-b") << "switching never wipes the chosen profile's database password";
+    choose("a");
+    EXPECT_EQ(form->Text10->text(), "Db-7c2d3");
+
+    const QByteArray bytes = storeBytes();
+    ASSERT_FALSE(bytes.isEmpty());
+    for (const char* secret : {"Pw-4f9e1", "Db-7c2d3", "Pw-b", "Db-b"})
+        EXPECT_FALSE(bytes.contains(secret)) << secret;
+
+    start();
+    choose("a");
+    EXPECT_EQ(form->Text5->text(), "") << "gone after a restart";
+    EXPECT_EQ(form->Text10->text(), "");
+}
+
+TEST_F(Profiles, ATypedDatabasePasswordIsKeptForAChosenProfileWithoutASave)
+{
+    choose("a");
+    form->Text10->setText("typed");
+    form->Text5->setText("not kept");
+    choose("b");
+    choose("a");
+    EXPECT_EQ(form->Text10->text(), "typed");
+    EXPECT_EQ(form->Text5->text(), "");
+}
+
+TEST_F(Profiles, TheHundredAndFirstNameGetsNoPasswordMemory)
+{
+    for (int i = 0; i < 100; ++i)
+        choose(QString("p%1").arg(i));
+    saveProfile("extra", "db", "pw", "dbpw");
+    choose("p0");
+    choose("extra");
+    EXPECT_EQ(form->Text5->text(), "");
+    EXPECT_EQ(form->Text10->text(), "");
+    EXPECT_EQ(form->Text9->text(), "db") << "the profile itself is saved";
+    // ScriptedDialogs fails the test for any message shown.
+}
+
+TEST_F(Profiles, LeavingTheDatabaseNameNamesAnUnnamedProfile)
+{
+    form->Combo2->setEditText("  ");
+    form->Text9->setText("inventory");
+    form->Text9_LostFocus();
+    EXPECT_EQ(form->Combo2->currentText(), "inventory");
+    form->Text9->setText("other");
+    form->Text9_LostFocus();
+    EXPECT_EQ(form->Combo2->currentText(), "inventory") << "a named profile keeps its name";
+}
+
+TEST_F(Profiles, TheProfilePanelFollowsItsCheckBox)
+{
+    form->show();
+    form->Check2->setChecked(false);
+    EXPECT_FALSE(form->Frame1->isVisible());
+    form->Check2->setChecked(true);
+    EXPECT_TRUE(form->Frame1->isVisible());
+}
+
+TEST_F(Profiles, LoadLastProfileOnStartupTogglesItsMarkAndIsStored)
+{
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
+    form->LoadLastProfileonStartup->trigger();
+    EXPECT_TRUE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_EQ(store().get(settings::LoadProfile), "1");
+    form->LoadLastProfileonStartup->trigger();
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_EQ(store().get(settings::LoadProfile), "0");
+}
+
+// --- start-up ---------------------------------------------------------------------------
+
+using StartUp = Workspace;
+
+TEST_F(StartUp, AFirstRunShowsNothingChosenAndSizeTen)
+{
+    EXPECT_EQ(form->Combo2->count(), 0);
+    EXPECT_EQ(form->Combo2->currentText(), "");
+    EXPECT_FALSE(form->Check5->isChecked());
+    EXPECT_FALSE(form->Frame2->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
+    EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
+}
+
+TEST_F(StartUp, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
+{
+    form->Text1->setPlainText("select 1");
+    form->Text12->setText("one");
+    saveProfile("p", "sales");
+    form->Command10_Click();
+    form->Text12->setText("two");
+    form->Command10_Click();
+    form->Text1->setPlainText("select last");
+    form->Command4_Click();
+    choose("p");
+    form->LoadLastProfileonStartup->trigger();
+
+    start();
+    EXPECT_TRUE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_EQ(form->Combo2->currentText(), "p");
+    EXPECT_EQ(form->Text9->text(), "sales");
+    EXPECT_EQ(form->Text1->toPlainText(), "select last");
+    EXPECT_EQ(listed(form->Combo4), QStringList({"one", "two"}));
+}
+
+// --- quick queries ----------------------------------------------------------------------
+
+using QuickQueries = Workspace;
+
+TEST_F(QuickQueries, TheThreeMessagesComeInOrder)
+{
+    form->Command10_Click();
+    form->Text12->setText("n");
+    form->Command10_Click();
+    form->Text1->setPlainText("select 1");
+    form->Text12->clear();
+    form->Command10_Click();
+    form->Text12->setText("n");
+    form->Command10_Click();
+    EXPECT_EQ(dialogs.takeMessages(),
+              QStringList({"You must have a query in the query box to use this feature",
+                           "You must have a query in the query box to use this feature",
+                           "You must select a name first to use this feature",
+                           "You must have a profile for this feature"}));
+    EXPECT_FALSE(store().getAll("QuickQuery").has_value());
+    EXPECT_EQ(form->Combo4->count(), 0);
+}
+
+TEST_F(QuickQueries, AddingUnderAListedNameReplacesTheTextWithoutASecondEntry)
+{
+    form->Combo2->setEditText("p");
+    form->Text1->setPlainText("select 1");
+    form->Text12->setText("q");
+    form->Command10_Click();
+    EXPECT_EQ(form->Text12->text(), "");
+    form->Text1->setPlainText("select 2");
+    form->Text12->setText("q");
+    form->Command10_Click();
+    EXPECT_EQ(listed(form->Combo4), QStringList({"q"}));
+    EXPECT_EQ(store().get("QuickQuery", "q", ""), "select 2");
+}
+
+TEST_F(QuickQueries, ChoosingANameLoadsItsTextAndAnEmptyTextChangesNothing)
+{
+    store().save("QuickQuery", "q", "select 42");
+    store().save("QuickQuery", "empty", "");
+    start();
+    form->Combo4->setEditText("q");
+    form->Combo4_Click();
+    EXPECT_EQ(form->Text1->toPlainText(), "select 42");
+    EXPECT_EQ(form->Text12->text(), "q");
+
+    form->Text12->clear();
+    form->Combo4->setEditText("empty");
+    form->Combo4_Click();
+    EXPECT_EQ(form->Text1->toPlainText(), "select 42");
+    EXPECT_EQ(form->Text12->text(), "");
+}
+
+TEST_F(QuickQueries, RemoveEmptiesTheComboAndTheStoreButNotTheQueryBox)
+{
+    store().save("QuickQuery", "q", "select 42");
+    store().save("QuickQuery", "r", "select 43");
+    start();
+    form->Combo4->setEditText("q");
+    form->Combo4_Click();
+    form->Command12_Click();
+    EXPECT_EQ(form->Combo4->currentText(), "");
+    EXPECT_EQ(listed(form->Combo4), QStringList({"r"}));
+    EXPECT_EQ(store().get("QuickQuery", "q", "gone"), "gone");
+    EXPECT_EQ(form->Text1->toPlainText(), "select 42");
+
+    form->Combo4->setEditText("never stored");
+    form->Command12_Click(); // silently nothing
+    EXPECT_EQ(listed(form->Combo4), QStringList({"r"}));
+}
+
+TEST_F(QuickQueries, TheSetIsTheSameForEveryProfile)
+{
+    saveProfile("a");
+    saveProfile("b");
+    form->Text1->setPlainText("select 1");
+    form->Text12->setText("shared");
+    form->Command10_Click();
+    choose("a");
+    EXPECT_EQ(listed(form->Combo4), QStringList({"shared"}));
+    choose("b");
+    EXPECT_EQ(listed(form->Combo4), QStringList({"shared"}));
+}
+
+TEST_F(QuickQueries, TheListIsRebuiltWhenTheProfileBoxLosesTheFocus)
+{
+    store().save("QuickQuery", "added elsewhere", "select 1");
+    EXPECT_EQ(form->Combo4->count(), 0);
+    form->Combo2_LostFocus();
+    EXPECT_EQ(listed(form->Combo4), QStringList({"added elsewhere"}));
+}
+
+TEST_F(QuickQueries, ThePanelFollowsItsCheckBoxAndIsRememberedAcrossStarts)
+{
+    form->show();
+    form->Check5->setChecked(true);
+    EXPECT_TRUE(form->Frame2->isVisible());
+    EXPECT_EQ(store().get(settings::QuickQueryShown), "1");
+    start();
+    EXPECT_TRUE(form->Check5->isChecked());
+    EXPECT_TRUE(form->Frame2->isVisibleTo(form.get()));
+    form->Check5->setChecked(false);
+    EXPECT_FALSE(form->Frame2->isVisibleTo(form.get()));
+    EXPECT_EQ(store().get(settings::QuickQueryShown), "0");
+}
+
+// --- statement log and previous queries --------------------------------------------------
+
+using Statements = Workspace;
+
+TEST_F(Statements, TheSameTextRunTwiceIsWrittenAndListedOnce)
+{
+    form->Check4->setChecked(true);
+    form->Text1->setPlainText("select 1");
+    form->LogStatement();
+    form->LogStatement();
+    EXPECT_EQ(listed(form->List1), QStringList({"select 1"}));
+    QFile f(logFile());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("\r\n\r\nselect 1\r\n"));
+}
+
+TEST_F(Statements, ATextInsideAnEarlierOneAndTrailingSpacesAreHandledExactly)
+{
+    form->Check4->setChecked(true);
+    for (const char* text : {"select 10", "select 1", "select 2  ", "select 2  "}) {
+        form->Text1->setPlainText(text);
+        form->LogStatement();
+    }
+    EXPECT_EQ(listed(form->List1), QStringList({"select 10", "select 1", "select 2  "}));
+    QFile f(logFile());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect 2\r\n"));
+}
+
+TEST_F(Statements, NothingIsLoggedWhileTheBoxIsUnticked)
+{
+    form->Check4->setChecked(false);
+    form->Text1->setPlainText("select 1");
+    form->LogStatement();
+    EXPECT_EQ(form->List1->count(), 0);
+    EXPECT_FALSE(QFile::exists(logFile()));
+}
+
+TEST_F(Statements, AnUnwritableTargetStillListsAndShowsNothing)
+{
+    query::setCurrentQueryFile(dir.filePath("no/such/folder/x.log"));
+    form->Check4->setChecked(true);
+    form->Text1->setPlainText("select 1");
+    form->LogStatement();
+    EXPECT_EQ(listed(form->List1), QStringList({"select 1"}));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(Statements, TheQueryTextIsKeptWithTheProfileWhileTheFirstBoxIsTicked)
+{
+    form->Combo2->setEditText("p");
+    form->Check1->setChecked(true);
+    form->Text1->setPlainText("select kept");
+    EXPECT_EQ(store().get("p", settings::profile::Text1), "select kept");
+    form->Check1->setChecked(false);
+    EXPECT_EQ(store().get("p", settings::profile::CheckBox1Read), "0");
+    form->Text1->setPlainText("select not kept");
+    EXPECT_EQ(store().get("p", settings::profile::Text1), "select kept");
+}
+
+TEST_F(Statements, TheMenuEntriesSwitchTheirBoxesAndShowTheirState)
+{
+    form->Combo2->setEditText("p");
+    form->Check1->setChecked(true);
+    form->Check4->setChecked(false);
+    form->AutomacticallySaveSqlStatements->trigger();
+    form->AutomaticallySaveAllSQLStatements->trigger();
+    EXPECT_FALSE(form->Check1->isChecked());
+    EXPECT_TRUE(form->Check4->isChecked());
+    EXPECT_FALSE(form->AutomacticallySaveSqlStatements->isChecked());
+    EXPECT_TRUE(form->AutomaticallySaveAllSQLStatements->isChecked());
+    EXPECT_EQ(store().get("p", settings::profile::CheckBox4Read), "1");
+}
+
+TEST_F(Statements, ThePreviousQueriesPanelShowsAndAnItemGoesBackIntoTheQueryBox)
+{
+    form->show();
+    form->MQuerys->trigger();
+    EXPECT_TRUE(form->Frame8->isVisible());
+    form->List1->addItem("select a");
+    form->List1->addItem("select b");
+    form->List1->setCurrentRow(1);
+    form->List1_Click();
+    EXPECT_EQ(form->Text1->toPlainText(), "select b");
+    form->Command20->click();
+    EXPECT_FALSE(form->Frame8->isVisible());
+}
+
+// --- fonts ------------------------------------------------------------------------------
+
+using Fonts = Workspace;
+
+TEST_F(Fonts, ThePanelOpensWithTheSizesInForce)
+{
+    form->show();
+    form->MFontSettings_Click();
+    EXPECT_TRUE(form->Frame5->isVisible());
+    EXPECT_EQ(form->Text14->text(), "10");
+    EXPECT_EQ(form->Text15->text(), "10");
+}
+
+TEST_F(Fonts, ALetterOrAnAbsurdSizeIsRefusedAndNothingChanges)
+{
+    form->show();
+    for (const auto& [query, grid] : {std::pair{"1x", "12"}, std::pair{"12", "abc"}, std::pair{"0", "12"},
+                                      std::pair{"12", "5000"}, std::pair{"-4", "12"}}) {
+        form->MFontSettings_Click();
+        form->Text14->setText(query);
+        form->Text15->setText(grid);
+        form->Command14_Click();
+        EXPECT_EQ(dialogs.takeMessages(), QStringList({"The font size must be a numeric value "}));
+        EXPECT_TRUE(form->Frame5->isVisible());
+        EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
+        EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
+    }
+    EXPECT_EQ(store().get("Options", "FontSizeText1", "unset"), "unset");
+}
+
+TEST_F(Fonts, OkAppliesHidesStoresAndTheNextStartAppliesTheSame)
+{
+    form->show();
+    form->MFontSettings_Click();
+    form->Text14->setText("14");
+    form->Text15->setText("8.5");
+    form->Command14_Click();
+    EXPECT_FALSE(form->Frame5->isVisible());
+    EXPECT_EQ(form->Text1->font().pointSizeF(), 14.0);
+    EXPECT_EQ(form->MSFlexGrid1->fontSize(), 8.5f);
+    EXPECT_EQ(store().get(settings::FontSizeText1), "14");
+    EXPECT_EQ(store().get(settings::FontSizeMSFlexGrid1), "8.5");
+
+    start();
+    EXPECT_EQ(form->Text1->font().pointSizeF(), 14.0);
+    EXPECT_EQ(form->MSFlexGrid1->fontSize(), 8.5f);
+}
+
+TEST_F(Fonts, CancelHidesThePanelAndKeepsTheSizes)
+{
+    form->show();
+    form->MFontSettings_Click();
+    form->Text14->setText("30");
+    form->Command15_Click();
+    EXPECT_FALSE(form->Frame5->isVisible());
+    EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
+}
+
+// --- layout -----------------------------------------------------------------------------
+
+class Layout : public Workspace
+{
+protected:
+    void SetUp() override
+    {
+        Workspace::SetUp();
+        form->show();
+        QApplication::processEvents();
+    }
+
+    QRect px(const QWidget* w) const { return w->geometry(); }
+
+    // Sends a pointer move over the window's own surface, at pixel position y.
+    void moveOverSurface(int y, Qt::MouseButtons buttons)
+    {
+        QWidget* surface = form->centralWidget();
+        const QPointF at(30, y);
+        QMouseEvent move(QEvent::MouseMove, at, surface->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(surface, &move);
+    }
+
+    void releaseOverSurface(int y)
+    {
+        QWidget* surface = form->centralWidget();
+        const QPointF at(30, y);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, surface->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QApplication::sendEvent(surface, &up);
+    }
+
+    Qt::CursorShape pointer() const { return form->centralWidget()->cursor().shape(); }
+};
+
+TEST_F(Layout, WideningTheWindowWidensTheBoxesAndMovesThePanelsRight)
+{
+    const QRect t1 = px(form->Text1), t2 = px(form->Text2), grid = px(form->MSFlexGrid1), f4 = px(form->Frame4),
+                f1 = px(form->Frame1), f2 = px(form->Frame2);
+    const int wider = ui::pixels(1000);
+    form->resize(form->width() + wider, form->height());
+    QApplication::processEvents();
+
+    EXPECT_EQ(px(form->Text1).width(), t1.width() + wider);
+    EXPECT_EQ(px(form->Text2).width(), t2.width() + wider);
+    EXPECT_EQ(px(form->MSFlexGrid1).width(), grid.width() + wider);
+    EXPECT_EQ(px(form->Frame4).width(), f4.width() + wider);
+    EXPECT_EQ(px(form->Frame1).left(), f1.left() + wider);
+    EXPECT_EQ(px(form->Frame2).left(), f2.left() + wider);
+    for (auto [now, before] : {std::pair{px(form->Text1), t1}, std::pair{px(form->Text2), t2},
+                               std::pair{px(form->Frame1), f1}})
+        EXPECT_EQ(now.height(), before.height());
+}
+
+TEST_F(Layout, AWindowTallerByFiveHundredGivesTheOutputAreaFiveHundredMore)
+{
+    const QRect t1 = px(form->Text1), t2 = px(form->Text2), f1 = px(form->Frame1);
+    const int taller = ui::pixels(500);
+    form->resize(form->width(), form->height() + taller);
+    QApplication::processEvents();
+
+    EXPECT_EQ(px(form->Text2).height(), t2.height() + taller);
+    EXPECT_EQ(px(form->MSFlexGrid1).height(), t2.height() + taller);
+    EXPECT_EQ(px(form->Frame1).top(), f1.top() + taller);
+    EXPECT_EQ(px(form->Text1), t1);
+    const int H = ui::twips(form->frameGeometry().height());
+    EXPECT_EQ(app::twipsGeometry(form->Text2).height, ui::twips(ui::pixels(H - app::twipsGeometry(form->Text2).top - 1000)));
+}
+
+TEST_F(Layout, TheOutputViewsShareTheRectangleAfterAResize)
+{
+    form->resize(form->width() + 40, form->height() + 25);
+    QApplication::processEvents();
+    EXPECT_EQ(px(form->MSFlexGrid1), px(form->Text2));
+    EXPECT_EQ(px(form->Frame4), px(form->Text2));
+    EXPECT_EQ(px(form->DataGrid1).width(), px(form->Frame4).width());
+    EXPECT_EQ(app::twipsGeometry(form->DataGrid1).height,
+              ui::twips(ui::pixels(app::twipsGeometry(form->Frame4).height - 1200)));
+}
+
+TEST_F(Layout, ATinyWindowSkipsWhatCannotBeAndStillPlacesTheRest)
+{
+    const QRect t2 = px(form->Text2);
+    form->resize(200, 60);
+    QApplication::processEvents();
+    EXPECT_EQ(px(form->Text2).height(), t2.height()) << "a negative height is skipped";
+    EXPECT_EQ(px(form->Text1).width(), ui::pixels(ui::twips(form->frameGeometry().width()) - 299));
+}
+
+TEST_F(Layout, ThePointerShowsTheResizeShapeOnlyInTheGap)
+{
+    const int gapY = px(form->Text2).top() - 3;
+    ASSERT_GT(gapY, px(form->Text1).bottom());
+    moveOverSurface(gapY, Qt::NoButton);
+    EXPECT_EQ(pointer(), Qt::SizeVerCursor);
+    moveOverSurface(px(form->Text2).top() + 10, Qt::NoButton);
+    EXPECT_EQ(pointer(), Qt::ArrowCursor);
+
+    moveOverSurface(gapY, Qt::NoButton);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(form->Text1, &enter);
+    EXPECT_EQ(pointer(), Qt::ArrowCursor) << "over the query box the pointer is the arrow again";
+}
+
+TEST_F(Layout, DraggingTheBorderThreeHundredDownInOneFastMove)
+{
+    const int startY = px(form->Text2).top() - 3;
+    moveOverSurface(startY, Qt::LeftButton);
+    const QRect t1 = px(form->Text1), t2 = px(form->Text2);
+    EXPECT_EQ(t1.height(), startY - t1.top());
+
+    moveOverSurface(startY + ui::pixels(300), Qt::LeftButton); // far outside the gap at once
+    EXPECT_EQ(px(form->Text1).height(), t1.height() + 20);
+    EXPECT_EQ(px(form->Text2).top(), t2.top() + 20);
+    EXPECT_EQ(px(form->MSFlexGrid1).top(), t2.top() + 20);
+    EXPECT_EQ(px(form->Frame4).top(), t2.top() + 20);
+    EXPECT_EQ(px(form->Text2).height(), t2.height()) << "the bottom follows until the next resize";
+    releaseOverSurface(startY + 20);
+
+    moveOverSurface(startY + 40, Qt::LeftButton);
+    EXPECT_EQ(px(form->Text2).top(), t2.top() + 20) << "after the release a press outside the gap moves nothing";
+
+    form->Form_Resize();
+    const int H = ui::twips(form->frameGeometry().height());
+    EXPECT_EQ(app::twipsGeometry(form->Text2).height,
+              ui::twips(ui::pixels(H - app::twipsGeometry(form->Text2).top - 1000)));
+}
+
+TEST_F(Layout, HidingThePanelsMovesNothingElse)
+{
+    form->Check5->setChecked(true);
+    QList<QRect> before;
+    const QList<QWidget*> others = {form->Text1, form->Text2, form->MSFlexGrid1, form->Frame4, form->Frame2,
+                                    form->Command1, form->Check2};
+    for (QWidget* w : others)
+        before << px(w);
+    form->Check2->setChecked(false);
+    form->Check5->setChecked(false);
+    QApplication::processEvents();
+    for (int i = 0; i < others.size(); ++i)
+        EXPECT_EQ(px(others[i]), before[i]) << others[i]->objectName().toStdString();
+}
+
+} // namespace
