@@ -8,6 +8,8 @@
 #include "tests/query/db/SqliteFixture.h"
 
 #include <gtest/gtest.h>
+#include <sql.h>
+#include <sqlext.h>
 
 namespace {
 
@@ -45,6 +47,9 @@ TEST_F(ClientSide, EachColumnNamesItsBaseTableColumnAndTheTablesKey)
     EXPECT_EQ(cursor->column(0).baseColumn, QStringLiteral("title"));
     EXPECT_EQ(cursor->column(0).keyColumns, QStringList{QStringLiteral("id")});
     EXPECT_EQ(cursor->column(1).baseColumn, QStringLiteral("id"));
+    // Declared types map to the ODBC codes the presentation and the editor share.
+    EXPECT_EQ(cursor->column(0).sqlType, SQL_WVARCHAR);
+    EXPECT_EQ(cursor->column(1).sqlType, SQL_INTEGER);
     // An expression has no base: it cannot be written back.
     EXPECT_TRUE(cursor->column(2).baseTable.isEmpty());
     EXPECT_TRUE(cursor->column(2).keyColumns.isEmpty());
