@@ -19,6 +19,7 @@ import sqlite3
 import struct
 import sys
 import threading
+import uuid
 
 LOG = logging.getLogger("tds_server")
 
@@ -474,12 +475,11 @@ def read_value(r):
         if typ == 0x6D:
             return struct.unpack("<d" if n == 8 else "<f", b)[0]
         if typ == 0x24:
-            import uuid
             return str(uuid.UUID(bytes_le=b)).upper()
         return decode_fixed(typ, b)
     if typ in (0x6A, 0x6C, 0x37, 0x3F):
-        r.u8()
-        _prec, scale = r.u8(), r.u8()
+        r.take(2)       # length and precision
+        scale = r.u8()
         n = r.u8()
         if n == 0:
             return None
@@ -1014,14 +1014,20 @@ class Session:
                     self.handle_trans_mgr(out, payload)
                 else:
                     raise SqlError(50000, 16, "Unsupported request type 0x%02x." % typ)
-            except SqlError as e:
-                LOG.info("spid %d: error %d: %s", self.spid, e.number, e.text)
+            except (Cancelled, ClientGone):
+                raise
+            except Exception as e:
+                if isinstance(e, sqlite3.Error):
+                    e = map_sqlite_error(e, "")
+                if isinstance(e, SqlError):
+                    LOG.info("spid %d: error %d: %s", self.spid, e.number, e.text)
+                else:
+                    # malformed request or a fault in this server: report it, keep the connection
+                    LOG.exception("spid %d: request failed", self.spid)
+                    e = SqlError(50000, 16, "TDS test server could not handle the request: %s: %s"
+                                 % (type(e).__name__, e))
                 out.tok(self.error_token(e))
                 out.tok(tok_done(TOK_DONEPROC if typ == PKT_RPC else TOK_DONE, DONE_ERROR))
-            except (ValueError, struct.error, UnicodeDecodeError) as e:
-                LOG.exception("spid %d: bad request", self.spid)
-                out.tok(self.error_token(SqlError(50000, 16, "Malformed request: %s" % e)))
-                out.tok(tok_done(TOK_DONE, DONE_ERROR))
         except Cancelled:
             pass
         if self.pending_attention:
@@ -1052,7 +1058,8 @@ class Session:
         out.finish()
 
     def handle_login(self, p):
-        r = Reader(p)
+        if len(p) < 94:
+            raise ClientGone("short LOGIN7")
         _length, version, packet_size = struct.unpack_from("<III", p, 0)
 
         def field(pos):
@@ -1061,10 +1068,11 @@ class Session:
 
         user = field(40).decode("utf-16-le", "replace")
         pw_raw = field(44)
-        password = bytes((((x << 4) & 0xF0) | (x >> 4)) for x in (b ^ 0xA5 for b in pw_raw)).decode("utf-16-le", "replace")
+        # each password byte was nibble-swapped, then XORed with 0xA5
+        password = bytes((((x << 4) & 0xF0) | (x >> 4)) for x in (b ^ 0xA5 for b in pw_raw))
+        password = password.decode("utf-16-le", "replace")
         app = field(48).decode("utf-16-le", "replace")
         database = field(68).decode("utf-16-le", "replace")
-        del r
         LOG.info("spid %d: login user=%r app=%r database=%r tds=0x%08x packet=%d",
                  self.spid, user, app, database, version, packet_size)
         self.tds_version = min(max(version, TDS72), TDS74) if version >= TDS72 else TDS72

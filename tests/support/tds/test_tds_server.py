@@ -647,6 +647,11 @@ class SystemProcedureTests(ServerTestCase):
         self.assertEqual(fks, [("customer", "id", "invoice", "customer_id")])
         self.assertEqual(sorted(r.procedure_name for r in self.cur.procedures()), ["ArchiveOld;1", "GetOrders;1"])
 
+    def test_bad_procedure_argument_is_an_error_not_a_lost_connection(self):
+        self.assertOdbcError(lambda: self.sql("exec sp_lock 'not a number'"), "42000", 50000,
+                             "could not handle the request")
+        self.assertEqual(len(self.sql("sp_lock").fetchall()), 2)
+
     def test_unknown_procedure(self):
         self.assertOdbcError(lambda: self.sql("exec sp_nothing 1"), "42000", 2812,
                              "Could not find stored procedure 'sp_nothing'.")
