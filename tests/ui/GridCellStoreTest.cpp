@@ -7,12 +7,28 @@
 #include <vector>
 
 using ui::GridCellStore;
+using Table = std::vector<std::vector<std::string>>;
 
 namespace {
 
-std::vector<std::string_view> views(const std::vector<std::string>& values)
+void append(GridCellStore& s, const std::vector<std::string>& values, int firstCol = 0)
 {
-    return {values.begin(), values.end()};
+    const std::vector<std::string_view> views(values.begin(), values.end());
+    s.appendRowUtf8(views, firstCol);
+}
+
+// Rows "<r>", "v<r>", ... numbered from 0.
+GridCellStore numbered(int rows, int cols, int blockRows)
+{
+    GridCellStore s(blockRows);
+    s.setCols(cols);
+    for (int r = 0; r < rows; ++r) {
+        std::vector<std::string> values;
+        for (int c = 0; c < cols; ++c)
+            values.push_back(std::string(std::size_t(c), 'v') + std::to_string(r));
+        append(s, values);
+    }
+    return s;
 }
 
 std::string cell(const GridCellStore& s, int r, int c)
@@ -20,18 +36,16 @@ std::string cell(const GridCellStore& s, int r, int c)
     return std::string(s.cellUtf8(r, c));
 }
 
-// Every cell of the store, for comparison with a plain table.
-std::vector<std::vector<std::string>> dump(const GridCellStore& s)
+Table dump(const GridCellStore& s)
 {
-    std::vector<std::vector<std::string>> table(std::size_t(s.rows()),
-                                                std::vector<std::string>(std::size_t(s.cols())));
+    Table table(std::size_t(s.rows()), std::vector<std::string>(std::size_t(s.cols())));
     for (int r = 0; r < s.rows(); ++r)
         for (int c = 0; c < s.cols(); ++c)
             table[std::size_t(r)][std::size_t(c)] = cell(s, r, c);
     return table;
 }
 
-std::size_t liveText(const std::vector<std::vector<std::string>>& table)
+std::size_t liveText(const Table& table)
 {
     std::size_t bytes = 0;
     for (const auto& row : table)
@@ -42,47 +56,32 @@ std::size_t liveText(const std::vector<std::vector<std::string>>& table)
 
 } // namespace
 
-// --- appending and reading ---
-
 TEST(GridCellStore, AppendedRowsReadBackFromEveryKindOfInput)
 {
     GridCellStore s;
     s.setCols(4);
-    const std::vector<std::string> utf8{"a", "Grüße", "", "日本語 😀"};
-    s.appendRowUtf8(views(utf8));
+    append(s, {"a", "Grüße", "", "日本語 😀"});
     const QByteArray bytes("bytes");
     const QByteArrayView fromDb[] = {QByteArrayView(bytes), QByteArrayView()};
     s.appendRowUtf8(std::span<const QByteArrayView>(fromDb), 2);
     const QString strings[] = {QStringLiteral("Ärger"), QString(), QStringLiteral("x\ty\r\nz")};
     s.appendRow(std::span<const QString>(strings), 1);
 
-    ASSERT_EQ(s.rows(), 3);
-    EXPECT_EQ(s.text(0, 0), "a");
-    EXPECT_EQ(s.text(0, 1), QStringLiteral("Grüße"));
+    EXPECT_EQ(dump(s),
+              (Table{{"a", "Grüße", "", "日本語 😀"}, {"", "", "bytes", ""}, {"", "Ärger", "", "x\ty\r\nz"}}));
     EXPECT_EQ(s.text(0, 3), QStringLiteral("日本語 😀"));
-    EXPECT_EQ(cell(s, 0, 3), "日本語 😀");
-    EXPECT_EQ(s.text(1, 0), "");
-    EXPECT_EQ(s.text(1, 2), "bytes");
-    EXPECT_EQ(s.text(1, 3), "");
-    EXPECT_EQ(s.text(2, 0), "");
     EXPECT_EQ(s.text(2, 1), QStringLiteral("Ärger"));
-    EXPECT_EQ(s.text(2, 2), "");
-    EXPECT_EQ(s.text(2, 3), QStringLiteral("x\ty\r\nz"));
 }
 
 TEST(GridCellStore, EmptyAndUnsetCellsReadEmptyAndCostNoText)
 {
     GridCellStore s;
     s.setCols(3);
-    s.setRows(2); // unset cells
-    const std::vector<std::string> row{"", "", ""};
-    s.appendRowUtf8(views(row)); // explicitly empty cells
+    s.setRows(2);            // unset cells
+    append(s, {"", "", ""}); // empty cells
+    EXPECT_EQ(dump(s), Table(3, std::vector<std::string>(3)));
+    EXPECT_TRUE(s.text(1, 1).isEmpty());
     EXPECT_EQ(s.textBytes(), 0u);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_TRUE(s.cellUtf8(r, c).empty());
-            EXPECT_TRUE(s.text(r, c).isEmpty());
-        }
 
     s.setText(0, 1, QStringLiteral("über"));
     EXPECT_EQ(s.textBytes(), 5u); // "ü" takes two bytes
@@ -91,67 +90,41 @@ TEST(GridCellStore, EmptyAndUnsetCellsReadEmptyAndCostNoText)
     EXPECT_EQ(s.textBytes(), 0u);
 }
 
-TEST(GridCellStore, RowsThatReachPastTheLastColumnAreRefused)
+TEST(GridCellStore, CellsAndRowsOutsideTheStoreAreRefused)
 {
     GridCellStore s;
     s.setCols(3);
-    const std::vector<std::string> three{"a", "b", "c"};
-    EXPECT_THROW(s.appendRowUtf8(views(three), 1), std::invalid_argument);
-    EXPECT_THROW(s.appendRowUtf8(views(three), -1), std::invalid_argument);
+    EXPECT_THROW(append(s, {"a", "b", "c"}, 1), std::invalid_argument);
+    EXPECT_THROW(append(s, {"a"}, -1), std::invalid_argument);
     EXPECT_EQ(s.rows(), 0);
-    s.appendRowUtf8(views(three), 0);
-    EXPECT_EQ(s.rows(), 1);
-}
-
-TEST(GridCellStore, CellsOutsideTheStoreThrow)
-{
-    GridCellStore s;
-    s.setCols(2);
     s.setRows(2);
     EXPECT_THROW(s.cellUtf8(2, 0), std::out_of_range);
-    EXPECT_THROW(s.cellUtf8(0, 2), std::out_of_range);
-    EXPECT_THROW(s.text(-1, 0), std::out_of_range);
+    EXPECT_THROW(s.cellUtf8(0, 3), std::out_of_range);
     EXPECT_THROW(s.setText(0, -1, u"x"), std::out_of_range);
     EXPECT_THROW(s.removeRows(1, 2), std::out_of_range);
     EXPECT_THROW(s.setRows(-1), std::invalid_argument);
     EXPECT_THROW(s.setCols(-1), std::invalid_argument);
 }
 
-// --- editing in place ---
-
 TEST(GridCellStore, SettingACellReplacesOnlyThatCell)
 {
-    GridCellStore s(2);
-    s.setCols(3);
-    for (int r = 0; r < 5; ++r) {
-        const std::vector<std::string> row{"r" + std::to_string(r) + "a", "r" + std::to_string(r) + "b",
-                                           "r" + std::to_string(r) + "c"};
-        s.appendRowUtf8(views(row));
-    }
+    GridCellStore s = numbered(5, 3, 2);
     s.setCellUtf8(2, 1, "a much longer text than before");
     s.setCellUtf8(3, 0, "s");
     s.setCellUtf8(4, 2, "");
-    EXPECT_EQ(cell(s, 2, 1), "a much longer text than before");
-    EXPECT_EQ(cell(s, 2, 0), "r2a");
-    EXPECT_EQ(cell(s, 2, 2), "r2c");
-    EXPECT_EQ(cell(s, 3, 0), "s");
-    EXPECT_EQ(cell(s, 3, 1), "r3b");
-    EXPECT_EQ(cell(s, 4, 2), "");
-    EXPECT_EQ(cell(s, 4, 1), "r4b");
+    EXPECT_EQ(dump(s), (Table{{"0", "v0", "vv0"},
+                              {"1", "v1", "vv1"},
+                              {"2", "a much longer text than before", "vv2"},
+                              {"s", "v3", "vv3"},
+                              {"4", "v4", ""}}));
     EXPECT_EQ(s.textBytes(), liveText(dump(s)));
-}
 
-TEST(GridCellStore, ACellMayBeSetFromTextTheStoreItselfHolds)
-{
-    GridCellStore s(4);
-    s.setCols(2);
-    const std::vector<std::string> row{"short", std::string(300, 'x')};
-    s.appendRowUtf8(views(row));
-    // The longer text moves to the end of the same buffer, which may have to grow.
+    // Text the store itself holds, moved to a longer cell (the buffer may grow meanwhile).
+    s.setCellUtf8(0, 1, std::string(300, 'x'));
     s.setCellUtf8(0, 0, s.cellUtf8(0, 1));
+    s.setCellUtf8(0, 2, s.cellUtf8(0, 1).substr(10, 5));
     EXPECT_EQ(cell(s, 0, 0), std::string(300, 'x'));
-    s.setCellUtf8(0, 1, s.cellUtf8(0, 1).substr(10, 5));
-    EXPECT_EQ(cell(s, 0, 1), "xxxxx");
+    EXPECT_EQ(cell(s, 0, 2), "xxxxx");
 }
 
 TEST(GridCellStore, RepeatedEditsDoNotLetGarbageGrowWithoutBound)
@@ -166,84 +139,39 @@ TEST(GridCellStore, RepeatedEditsDoNotLetGarbageGrowWithoutBound)
     EXPECT_EQ(cell(s, 9, 1), std::string(100 + 19999 % 7, char('a' + 19999 % 26)));
 }
 
-// --- removing rows, resizing, clearing ---
-
-TEST(GridCellStore, RemovingARowMovesTheRowsBelowUpAcrossBlocks)
+TEST(GridCellStore, RemovingRowsMovesTheRowsBelowUpAcrossBlocks)
 {
-    GridCellStore s(4);
-    s.setCols(2);
-    for (int r = 0; r < 10; ++r) {
-        const std::vector<std::string> row{std::to_string(r), "v" + std::to_string(r)};
-        s.appendRowUtf8(views(row));
-    }
+    GridCellStore s = numbered(12, 2, 4);
     ASSERT_EQ(s.blockCount(), 3);
-
     s.removeRows(3); // the last row of the first block
-    ASSERT_EQ(s.rows(), 9);
-    EXPECT_EQ(cell(s, 2, 0), "2");
     EXPECT_EQ(cell(s, 3, 0), "4");
     EXPECT_EQ(cell(s, 3, 1), "v4");
-    EXPECT_EQ(cell(s, 8, 0), "9");
-
-    s.removeRows(2, 5); // rows 2, 4, 5, 6, 7: spans three blocks
-    ASSERT_EQ(s.rows(), 4);
-    const std::vector<std::string> left{"0", "1", "8", "9"};
-    for (int r = 0; r < 4; ++r)
-        EXPECT_EQ(cell(s, r, 0), left[std::size_t(r)]) << "row " << r;
-
-    // Appending after removals goes on where the rows end.
-    const std::vector<std::string> more{"10", "v10"};
-    s.appendRowUtf8(views(more));
-    EXPECT_EQ(cell(s, 4, 1), "v10");
-}
-
-TEST(GridCellStore, AWholeBlockRemovedLeavesTheOthersIntact)
-{
-    GridCellStore s(4);
-    s.setCols(1);
-    for (int r = 0; r < 12; ++r) {
-        const std::vector<std::string> row{std::to_string(r)};
-        s.appendRowUtf8(views(row));
-    }
-    s.removeRows(4, 4);
+    s.removeRows(2, 5); // rows 2, 4, 5, 6, 7: three blocks, the middle one whole
     EXPECT_EQ(s.blockCount(), 2);
-    EXPECT_EQ(cell(s, 3, 0), "3");
-    EXPECT_EQ(cell(s, 4, 0), "8");
-    EXPECT_EQ(cell(s, 7, 0), "11");
+    ASSERT_EQ(s.rows(), 6);
+    const std::vector<std::string> left{"0", "1", "8", "9", "10", "11"};
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(cell(s, r, 0), left[std::size_t(r)]) << "row " << r;
+    append(s, {"12", "v12"});
+    EXPECT_EQ(cell(s, 6, 1), "v12");
 }
 
 TEST(GridCellStore, GrowingAndShrinkingKeepsTheCellsThatStay)
 {
-    GridCellStore s(3);
-    s.setCols(3);
-    for (int r = 0; r < 5; ++r) {
-        const std::vector<std::string> row{"a" + std::to_string(r), "b" + std::to_string(r),
-                                           "c" + std::to_string(r)};
-        s.appendRowUtf8(views(row));
-    }
+    GridCellStore s = numbered(5, 3, 3);
     s.setCols(5);
-    EXPECT_EQ(cell(s, 4, 2), "c4");
-    EXPECT_EQ(cell(s, 4, 3), "");
+    EXPECT_EQ(cell(s, 4, 2), "vv4");
     EXPECT_EQ(cell(s, 4, 4), "");
     s.setCellUtf8(1, 4, "new");
-
     s.setCols(2);
-    EXPECT_EQ(s.cols(), 2);
-    EXPECT_EQ(cell(s, 3, 1), "b3");
+    EXPECT_EQ(dump(s), (Table{{"0", "v0"}, {"1", "v1"}, {"2", "v2"}, {"3", "v3"}, {"4", "v4"}}));
     EXPECT_EQ(s.textBytes(), liveText(dump(s))) << "dropped columns still counted as text";
-
     s.setRows(8);
-    EXPECT_EQ(s.rows(), 8);
-    EXPECT_EQ(cell(s, 4, 0), "a4");
+    EXPECT_EQ(cell(s, 4, 0), "4");
     EXPECT_EQ(cell(s, 7, 1), "");
-
     s.setRows(2);
-    EXPECT_EQ(s.rows(), 2);
-    EXPECT_EQ(cell(s, 1, 0), "a1");
-    EXPECT_EQ(s.textBytes(), std::size_t(8));
-
+    EXPECT_EQ(dump(s), (Table{{"0", "v0"}, {"1", "v1"}}));
     s.setRows(0);
-    EXPECT_EQ(s.rows(), 0);
     EXPECT_EQ(s.blockCount(), 0);
     s.setRows(1);
     EXPECT_EQ(cell(s, 0, 0), "");
@@ -251,19 +179,10 @@ TEST(GridCellStore, GrowingAndShrinkingKeepsTheCellsThatStay)
 
 TEST(GridCellStore, ClearingEmptiesEveryCellAndKeepsTheSize)
 {
-    GridCellStore s(2);
-    s.setCols(3);
-    for (int r = 0; r < 5; ++r) {
-        const std::vector<std::string> row{"x", "yy", "zzz"};
-        s.appendRowUtf8(views(row));
-    }
+    GridCellStore s = numbered(5, 3, 2);
     s.clearCells();
-    EXPECT_EQ(s.rows(), 5);
-    EXPECT_EQ(s.cols(), 3);
+    EXPECT_EQ(dump(s), Table(5, std::vector<std::string>(3)));
     EXPECT_EQ(s.textBytes(), 0u);
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(cell(s, r, c), "");
     s.setCellUtf8(4, 2, "back");
     EXPECT_EQ(cell(s, 4, 2), "back");
 }
@@ -272,78 +191,52 @@ TEST(GridCellStore, RandomOperationsMatchAPlainTable)
 {
     std::mt19937 random(20240611);
     auto pick = [&](int n) { return n <= 0 ? 0 : int(random() % unsigned(n)); };
-    auto word = [&] {
-        static const std::vector<std::string> words{"", "a", "Grüße", "日本", "longer text value", "0", "😀"};
-        return words[std::size_t(pick(int(words.size())))];
-    };
+    const std::vector<std::string> words{"", "a", "Grüße", "日本", "longer text value", "😀"};
+    auto word = [&] { return words[std::size_t(pick(int(words.size())))]; };
 
     GridCellStore s(3);
-    std::vector<std::vector<std::string>> table;
+    Table table;
     int cols = 0;
     for (int step = 0; step < 3000; ++step) {
-        switch (pick(8)) {
-        case 0: { // resize columns
+        const int op = pick(8);
+        if (op == 0) {
             cols = pick(6);
             s.setCols(cols);
             for (auto& row : table)
                 row.resize(std::size_t(cols));
-            break;
-        }
-        case 1: { // resize rows
+        } else if (op == 1) {
             const int rows = pick(12);
             s.setRows(rows);
             table.resize(std::size_t(rows), std::vector<std::string>(std::size_t(cols)));
-            break;
-        }
-        case 2:
-        case 3: { // append a row
+        } else if (op <= 3) {
             const int first = pick(cols + 1);
             std::vector<std::string> values(std::size_t(pick(cols - first + 1)));
             for (auto& v : values)
                 v = word();
-            s.appendRowUtf8(views(values), first);
+            append(s, values, first);
             std::vector<std::string> added(static_cast<std::size_t>(cols));
-            for (std::size_t i = 0; i < values.size(); ++i)
-                added[std::size_t(first) + i] = values[i];
+            std::copy(values.begin(), values.end(), added.begin() + first);
             table.push_back(added);
-            break;
-        }
-        case 4:
-        case 5: { // set a cell
-            if (table.empty() || cols == 0)
-                break;
+        } else if (op <= 5 && !table.empty() && cols > 0) {
             const int r = pick(int(table.size())), c = pick(cols);
             const std::string v = word() + word();
             s.setCellUtf8(r, c, v);
             table[std::size_t(r)][std::size_t(c)] = v;
-            break;
-        }
-        case 6: { // remove rows
-            if (table.empty())
-                break;
+        } else if (op == 6 && !table.empty()) {
             const int r = pick(int(table.size()));
             const int n = 1 + pick(std::min(3, int(table.size()) - r));
             s.removeRows(r, n);
             table.erase(table.begin() + r, table.begin() + r + n);
-            break;
+        } else if (op == 7 && pick(10) == 0) {
+            s.clearCells();
+            for (auto& row : table)
+                std::fill(row.begin(), row.end(), std::string());
         }
-        case 7:
-            if (pick(10) == 0) {
-                s.clearCells();
-                for (auto& row : table)
-                    for (auto& v : row)
-                        v.clear();
-            }
-            break;
-        }
-        ASSERT_EQ(s.rows(), int(table.size())) << "step " << step;
         ASSERT_EQ(s.cols(), cols) << "step " << step;
         ASSERT_EQ(dump(s), table) << "step " << step;
         ASSERT_EQ(s.textBytes(), liveText(table)) << "step " << step;
     }
 }
-
-// --- memory ---
 
 TEST(GridCellStore, ACellCostsEightBytesBeyondItsText)
 {
@@ -353,7 +246,7 @@ TEST(GridCellStore, ACellCostsEightBytesBeyondItsText)
     for (int r = 0; r < 50000; ++r) {
         for (int c = 0; c < 10; ++c)
             row[std::size_t(c)] = c == 3 ? std::string() : std::to_string(r * 10 + c);
-        s.appendRowUtf8(views(row));
+        append(s, row);
     }
     s.squeeze();
     const double perCell = double(s.overheadBytes()) / (50000.0 * 10);
