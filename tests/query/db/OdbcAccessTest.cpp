@@ -1,6 +1,7 @@
 // Access database files through mdbtools' ODBC driver, reached with the Jet connection string
 // (provider and database password set as connection properties, as the program does).
 #include "tests/query/db/OdbcTestSupport.h"
+#include "tests/support/AccessSamples.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,11 +23,10 @@ class AccessTest : public testing::Test
 protected:
     void SetUp() override
     {
-        if (!QFileInfo(accessFolder()).isDir()) {
+        if (accessFolder().isEmpty()) {
             if (odbctest::underCi())
-                FAIL() << "the Access sample folder is missing: " << accessFolder().toStdString();
-            GTEST_SKIP() << "no Access sample folder at " << accessFolder().toStdString()
-                         << " (a clone outside the team's workspace)";
+                FAIL() << "the Access sample files are missing (tests/data/access)";
+            GTEST_SKIP() << "no Access sample files in tests/data/access";
         }
     }
 
