@@ -1307,6 +1307,18 @@ class Session:
                     depth += 1
                 elif val == ")":
                     depth -= 1
+                elif val == "+":
+                    # string concatenation, recognised when a string literal is on either side
+                    j = next_sig(i + 1)
+                    prev_kinds = [k for k, _v in out if k != "ws"][-1:]
+                    if prev_kinds == ["str"] or (j < n and toks[j][0] == "str"):
+                        rep = "||"
+            elif kind == "word" and val.startswith("#"):
+                # a #temp table lives in SQLite's temp schema of this connection
+                rep = '"%s"' % val
+                if ddl and [v.lower() for k, v in out if k != "ws"] == ["create", "table"]:
+                    for t in (out, probe):
+                        t[next(x for x in range(len(t)) if t[x][1].lower() == "table")][1] = "temp table"
             elif kind in ("word", "ident") and unquote_ident(val).lower() == "dbo":
                 j = next_sig(i + 1)
                 if j < n and toks[j] == ("op", "."):
@@ -1347,6 +1359,16 @@ class Session:
                         continue
                 elif low == "current_timestamp":
                     rep = LOCAL_NOW
+                elif low in ("db_name", "user_name", "suser_sname", "suser_name", "host_name", "app_name") \
+                        and nxt == "(" and next_sig(j + 1) < n and toks[next_sig(j + 1)][1] == ")":
+                    value = {"db_name": self.db_name, "host_name": "localhost", "app_name": ""}.get(low, self.user)
+                    rep = "'%s'" % value.replace("'", "''")
+                    out.append(["str", rep])
+                    probe.append(["str", rep])
+                    i = next_sig(j + 1) + 1
+                    continue
+                elif low in ("system_user", "current_user", "session_user") and nxt != "(":
+                    rep = "'%s'" % self.user.replace("'", "''")
                 elif low == "scope_identity" and nxt == "(":
                     rep = "last_insert_rowid"
                 elif low == "isnull" and nxt == "(":

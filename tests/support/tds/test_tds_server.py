@@ -282,6 +282,15 @@ class BatchTests(ServerTestCase):
         self.assertLess(abs((now - datetime.datetime.now()).total_seconds()), 3600 * 24)
         self.assertEqual(tuple(self.sql("select isnull(null, N'x'), len(N'abc')").fetchone()), ("x", 3))
         self.assertEqual(self.sql("select abs(max(qty)) from items").fetchval(), 30)
+        self.assertEqual(tuple(self.sql("select N'#' + name + ' x', db_name(), suser_sname(), system_user "
+                                        "from items where id = 1").fetchone()),
+                         ("#one x", "quorvane", "tester", "tester"))
+        self.assertEqual(self.sql("select qty + 1 from items where id = 1").fetchval(), 11)
+        self.sql("create table #scratch (v int); insert into #scratch values (7)")
+        self.assertEqual(self.sql("select v from #scratch").fetchval(), 7)
+        other = self.server.connect()
+        self.assertOdbcError(lambda: other.cursor().execute("select v from #scratch"), "42S02", 208, "#scratch")
+        other.close()
         self.sql("create table wide (t nvarchar(max), b varbinary(MAX))")
         self.sql("insert into wide values (N'x', null)")
         self.assertEqual(self.sql("select t from wide").fetchval(), "x")
