@@ -4,6 +4,7 @@
 # cannot start is reported and the tests that need it skip; in CI it is a failure.
 
 service_pids=()
+services_source=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 service_failed() {
     echo "services: $1" >&2
@@ -17,6 +18,7 @@ start_services() {
     mkdir -p "$QUORVANE_SERVICES_DIR"
     register_odbc_drivers
     start_mariadb
+    start_tds_server
 }
 
 # --- ODBC drivers -------------------------------------------------------------------------
@@ -137,6 +139,47 @@ SQL
     export QUORVANE_MARIADB_PORT="$port" QUORVANE_MARIADB_USER="$user"
     export QUORVANE_MARIADB_PASSWORD="$password" QUORVANE_MARIADB_SOCKET="$sock"
     echo "services: MariaDB on 127.0.0.1:$port (log $log)"
+}
+
+# --- SQL Server (TDS) test server ------------------------------------------------------------
+# Our own loopback stand-in for SQL Server (tests/support/tds), on a port it picks itself and
+# writes to a file once it listens. Exports QUORVANE_TDS_PORT, _USER, _PASSWORD, _DATABASE and
+# _CONFIG. Tests that change the server's configuration start a private one instead.
+start_tds_server() {
+    local dir="$QUORVANE_SERVICES_DIR/tds"
+    local server="$services_source/tds/tds_server.py" pid port=""
+    mkdir -p "$dir"
+    if [ ! -x /usr/bin/python3 ]; then
+        service_failed "Debian's /usr/bin/python3 is missing: the SQL Server tests skip"
+        return 0
+    fi
+    local password="Tds-$$-$RANDOM"
+    cat >"$dir/config.json" <<JSON
+{"server_name": "QUORVANE-TDS", "default_database": "quorvane",
+ "users": {"quorvane": "$password"}, "databases": {"quorvane_other": "$dir/other.sqlite"},
+ "procedures": {}, "locks": []}
+JSON
+    setsid /usr/bin/python3 "$server" --port 0 --port-file "$dir/port" --db "$dir/quorvane.sqlite" \
+        --config "$dir/config.json" --log "$dir/server.log" </dev/null >"$dir/stderr.log" 2>&1 &
+    pid=$!
+    service_pids+=("$pid")
+    for _ in $(seq 200); do
+        if [ -s "$dir/port" ]; then
+            port=$(cat "$dir/port")
+            break
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$port" ]; then
+        echo "services: SQL Server test server output:" >&2
+        cat "$dir/stderr.log" "$dir/server.log" >&2 2>/dev/null
+        service_failed "the SQL Server test server did not start: the SQL Server tests skip"
+        return 0
+    fi
+    export QUORVANE_TDS_PORT="$port" QUORVANE_TDS_USER=quorvane QUORVANE_TDS_PASSWORD="$password"
+    export QUORVANE_TDS_DATABASE=quorvane QUORVANE_TDS_CONFIG="$dir/config.json"
+    echo "services: SQL Server test server on 127.0.0.1:$port (log $dir/server.log)"
 }
 
 # A loopback TCP port that nothing listens on right now.
