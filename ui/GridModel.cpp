@@ -24,7 +24,15 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return {};
     if (role != Qt::DisplayRole)
         return {};
-    const std::string_view v = store_.cellUtf8(index.row() + 1, index.column());
+    int row = index.row();
+    if (removedCount_ > 0 && row >= removedFirst_) {
+        // The view has not been told of the removal yet: removed rows read empty, the
+        // rows below them come from where they now stand.
+        if (row < removedFirst_ + removedCount_)
+            return {};
+        row -= removedCount_;
+    }
+    const std::string_view v = store_.cellUtf8(row + 1, index.column());
     if (v.empty())
         return {};
     return QString::fromUtf8(v.data(), qsizetype(v.size()));
@@ -52,7 +60,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const
 
 int GridModel::pendingRows() const
 {
-    return storeDataRows() - shownRows_;
+    return storeDataRows() - (shownRows_ - removedCount_);
 }
 
 void GridModel::scheduleFlush()
@@ -87,6 +95,7 @@ void GridModel::markDirty(int row, int col)
         markHeaderDirty(col, col);
         return;
     }
+    flushRemovals();
     const int r = row - 1;
     if (r >= shownRows_)
         return; // the view has not been told of that row yet: it reads it when it is
@@ -102,8 +111,19 @@ void GridModel::markDirty(int row, int col)
     scheduleFlush();
 }
 
+void GridModel::flushRemovals()
+{
+    if (removedCount_ == 0)
+        return;
+    beginRemoveRows({}, removedFirst_, removedFirst_ + removedCount_ - 1);
+    shownRows_ -= removedCount_;
+    removedCount_ = 0;
+    endRemoveRows();
+}
+
 int GridModel::flushRows()
 {
+    flushRemovals();
     int announced = 0;
     const int target = storeDataRows();
     if (target > shownRows_) {
@@ -219,25 +239,47 @@ void GridModel::removeRows(int row, int count)
         throw std::out_of_range("MSFlexGrid: the rows to remove are outside the grid");
     if (count == 0)
         return;
-    flushRows();
-    const int remaining = store_.rows() - count;
-    const int gone = shownRows_ - (remaining > 0 ? remaining - 1 : 0);
-    // Removing row 0 makes the first row that stays the header row: that row leaves the data.
-    const int first = row == 0 ? 0 : row - 1;
-    if (gone > 0) {
-        beginRemoveRows({}, first, first + gone - 1);
-        store_.removeRows(row, count);
-        shownRows_ = storeDataRows();
-        endRemoveRows();
-    } else {
-        store_.removeRows(row, count);
+    if (row == 0) {
+        // Another row becomes the header row: announced at once.
+        flushRows();
+        const int remaining = store_.rows() - count;
+        const int gone = shownRows_ - (remaining > 0 ? remaining - 1 : 0);
+        if (gone > 0) {
+            beginRemoveRows({}, 0, gone - 1);
+            store_.removeRows(row, count);
+            shownRows_ = storeDataRows();
+            endRemoveRows();
+        } else {
+            store_.removeRows(row, count);
+        }
+        if (store_.cols() > 0)
+            emit headerDataChanged(Qt::Horizontal, 0, store_.cols() - 1);
+        return;
     }
-    if (row == 0 && store_.cols() > 0)
-        emit headerDataChanged(Qt::Horizontal, 0, store_.cols() - 1);
+    // Rows the view knows are removed from the store at once and announced in one batch
+    // with their neighbours, as a delete loop that removes row after row goes on.
+    const int knownRows = shownRows_ - removedCount_;
+    const int first = row - 1;
+    const int known = std::clamp(knownRows - first, 0, count);
+    if (known > 0) {
+        if (removedCount_ > 0 && first + known == removedFirst_) {
+            removedFirst_ = first; // just above the pending rows
+            removedCount_ += known;
+        } else if (removedCount_ > 0 && first == removedFirst_) {
+            removedCount_ += known; // just below them
+        } else {
+            flushRemovals();
+            removedFirst_ = first;
+            removedCount_ = known;
+        }
+        scheduleFlush();
+    }
+    store_.removeRows(row, count);
 }
 
 void GridModel::clearCells()
 {
+    flushRows();
     store_.clearCells();
     if (shownRows_ > 0 && store_.cols() > 0)
         emit dataChanged(index(0, 0), index(shownRows_ - 1, store_.cols() - 1), {Qt::DisplayRole});

@@ -15,8 +15,10 @@ namespace ui {
 // beginInsertRows/endInsertRows. A flush is also queued to the event loop whenever rows
 // become pending, so the view catches up at the next turn of events even when nobody calls
 // flushRows(). Cell edits are announced the same way, as one dataChanged over the edited
-// rectangle. Every other structural change (fewer rows, columns, removed rows) flushes
-// first and is announced at once.
+// rectangle. Removed rows are batched too, while each removal touches the range removed
+// before it (as when a loop removes row after row); the view reads removed rows as empty
+// until it is told. Every other structural change (fewer rows, columns) flushes first and is
+// announced at once.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -37,8 +39,12 @@ public:
     void clearCells();
     void squeeze() { store_.squeeze(); }
 
-    // Announces pending rows and edits to the view; returns the number of rows announced.
+    // Announces pending rows, removals and edits to the view; returns the number of rows
+    // announced as inserted.
     int flushRows();
+    // Announces pending removals only.
+    void flushRemovals();
+    bool removalsPending() const { return removedCount_ > 0; }
     // Rows the store holds that the view has not been told about yet.
     int pendingRows() const;
 
@@ -57,6 +63,9 @@ private:
 
     GridCellStore store_;
     int shownRows_ = 0; // data rows the view knows about
+    // Data rows removed from the store that the view has not been told of, as one range in
+    // the view's rows.
+    int removedFirst_ = 0, removedCount_ = 0;
     bool flushQueued_ = false;
     // Edited cells not yet announced, in view rows; empty when top > bottom.
     int dirtyTop_ = 1, dirtyBottom_ = 0, dirtyLeft_ = 0, dirtyRight_ = 0;

@@ -118,7 +118,8 @@ MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
     });
     side->hide();
 
-    // Rows announced in a batch may hold the selection's cells: show it again.
+    // Rows announced in a batch may hold the selection's cells: show it again. Rows added
+    // below a full viewport need no repaint of the cells (see doItemsLayout()).
     connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
         const int lastShown = rowAt(viewport()->height() - 1);
         const bool outOfSight = lastShown >= 0 && first > lastShown;
@@ -131,7 +132,10 @@ MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
         rowsOnlyBelowView_ = false;
         changedSinceLayout_ = true;
     };
-    connect(model_, &QAbstractItemModel::rowsRemoved, this, needsRepaint);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this, needsRepaint] {
+        needsRepaint();
+        applySelection();
+    });
     connect(model_, &QAbstractItemModel::columnsInserted, this, needsRepaint);
     connect(model_, &QAbstractItemModel::columnsRemoved, this, needsRepaint);
     connect(model_, &QAbstractItemModel::modelReset, this, needsRepaint);
@@ -216,7 +220,9 @@ void MSFlexGrid::removeRows(int row, int count)
 {
     model_->removeRows(row, count);
     clampSelection();
-    applySelection();
+    // A removal the view has not been told of yet shows the selection when it is.
+    if (!model_->removalsPending())
+        applySelection();
 }
 
 void MSFlexGrid::clearCells()
@@ -293,6 +299,7 @@ void MSFlexGrid::applySelection()
     if (!selection || applying_)
         return;
     applying_ = true;
+    model_->flushRemovals(); // the view's rows must be the grid's rows
     const int shownRows = model_->rowCount();
     const int cols = model_->columnCount();
     const int top = std::max(std::min(row_, rowSel_), 1) - 1;
@@ -603,6 +610,8 @@ void MSFlexGrid::appendRow(std::span<const QString> fields)
 
 void MSFlexGrid::selectFirstRecord()
 {
+    if (Rows() < 2 || Cols() < 1)
+        return;
     const int col = std::min(firstFieldCol, Cols() - 1);
     selectRange(1, col, 1, col);
 }

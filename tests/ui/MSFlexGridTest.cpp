@@ -3,6 +3,7 @@
 #include "ui/Events.h"
 #include "ui/GridModel.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -10,6 +11,7 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -180,27 +182,45 @@ TEST_F(GridTest, CellsEditedAndTheCurrentCellTextReadBack)
     EXPECT_THROW(grid->setTextMatrix(0, 4, "x"), std::out_of_range);
 }
 
-TEST_F(GridTest, RemoveItemShiftsRowsAndClearingKeepsTheSize)
+TEST_F(GridTest, RemoveItemShiftsRowsAtOnceAndTellsTheViewInOneBatch)
 {
     fill(1, 10);
-    grid->RemoveItem(3);
-    grid->RemoveItem(3);
-    EXPECT_EQ(grid->Rows(), 9);
-    EXPECT_EQ(grid->model()->rowCount(), 8);
-    EXPECT_EQ(grid->TextMatrix(3, 2), "r4f0");
-    EXPECT_EQ(grid->model()->index(2, 2).data().toString(), "r4f0");
+    std::vector<std::pair<int, int>> removed;
+    QObject::connect(grid->model(), &QAbstractItemModel::rowsRemoved,
+                     [&](const QModelIndex&, int first, int last) { removed.emplace_back(first, last); });
+    // A delete of rows 3 to 5, highest first, as the row delete does it.
+    for (int r = 5; r >= 3; --r)
+        grid->RemoveItem(r);
+    EXPECT_EQ(grid->Rows(), 8);
+    EXPECT_EQ(grid->TextMatrix(3, 2), "r5f0");
+    EXPECT_TRUE(removed.empty());
+    EXPECT_EQ(grid->model()->index(2, 2).data().toString(), "") << "a removed row, until the view is told";
+    EXPECT_EQ(grid->model()->index(5, 2).data().toString(), "r5f0");
+    ui::doEvents();
+    EXPECT_EQ(removed, (std::vector<std::pair<int, int>>{{2, 4}}));
+    EXPECT_EQ(grid->model()->rowCount(), 7);
+    EXPECT_EQ(grid->model()->index(2, 2).data().toString(), "r5f0");
+
+    // Removing the same row again and again is one batch too.
+    grid->RemoveItem(1);
+    grid->RemoveItem(1);
+    grid->flushRows();
+    EXPECT_EQ(removed.back(), (std::pair<int, int>{0, 1}));
+    EXPECT_EQ(grid->TextMatrix(1, 2), "r5f0");
+    EXPECT_EQ(grid->Rows(), 6);
 
     // Removing the selected last rows pulls the selection back into the grid.
-    grid->selectRange(7, 1, 8, 2);
-    grid->removeRows(7, 2);
-    EXPECT_EQ(selectionOf(*grid), (Selection{6, 1, 6, 2}));
-    EXPECT_EQ(shownSelection(), (Selection{6, 1, 6, 2}));
+    grid->selectRange(5, 1, 5, 2);
+    grid->removeRows(5, 1);
+    EXPECT_EQ(selectionOf(*grid), (Selection{4, 1, 4, 2}));
+    grid->flushRows();
+    EXPECT_EQ(shownSelection(), (Selection{4, 1, 4, 2}));
 
     grid->clearCells();
-    EXPECT_EQ(grid->Rows(), 7);
+    EXPECT_EQ(grid->Rows(), 5);
     EXPECT_EQ(grid->Cols(), 3);
     EXPECT_EQ(grid->TextMatrix(0, 2), "");
-    EXPECT_EQ(grid->TextMatrix(6, 2), "");
+    EXPECT_EQ(grid->TextMatrix(4, 2), "");
 }
 
 TEST_F(GridTest, RowsAndColsCanBeSetDirectly)
@@ -279,6 +299,76 @@ TEST_F(GridTest, GrowingRowsCellByCellIsBatchedToo)
     EXPECT_EQ(grid->model()->index(50, 2).data().toString(), "");
     grid->flushRows();
     EXPECT_EQ(changes, 1);
+}
+
+TEST_F(GridTest, RandomChangesKeepTheViewConsistentWithTheGrid)
+{
+    // Qt's model tester checks every announcement against the model; its complaints are
+    // warnings, collected here.
+    static QStringList complaints;
+    complaints.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type != QtDebugMsg && type != QtInfoMsg)
+                complaints << message;
+        });
+    QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return n <= 0 ? 0 : int(random() % unsigned(n)); };
+    for (int step = 0; step < 400; ++step) {
+        const int rows = grid->Rows(), cols = grid->Cols();
+        switch (pick(9)) {
+        case 0:
+            grid->beginFill(QStringList{"a", "b", "c"}.mid(0, 1 + pick(3)));
+            break;
+        case 1:
+        case 2: {
+            const std::vector<std::string> values(std::size_t(std::max(cols - 2, 0)),
+                                                  "s" + std::to_string(step));
+            const std::vector<std::string_view> views(values.begin(), values.end());
+            for (int n = pick(4); n >= 0 && cols >= 2; --n)
+                grid->appendRowUtf8(views);
+            break;
+        }
+        case 3:
+            if (rows > 1)
+                grid->RemoveItem(1 + pick(rows - 1));
+            break;
+        case 4: // a delete loop, highest first
+            if (rows > 2) {
+                const int top = 1 + pick(rows - 1), bottom = top + pick(rows - top);
+                for (int r = bottom; r >= top; --r)
+                    grid->RemoveItem(r);
+            }
+            break;
+        case 5:
+            grid->setRows(pick(8));
+            break;
+        case 6:
+            grid->setCols(pick(6));
+            break;
+        case 7:
+            if (rows > 0 && cols > 0)
+                grid->setTextMatrix(pick(rows), pick(cols), QString::number(step));
+            break;
+        case 8:
+            ui::doEvents();
+            break;
+        }
+        if (pick(3) == 0) {
+            grid->flushRows();
+            QAbstractItemModel* m = grid->model();
+            ASSERT_EQ(m->rowCount(), std::max(grid->Rows() - 1, 0)) << "step " << step;
+            ASSERT_EQ(m->columnCount(), grid->Cols()) << "step " << step;
+            for (int r = 0; r < m->rowCount(); ++r)
+                for (int c = 0; c < m->columnCount(); ++c)
+                    ASSERT_EQ(m->index(r, c).data().toString(), grid->TextMatrix(r + 1, c))
+                        << "step " << step << " cell " << r + 1 << ", " << c;
+        }
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
 
 namespace {
