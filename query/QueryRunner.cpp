@@ -1,0 +1,189 @@
+#include "query/QueryRunner.h"
+
+#include "query/ResultPresentation.h"
+#include "query/db/Connection.h"
+#include "query/db/Error.h"
+#include "query/db/Recordset.h"
+#include "ui/Dialogs.h"
+#include "ui/Events.h"
+
+#include <QDateTime>
+
+#include <exception>
+#include <new>
+
+namespace query {
+
+QString trimSpaces(const QString& text)
+{
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first] == QLatin1Char(' '))
+        ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+CommandText commandText(const RunRequest& request)
+{
+    CommandText c;
+    c.fromSelection = request.runOnlySelectedText && !request.selection.isEmpty();
+    c.text = trimSpaces(c.fromSelection ? request.selection : request.queryBox);
+    const QString start = c.text.left(5).toLower();
+    if (request.connection.type.toUpper() == QLatin1String("SQL") &&
+        (start == QLatin1String("inser") || start == QLatin1String("updat"))) {
+        c.text += QStringLiteral("\r\n") + QLatin1String(rowCountQuery);
+        c.rowCountAppended = true;
+    }
+    return c;
+}
+
+PanelText rowsPanel(qint64 rows)
+{
+    const QString number = QString::number(rows);
+    return {QStringLiteral("Rows: ") + number, int(QStringLiteral("Rows:").size() + number.size()) * 200};
+}
+
+PanelText secondsPanel(qint64 seconds)
+{
+    const QString number = QString::number(seconds);
+    return {QStringLiteral("Seconds: ") + number, int(QStringLiteral("Seconds:").size() + number.size()) * 200};
+}
+
+QString errorReport(qint32 number, const QString& description)
+{
+    return QString::number(number) + QStringLiteral("\r\n") + description;
+}
+
+namespace {
+
+// Whole seconds between two readings of the clock, counted as a date difference counts
+// them: the second boundaries passed.
+qint64 secondsBetween(qint64 startSecs, qint64 nowSecs)
+{
+    return nowSecs - startSecs;
+}
+
+void present(const RunRequest& request, const CommandText& command, db::Recordset& result, RunWindow& window,
+             qint64& records)
+{
+    const KeepReading keepReading = [&window] { return window.cancelEnabled(); };
+    switch (request.output) {
+    case Output::PlainText: {
+        PlainTextResult text = plainText(result, keepReading);
+        records = text.records;
+        window.setPlainText(text.text);
+        break;
+    }
+    case Output::Grid:
+        records = fillGrid(result, window.grid(), command.rowCountAppended, keepReading);
+        break;
+    }
+}
+
+void run(const RunRequest& request, RunWindow& window)
+{
+    // 4: a new connection and result for this run.
+    auto connection = std::make_unique<db::Connection>();
+    db::Recordset result;
+
+    // 5
+    if (request.connection.type.isEmpty()) {
+        ui::msgBox(QStringLiteral("Please Select a database type"));
+        window.setRunning(false);
+        return;
+    }
+
+    // 6: an unknown type sets nothing, and opening then fails into the error report.
+    if (request.connection.type.toUpper() == QLatin1String("MYSQL"))
+        window.disableTools();
+    connectionSettings(request.connection).applyTo(*connection);
+
+    // 7, 8, 9
+    window.clearOutputs();
+    connection->Open();
+    if (request.logStatement)
+        window.logStatement();
+
+    // 10, 11
+    const CommandText command = commandText(request);
+    if (command.fromSelection)
+        window.focusQueryBox();
+
+    // 12, 13
+    const qint64 started = QDateTime::currentSecsSinceEpoch();
+    if (request.directEdit) {
+        result.CursorLocation = db::adUseClient;
+        result.Open(command.text, *connection, db::adOpenDynamic, db::adLockOptimistic);
+        window.showDataGridFrame(true);
+    } else {
+        window.showDataGridFrame(false);
+        result = connection->Execute(command.text);
+    }
+
+    // 14: what is shown is the one-row result of the row-count query.
+    if (command.rowCountAppended)
+        result = result.NextRecordset();
+
+    // 15
+    window.clearOutputs();
+    qint64 records = 0;
+    present(request, command, result, window, records);
+
+    // 16
+    const PanelText rows = rowsPanel(records);
+    window.setStatusPanel(1, rows.text, rows.widthTwips);
+
+    // 17: the data grid keeps an open direct-edit set, and with it the connection's engine;
+    // anything else is released.
+    if (request.directEdit && result.State() == db::adStateOpen) {
+        result.MoveFirst();
+        window.bindDataGrid(std::move(result));
+    } else {
+        result.Close();
+    }
+    connection->Close();
+
+    // 18
+    const PanelText seconds = secondsPanel(secondsBetween(started, QDateTime::currentSecsSinceEpoch()));
+    window.setStatusPanel(2, seconds.text, seconds.widthTwips);
+
+    // 19
+    window.setRunning(false);
+}
+
+} // namespace
+
+void runQuery(const RunRequest& request, RunWindow& window)
+{
+    // 1
+    window.setStatusPanel(1, QString(), std::nullopt);
+    window.setStatusPanel(2, QString(), std::nullopt);
+
+    // 2
+    if (request.keepQueryText) {
+        if (request.profileName.isEmpty()) {
+            ui::msgBox(QStringLiteral("You must select a profile name"));
+            return;
+        }
+        window.keepQueryText(request.profileName, request.queryBox);
+    }
+
+    // 3
+    window.setRunning(true);
+    ui::doEvents();
+
+    try {
+        run(request, window);
+        return;
+    } catch (const db::Error& e) {
+        ui::msgBox(errorReport(e.number, e.description));
+    } catch (const std::bad_alloc&) {
+        ui::msgBox(errorReport(db::ErrorNumber::Unreachable, QStringLiteral("Out of memory")));
+    } catch (const std::exception& e) {
+        ui::msgBox(errorReport(db::ErrorNumber::Unreachable, QString::fromUtf8(e.what())));
+    }
+    window.setRunning(false);
+}
+
+} // namespace query

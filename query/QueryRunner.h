@@ -1,0 +1,107 @@
+#pragma once
+
+#include "query/ConnectionSettings.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace db {
+class Connection;
+class Recordset;
+} // namespace db
+namespace ui {
+class MSFlexGrid;
+}
+
+// The run of the main window's Run button: connect for the chosen database type, run the
+// query box (or its selection) as one command, present the first result, and report rows and
+// seconds in the status bar. The window is reached only through RunWindow, so the run is
+// the same whoever drives it.
+namespace query {
+
+// Where the records of a run go.
+enum class Output { Grid, PlainText };
+
+// What the window's controls hold when Run is pressed.
+struct RunRequest
+{
+    QString profileName;         // Combo2
+    bool keepQueryText = false;  // Check1: keep the query box with the profile at each run
+    bool logStatement = false;   // Check4: hand the query box to the statement log
+    ConnectionFields connection; // Combo1 and the connection fields
+    QString queryBox;            // Text1, whole
+    QString selection;           // Text1's selected text, "" when nothing is selected
+    bool runOnlySelectedText = true;
+    bool directEdit = false;
+    Output output = Output::Grid;
+};
+
+// The window side of a run.
+class RunWindow
+{
+public:
+    virtual ~RunWindow() = default;
+
+    // Status-bar panel 1 (rows) or 2 (seconds); a width in twips, or none to keep the width.
+    virtual void setStatusPanel(int panel, const QString& text, std::optional<int> widthTwips) = 0;
+    // Running: Run disabled and Cancel enabled; idle: the reverse.
+    virtual void setRunning(bool running) = 0;
+    // True while Cancel is still enabled; the reading loops stop as soon as it is not.
+    virtual bool cancelEnabled() const = 0;
+    // The Tools button, disabled for a MySql run (nothing in a run enables it again).
+    virtual void disableTools() = 0;
+    // Keeps the query box with the profile (settings "text1").
+    virtual void keepQueryText(const QString& profileName, const QString& text) = 0;
+    // The statement log of the query box.
+    virtual void logStatement() = 0;
+    // Gives the focus back to the query box after a run of its selection.
+    virtual void focusQueryBox() = 0;
+    // Empties the plain-text box and the grid's cells (the grid keeps its size).
+    virtual void clearOutputs() = 0;
+    // Shows the data-grid frame with both edit permissions withdrawn, or hides it.
+    virtual void showDataGridFrame(bool shown) = 0;
+    virtual ui::MSFlexGrid& grid() = 0;
+    virtual void setPlainText(const QString& text) = 0;
+    // Makes the open client-side set, positioned on its first record, the data grid's source.
+    // The set keeps its connection's engine open for as long as the data grid holds it.
+    virtual void bindDataGrid(db::Recordset result) = 0;
+};
+
+// The text that goes to the database, and whether the row-count query was appended to it.
+struct CommandText
+{
+    QString text;
+    bool rowCountAppended = false;
+    bool fromSelection = false;
+};
+
+// The selection when asked for and not empty, else the whole box; spaces (only spaces) removed
+// from both ends. For the "SQL" type a text beginning with "inser" or "updat" (any case) gets
+// CR LF and the row-count query appended, so that a trailing "--" comment cannot swallow it.
+CommandText commandText(const RunRequest& request);
+
+// The row-count query, as appended after CR LF.
+inline constexpr char rowCountQuery[] = " select @@RowCount as 'Affected Rows' ";
+
+// Removes space characters (U+0020 only) from both ends.
+QString trimSpaces(const QString& text);
+
+// "Rows: n" and "Seconds: n" with their panel widths: 200 twips per character of "Rows:n"
+// ("Seconds:n").
+struct PanelText
+{
+    QString text;
+    int widthTwips = 0;
+};
+PanelText rowsPanel(qint64 rows);
+PanelText secondsPanel(qint64 seconds);
+
+// The main window's error report text: the number in decimal, CR LF, the description.
+QString errorReport(qint32 number, const QString& description);
+
+// Runs once, from start to idle again; never throws. Messages and the error report go to
+// ui::msgBox.
+void runQuery(const RunRequest& request, RunWindow& window);
+
+} // namespace query

@@ -1,0 +1,94 @@
+#include "query/ResultPresentation.h"
+
+#include "query/db/Recordset.h"
+#include "ui/Events.h"
+#include "ui/MSFlexGrid.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <string_view>
+#include <vector>
+
+namespace query {
+namespace {
+
+bool isOpen(const db::Recordset& result)
+{
+    return result.State() == db::adStateOpen;
+}
+
+QStringList fieldNames(const db::Recordset& result)
+{
+    QStringList names;
+    const db::Fields fields = result.Fields();
+    for (int j = 0; j < fields.Count(); ++j)
+        names << fields.Item(j).Name();
+    return names;
+}
+
+} // namespace
+
+qint64 fillGrid(db::Recordset& result, ui::MSFlexGrid& grid, bool rowCountAppended, const KeepReading& keepReading)
+{
+    if (!isOpen(result))
+        return 0;
+    qint64 records = 0;
+    ui::EventPump pump;
+    std::vector<std::string_view> values;
+    while (!result.Eof() && keepReading()) {
+        if (records == 0) {
+            const QStringList names = fieldNames(result);
+            grid.beginFill(names);
+            grid.setColWidth(0, firstColumnWidth);
+            if (rowCountAppended && grid.Cols() > ui::MSFlexGrid::firstFieldCol)
+                grid.setColWidth(ui::MSFlexGrid::firstFieldCol, affectedRowsColumnWidth);
+            values.resize(std::size_t(names.size()));
+        }
+        // The fast path: the engine's UTF-8 straight into the grid's store (null is empty).
+        for (std::size_t j = 0; j < values.size(); ++j)
+            values[j] = result.cellUtf8(int(j));
+        grid.appendRowUtf8(std::span<const std::string_view>(values));
+        ++records;
+        result.MoveNext();
+        if (pump.tick())
+            grid.flushRows();
+    }
+    grid.endFill();
+    return records;
+}
+
+PlainTextResult plainText(db::Recordset& result, const KeepReading& keepReading)
+{
+    PlainTextResult out;
+    if (!isOpen(result))
+        return out;
+    // Built as UTF-8 in one growing buffer and converted once at the end.
+    QByteArray text;
+    text.reserve(64 * 1024);
+    ui::EventPump pump;
+    int fieldCount = 0;
+    while (!result.Eof() && keepReading()) {
+        if (out.records == 0) {
+            const QStringList names = fieldNames(result);
+            fieldCount = int(names.size());
+            for (const QString& name : names) {
+                text += name.toUtf8();
+                text += '\t';
+            }
+            text += "\r\n";
+        }
+        for (int j = 0; j < fieldCount; ++j) {
+            const std::string_view value = result.cellUtf8(j);
+            text.append(value.data(), qsizetype(value.size()));
+            text += '\t';
+        }
+        text += "\r\n";
+        ++out.records;
+        result.MoveNext();
+        pump.tick();
+    }
+    out.text = QString::fromUtf8(text);
+    return out;
+}
+
+} // namespace query
