@@ -2,7 +2,6 @@
 
 #include "ui/GridCellStore.h"
 
-#include <QList>
 #include <QPoint>
 #include <QStringList>
 #include <QTableView>
@@ -37,7 +36,12 @@ class GridModel;
 // flushRows() tells the view of every pending row at once (call it once per event-pump tick;
 // a flush is also queued to the event loop whenever rows are pending). endFill() flushes and
 // releases spare memory. Setting Rows and TextMatrix cell by cell works as well and is
-// batched the same way.
+// batched the same way. The grid's own numbers (Rows, TextMatrix, Row...) change at once;
+// only the view is told later. RemoveItem() called row after row (a delete loop) is batched
+// too: the view is told at the next turn of events, and until then shows removed rows empty.
+//
+// The appended and edited text is UTF-8 throughout; textMatrixUtf8() reads a cell without
+// building a QString (the view stays valid until the grid next changes).
 class MSFlexGrid : public QTableView
 {
     Q_OBJECT
@@ -63,7 +67,8 @@ public:
     QString Text() const;
     void setText(const QString& text);
 
-    // Removes one row; the rows below move up. removeRows() removes several at once.
+    // Removes one row; the rows below move up (row 0 too: the next row becomes the field-name
+    // row). removeRows() removes several at once.
     void RemoveItem(int row);
     void removeRows(int row, int count);
     // Empties every cell (field names included), keeping Rows and Cols.
