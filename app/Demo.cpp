@@ -1,5 +1,11 @@
 #include "app/Demo.h"
 
+#include "app/Form1.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -144,6 +150,13 @@ QString sampleQuery()
         "left join order_items i on i.order_id = o.id\r\n"
         "group by c.id\r\n"
         "order by spent desc");
+}
+
+void showOn(Form1& form, const QString& database)
+{
+    form.Combo1->setEditText(QStringLiteral("SQLite"));
+    form.Text8->setText(QDir::toNativeSeparators(database));
+    form.Text1->setPlainText(sampleQuery());
 }
 
 } // namespace demo

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class Form1;
+
 // The embedded SQLite demo that `quorvane --demo` opens: a small shop database created on
 // first use in the per-user data folder, with a settings store of its own so that the
 // demo never touches the user's settings.
@@ -23,5 +25,9 @@ void ensureDatabase(const QString& path);
 
 // A query that shows the demo's tables working together.
 QString sampleQuery();
+
+// Sets the main window's type box, location and query box for the demo database at
+// `database`, so that pressing Run shows rows at once.
+void showOn(Form1& form, const QString& database);
 
 } // namespace demo

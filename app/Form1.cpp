@@ -138,6 +138,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
 
     connect(Exitm, &QAction::triggered, this, &Form1::Exitm_Click);
     connect(About, &QAction::triggered, this, &Form1::About_Click);
+    connectRun();
+    connectTray();
     connectWorkspace();
     connectLayout();
 }
@@ -338,7 +340,8 @@ void Form1::placeWindow()
 
 void Form1::Form_Load()
 {
-    startWorkspace();
+    startOutput();    // the grid's empty columns, the output choice, the database types
+    startWorkspace(); // profiles, last profile, quick queries, font sizes
 }
 
 void Form1::Form_Unload()

@@ -4,6 +4,7 @@
 #include "profiles/PasswordTable.h"
 
 #include <QMainWindow>
+#include <QSystemTrayIcon>
 
 class QAction;
 class QCheckBox;
@@ -49,6 +50,29 @@ public:
 
     void Exitm_Click();
     void About_Click();
+
+    // --- the run and its output (Form1Run.cpp) ---
+    void Command1_Click(); // Run
+    void Command9_Click(); // Cancel: the run stops reading at the next record
+    void RunOnlySelectedText_Click();
+    void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift); // runs nothing
+    void Combo1_Click(); // the database type chosen from the list
+    void Option1_Click(); // plain text
+    void Option2_Click(); // result grid
+    void PlainText_Click();
+    void DataGrid_Click();
+    void DirectEdit_Click();
+    void DataGridReadWrite(); // the data grid's permissions from Option4 / Option5
+    void Option4_Click();     // Read Only
+    void Option5_Click();     // Read/Write
+
+    // --- tray, stay on top, help (Form1Tray.cpp) ---
+    void Command8_Click(); // Minimize
+    void AddIconTray();
+    // An event of the tray icon: a left or right press shows the window again.
+    void Tray_Activated(QSystemTrayIcon::ActivationReason reason);
+    void StayonTopWindow_Click();
+    void Help_Click();
 
     // --- connection profiles ---
     void LoadProfiles();     // refills the profile list from the store
@@ -207,7 +231,12 @@ private:
     void createMenus();
     void placeWindow();
 
-    // The workspace (Form1Workspace.cpp) and the layout (Form1Layout.cpp).
+    // The run (Form1Run.cpp), the tray (Form1Tray.cpp), the workspace (Form1Workspace.cpp) and
+    // the layout (Form1Layout.cpp).
+    void connectRun();
+    void startOutput();
+    bool runEvent(QObject* watched, QEvent* event);
+    void connectTray();
     void connectWorkspace();
     void connectLayout();
     void startWorkspace();

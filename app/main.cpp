@@ -4,11 +4,8 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 
 #include <exception>
 
@@ -27,13 +24,6 @@ void prepareDemo()
     }
 }
 
-void showDemo(Form1& form)
-{
-    form.Combo1->setCurrentText(QStringLiteral("SQLite"));
-    form.Text8->setText(QDir::toNativeSeparators(demo::paths().database));
-    form.Text1->setPlainText(demo::sampleQuery());
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -47,7 +37,7 @@ int main(int argc, char** argv)
     Form1 form;
     form.Form_Load();
     if (demoMode)
-        showDemo(form);
+        demo::showOn(form, demo::paths().database);
     form.show();
 
     const QString notice = settings::store().recoveryNotice();

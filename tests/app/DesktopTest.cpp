@@ -1,0 +1,131 @@
+// The main window on the desktop: minimise to the tray and back, stay on top, Help.
+#include "app/Form1.h"
+
+#include "app/Maker.h"
+#include "app/Tray.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/Program.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QPushButton>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A desktop with a tray: remembers what was put there.
+class RecordingTray final : public app::Tray
+{
+public:
+    bool available() const override { return true; }
+    void add(QWidget* owner, const QIcon& icon, const QString& tip, Activated activated) override
+    {
+        ++adds;
+        lastOwner = owner;
+        lastTip = tip;
+        iconShown = !icon.isNull();
+        onActivated = std::move(activated);
+    }
+
+    int adds = 0;
+    QWidget* lastOwner = nullptr;
+    QString lastTip;
+    bool iconShown = false;
+    Activated onActivated;
+};
+
+class Desktop : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::setEndProgramAction([] {});
+        form = std::make_unique<Form1>();
+        form->Form_Load();
+        form->show();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        app::setTray(nullptr);
+        ui::setOpenUrlAction({});
+        ui::setEndProgramAction({});
+    }
+
+    qvtest::ScriptedDialogs dialogs;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(Desktop, MinimizeHidesTheWindowInTheTrayAndALeftOrRightPressBringsItBack)
+{
+    RecordingTray tray;
+    app::setTray(&tray);
+
+    for (auto restoring : {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context}) {
+        form->Command8->click();
+        EXPECT_TRUE(form->isHidden());
+        ASSERT_TRUE(tray.onActivated);
+        // Moves, double clicks (their first press has already restored) and other buttons do nothing.
+        for (auto ignored : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+            tray.onActivated(ignored);
+            EXPECT_TRUE(form->isHidden()) << int(ignored);
+        }
+        tray.onActivated(restoring);
+        EXPECT_TRUE(form->isVisible()) << int(restoring);
+        EXPECT_FALSE(form->isMinimized());
+    }
+    EXPECT_EQ(tray.adds, 2) << "each minimise puts the icon there again";
+    EXPECT_EQ(tray.lastOwner, form.get());
+    EXPECT_EQ(tray.lastTip, maker::windowCaption());
+    EXPECT_TRUE(tray.iconShown);
+}
+
+TEST_F(Desktop, WithoutATrayMinimizeMinimisesTheWindowInsteadOfHidingIt)
+{
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen platform has no tray";
+    form->Command8_Click();
+    EXPECT_FALSE(form->isHidden()) << "nobody could bring it back from a tray that is not there";
+    EXPECT_TRUE(form->windowState() & Qt::WindowMinimized);
+
+    form->Tray_Activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(Desktop, StayOnTopTwiceReturnsToNormalAndClearsTheMark)
+{
+    const QRect place = form->geometry();
+    form->StayonTopWindow->trigger();
+    EXPECT_TRUE(form->StayonTopWindow->isChecked());
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form->isVisible()) << "changing the hint hides a window; it is shown again";
+    EXPECT_EQ(form->geometry(), place);
+
+    form->StayonTopWindow->trigger();
+    EXPECT_FALSE(form->StayonTopWindow->isChecked());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(Desktop, StayOnTopOfAHiddenWindowLeavesItHidden)
+{
+    form->hide();
+    form->StayonTopWindow_Click();
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form->isHidden());
+}
+
+TEST_F(Desktop, HelpOpensTheHelpPage)
+{
+    QList<QUrl> opened;
+    ui::setOpenUrlAction([&](const QUrl& url) { opened << url; });
+    form->Help->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl(maker::helpAddress()));
+    EXPECT_TRUE(opened[0].toString().endsWith("Quorvane.htm?help5"));
+}
+
+} // namespace

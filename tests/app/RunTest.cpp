@@ -1,0 +1,623 @@
+// The main window's run as the user drives it: Run and Cancel, the outputs, Direct Edit, the
+// start-up of the output choice and the type box, on real SQLite files, the MariaDB server of
+// the test services and the SQL Server test server through FreeTDS.
+#include "app/Form1.h"
+
+#include "app/Demo.h"
+#include "app/Maker.h"
+#include "app/StatusBar.h"
+#include "query/log/StatementLog.h"
+#include "results/RecordsetModel.h"
+#include "settings/SettingsStore.h"
+#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TdsServer.h"
+#include "ui/Events.h"
+#include "ui/GridModel.h"
+#include "ui/MSFlexGrid.h"
+#include "ui/Program.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextCursor>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr const char* kShop = R"sql(
+CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT, note TEXT);
+INSERT INTO items VALUES (1, 'Tee', 'grün');
+INSERT INTO items VALUES (2, 'Kaffee', NULL);
+CREATE TABLE counter (id INTEGER PRIMARY KEY, n INTEGER);
+INSERT INTO counter VALUES (1, 0);
+CREATE TABLE numbers (i INTEGER);
+WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 5000) INSERT INTO numbers SELECT i FROM c;
+)sql";
+
+bool underCi()
+{
+    return qgetenv("CI") == "true";
+}
+
+class Run : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
+        settings::reopenStore();
+        ui::setEndProgramAction([] {});
+        query::setCurrentQueryFile(dir.filePath("statements.log"));
+        shop = files.create("shop.sqlite", kShop);
+        form = std::make_unique<Form1>();
+        form->Form_Load();
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        dialogs.take();
+        query::setCurrentQueryFile({});
+        ui::setEndProgramAction({});
+        settings::reopenStore();
+    }
+
+    void useSqlite(const QString& path)
+    {
+        form->Combo1->setEditText(QStringLiteral("SQLite"));
+        form->Text8->setText(path);
+    }
+
+    // Types the query into the box and presses Run.
+    void run(const QString& sql)
+    {
+        form->Text1->setPlainText(sql);
+        form->Command1_Click();
+    }
+
+    QString panel(int i) const { return form->StatusBar1->panelText(i); }
+
+    // The grid's cells from row 0, columns 2 on, joined by "|" per row.
+    QStringList gridRows() const
+    {
+        QStringList rows;
+        const ui::MSFlexGrid* g = form->MSFlexGrid1;
+        for (int r = 0; r < g->Rows(); ++r) {
+            QStringList cells;
+            for (int c = ui::MSFlexGrid::firstFieldCol; c < g->Cols(); ++c)
+                cells << g->TextMatrix(r, c);
+            rows << cells.join(QLatin1Char('|'));
+        }
+        return rows;
+    }
+
+    void expectIdle() const
+    {
+        EXPECT_TRUE(form->Command1->isEnabled()) << "Run enabled again";
+        EXPECT_FALSE(form->Command9->isEnabled()) << "Cancel disabled again";
+    }
+
+    QTemporaryDir dir;
+    SqliteFiles files;
+    QString shop;
+    qvtest::ScriptedDialogs dialogs;
+    std::unique_ptr<Form1> form;
+};
+
+// --- the result grid --------------------------------------------------------------------
+
+TEST_F(Run, GridShowsNamesAndRecordsFromColumnTwoWithNullsEmpty)
+{
+    useSqlite(shop);
+    run("select id, name, note from items order by id");
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(form->MSFlexGrid1->Cols(), 5);
+    EXPECT_EQ(form->MSFlexGrid1->Rows(), 3);
+    EXPECT_EQ(gridRows(), QStringList({"id|name|note", "1|Tee|grün", "2|Kaffee|"}));
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(form->MSFlexGrid1->TextMatrix(r, 0), "");
+        EXPECT_EQ(form->MSFlexGrid1->TextMatrix(r, 1), "");
+    }
+    EXPECT_EQ(panel(1), "Rows: 2");
+    EXPECT_EQ(form->StatusBar1->panelWidth(1), 1400 - 200);
+    expectIdle();
+}
+
+TEST_F(Run, StatusShowsRowsAndSecondsWithTheirWidths)
+{
+    useSqlite(shop);
+    run("select i from numbers where i <= 25");
+    EXPECT_EQ(panel(1), "Rows: 25");
+    EXPECT_EQ(form->StatusBar1->panelWidth(1), 1400);
+    const QRegularExpressionMatch seconds = QRegularExpression("^Seconds: (\\d+)$").match(panel(2));
+    ASSERT_TRUE(seconds.hasMatch()) << panel(2).toStdString();
+    EXPECT_EQ(form->StatusBar1->panelWidth(2), int(QStringLiteral("Seconds:").size() + seconds.captured(1).size()) * 200);
+}
+
+TEST_F(Run, AnEmptyResultKeepsThePreviousSizeWithEmptyCells)
+{
+    useSqlite(shop);
+    run("select id, name, note from items");
+    run("select id from items where id > 100");
+    EXPECT_EQ(form->MSFlexGrid1->Rows(), 3);
+    EXPECT_EQ(form->MSFlexGrid1->Cols(), 5);
+    EXPECT_EQ(gridRows(), QStringList({"||", "||", "||"}));
+    EXPECT_EQ(panel(1), "Rows: 0");
+}
+
+TEST_F(Run, ABatchShowsOnlyItsFirstResult)
+{
+    useSqlite(shop);
+    run("select name as first from items where id = 1;\nselect 'second' as second");
+    EXPECT_EQ(gridRows(), QStringList({"first", "Tee"}));
+}
+
+// --- plain text ---------------------------------------------------------------------------
+
+TEST_F(Run, PlainTextHasANamesLineThenOneLinePerRecord)
+{
+    form->Option1->setChecked(true);
+    form->Option1_Click();
+    useSqlite(shop);
+    run("select id, name, note from items order by id");
+    EXPECT_EQ(form->Text2->toPlainText(), QStringLiteral("id\tname\tnote\t\n1\tTee\tgrün\t\n2\tKaffee\t\t\n"))
+        << "CR LF ends each line (the box shows each as one line break)";
+    EXPECT_EQ(panel(1), "Rows: 2");
+}
+
+TEST_F(Run, AnUpdateWithPlainTextShowsNothingAndRunsOnce)
+{
+    form->PlainText_Click();
+    form->Text2->setPlainText("old output");
+    useSqlite(shop);
+    run("update counter set n = n + 1 where id = 1");
+    EXPECT_TRUE(dialogs.take().isEmpty()) << "a statement without rows is no error";
+    EXPECT_EQ(form->Text2->toPlainText(), "");
+    EXPECT_EQ(panel(1), "Rows: 0");
+    EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "1");
+    expectIdle();
+}
+
+TEST_F(Run, AnEmptyResultInPlainTextIsAnEmptyBox)
+{
+    form->PlainText_Click();
+    useSqlite(shop);
+    run("select id from items where id > 100");
+    EXPECT_EQ(form->Text2->toPlainText(), "");
+}
+
+// --- failures -----------------------------------------------------------------------------
+
+TEST_F(Run, WithoutADatabaseTypeTheRunAsksForOne)
+{
+    form->Combo1->setEditText(QString());
+    run("select 1");
+    EXPECT_EQ(dialogs.takeMessages(), QStringList({"Please Select a database type"}));
+    expectIdle();
+}
+
+TEST_F(Run, SuggestionIsNoTypeAndEndsInTheErrorReport)
+{
+    form->Combo1->setEditText(QStringLiteral("Suggestion"));
+    form->StatusBar1->setPanelText(1, "Rows: 9");
+    run("select 1");
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.startsWith("-2147467259\r\n")) << shown[0].text.toStdString();
+    EXPECT_EQ(shown[0].title, "Quorvane");
+    EXPECT_EQ(shown[0].buttons, ui::Buttons::Ok);
+    EXPECT_EQ(panel(1), "") << "cleared at the start, not written after the failure";
+    expectIdle();
+}
+
+TEST_F(Run, ARejectedStatementShowsNumberAndDescriptionAndKeepsTheOutput)
+{
+    useSqlite(shop);
+    run("select name from items where id = 1");
+    run("select * from no_such_table");
+    const QStringList told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith("-2147217900\r\n")) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains("no_such_table")) << told[0].toStdString();
+    expectIdle();
+}
+
+TEST_F(Run, KeepingStatementsWithoutAProfileNameStopsTheRun)
+{
+    useSqlite(shop);
+    form->Combo2->setEditText(QString());
+    form->Check1->setChecked(true);
+    run("select name from items");
+    EXPECT_EQ(dialogs.takeMessages(), QStringList({"You must select a profile name"}));
+    EXPECT_EQ(form->MSFlexGrid1->Rows(), 2) << "nothing ran";
+    EXPECT_EQ(form->MSFlexGrid1->TextMatrix(0, 1), "");
+    expectIdle();
+}
+
+TEST_F(Run, KeepingStatementsWithAProfileNameKeepsTheQueryBox)
+{
+    useSqlite(shop);
+    form->Combo2->setEditText(QStringLiteral("shop"));
+    form->Check1->setChecked(true);
+    run("select name from items");
+    EXPECT_EQ(settings::store().get("shop", "text1", QString()), "select name from items");
+    EXPECT_EQ(panel(1), "Rows: 2");
+}
+
+TEST_F(Run, LoggingStatementsListsTheQueryBox)
+{
+    useSqlite(shop);
+    form->Check4->setChecked(true);
+    run("select name from items");
+    ASSERT_EQ(form->List1->count(), 1);
+    EXPECT_EQ(form->List1->item(0)->text(), "select name from items");
+}
+
+// --- the selection --------------------------------------------------------------------------
+
+TEST_F(Run, OnlyTheSelectionRunsAndTheFocusGoesBackToTheQueryBox)
+{
+    form->show();
+    form->activateWindow();
+    useSqlite(shop);
+    form->Text1->setPlainText("select 'whole' as w;\nselect name from items where id = 2");
+    QTextCursor cursor = form->Text1->textCursor();
+    cursor.setPosition(form->Text1->toPlainText().indexOf("select name"));
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    form->Text1->setTextCursor(cursor);
+    form->Command1->setFocus();
+    form->Command1_Click();
+    EXPECT_EQ(gridRows(), QStringList({"name", "Kaffee"}));
+    EXPECT_TRUE(form->Text1->hasFocus());
+
+    form->RunOnlySelectedText_Click();
+    EXPECT_FALSE(form->RunOnlySelectedText->isChecked());
+    form->Command1_Click();
+    EXPECT_EQ(gridRows(), QStringList({"w", "whole"})) << "the whole box once the mark is off";
+}
+
+TEST_F(Run, WithNothingSelectedTheWholeBoxRuns)
+{
+    useSqlite(shop);
+    ASSERT_TRUE(form->RunOnlySelectedText->isChecked());
+    run("   select name from items where id = 1   ");
+    EXPECT_EQ(gridRows(), QStringList({"name", "Tee"}));
+}
+
+// --- Cancel -----------------------------------------------------------------------------
+
+TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
+{
+    useSqlite(shop);
+    // Every record gets its turn of events, and Cancel is pressed once 40 rows are shown.
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    const auto pressCancel = QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted,
+                                              form.get(), [this] {
+                                                  if (form->MSFlexGrid1->gridModel()->rowCount() >= 40 &&
+                                                      form->Command9->isEnabled())
+                                                      form->Command9->click();
+                                              });
+    run("select i from numbers order by i");
+    QObject::disconnect(pressCancel);
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
+
+    EXPECT_EQ(panel(1), "Rows: 40");
+    EXPECT_EQ(form->MSFlexGrid1->Rows(), 41);
+    EXPECT_EQ(form->MSFlexGrid1->TextMatrix(40, 2), "40");
+    EXPECT_EQ(form->MSFlexGrid1->TextMatrix(1, 2), "1");
+    expectIdle();
+}
+
+TEST_F(Run, CancelIsEnabledOnlyWhileTheRunReads)
+{
+    useSqlite(shop);
+    bool enabledWhileReading = false, runDisabledWhileReading = false;
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    const auto watch = QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted,
+                                        form.get(), [&] {
+                                            enabledWhileReading = form->Command9->isEnabled();
+                                            runDisabledWhileReading = !form->Command1->isEnabled();
+                                        });
+    run("select i from numbers where i < 10");
+    QObject::disconnect(watch);
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
+    EXPECT_TRUE(enabledWhileReading);
+    EXPECT_TRUE(runDisabledWhileReading);
+    expectIdle();
+}
+
+// --- Direct Edit ----------------------------------------------------------------------------
+
+TEST_F(Run, DirectEditShowsTheResultInTheDataGridReadOnly)
+{
+    useSqlite(shop);
+    form->DirectEdit_Click();
+    ASSERT_TRUE(form->DirectEdit->isChecked());
+    EXPECT_TRUE(form->Frame4->isHidden()) << "ticking hides the frame until the next run";
+
+    run("select id, name, note from items order by id");
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_FALSE(form->Frame4->isHidden());
+    auto* model = qobject_cast<results::RecordsetModel*>(form->DataGrid1->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "name");
+    EXPECT_EQ(model->index(0, 2).data().toString(), "grün");
+    EXPECT_FALSE(model->index(1, 2).data().isValid()) << "null";
+    EXPECT_FALSE(model->AllowUpdate());
+    EXPECT_FALSE(model->AllowDelete());
+    EXPECT_EQ(gridRows(), QStringList({"id|name|note", "1|Tee|grün", "2|Kaffee|"})) << "the grid is filled too";
+
+    // Read/Write grants both; the next run starts read-only again.
+    form->Option5->setChecked(true);
+    form->Option5_Click();
+    EXPECT_TRUE(model->AllowUpdate());
+    EXPECT_TRUE(model->AllowDelete());
+    form->Option4->setChecked(true);
+    form->Option4_Click();
+    EXPECT_FALSE(model->AllowUpdate());
+    form->Option5->setChecked(true);
+    form->Option5_Click();
+    run("select id, name from items where id = 1");
+    model = qobject_cast<results::RecordsetModel*>(form->DataGrid1->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->rowCount(), 1);
+    EXPECT_FALSE(model->AllowUpdate());
+    EXPECT_FALSE(model->AllowDelete());
+}
+
+TEST_F(Run, ARunWithoutDirectEditHidesTheDataGridFrame)
+{
+    useSqlite(shop);
+    form->DirectEdit_Click();
+    run("select name from items");
+    ASSERT_FALSE(form->Frame4->isHidden());
+
+    form->DirectEdit_Click();
+    EXPECT_FALSE(form->DirectEdit->isChecked());
+    EXPECT_FALSE(form->Frame4->isHidden()) << "unticking leaves the frame until the next run";
+    run("select name from items");
+    EXPECT_TRUE(form->Frame4->isHidden());
+}
+
+// --- MySQL (the MariaDB server of the test services) ------------------------------------------
+
+class MySqlRun : public Run
+{
+protected:
+    void SetUp() override
+    {
+        Run::SetUp();
+        port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
+        if (port.isEmpty()) {
+            if (underCi())
+                FAIL() << "QUORVANE_MARIADB_PORT is not set: the MariaDB server of the test services did not start";
+            GTEST_SKIP() << "no MariaDB server (run the tests with scripts/test.sh, which starts one)";
+        }
+        form->Combo1->setEditText(QStringLiteral("MySql"));
+        form->Text8->setText(QStringLiteral("127.0.0.1,") + port);
+        form->Text4->setText(qEnvironmentVariable("QUORVANE_MARIADB_USER"));
+        form->Text5->setText(qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"));
+        form->Text9->setText(QStringLiteral("quorvane"));
+    }
+    QString port;
+};
+
+TEST_F(MySqlRun, AnUpdateShowsZeroRowsAndToolsStayDisabled)
+{
+    run("drop table if exists run_update; create table run_update (id int primary key, n int);"
+        " insert into run_update values (1, 0)");
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_FALSE(form->Command2->isEnabled()) << "a MySql run disables Tools";
+
+    run("select id, n from run_update");
+    EXPECT_EQ(gridRows(), QStringList({"id|n", "1|0"}));
+    run("update run_update set n = n + 1 where id = 1");
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(panel(1), "Rows: 0");
+    EXPECT_EQ(gridRows(), QStringList({"|", "|"})) << "cells cleared, size kept";
+
+    run("select n from run_update");
+    EXPECT_EQ(gridRows(), QStringList({"n", "1"})) << "the update ran once";
+
+    useSqlite(shop);
+    run("select name from items");
+    EXPECT_EQ(panel(1), "Rows: 2");
+    EXPECT_FALSE(form->Command2->isEnabled()) << "nothing in a run enables Tools again";
+}
+
+TEST_F(MySqlRun, AQueryOfOnlySpacesShowsTheDatabasesError)
+{
+    run("     ");
+    const QStringList told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^-\\d+\r\n.+").match(told[0]).hasMatch()) << told[0].toStdString();
+    // unixODBC refuses the empty text itself (HY090); whoever refuses it, the report says so.
+    EXPECT_TRUE(told[0].contains("HY090") || told[0].contains("empty", Qt::CaseInsensitive))
+        << told[0].toStdString();
+    expectIdle();
+}
+
+TEST(MySqlTools, AFailedMySqlRunDisablesToolsToo)
+{
+    qvtest::ScriptedDialogs dialogs;
+    Form1 form;
+    form.Form_Load();
+    form.Combo1->setEditText(QStringLiteral("MySql"));
+    form.Text8->setText(QStringLiteral("127.0.0.1,1"));
+    form.Text1->setPlainText("select 1");
+    form.Command1_Click();
+    const QStringList told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith("-2147467259\r\n")) << told[0].toStdString();
+    EXPECT_FALSE(form.Command2->isEnabled());
+}
+
+// --- SQL Server (our TDS test server, through FreeTDS) --------------------------------------
+
+class SqlServerRun : public Run
+{
+protected:
+    void SetUp() override
+    {
+        Run::SetUp();
+        if (qEnvironmentVariable("ODBCSYSINI").isEmpty()) {
+            if (underCi())
+                FAIL() << "ODBCSYSINI is not set: the ODBC drivers of the test services are not registered";
+            GTEST_SKIP() << "the FreeTDS driver is not registered (run the tests with scripts/test.sh)";
+        }
+        server = std::make_unique<qvtest::TdsServer>();
+        ASSERT_TRUE(server->started()) << server->error().toStdString();
+        const qvtest::TdsEndpoint& e = server->endpoint();
+        form->Combo1->setEditText(QStringLiteral("SQL"));
+        form->Text8->setText(e.location());
+        form->Text4->setText(e.user);
+        form->Text5->setText(e.password);
+        form->Text9->setText(e.database);
+        run("create table visits (id int primary key, who nvarchar(20))");
+        EXPECT_TRUE(dialogs.take().isEmpty()) << server->log().toStdString();
+    }
+
+    std::unique_ptr<qvtest::TdsServer> server;
+};
+
+TEST_F(SqlServerRun, AnInsertShowsTheAffectedRowsInAWideColumn)
+{
+    run("  INSERT into visits values (1, 'Åsa')");
+    ASSERT_TRUE(dialogs.take().isEmpty()) << server->log().toStdString();
+    EXPECT_EQ(gridRows(), QStringList({"Affected Rows", "1"}));
+    EXPECT_EQ(form->MSFlexGrid1->ColWidth(2), 1500);
+    EXPECT_EQ(panel(1), "Rows: 1");
+
+    run("update visits set who = 'Bo' where id = 1");
+    EXPECT_EQ(gridRows(), QStringList({"Affected Rows", "1"}));
+    run("select who from visits");
+    EXPECT_EQ(gridRows(), QStringList({"who", "Bo"})) << "values keep their letter case";
+}
+
+TEST_F(SqlServerRun, AnInsertEndingInACommentStillShowsTheCount)
+{
+    run("insert into visits values (2, 'Cleo') -- the second visit");
+    ASSERT_TRUE(dialogs.take().isEmpty()) << server->log().toStdString();
+    EXPECT_EQ(gridRows(), QStringList({"Affected Rows", "1"}));
+    run("select count(*) as n from visits");
+    EXPECT_EQ(gridRows(), QStringList({"n", "1"})) << "inserted once";
+}
+
+// --- start-up, the type box and the output choice ---------------------------------------------
+
+TEST_F(Run, AFreshStoreStartsOnTheGridWithEmptyBoxes)
+{
+    EXPECT_TRUE(form->DataGrid->isChecked());
+    EXPECT_FALSE(form->PlainText->isChecked());
+    EXPECT_TRUE(form->Option2->isChecked());
+    EXPECT_FALSE(form->MSFlexGrid1->isHidden());
+    EXPECT_TRUE(form->Text2->isHidden());
+    EXPECT_EQ(form->Combo2->currentText(), "");
+    EXPECT_EQ(form->Combo1->currentText(), "");
+    EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
+    EXPECT_LE(form->MSFlexGrid1->ColWidth(0), 15);
+    EXPECT_LE(form->MSFlexGrid1->ColWidth(1), 15);
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_TRUE(form->Frame2->isHidden());
+    EXPECT_TRUE(form->RunOnlySelectedText->isChecked());
+    EXPECT_EQ(settings::store().get(settings::OptionBox), "2");
+}
+
+TEST_F(Run, TheTypeBoxListsEveryTypeWithSqliteBeforeSuggestion)
+{
+    QStringList types;
+    for (int i = 0; i < form->Combo1->count(); ++i)
+        types << form->Combo1->itemText(i);
+    EXPECT_EQ(types, QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "Suggestion"}));
+}
+
+TEST_F(Run, ChoosingSuggestionShowsTheAddressAndKeepsTheText)
+{
+    form->Combo1->setCurrentIndex(form->Combo1->findText("Suggestion"));
+    form->Combo1_Click();
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, QStringLiteral("Please email any Suggestions about new Databases types to access or "
+                                            "any other features to  ") +
+                                 maker::suggestionMail);
+    EXPECT_EQ(shown[0].title, "Quorvane");
+    EXPECT_EQ(form->Combo1->currentText(), "Suggestion");
+
+    form->Combo1->setCurrentIndex(form->Combo1->findText("SQLite"));
+    form->Combo1_Click();
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(Run, TheOutputChoiceIsKeptAndAppliedAtTheNextStart)
+{
+    form->PlainText_Click();
+    EXPECT_TRUE(form->PlainText->isChecked());
+    EXPECT_FALSE(form->DataGrid->isChecked());
+    EXPECT_FALSE(form->Text2->isHidden());
+    EXPECT_TRUE(form->MSFlexGrid1->isHidden());
+    EXPECT_EQ(settings::store().get(settings::OptionBox), "1");
+
+    form = std::make_unique<Form1>();
+    form->Form_Load();
+    EXPECT_TRUE(form->PlainText->isChecked());
+    EXPECT_TRUE(form->Option1->isChecked());
+    EXPECT_TRUE(form->MSFlexGrid1->isHidden());
+
+    form->DataGrid_Click();
+    EXPECT_TRUE(form->DataGrid->isChecked());
+    EXPECT_FALSE(form->PlainText->isChecked());
+    EXPECT_EQ(settings::store().get(settings::OptionBox), "2");
+}
+
+TEST_F(Run, TheMenuEntriesLeaveTheOptionButtonsAlone)
+{
+    ASSERT_TRUE(form->Option2->isChecked());
+    form->PlainText->trigger();
+    EXPECT_TRUE(form->PlainText->isChecked());
+    EXPECT_TRUE(form->Option2->isChecked());
+}
+
+TEST_F(Run, TheSqliteTypeAlsoRunsUnderAnyLetterCase)
+{
+    form->Combo1->setEditText(QStringLiteral("sqlite"));
+    form->Text8->setText(shop);
+    run("select count(*) as n from items");
+    EXPECT_EQ(gridRows(), QStringList({"n", "2"}));
+}
+
+} // namespace
+
+namespace {
+
+// --- the demo ---------------------------------------------------------------------------------
+
+TEST_F(Run, TheDemoShowsRowsAtTheFirstRun)
+{
+    const QString database = dir.filePath("demo/demo.sqlite");
+    demo::ensureDatabase(database);
+    demo::showOn(*form, database);
+    form->Command1_Click();
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(panel(1), "Rows: 60") << "one row per customer";
+    EXPECT_EQ(form->MSFlexGrid1->TextMatrix(0, 2), "name");
+    EXPECT_FALSE(form->MSFlexGrid1->TextMatrix(1, 2).isEmpty());
+}
+
+} // namespace
