@@ -1,0 +1,76 @@
+#include "bench/Sinks.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <system_error>
+
+namespace bench {
+
+std::uint64_t fileDigest(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw std::system_error(errno, std::generic_category(), "cannot read " + path);
+    LineDigest digest;
+    std::vector<char> chunk(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        digest.add({chunk.data(), std::size_t(n)});
+    }
+    ::close(fd);
+    return digest.value();
+}
+
+LineWriter::LineWriter(const std::string& path) : buffer_(1 << 20), path_(path)
+{
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        throw std::system_error(errno, std::generic_category(), "cannot write " + path);
+}
+
+LineWriter::~LineWriter()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void LineWriter::spill(std::size_t need)
+{
+    writeOut(buffer_.data(), used_);
+    used_ = 0;
+    if (need > buffer_.size())
+        buffer_.resize(need);
+}
+
+void LineWriter::writeOut(const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw std::system_error(errno, std::generic_category(), "cannot write " + path_);
+        data += n;
+        size -= std::size_t(n);
+    }
+}
+
+void LineWriter::close()
+{
+    writeOut(buffer_.data(), used_);
+    used_ = 0;
+    if (::close(fd_) != 0) {
+        fd_ = -1;
+        throw std::system_error(errno, std::generic_category(), "cannot close " + path_);
+    }
+    fd_ = -1;
+}
+
+} // namespace bench
