@@ -2,14 +2,13 @@
 
 #include "bench/Odbc.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <sqlite3.h>
 #include <stdexcept>
 
 namespace bench {
@@ -37,10 +36,10 @@ private:
 };
 
 constexpr std::array<const char*, 32> words = {
-    "alpha",  "bravo", "cedar",  "delta",   "ember",  "fjord",  "gamma",  "harbor",
-    "indigo", "jade",  "kelvin", "lumen",   "maple",  "nectar", "onyx",   "pepper",
-    "quartz", "raven", "sierra", "tundra",  "umber",  "velvet", "willow", "xenon",
-    "yarrow", "zephyr", "amber", "basalt",  "copper", "dune",   "ferric", "granite"};
+    "alpha",  "bravo",  "cedar",  "delta",  "ember",  "fjord",  "gamma",  "harbor",
+    "indigo", "jade",   "kelvin", "lumen",  "maple",  "nectar", "onyx",   "pepper",
+    "quartz", "raven",  "sierra", "tundra", "umber",  "velvet", "willow", "xenon",
+    "yarrow", "zephyr", "amber",  "basalt", "copper", "dune",   "ferric", "granite"};
 
 std::string wordsOfLength(Draw& draw, std::size_t minLength, std::size_t maxLength)
 {
@@ -109,7 +108,8 @@ bool sqliteHolds(const std::string& path, std::int64_t rows)
     bool holds = false;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT rows_, version FROM bench_meta", -1, &stmt, nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(db, "SELECT rows_, version FROM bench_meta", -1, &stmt, nullptr) ==
+                SQLITE_OK &&
             sqlite3_step(stmt) == SQLITE_ROW)
             holds = sqlite3_column_int64(stmt, 0) == rows && sqlite3_column_int(stmt, 1) == dataVersion;
         sqlite3_finalize(stmt);
@@ -154,7 +154,8 @@ bool ensureSqlite(const std::string& path, std::int64_t rows)
         return false;
     std::filesystem::remove(path);
     sqlite3* raw = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
         sqlite3_close_v2(raw);
         throw std::runtime_error("cannot create " + path);
     }
@@ -188,8 +189,8 @@ bool ensureSqlite(const std::string& path, std::int64_t rows)
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
-    const std::string meta = "INSERT INTO bench_meta VALUES (" + std::to_string(rows) + ", " +
-                             std::to_string(dataVersion) + ")";
+    const std::string meta =
+        "INSERT INTO bench_meta VALUES (" + std::to_string(rows) + ", " + std::to_string(dataVersion) + ")";
     sqliteExec(raw, meta.c_str());
     sqliteExec(raw, "COMMIT");
     return true;
@@ -230,8 +231,8 @@ bool ensureMariaDb(OdbcConnection& connection, std::int64_t rows)
         }
         connection.run(sql);
     }
-    connection.run("INSERT INTO bench_meta VALUES (" + std::to_string(rows) + ", " + std::to_string(dataVersion) +
-                   ")");
+    connection.run("INSERT INTO bench_meta VALUES (" + std::to_string(rows) + ", " +
+                   std::to_string(dataVersion) + ")");
     connection.commit();
     connection.setAutocommit(true);
     return true;

@@ -41,8 +41,8 @@ void OdbcStatement::check(SQLRETURN rc, const char* what) const
 
 SQLRETURN OdbcStatement::execute(const std::string& sql)
 {
-    const SQLRETURN rc =
-        SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())), SQLINTEGER(sql.size()));
+    const SQLRETURN rc = SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
+                                       SQLINTEGER(sql.size()));
     if (rc != SQL_NO_DATA)
         check(rc, "SQLExecDirect");
     return rc;
@@ -53,9 +53,9 @@ OdbcConnection::OdbcConnection(const std::string& connectionString)
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
     SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
-    const SQLRETURN rc =
-        SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.data())),
-                         SQLSMALLINT(connectionString.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = SQLDriverConnect(
+        dbc_, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.data())),
+        SQLSMALLINT(connectionString.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         const std::string why = odbcDiagnostics(SQL_HANDLE_DBC, dbc_);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc_);

@@ -14,8 +14,7 @@ class MSFlexGrid;
 namespace bench {
 
 // The layer's forward read: Eof / cellUtf8 / MoveNext, every cell handed to the sink.
-template <class Sink>
-std::int64_t layerRead(db::Recordset& result, Sink& sink)
+template <class Sink> std::int64_t layerRead(db::Recordset& result, Sink& sink)
 {
     const int columns = result.Fields().Count();
     std::int64_t rows = 0;

@@ -6,10 +6,9 @@
 
 #include "bench/Odbc.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstdint>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,8 +17,7 @@
 namespace bench {
 
 // sqlite3_step + sqlite3_column_text over an open database.
-template <class Sink>
-std::int64_t sqliteRawLoop(sqlite3* db, const std::string& sql, Sink& sink)
+template <class Sink> std::int64_t sqliteRawLoop(sqlite3* db, const std::string& sql, Sink& sink)
 {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
@@ -42,17 +40,19 @@ std::int64_t sqliteRawLoop(sqlite3* db, const std::string& sql, Sink& sink)
 }
 
 // Every column bound as SQL_C_CHAR (UTF-8), column-wise, 1000 rows per SQLFetch.
-template <class Sink>
-std::int64_t odbcRawLoop(OdbcConnection& connection, const std::string& sql, Sink& sink)
+template <class Sink> std::int64_t odbcRawLoop(OdbcConnection& connection, const std::string& sql, Sink& sink)
 {
     constexpr SQLULEN arrayRows = 1000;
     OdbcStatement stmt(connection.get());
     SQLULEN fetched = 0;
-    stmt.check(SQLSetStmtAttr(stmt.get(), SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
+    stmt.check(SQLSetStmtAttr(stmt.get(), SQL_ATTR_ROW_BIND_TYPE,
+                              reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0),
                "SQL_ATTR_ROW_BIND_TYPE");
-    stmt.check(SQLSetStmtAttr(stmt.get(), SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(arrayRows), 0),
-               "SQL_ATTR_ROW_ARRAY_SIZE");
-    stmt.check(SQLSetStmtAttr(stmt.get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), "SQL_ATTR_ROWS_FETCHED_PTR");
+    stmt.check(
+        SQLSetStmtAttr(stmt.get(), SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(arrayRows), 0),
+        "SQL_ATTR_ROW_ARRAY_SIZE");
+    stmt.check(SQLSetStmtAttr(stmt.get(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0),
+               "SQL_ATTR_ROWS_FETCHED_PTR");
     stmt.execute(sql);
 
     SQLSMALLINT columns = 0;
@@ -68,11 +68,13 @@ std::int64_t odbcRawLoop(OdbcConnection& connection, const std::string& sql, Sin
         SQLCHAR name[256];
         SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        stmt.check(SQLDescribeCol(stmt.get(), c, name, sizeof(name), &nameLength, &type, &size, &digits, &nullable),
-                   "SQLDescribeCol");
+        stmt.check(
+            SQLDescribeCol(stmt.get(), c, name, sizeof(name), &nameLength, &type, &size, &digits, &nullable),
+            "SQLDescribeCol");
         Column& col = bound[c - 1];
         // Room for UTF-8 text of the declared size; numbers and dates fit in 64 bytes.
-        const bool text = type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_WCHAR || type == SQL_WVARCHAR;
+        const bool text =
+            type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_WCHAR || type == SQL_WVARCHAR;
         col.width = std::max<SQLLEN>(text ? SQLLEN(size) * 4 + 1 : 64, 32);
         col.text.resize(std::size_t(col.width) * arrayRows);
         col.lengths.resize(arrayRows);

@@ -1,11 +1,10 @@
 #include "bench/Sinks.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <fcntl.h>
 #include <stdexcept>
 #include <system_error>
+#include <unistd.h>
 
 namespace bench {
 

@@ -13,10 +13,6 @@
 
 #include <QApplication>
 #include <QProcess>
-
-#include <malloc.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,11 +21,13 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <malloc.h>
 #include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace bench {
@@ -142,14 +140,15 @@ struct MariaDb
     std::string rawConnectionString() const
     {
         const char* driver = std::getenv("QUORVANE_BENCH_ODBC_DRIVER");
-        return std::string("Driver={") + (driver ? driver : "MariaDB Unicode") + "};Server=127.0.0.1;Port=" + port +
-               ";Database=" + database + ";UID=" + user + ";PWD=" + password + ";CHARSET=utf8mb4";
+        return std::string("Driver={") + (driver ? driver : "MariaDB Unicode") +
+               "};Server=127.0.0.1;Port=" + port + ";Database=" + database + ";UID=" + user +
+               ";PWD=" + password + ";CHARSET=utf8mb4";
     }
     // As the program builds it for the MySql type; the provider map picks the driver.
     QString layerConnectionString() const
     {
-        return QString::fromStdString("Driver={MySql};Server=127.0.0.1;Port=" + port + ";Database=" + database +
-                                      ";UID=" + user + ";PWD=" + password);
+        return QString::fromStdString("Driver={MySql};Server=127.0.0.1;Port=" + port +
+                                      ";Database=" + database + ";UID=" + user + ";PWD=" + password);
     }
 };
 
@@ -172,9 +171,9 @@ enum class Source { Sqlite, MariaDb };
 
 struct Outcome
 {
-    double value = 0;       // wall seconds, or bytes per cell
-    double cpu = 0;         // CPU seconds of this process
-    std::int64_t count = 0; // records read (cells for the memory path)
+    double value = 0;                    // wall seconds, or bytes per cell
+    double cpu = 0;                      // CPU seconds of this process
+    std::int64_t count = 0;              // records read (cells for the memory path)
     std::optional<std::uint64_t> digest; // check mode: the digest of what the path read
 };
 
@@ -210,20 +209,20 @@ public:
     std::vector<Path> paths()
     {
         std::vector<Path> p;
-        p.push_back({"sqlite-raw", "sqlite3 C API loop, step + column_text, no output", Source::Sqlite, "", 0, "s",
-                     [this] { return sqliteRaw(false); }});
-        p.push_back({"sqlite-raw-file", "sqlite3 C API loop writing pipe-separated lines to a file", Source::Sqlite,
-                     "sqlite-raw", 0, "s", [this] { return sqliteRaw(true); }});
-        p.push_back({"sqlite-layer", "Quorvane layer forward read (Recordset + cellUtf8), SQLite", Source::Sqlite,
-                     "sqlite-raw", 1.15, "s", [this] { return layer(Source::Sqlite); }});
-        p.push_back({"sqlite-grid", "Quorvane grid store fill from the layer, SQLite", Source::Sqlite, "sqlite-raw",
-                     1.5, "s", [this] { return grid(Source::Sqlite); }});
-        p.push_back({"sqlite-grid-memory", "grid memory per cell beyond the text (RSS growth)", Source::Sqlite, "",
-                     24, "B/cell", [this] { return gridMemory(); }});
+        p.push_back({"sqlite-raw", "sqlite3 C API loop, step + column_text, no output", Source::Sqlite, "", 0,
+                     "s", [this] { return sqliteRaw(false); }});
+        p.push_back({"sqlite-raw-file", "sqlite3 C API loop writing pipe-separated lines to a file",
+                     Source::Sqlite, "sqlite-raw", 0, "s", [this] { return sqliteRaw(true); }});
+        p.push_back({"sqlite-layer", "Quorvane layer forward read (Recordset + cellUtf8), SQLite",
+                     Source::Sqlite, "sqlite-raw", 1.15, "s", [this] { return layer(Source::Sqlite); }});
+        p.push_back({"sqlite-grid", "Quorvane grid store fill from the layer, SQLite", Source::Sqlite,
+                     "sqlite-raw", 1.5, "s", [this] { return grid(Source::Sqlite); }});
+        p.push_back({"sqlite-grid-memory", "grid memory per cell beyond the text (RSS growth)",
+                     Source::Sqlite, "", 24, "B/cell", [this] { return gridMemory(); }});
         p.push_back({"mariadb-raw", "ODBC to MariaDB, bound as text, 1000-row arrays, no output",
                      Source::MariaDb, "", 0, "s", [this] { return mariaDbRaw(false); }});
-        p.push_back({"mariadb-raw-file", "same ODBC loop writing pipe-separated lines to a file", Source::MariaDb,
-                     "mariadb-raw", 0, "s", [this] { return mariaDbRaw(true); }});
+        p.push_back({"mariadb-raw-file", "same ODBC loop writing pipe-separated lines to a file",
+                     Source::MariaDb, "mariadb-raw", 0, "s", [this] { return mariaDbRaw(true); }});
         p.push_back({"mariadb-layer", "Quorvane layer forward read (Recordset + cellUtf8), MariaDB",
                      Source::MariaDb, "mariadb-raw", 1.10, "s", [this] { return layer(Source::MariaDb); }});
         p.push_back({"mariadb-grid", "Quorvane grid store fill from the layer, MariaDB", Source::MariaDb,
@@ -276,8 +275,7 @@ private:
     std::string outputFile(const std::string& name) const { return o_.data + "/" + name + ".txt"; }
 
     // Times loop(sink) with a NullSink, or with a LineDigest in check mode.
-    template <class Loop>
-    Outcome readIntoNothing(Loop loop) const
+    template <class Loop> Outcome readIntoNothing(Loop loop) const
     {
         Outcome out;
         if (o_.check) {
@@ -296,8 +294,7 @@ private:
     }
 
     // Times loop(writer) into a file; the file's digest in check mode.
-    template <class Loop>
-    Outcome readIntoFile(const std::string& file, Loop loop) const
+    template <class Loop> Outcome readIntoFile(const std::string& file, Loop loop) const
     {
         Outcome out;
         const Stopwatch watch;
@@ -332,9 +329,9 @@ private:
     std::unique_ptr<db::Connection> openLayer(Source source) const
     {
         auto connection = std::make_unique<db::Connection>();
-        connection->Open(source == Source::Sqlite
-                             ? QStringLiteral("Provider=SQLite;Data Source=") + QString::fromStdString(sqlitePath_)
-                             : mariaDb_->layerConnectionString());
+        connection->Open(source == Source::Sqlite ? QStringLiteral("Provider=SQLite;Data Source=") +
+                                                        QString::fromStdString(sqlitePath_)
+                                                  : mariaDb_->layerConnectionString());
         return connection;
     }
 
@@ -458,7 +455,8 @@ void printTable(const Options& o, const std::vector<Measured>& results)
     std::map<std::string, const Measured*> byName;
     for (const Measured& m : results)
         byName[m.path->name] = &m;
-    std::printf("\n%lld rows x %d columns, median of %d\n\n", static_cast<long long>(o.rows), columnCount, o.reps);
+    std::printf("\n%lld rows x %d columns, median of %d\n\n", static_cast<long long>(o.rows), columnCount,
+                o.reps);
     std::printf("| path | what | wall | cpu | vs | wall ratio | cpu ratio | target | |\n"
                 "|---|---|---|---|---|---|---|---|---|\n");
     for (const Measured& m : results) {
@@ -479,8 +477,8 @@ void printTable(const Options& o, const std::vector<Measured>& results)
             verdict = judged <= p.target ? "met" : "MISSED";
         }
         std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", p.name.c_str(), p.label.c_str(),
-                    figure(wall, p.unit).c_str(), p.unit == "s" ? figure(cpu, p.unit).c_str() : "", vs.c_str(),
-                    wallRatio.c_str(), cpuRatio.c_str(), target.c_str(), verdict.c_str());
+                    figure(wall, p.unit).c_str(), p.unit == "s" ? figure(cpu, p.unit).c_str() : "",
+                    vs.c_str(), wallRatio.c_str(), cpuRatio.c_str(), target.c_str(), verdict.c_str());
     }
 }
 
@@ -500,7 +498,8 @@ bool verify(const Options& o, const std::vector<Measured>& results)
         if (out.digest) {
             auto [it, first] = reference.try_emplace(p.source, p.name, *out.digest);
             if (!first && it->second.second != *out.digest)
-                problem += (problem.empty() ? "" : "; ") + std::string("its text differs from ") + it->second.first;
+                problem +=
+                    (problem.empty() ? "" : "; ") + std::string("its text differs from ") + it->second.first;
         }
         char digest[32] = "";
         if (out.digest)
@@ -536,7 +535,8 @@ int run(const Options& o)
     const bool wantsMariaDb =
         std::any_of(paths.begin(), paths.end(), [](const Path* p) { return p->source == Source::MariaDb; });
     if (wantsMariaDb && !mariaDb) {
-        std::printf("MariaDB paths skipped: QUORVANE_MARIADB_PORT is not set (bench/run.sh starts a server)\n");
+        std::printf(
+            "MariaDB paths skipped: QUORVANE_MARIADB_PORT is not set (bench/run.sh starts a server)\n");
         if (o.check && ci) {
             std::printf("FAILED: CI=true and no MariaDB server\n");
             return 1;
@@ -547,8 +547,9 @@ int run(const Options& o)
         std::fprintf(stderr, "no path chosen (see --list)\n");
         return 2;
     }
-    bench.prepare(std::any_of(paths.begin(), paths.end(), [](const Path* p) { return p->source == Source::Sqlite; }),
-                  wantsMariaDb && mariaDb);
+    bench.prepare(
+        std::any_of(paths.begin(), paths.end(), [](const Path* p) { return p->source == Source::Sqlite; }),
+        wantsMariaDb && mariaDb);
 
     std::vector<Measured> results;
     for (const Path* p : paths)
