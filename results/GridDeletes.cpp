@@ -1,0 +1,59 @@
+#include "results/GridDeletes.h"
+
+#include "results/Clipboard.h"
+#include "results/GridText.h"
+#include "ui/Dialogs.h"
+#include "ui/Events.h"
+#include "ui/MSFlexGrid.h"
+
+#include <algorithm>
+
+namespace results {
+namespace {
+
+template <typename F> void guarded(F&& command)
+{
+    try {
+        command();
+    } catch (const std::exception& e) {
+        ui::msgBox(QString::fromUtf8(e.what()));
+    }
+}
+
+} // namespace
+
+void deleteSelectedRows(ui::MSFlexGrid& grid)
+{
+    guarded([&] {
+        const GridRange range = selectedRange(grid);
+        if (range.right != grid.Cols() - 1) {
+            ui::msgBox(completeRowsMessage);
+            return;
+        }
+        const int first = std::max(range.top, 1);
+        const int last = std::min(range.bottom, grid.Rows() - 1);
+        if (first <= last)
+            grid.removeRows(first, last - first + 1);
+    });
+}
+
+void deleteSelectedColumns(ui::MSFlexGrid& grid)
+{
+    guarded([&] {
+        const GridRange range = selectedRange(grid);
+        if (range.bottom != grid.Rows() - 1) {
+            ui::msgBox(completeColumnsMessage);
+            return;
+        }
+        ui::EventPump pump;
+        // The bounds follow the grid, which window events may change meanwhile.
+        for (int r = range.top; r <= range.bottom && r < grid.Rows(); ++r) {
+            for (int c = range.left; c <= range.right && c < grid.Cols() && r < grid.Rows(); ++c) {
+                grid.setTextMatrixUtf8(r, c, {});
+                pump.tick();
+            }
+        }
+    });
+}
+
+} // namespace results

@@ -1,0 +1,198 @@
+// Export Data to File and the file output of a run (Data Output to File).
+#include "results/Export.h"
+
+#include "ToolsSupport.h"
+#include "query/db/Connection.h"
+#include "query/db/Recordset.h"
+#include "tests/query/db/SqliteFixture.h"
+
+#include <QCheckBox>
+
+namespace {
+
+using toolstest::fileBytes;
+using toolstest::fillGrid;
+using toolstest::ToolsTest;
+
+using ExportToFile = ToolsTest;
+
+TEST_F(ExportToFile, WritesEveryRowAndColumnDelimitedThenAnEmptyLineAndAppends)
+{
+    ui::MSFlexGrid grid;
+    fillGrid(grid, {"A", "B"}, {{"1", "2"}});
+    const QString target = path(QStringLiteral("export.txt"));
+
+    chooseOnModal(target);
+    results::exportData(grid, nullptr);
+    ASSERT_EQ(dialogs.take().size(), 2); // the chooser, then the message
+    EXPECT_EQ(fileBytes(target), QByteArray("||A|B|\r\n||1|2|\r\n\r\n"));
+
+    chooseOnModal(target);
+    results::exportData(grid, nullptr);
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].windowName, QStringLiteral("FormFile"));
+    EXPECT_EQ(shown[1].text, QStringLiteral("Export Complete"));
+    EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
+    EXPECT_EQ(fileBytes(target), QByteArray("||A|B|\r\n||1|2|\r\n\r\n||A|B|\r\n||1|2|\r\n\r\n"));
+}
+
+TEST_F(ExportToFile, TakesTheDelimiterAndHeaderOptionFromTheChooser)
+{
+    ui::MSFlexGrid grid;
+    fillGrid(grid, {"A", "B"}, {{" 1", "2 "}});
+    const QString target = path(QStringLiteral("export.txt"));
+
+    // An emptied delimiter box, once left, is a tab; the headers option cleared leaves out
+    // the field-name row. Spaces at the ends of the whole text go; those inside stay.
+    dialogs.onModal([&](QWidget* window) {
+        auto* form = qobject_cast<results::FormFile*>(window);
+        form->Text10->clear();
+        form->Text10_LostFocus();
+        form->Check1->setChecked(false);
+        form->Text2->setText(target);
+        form->Command1_Click();
+    });
+    results::exportData(grid, nullptr);
+    dialogs.take();
+    EXPECT_EQ(fileBytes(target), QByteArray("\t\t 1\t2 \t\r\n\r\n"));
+
+    // Cell texts pass unchanged, delimiters and line breaks inside them included.
+    grid.setTextMatrix(1, 2, QStringLiteral("x\ty"));
+    results::formFile().Check1->setChecked(true);
+    results::formFile().Text10->setText(QStringLiteral("::"));
+    chooseOnModal(path(QStringLiteral("second.txt")));
+    results::exportData(grid, nullptr);
+    dialogs.take();
+    EXPECT_EQ(fileBytes(path(QStringLiteral("second.txt"))),
+              QByteArray("::::A::B::\r\n::::x\ty::2 ::\r\n\r\n"));
+}
+
+TEST_F(ExportToFile, ACancelledOrEmptyChooserWritesAndShowsNothing)
+{
+    ui::MSFlexGrid grid;
+    fillGrid(grid, {"A"}, {{"1"}});
+    results::setExportTarget(path(QStringLiteral("earlier.txt")));
+
+    cancelOnModal();
+    results::exportData(grid, nullptr);
+    expectChooserShown();
+    EXPECT_TRUE(results::exportTarget().isEmpty());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("earlier.txt"))));
+
+    chooseOnModal(QString());
+    results::exportData(grid, nullptr);
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].text, QStringLiteral("Please Speicify a file "));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(ExportToFile, AGridWithoutRowsWritesNothing)
+{
+    ui::MSFlexGrid grid;
+    grid.setRows(0);
+    chooseOnModal(path(QStringLiteral("export.txt")));
+    results::exportData(grid, nullptr);
+    expectChooserShown();
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("export.txt"))));
+}
+
+TEST_F(ExportToFile, AFileThatCannotBeCreatedIsReportedWithNumberAndDescription)
+{
+    ui::MSFlexGrid grid;
+    fillGrid(grid, {"A"}, {{"1"}});
+    toolstest::writeBytes(path(QStringLiteral("plain")), "not a folder");
+    chooseOnModal(path(QStringLiteral("plain/export.txt")));
+    results::exportData(grid, nullptr);
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    const QStringList lines = shown[1].text.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 2) << shown[1].text.toStdString();
+    EXPECT_EQ(lines[0], QString::number(ENOTDIR));
+    EXPECT_FALSE(lines[1].isEmpty());
+    EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("not a folder"));
+}
+
+// --- the file output of a run ---
+
+class DataOutputToFile : public ToolsTest
+{
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        database = files.create(QStringLiteral("data.sqlite"), R"sql(
+            CREATE TABLE t (name TEXT, qty INTEGER);
+            INSERT INTO t VALUES ('  pen', 2);
+            INSERT INTO t VALUES ('ink', NULL);)sql");
+        connection.Open(SqliteFiles::connectionString(database));
+    }
+
+    db::Recordset run(const char* sql) { return connection.Execute(QString::fromUtf8(sql)); }
+
+    SqliteFiles files;
+    QString database;
+    db::Connection connection;
+};
+
+TEST_F(DataOutputToFile, WritesNamesAndRecordsDelimitedAndAppendsABlockPerRun)
+{
+    const QString target = path(QStringLiteral("out.txt"));
+    db::Recordset first = run("SELECT name, qty FROM t ORDER BY rowid");
+    EXPECT_EQ(results::outputToFile(first, target), 2);
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+    // Spaces inside the text stay; a null is the empty text.
+    const QByteArray block("name|qty|\r\n  pen|2|\r\nink||\r\n\r\n");
+    EXPECT_EQ(fileBytes(target), block);
+
+    db::Recordset second = run("SELECT qty FROM t WHERE qty IS NOT NULL");
+    results::formFile().Text10->setText(QStringLiteral(","));
+    EXPECT_EQ(results::outputToFile(second, target), 1);
+    dialogs.takeMessages();
+    EXPECT_EQ(fileBytes(target), block + QByteArray("qty,\r\n2,\r\n\r\n"));
+}
+
+TEST_F(DataOutputToFile, LeavesOutTheNamesWhenColumnHeadersAreClearedAndTrimsTheWholeText)
+{
+    db::Recordset result = run("SELECT name, qty FROM t ORDER BY rowid");
+    const results::FileOutput output = results::fileOutput(result, QStringLiteral("|"), false);
+    EXPECT_EQ(output.records, 2);
+    EXPECT_EQ(output.text, QStringLiteral("  pen|2|\r\nink||\r\n"));
+
+    results::formFile().Check1->setChecked(false);
+    db::Recordset again = run("SELECT name, qty FROM t ORDER BY rowid");
+    results::outputToFile(again, path(QStringLiteral("out.txt")));
+    dialogs.takeMessages();
+    EXPECT_EQ(fileBytes(path(QStringLiteral("out.txt"))), QByteArray("pen|2|\r\nink||\r\n\r\n"));
+}
+
+TEST_F(DataOutputToFile, AClosedOrEmptyResultWritesOneEmptyLine)
+{
+    const QString target = path(QStringLiteral("out.txt"));
+    db::Recordset closed = run("UPDATE t SET qty = 3 WHERE name = 'ink'");
+    ASSERT_EQ(closed.State(), db::adStateClosed);
+    EXPECT_EQ(results::outputToFile(closed, target), 0);
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+    EXPECT_EQ(fileBytes(target), QByteArray("\r\n"));
+
+    db::Recordset empty = run("SELECT name FROM t WHERE 0");
+    EXPECT_EQ(results::outputToFile(empty, target), 0);
+    dialogs.takeMessages();
+    EXPECT_EQ(fileBytes(target), QByteArray("\r\n\r\n"));
+}
+
+TEST_F(DataOutputToFile, NoChosenFileFailsWithAFileErrorAndShowsNothing)
+{
+    db::Recordset result = run("SELECT name FROM t");
+    try {
+        results::outputToFile(result, QString());
+        FAIL() << "an empty target must fail";
+    } catch (const ui::FileError& e) {
+        EXPECT_EQ(e.number, ENOENT);
+        EXPECT_FALSE(e.description.isEmpty());
+    }
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,235 @@
+// The file chooser: its controls, its life (loaded once, then only hidden), the two paths it
+// hands back, the remembered settings, the lists and the resize rules.
+#include "ToolsSupport.h"
+#include "ui/Twips.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+using results::ChosenPath;
+using results::FormFile;
+using toolstest::ToolsTest;
+
+using FileChooser = ToolsTest;
+
+TEST_F(FileChooser, CarriesItsControlsWithTheirNamesAndCaptions)
+{
+    FormFile& form = results::formFile();
+    EXPECT_EQ(form.objectName(), QStringLiteral("FormFile"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("File"));
+    for (const char* name : {"Drive1", "Dir1", "File1", "Text2", "Frame1", "Text10", "Label4", "Label1",
+                             "Check1", "Command1", "Command2", "Frame2"})
+        EXPECT_NE(form.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
+    EXPECT_EQ(form.Frame1->title(), QStringLiteral("Export Options"));
+    EXPECT_EQ(form.Text10->text(), QStringLiteral("|"));
+    EXPECT_EQ(form.Label4->text(),
+              QStringLiteral("Specifiy Delimiter (Make sure the delimeter is not in the data)"));
+    EXPECT_EQ(form.Label1->text(), QStringLiteral("\"Leave Delimiter Blank to use Tab Delimeter\""));
+    EXPECT_EQ(form.Check1->text(), QStringLiteral("Export the Column Headers"));
+    EXPECT_TRUE(form.Check1->isChecked());
+    EXPECT_EQ(form.Command1->text(), QStringLiteral("OK"));
+    EXPECT_EQ(form.Command2->text(), QStringLiteral("Cancel"));
+    // Loading for the delimiter does not show the window.
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(FileChooser, IsLoadedOnceAndKeepsItsStateWhenHidden)
+{
+    FormFile* first = &results::formFile();
+    first->Text10->setText(QStringLiteral(";"));
+    first->Check1->setChecked(false);
+    cancelOnModal();
+    results::chooseFile(ChosenPath::ExportTarget, nullptr);
+    expectChooserShown();
+    EXPECT_EQ(&results::formFile(), first);
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_EQ(results::exportDelimiter(), QStringLiteral(";"));
+    EXPECT_FALSE(results::exportColumnHeaders());
+}
+
+TEST_F(FileChooser, AnEmptiedDelimiterBecomesATabWhenLeft)
+{
+    FormFile& form = results::formFile();
+    form.Text10->clear();
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(form.Text10, &out);
+    EXPECT_EQ(form.Text10->text(), QStringLiteral("\t"));
+    EXPECT_EQ(results::exportDelimiter(), QStringLiteral("\t"));
+
+    // A box that is not empty keeps its text when left.
+    form.Text10->setText(QStringLiteral(","));
+    form.Text10_LostFocus();
+    EXPECT_EQ(form.Text10->text(), QStringLiteral(","));
+}
+
+TEST_F(FileChooser, OkHandsTheFileToTheCommandThatAskedAndRemembersTheLists)
+{
+    chooseOnModal(path(QStringLiteral("out.txt")));
+    EXPECT_EQ(results::chooseFile(ChosenPath::ExportTarget, nullptr), path(QStringLiteral("out.txt")));
+    expectChooserShown();
+    EXPECT_EQ(results::exportTarget(), path(QStringLiteral("out.txt")));
+    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+
+    FormFile& form = results::formFile();
+    EXPECT_EQ(settings::store().get(settings::FilePath), path(QStringLiteral("out.txt")));
+    EXPECT_EQ(settings::store().get(settings::Drive1Drive), form.Drive1->drive());
+    EXPECT_EQ(settings::store().get(settings::Dir1Path), form.Dir1->path());
+    EXPECT_EQ(settings::store().get(settings::File1PathRead), form.File1->path());
+
+    chooseOnModal(path(QStringLiteral("q.sql")));
+    EXPECT_EQ(results::chooseFile(ChosenPath::QueryFile, nullptr), path(QStringLiteral("q.sql")));
+    expectChooserShown();
+    EXPECT_EQ(query::currentQueryFile(), path(QStringLiteral("q.sql")));
+    // The export target is only cleared by its own commands.
+    EXPECT_EQ(results::exportTarget(), path(QStringLiteral("out.txt")));
+}
+
+TEST_F(FileChooser, CancelOrAnEmptyFileBoxChoosesNothingAndClearsThatPathOnly)
+{
+    results::setExportTarget(QStringLiteral("old-target"));
+    query::setCurrentQueryFile(QStringLiteral("old-query"));
+
+    cancelOnModal();
+    EXPECT_TRUE(results::chooseFile(ChosenPath::ExportTarget, nullptr).isEmpty());
+    expectChooserShown();
+    EXPECT_TRUE(results::exportTarget().isEmpty());
+    EXPECT_EQ(query::currentQueryFile(), QStringLiteral("old-query"));
+
+    chooseOnModal(QString());
+    EXPECT_TRUE(results::chooseFile(ChosenPath::QueryFile, nullptr).isEmpty());
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].kind, qvtest::ShownDialog::Modal);
+    EXPECT_EQ(shown[1].kind, qvtest::ShownDialog::Message);
+    EXPECT_EQ(shown[1].text, QStringLiteral("Please Speicify a file "));
+    EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
+    EXPECT_EQ(shown[1].icon, ui::Icon::None);
+    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+    EXPECT_FALSE(results::formFile().isVisible());
+    // Nothing was remembered.
+    EXPECT_TRUE(settings::store().get(settings::FilePath).isEmpty());
+}
+
+TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoaded)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("sub"));
+    const QString sub = QDir::toNativeSeparators(path(QStringLiteral("sub")));
+    toolstest::writeBytes(path(QStringLiteral("sub/a.sql")), "x");
+    settings::store().save(settings::FilePath, QStringLiteral("/somewhere/file.sql"));
+    settings::store().save(settings::Drive1Drive, QStringLiteral("/"));
+    settings::store().save(settings::Dir1Path, sub);
+    settings::store().save(settings::File1Path, sub);
+
+    FormFile& form = results::formFile();
+    EXPECT_EQ(form.Text2->text(), QStringLiteral("/somewhere/file.sql"));
+    EXPECT_EQ(form.Drive1->drive(), QStringLiteral("/"));
+    EXPECT_EQ(form.Dir1->path(), sub);
+    EXPECT_EQ(form.File1->path(), sub);
+    ASSERT_EQ(form.File1->count(), 1);
+    EXPECT_EQ(form.File1->item(0)->text(), QStringLiteral("a.sql"));
+}
+
+TEST_F(FileChooser, SkipsRememberedFoldersThatAreGone)
+{
+    settings::store().save(settings::Drive1Drive, QStringLiteral("/no/such/drive"));
+    settings::store().save(settings::Dir1Path, QStringLiteral("/no/such/folder"));
+    settings::store().save(settings::File1Path, QStringLiteral("/no/such/folder"));
+    FormFile& form = results::formFile();
+    // The lists keep what they showed: the current folder and its volume.
+    EXPECT_EQ(form.Dir1->path(), QDir::toNativeSeparators(QDir::currentPath()));
+    EXPECT_EQ(form.File1->path(), form.Dir1->path());
+    EXPECT_FALSE(form.Drive1->drive().isEmpty());
+}
+
+TEST_F(FileChooser, ListsRootsAndVolumesAndBrowsesRealFolders)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("one/inner"));
+    QDir(dir.path()).mkpath(QStringLiteral("two"));
+    toolstest::writeBytes(path(QStringLiteral("b.txt")), "b");
+    toolstest::writeBytes(path(QStringLiteral("a.txt")), "a");
+    FormFile& form = results::formFile();
+
+    EXPECT_GE(form.Drive1->findText(QStringLiteral("/")), 0);
+
+    // Choosing a folder lists its subfolders in the tree and its files in the file list.
+    ASSERT_TRUE(form.Dir1->setPath(dir.path()));
+    EXPECT_EQ(form.File1->path(), QDir::toNativeSeparators(dir.path()));
+    ASSERT_EQ(form.File1->count(), 2);
+    EXPECT_EQ(form.File1->item(0)->text(), QStringLiteral("a.txt"));
+    EXPECT_EQ(form.File1->item(1)->text(), QStringLiteral("b.txt"));
+    QTreeWidgetItem* current = form.Dir1->currentItem();
+    ASSERT_NE(current, nullptr);
+    ASSERT_EQ(current->childCount(), 2);
+    EXPECT_EQ(current->child(0)->text(0), QStringLiteral("one"));
+    EXPECT_EQ(current->child(1)->text(0), QStringLiteral("two"));
+    // The tree reaches up to the root.
+    QTreeWidgetItem* top = current;
+    while (top->parent())
+        top = top->parent();
+    EXPECT_EQ(top->text(0), QStringLiteral("/"));
+    // A subfolder opens when expanded, and activating it makes it the chosen folder.
+    current->child(0)->setExpanded(true);
+    ASSERT_EQ(current->child(0)->childCount(), 1);
+    EXPECT_EQ(current->child(0)->child(0)->text(0), QStringLiteral("inner"));
+    emit form.Dir1->itemActivated(current->child(1), 0);
+    EXPECT_EQ(form.Dir1->path(), QDir::toNativeSeparators(path(QStringLiteral("two"))));
+    EXPECT_EQ(form.File1->count(), 0);
+
+    // A drive change moves the folder list to the drive's root.
+    form.Dir1->setPath(dir.path());
+    form.Drive1->setCurrentIndex(-1);
+    form.Drive1->setCurrentIndex(form.Drive1->findText(QStringLiteral("/")));
+    EXPECT_EQ(form.Dir1->path(), QStringLiteral("/"));
+}
+
+TEST_F(FileChooser, AClickInTheFileListJoinsFolderAndNameWithOneSeparator)
+{
+    FormFile& form = results::formFile();
+    ASSERT_TRUE(form.Dir1->setPath(QStringLiteral("/")));
+    EXPECT_EQ(form.File1->path(), QStringLiteral("/"));
+    toolstest::writeBytes(path(QStringLiteral("pick.sql")), "x");
+    ASSERT_TRUE(form.Dir1->setPath(dir.path()));
+    form.File1->setCurrentRow(0);
+    form.File1_Click();
+    EXPECT_EQ(form.Text2->text(), QDir::toNativeSeparators(path(QStringLiteral("pick.sql"))));
+
+    EXPECT_EQ(results::joinPath(QStringLiteral("/"), QStringLiteral("x.sql")), QStringLiteral("/x.sql"));
+    EXPECT_EQ(results::joinPath(QStringLiteral("/tmp"), QStringLiteral("x.sql")),
+              QStringLiteral("/tmp/x.sql"));
+    EXPECT_EQ(results::joinPath(QStringLiteral("/tmp/"), QStringLiteral("x.sql")),
+              QStringLiteral("/tmp/x.sql"));
+}
+
+TEST_F(FileChooser, FollowsTheResizeRules)
+{
+    FormFile& form = results::formFile();
+    form.resize(ui::pixels(9000), ui::pixels(6000));
+    form.Form_Resize();
+    const int w = ui::twips(form.frameGeometry().width());
+    const int h = ui::twips(form.frameGeometry().height());
+    const int left = ui::twips(form.Text2->x());
+    auto near = [](int actual, int expected) { return std::abs(actual - expected) <= ui::twipsPerPixel; };
+    EXPECT_PRED2(near, ui::twips(form.Text2->width()), w - left * 5 / 2);
+    EXPECT_PRED2(near, ui::twips(form.File1->width()), w / 2 - left * 5 / 2 - 100);
+    EXPECT_PRED2(near, ui::twips(form.Dir1->width()), w / 2);
+    EXPECT_EQ(form.Drive1->width(), form.Dir1->width());
+    EXPECT_PRED2(near, ui::twips(form.File1->x()), ui::twips(form.Dir1->width()) + 200);
+    EXPECT_PRED2(near, ui::twips(form.Dir1->height()), h - 2780);
+    EXPECT_PRED2(near, ui::twips(form.File1->height()), h - 2350);
+    EXPECT_PRED2(near, ui::twips(form.Frame2->y()), ui::twips(form.File1->y() + form.File1->height()) + 200);
+
+    // At 4080 twips or less the heights stay.
+    const int dirHeight = form.Dir1->height();
+    form.resize(ui::pixels(9000), ui::pixels(4000));
+    form.Form_Resize();
+    EXPECT_EQ(form.Dir1->height(), dirHeight);
+}
+
+} // namespace

@@ -1,0 +1,100 @@
+// Deleting selected rows and blanking selected columns of the result grid.
+#include "results/GridDeletes.h"
+
+#include "ToolsSupport.h"
+
+namespace {
+
+using toolstest::ToolsTest;
+
+class GridDeletes : public ToolsTest
+{
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        // Ten records: "r1".."r10" in column 2, "v1".."v10" in column 3.
+        grid.setCols(4);
+        grid.setRows(11);
+        grid.setTextMatrix(0, 2, QStringLiteral("name"));
+        grid.setTextMatrix(0, 3, QStringLiteral("value"));
+        for (int r = 1; r <= 10; ++r) {
+            grid.setTextMatrix(r, 2, QStringLiteral("r%1").arg(r));
+            grid.setTextMatrix(r, 3, QStringLiteral("v%1").arg(r));
+        }
+    }
+
+    QStringList column(int c) const
+    {
+        QStringList texts;
+        for (int r = 0; r < grid.Rows(); ++r)
+            texts << grid.TextMatrix(r, c);
+        return texts;
+    }
+
+    ui::MSFlexGrid grid;
+};
+
+TEST_F(GridDeletes, RemovesTheSelectedCompleteRows)
+{
+    grid.selectRange(3, 1, 5, 3);
+    results::deleteSelectedRows(grid);
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(grid.Rows(), 8);
+    EXPECT_EQ(grid.TextMatrix(3, 2), QStringLiteral("r6"));
+    EXPECT_EQ(grid.TextMatrix(3, 3), QStringLiteral("v6"));
+    EXPECT_EQ(column(2), (QStringList{"name", "r1", "r2", "r6", "r7", "r8", "r9", "r10"}));
+}
+
+TEST_F(GridDeletes, DeletingEveryDataRowLeavesTheHeaderRow)
+{
+    grid.selectRange(1, 1, 10, 3);
+    results::deleteSelectedRows(grid);
+    EXPECT_EQ(grid.Rows(), 1);
+    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_EQ(column(3), QStringList{QStringLiteral("value")});
+
+    // The header row itself is never removed, even when the selection covers it.
+    grid.setRows(3);
+    grid.selectRange(0, 1, 2, 3);
+    results::deleteSelectedRows(grid);
+    EXPECT_EQ(grid.Rows(), 1);
+    EXPECT_EQ(grid.TextMatrix(0, 2), QStringLiteral("name"));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(GridDeletes, BlanksTheSelectedCompleteColumnsKeepingCols)
+{
+    grid.selectRange(1, 3, 10, 3);
+    results::deleteSelectedColumns(grid);
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_EQ(grid.Rows(), 11);
+    QStringList expected{QStringLiteral("value")};
+    for (int r = 1; r <= 10; ++r)
+        expected << QString();
+    EXPECT_EQ(column(3), expected);
+    EXPECT_EQ(grid.TextMatrix(4, 2), QStringLiteral("r4"));
+
+    // From a row below the first down to the last.
+    grid.selectRange(8, 2, 10, 2);
+    results::deleteSelectedColumns(grid);
+    EXPECT_EQ(column(2).mid(6), (QStringList{"r6", "r7", QString(), QString(), QString()}));
+}
+
+TEST_F(GridDeletes, PartialSelectionsGiveTheirMessagesAndChangeNothing)
+{
+    const QStringList names = column(2);
+    grid.selectRange(3, 2, 5, 2); // rows 3 to 5, but not to the last column
+    results::deleteSelectedRows(grid);
+    EXPECT_EQ(dialogs.takeMessages(),
+              QStringList{QStringLiteral("A complete row(s) must be selected to use this feature")});
+    grid.selectRange(1, 2, 9, 3); // columns, but not to the last row
+    results::deleteSelectedColumns(grid);
+    EXPECT_EQ(dialogs.takeMessages(),
+              QStringList{QStringLiteral("A complete column(s) must be selected to use this feature")});
+    EXPECT_EQ(grid.Rows(), 11);
+    EXPECT_EQ(column(2), names);
+}
+
+} // namespace

@@ -1,0 +1,244 @@
+// Query files (File Open, File Save, File Save As (Specify)) and Import of a statement log.
+#include "results/QueryFiles.h"
+
+#include "ToolsSupport.h"
+
+#include <QDir>
+#include <QFileDevice>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+
+using toolstest::fileBytes;
+using toolstest::ToolsTest;
+using toolstest::writeBytes;
+
+// The query box of these tests.
+struct Box
+{
+    QString text;
+    results::SetText setter()
+    {
+        return [this](const QString& t) { text = t; };
+    }
+};
+
+using QueryFiles = ToolsTest;
+
+TEST_F(QueryFiles, SaveTrimsSpacesAndEndsWithCrLfAndOpenLoadsItBack)
+{
+    const QString file = path(QStringLiteral("q.sql"));
+    chooseOnModal(file);
+    results::fileSaveAs(nullptr, QStringLiteral("  select 1  "));
+    expectChooserShown();
+    EXPECT_EQ(fileBytes(file), QByteArray("select 1\r\n"));
+    EXPECT_EQ(query::currentQueryFile(), file);
+
+    Box box{QStringLiteral("old text")};
+    chooseOnModal(file);
+    results::fileOpen(nullptr, box.setter());
+    expectChooserShown();
+    EXPECT_EQ(box.text, QStringLiteral("select 1\r\n"));
+    EXPECT_EQ(query::currentQueryFile(), file);
+
+    // Line breaks of the box are kept as CR LF; tabs at the ends stay.
+    EXPECT_EQ(results::queryFileText(QStringLiteral(" \tselect a,\nb from t \n ")),
+              QStringLiteral("\tselect a,\r\nb from t \r\n\r\n"));
+}
+
+TEST_F(QueryFiles, SaveAfterOpenWritesWithoutAsking)
+{
+    const QString file = path(QStringLiteral("q.sql"));
+    writeBytes(file, "select 1\r\n");
+    Box box;
+    chooseOnModal(file);
+    results::fileOpen(nullptr, box.setter());
+    expectChooserShown();
+
+    results::fileSave(nullptr, QStringLiteral("select 2"));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(fileBytes(file), QByteArray("select 2\r\n"));
+}
+
+TEST_F(QueryFiles, CancelledSaveAsLeavesNoCurrentFileSoSaveAsksAgain)
+{
+    query::setCurrentQueryFile(path(QStringLiteral("before.sql")));
+    cancelOnModal();
+    results::fileSaveAs(nullptr, QStringLiteral("select 1"));
+    expectChooserShown();
+    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+
+    const QString file = path(QStringLiteral("later.sql"));
+    chooseOnModal(file);
+    results::fileSave(nullptr, QStringLiteral("select 3"));
+    expectChooserShown();
+    EXPECT_EQ(fileBytes(file), QByteArray("select 3\r\n"));
+
+    // A cancelled Save writes nothing and says nothing.
+    query::setCurrentQueryFile(QString());
+    cancelOnModal();
+    results::fileSave(nullptr, QStringLiteral("select 4"));
+    expectChooserShown();
+    EXPECT_EQ(fileBytes(file), QByteArray("select 3\r\n"));
+}
+
+TEST_F(QueryFiles, SavingOverALongerFileReplacesItEntirely)
+{
+    const QString file = path(QStringLiteral("q.sql"));
+    writeBytes(file, QByteArray(5000, 'x') + "\r\n");
+    query::setCurrentQueryFile(file);
+    results::fileSave(nullptr, QStringLiteral("select 1"));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(fileBytes(file), QByteArray("select 1\r\n"));
+    // No file is left beside it.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("q.sql")});
+}
+
+TEST_F(QueryFiles, OpenWithoutAFileOrOfAMissingFileReportsAndKeepsTheBox)
+{
+    Box box{QStringLiteral("kept")};
+    cancelOnModal();
+    results::fileOpen(nullptr, box.setter());
+    QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].text, QStringLiteral("Invalid File"));
+    EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
+
+    chooseOnModal(path(QStringLiteral("missing.sql")));
+    results::fileOpen(nullptr, box.setter());
+    shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    const QStringList lines = shown[1].text.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 2) << shown[1].text.toStdString();
+    EXPECT_EQ(lines[0], QString::number(ENOENT));
+    EXPECT_FALSE(lines[1].isEmpty());
+    EXPECT_EQ(box.text, QStringLiteral("kept"));
+}
+
+// Takes away the rights that let root write anywhere, for as long as it lives: the
+// file-system user of this (the only) thread becomes "nobody".
+class WithoutRootFileRights
+{
+public:
+    WithoutRootFileRights()
+    {
+        if (geteuid() == 0)
+            setfsuid(65534);
+    }
+    ~WithoutRootFileRights()
+    {
+        if (geteuid() == 0)
+            setfsuid(0);
+    }
+};
+
+TEST_F(QueryFiles, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
+{
+    // A folder nobody may write to, holding the old file.
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther);
+    const QString folder = path(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+    const QString file = folder + QStringLiteral("/q.sql");
+    writeBytes(file, "the old query\r\n");
+    // The file itself may be written by anyone: only a write in place could change it.
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
+                                    QFileDevice::WriteOther);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                      QFileDevice::ExeOther);
+    query::setCurrentQueryFile(file);
+    {
+        WithoutRootFileRights nobody;
+        results::fileSave(nullptr, QStringLiteral("select 1"));
+    }
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QStringList messages = dialogs.takeMessages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QString::number(EACCES) + QStringLiteral("\r\n")))
+        << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(file));
+    EXPECT_EQ(fileBytes(file), QByteArray("the old query\r\n"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("q.sql")});
+}
+
+TEST_F(QueryFiles, ASaveBelowAFileReportsAndWritesNothing)
+{
+    writeBytes(path(QStringLiteral("plain")), "x");
+    const QString file = path(QStringLiteral("plain/q.sql"));
+    chooseOnModal(file);
+    results::fileSaveAs(nullptr, QStringLiteral("select 1"));
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].text.startsWith(QString::number(ENOTDIR) + QStringLiteral("\r\n")))
+        << shown[1].text.toStdString();
+    EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("x"));
+}
+
+// --- Import ---
+
+using Import = ToolsTest;
+
+TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
+{
+    const QString log = path(QStringLiteral("20240102.log"));
+    writeBytes(log, "\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n");
+    QStringList items{QStringLiteral("earlier")};
+    auto addItem = [&](const QString& item) { items << item; };
+
+    chooseOnModal(log);
+    results::importStatements(nullptr, addItem);
+    expectChooserShown();
+    EXPECT_EQ(items, (QStringList{QStringLiteral("earlier"), QStringLiteral("A"), QStringLiteral("\r\nB"),
+                                  QStringLiteral("\r\nC\r\n")}));
+    EXPECT_EQ(query::currentQueryFile(), log);
+
+    chooseOnModal(log);
+    results::importStatements(nullptr, addItem);
+    expectChooserShown();
+    EXPECT_EQ(items.size(), 7);
+    EXPECT_EQ(items.mid(4), items.mid(1, 3));
+}
+
+TEST_F(Import, ACancelledChooserSaysInvalidFileAndLeavesNoCurrentFile)
+{
+    query::setCurrentQueryFile(path(QStringLiteral("before.sql")));
+    QStringList items;
+    cancelOnModal();
+    results::importStatements(nullptr, [&](const QString& item) { items << item; });
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].kind, qvtest::ShownDialog::Message);
+    EXPECT_EQ(shown[1].text, QStringLiteral("Invalid File"));
+    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+    EXPECT_TRUE(items.isEmpty());
+}
+
+TEST_F(Import, AnUnreadableFileIsReportedAndAddsNothing)
+{
+    QStringList items{QStringLiteral("kept")};
+    chooseOnModal(path(QStringLiteral("gone.log")));
+    results::importStatements(nullptr, [&](const QString& item) { items << item; });
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].text.section(QStringLiteral("\r\n"), 0, 0), QString::number(ENOENT));
+    EXPECT_EQ(items, QStringList{QStringLiteral("kept")});
+}
+
+TEST_F(Import, TheStatementLogThenAppendsToTheImportedFile)
+{
+    const QString log = path(QStringLiteral("mine.log"));
+    writeBytes(log, "\r\n\r\nA\r\n");
+    chooseOnModal(log);
+    results::importStatements(nullptr, [](const QString&) {});
+    expectChooserShown();
+
+    query::StatementLog statementLog(dir.path(), dir.path(), [] { return QDate(2024, 1, 2); });
+    EXPECT_TRUE(statementLog.log(QStringLiteral("B")));
+    EXPECT_EQ(fileBytes(log), QByteArray("\r\n\r\nA\r\n\r\n\r\nB\r\n"));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("20240102.log"))));
+}
+
+} // namespace
