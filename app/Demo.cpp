@@ -3,18 +3,15 @@
 #include "app/Form1.h"
 
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QStringList>
-
-#include <sqlite3.h>
-
 #include <memory>
+#include <sqlite3.h>
 #include <stdexcept>
 
 namespace demo {
@@ -36,15 +33,18 @@ void exec(sqlite3* db, const QString& sql)
     }
 }
 
-QString quoted(const QString& text) { return QLatin1Char('\'') + QString(text).replace("'", "''") + QLatin1Char('\''); }
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + QString(text).replace("'", "''") + QLatin1Char('\'');
+}
 
 // Names from many scripts, so the grid and the text output show more than ASCII.
-const QStringList firstNames = {"Anna", "Björn", "Zoë", "José", "Łukasz", "Ольга", "Γιώργος", "美咲",
-                                "Ahmed", "Søren", "Chloé", "Mikko", "Ngozi", "Priya", "Tomás"};
-const QStringList lastNames = {"Müller", "Nguyễn", "O'Brien", "Dubois", "Kowalski", "Иванова",
-                               "Παπαδόπουλος", "山田", "Hansen", "García", "Smith", "Öztürk"};
-const QStringList cities = {"Zürich", "São Paulo", "Kraków", "Москва", "東京", "Reykjavík",
-                            "Montréal", "Lagos", "Mumbai", "Dublin"};
+const QStringList firstNames = {"Anna",  "Björn", "Zoë",   "José",  "Łukasz", "Ольга", "Γιώργος", "美咲",
+                                "Ahmed", "Søren", "Chloé", "Mikko", "Ngozi",  "Priya", "Tomás"};
+const QStringList lastNames = {"Müller",       "Nguyễn", "O'Brien", "Dubois", "Kowalski", "Иванова",
+                               "Παπαδόπουλος", "山田",   "Hansen",  "García", "Smith",    "Öztürk"};
+const QStringList cities = {"Zürich",    "São Paulo", "Kraków", "Москва", "東京",
+                            "Reykjavík", "Montréal",  "Lagos",  "Mumbai", "Dublin"};
 const QStringList categories = {"Books", "Garden", "Kitchen", "Toys", "Tools"};
 const QStringList statuses = {"new", "paid", "shipped", "delivered", "returned"};
 
@@ -54,8 +54,10 @@ void fill(sqlite3* db)
              "email TEXT, joined TEXT NOT NULL)");
     exec(db, "CREATE TABLE products (id INTEGER PRIMARY KEY, name TEXT NOT NULL, category TEXT NOT NULL, "
              "price NUMERIC(10,2) NOT NULL, note TEXT)");
-    exec(db, "CREATE TABLE orders (id INTEGER PRIMARY KEY, customer_id INTEGER NOT NULL REFERENCES customers(id), "
-             "ordered_at TEXT NOT NULL, status TEXT NOT NULL)");
+    exec(
+        db,
+        "CREATE TABLE orders (id INTEGER PRIMARY KEY, customer_id INTEGER NOT NULL REFERENCES customers(id), "
+        "ordered_at TEXT NOT NULL, status TEXT NOT NULL)");
     exec(db, "CREATE TABLE order_items (order_id INTEGER NOT NULL REFERENCES orders(id), "
              "product_id INTEGER NOT NULL REFERENCES products(id), quantity INTEGER NOT NULL, "
              "unit_price NUMERIC(10,2) NOT NULL, PRIMARY KEY (order_id, product_id))");
@@ -70,8 +72,8 @@ void fill(sqlite3* db)
     for (int id = 1; id <= 60; ++id) {
         const QString first = firstNames[next(firstNames.size())];
         const QString last = lastNames[next(lastNames.size())];
-        const QString email = next(4) == 0 ? QStringLiteral("NULL")
-                                           : quoted(QStringLiteral("customer%1@example.org").arg(id));
+        const QString email =
+            next(4) == 0 ? QStringLiteral("NULL") : quoted(QStringLiteral("customer%1@example.org").arg(id));
         const QString city = next(6) == 0 ? QStringLiteral("NULL") : quoted(cities[next(cities.size())]);
         exec(db, QStringLiteral("INSERT INTO customers VALUES (%1, %2, %3, %4, '2024-%5-%6')")
                      .arg(id)
@@ -81,7 +83,8 @@ void fill(sqlite3* db)
     }
     for (int id = 1; id <= 40; ++id) {
         const QString category = categories[next(categories.size())];
-        const QString note = next(3) == 0 ? QStringLiteral("NULL") : quoted(QStringLiteral("Batch №%1 — ✓").arg(id));
+        const QString note =
+            next(3) == 0 ? QStringLiteral("NULL") : quoted(QStringLiteral("Batch №%1 — ✓").arg(id));
         exec(db, QStringLiteral("INSERT INTO products VALUES (%1, %2, %3, %4.%5, %6)")
                      .arg(id)
                      .arg(quoted(QStringLiteral("%1 item %2").arg(category).arg(id)), quoted(category))
@@ -100,11 +103,12 @@ void fill(sqlite3* db)
                      .arg(quoted(statuses[next(statuses.size())])));
         const int items = 1 + next(4);
         for (int i = 0; i < items; ++i)
-            exec(db, QStringLiteral("INSERT OR IGNORE INTO order_items SELECT %1, id, %2, price FROM products "
-                                    "WHERE id = %3")
-                         .arg(id)
-                         .arg(1 + next(5))
-                         .arg(1 + next(40)));
+            exec(db,
+                 QStringLiteral("INSERT OR IGNORE INTO order_items SELECT %1, id, %2, price FROM products "
+                                "WHERE id = %3")
+                     .arg(id)
+                     .arg(1 + next(5))
+                     .arg(1 + next(40)));
     }
 }
 
@@ -112,8 +116,8 @@ void fill(sqlite3* db)
 
 Paths paths()
 {
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Quorvane/demo");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/Quorvane/demo");
     return {folder + QStringLiteral("/demo.sqlite"), folder + QStringLiteral("/demo-settings.sqlite")};
 }
 

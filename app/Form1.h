@@ -55,8 +55,9 @@ public:
     void Command1_Click(); // Run
     void Command9_Click(); // Cancel: the run stops reading at the next record
     void RunOnlySelectedText_Click();
-    void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift); // runs nothing
-    void Combo1_Click(); // the database type chosen from the list
+    // Typing in the query box runs nothing.
+    void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void Combo1_Click();  // the database type chosen from the list
     void Option1_Click(); // plain text
     void Option2_Click(); // result grid
     void PlainText_Click();

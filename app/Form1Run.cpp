@@ -2,7 +2,6 @@
 // the data grid's permissions and the database-type box. The run itself is query::runQuery;
 // this file reads the controls for it and lets it write them back.
 #include "app/Form1.h"
-
 #include "app/Maker.h"
 #include "app/StatusBar.h"
 #include "profiles/Profile.h"
@@ -27,7 +26,6 @@
 #include <QTableView>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
-
 #include <exception>
 
 namespace {
@@ -91,8 +89,8 @@ private:
     Form1& f_;
 };
 
-const QString suggestionText =
-    QStringLiteral("Please email any Suggestions about new Databases types to access or any other features to  ");
+const QString suggestionText = QStringLiteral(
+    "Please email any Suggestions about new Databases types to access or any other features to  ");
 
 } // namespace
 

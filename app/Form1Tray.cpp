@@ -1,7 +1,6 @@
 // The main window's own place on the desktop: minimise to the tray and back, stay on top,
 // and the help page.
 #include "app/Form1.h"
-
 #include "app/Maker.h"
 #include "app/Tray.h"
 #include "ui/Program.h"

@@ -8,7 +8,6 @@
 #include "ui/Events.h"
 
 #include <QDateTime>
-
 #include <exception>
 #include <new>
 
@@ -47,7 +46,8 @@ PanelText rowsPanel(qint64 rows)
 PanelText secondsPanel(qint64 seconds)
 {
     const QString number = QString::number(seconds);
-    return {QStringLiteral("Seconds: ") + number, int(QStringLiteral("Seconds:").size() + number.size()) * 200};
+    return {QStringLiteral("Seconds: ") + number,
+            int(QStringLiteral("Seconds:").size() + number.size()) * 200};
 }
 
 QString errorReport(qint32 number, const QString& description)

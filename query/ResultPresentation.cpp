@@ -28,7 +28,8 @@ QStringList fieldNames(const db::Recordset& result)
 
 } // namespace
 
-qint64 fillGrid(db::Recordset& result, ui::MSFlexGrid& grid, bool rowCountAppended, const KeepReading& keepReading)
+qint64 fillGrid(db::Recordset& result, ui::MSFlexGrid& grid, bool rowCountAppended,
+                const KeepReading& keepReading)
 {
     if (!isOpen(result))
         return 0;

@@ -1,6 +1,5 @@
 // The main window on the desktop: minimise to the tray and back, stay on top, Help.
 #include "app/Form1.h"
-
 #include "app/Maker.h"
 #include "app/Tray.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -10,9 +9,7 @@
 #include <QIcon>
 #include <QPushButton>
 #include <QUrl>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {
@@ -70,7 +67,8 @@ TEST_F(Desktop, MinimizeHidesTheWindowInTheTrayAndALeftOrRightPressBringsItBack)
         EXPECT_TRUE(form->isHidden());
         ASSERT_TRUE(tray.onActivated);
         // Moves, double clicks (their first press has already restored) and other buttons do nothing.
-        for (auto ignored : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+        for (auto ignored :
+             {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
             tray.onActivated(ignored);
             EXPECT_TRUE(form->isHidden()) << int(ignored);
         }

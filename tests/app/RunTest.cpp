@@ -1,9 +1,8 @@
 // The main window's run as the user drives it: Run and Cancel, the outputs, Direct Edit, the
 // start-up of the output choice and the type box, on real SQLite files, the MariaDB server of
 // the test services and the SQL Server test server through FreeTDS.
-#include "app/Form1.h"
-
 #include "app/Demo.h"
+#include "app/Form1.h"
 #include "app/Maker.h"
 #include "app/StatusBar.h"
 #include "query/log/StatementLog.h"
@@ -31,10 +30,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextCursor>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -147,7 +144,8 @@ TEST_F(Run, StatusShowsRowsAndSecondsWithTheirWidths)
     EXPECT_EQ(form->StatusBar1->panelWidth(1), 1400);
     const QRegularExpressionMatch seconds = QRegularExpression("^Seconds: (\\d+)$").match(panel(2));
     ASSERT_TRUE(seconds.hasMatch()) << panel(2).toStdString();
-    EXPECT_EQ(form->StatusBar1->panelWidth(2), int(QStringLiteral("Seconds:").size() + seconds.captured(1).size()) * 200);
+    EXPECT_EQ(form->StatusBar1->panelWidth(2),
+              int(QStringLiteral("Seconds:").size() + seconds.captured(1).size()) * 200);
 }
 
 TEST_F(Run, AnEmptyResultKeepsThePreviousSizeWithEmptyCells)
@@ -307,12 +305,11 @@ TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
     useSqlite(shop);
     // Every record gets its turn of events, and Cancel is pressed once 40 rows are shown.
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
-    const auto pressCancel = QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted,
-                                              form.get(), [this] {
-                                                  if (form->MSFlexGrid1->gridModel()->rowCount() >= 40 &&
-                                                      form->Command9->isEnabled())
-                                                      form->Command9->click();
-                                              });
+    const auto pressCancel = QObject::connect(
+        form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [this] {
+            if (form->MSFlexGrid1->gridModel()->rowCount() >= 40 && form->Command9->isEnabled())
+                form->Command9->click();
+        });
     run("select i from numbers order by i");
     QObject::disconnect(pressCancel);
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
@@ -329,11 +326,11 @@ TEST_F(Run, CancelIsEnabledOnlyWhileTheRunReads)
     useSqlite(shop);
     bool enabledWhileReading = false, runDisabledWhileReading = false;
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
-    const auto watch = QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted,
-                                        form.get(), [&] {
-                                            enabledWhileReading = form->Command9->isEnabled();
-                                            runDisabledWhileReading = !form->Command1->isEnabled();
-                                        });
+    const auto watch =
+        QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
+            enabledWhileReading = form->Command9->isEnabled();
+            runDisabledWhileReading = !form->Command1->isEnabled();
+        });
     run("select i from numbers where i < 10");
     QObject::disconnect(watch);
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
@@ -362,7 +359,8 @@ TEST_F(Run, DirectEditShowsTheResultInTheDataGridReadOnly)
     EXPECT_FALSE(model->index(1, 2).data().isValid()) << "null";
     EXPECT_FALSE(model->AllowUpdate());
     EXPECT_FALSE(model->AllowDelete());
-    EXPECT_EQ(gridRows(), QStringList({"id|name|note", "1|Tee|grün", "2|Kaffee|"})) << "the grid is filled too";
+    EXPECT_EQ(gridRows(), QStringList({"id|name|note", "1|Tee|grün", "2|Kaffee|"}))
+        << "the grid is filled too";
 
     // Read/Write grants both; the next run starts read-only again.
     form->Option5->setChecked(true);
@@ -407,7 +405,8 @@ protected:
         port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
         if (port.isEmpty()) {
             if (underCi())
-                FAIL() << "QUORVANE_MARIADB_PORT is not set: the MariaDB server of the test services did not start";
+                FAIL() << "QUORVANE_MARIADB_PORT is not set: the MariaDB server of the test services did not "
+                          "start";
             GTEST_SKIP() << "no MariaDB server (run the tests with scripts/test.sh, which starts one)";
         }
         form->Combo1->setEditText(QStringLiteral("MySql"));
@@ -554,9 +553,10 @@ TEST_F(Run, ChoosingSuggestionShowsTheAddressAndKeepsTheText)
     form->Combo1_Click();
     const QList<qvtest::ShownDialog> shown = dialogs.take();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, QStringLiteral("Please email any Suggestions about new Databases types to access or "
-                                            "any other features to  ") +
-                                 maker::suggestionMail);
+    EXPECT_EQ(shown[0].text,
+              QStringLiteral("Please email any Suggestions about new Databases types to access or "
+                             "any other features to  ") +
+                  maker::suggestionMail);
     EXPECT_EQ(shown[0].title, "Quorvane");
     EXPECT_EQ(form->Combo1->currentText(), "Suggestion");
 
