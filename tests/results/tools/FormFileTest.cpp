@@ -117,7 +117,7 @@ TEST_F(FileChooser, CancelOrAnEmptyFileBoxChoosesNothingAndClearsThatPathOnly)
     EXPECT_TRUE(settings::store().get(settings::FilePath).isEmpty());
 }
 
-TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoaded)
+TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoadedSkippingWhatIsGone)
 {
     QDir(dir.path()).mkpath(QStringLiteral("sub"));
     const QString sub = QDir::toNativeSeparators(path(QStringLiteral("sub")));
@@ -134,18 +134,16 @@ TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoaded)
     EXPECT_EQ(form.File1->path(), sub);
     ASSERT_EQ(form.File1->count(), 1);
     EXPECT_EQ(form.File1->item(0)->text(), QStringLiteral("a.sql"));
-}
 
-TEST_F(FileChooser, SkipsRememberedFoldersThatAreGone)
-{
+    // Folders that are gone are skipped: the lists keep the current folder and its volume.
+    delete results::loadedFormFile();
     settings::store().save(settings::Drive1Drive, QStringLiteral("/no/such/drive"));
     settings::store().save(settings::Dir1Path, QStringLiteral("/no/such/folder"));
     settings::store().save(settings::File1Path, QStringLiteral("/no/such/folder"));
-    FormFile& form = results::formFile();
-    // The lists keep what they showed: the current folder and its volume.
-    EXPECT_EQ(form.Dir1->path(), QDir::toNativeSeparators(QDir::currentPath()));
-    EXPECT_EQ(form.File1->path(), form.Dir1->path());
-    EXPECT_FALSE(form.Drive1->drive().isEmpty());
+    FormFile& fresh = results::formFile();
+    EXPECT_EQ(fresh.Dir1->path(), QDir::toNativeSeparators(QDir::currentPath()));
+    EXPECT_EQ(fresh.File1->path(), fresh.Dir1->path());
+    EXPECT_FALSE(fresh.Drive1->drive().isEmpty());
 }
 
 TEST_F(FileChooser, ListsRootsAndVolumesAndBrowsesRealFolders)
