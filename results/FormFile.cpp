@@ -383,6 +383,12 @@ bool FormFile::exportColumnHeaders() const
     return Check1->isChecked();
 }
 
+void FormFile::showEvent(QShowEvent* event)
+{
+    Drive1->refresh();
+    QDialog::showEvent(event);
+}
+
 void FormFile::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);

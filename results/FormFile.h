@@ -120,6 +120,8 @@ public:
     static constexpr int designedHeight = 5370;
 
 protected:
+    // The drive list is read again each time the chooser is shown (volumes come and go).
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
