@@ -71,11 +71,20 @@ public:
 // A parameter of executeUpdate(): text, or null when empty.
 using Param = std::optional<QString>;
 
+// The kind of engine behind a connection, for the few generated statements that engines
+// write differently (direct edit's one-row limit).
+enum class Engine { Other, SQLite, SqlServer, MySql, Access, Oracle };
+
 // An open connection to one database. Closed when destroyed.
 class BackendConnection
 {
 public:
     virtual ~BackendConnection() = default;
+
+    virtual Engine engine() const { return Engine::Other; }
+    // True when the driver cannot write at all (mdbtools reads Access files only) or the data
+    // source says it is read-only.
+    virtual bool readOnly() const { return false; }
 
     // Seconds a statement may run before it is abandoned; 0 means no limit. The data objects
     // set it before every execute().
@@ -93,6 +102,10 @@ public:
     // Runs one statement with "?" placeholders bound, in order, to params (text, or null) and
     // returns the number of rows it changed. Used by direct edit to write a cell back.
     virtual qint64 executeUpdate(const QString& sql, const QList<Param>& params) = 0;
+
+    // Runs one statement with "?" placeholders bound like executeUpdate()'s and returns its
+    // rows. Used by direct edit to read back what a write left in the row.
+    virtual std::unique_ptr<BackendResult> query(const QString& sql, const QList<Param>& params) = 0;
 
     // The names of the primary-key columns of a table, in key order; empty when the table has
     // no key or the driver cannot tell. catalog and schema may be empty (the current ones).

@@ -124,6 +124,8 @@ struct Traits
     // mdbtools writes length indicators as 32-bit integers into the 64-bit SQLLEN: clear
     // them before each fetch and read the low half, sign included.
     bool int32Indicators = false;
+    // mdbtools only reads: it parses no UPDATE or DELETE and has no transactions.
+    bool readOnlyDriver = false;
 };
 
 SQLLEN normalized(SQLLEN ind, const Traits& traits)
@@ -476,6 +478,34 @@ private:
     bool m_done = false;
 };
 
+// Parameters bound to a statement as wide text (or null), in order; the buffers live as long
+// as this object.
+class BoundParams
+{
+public:
+    BoundParams(const StatementHandle& stmt, const QList<Param>& params)
+        : values_(static_cast<size_t>(params.size())), lengths_(static_cast<size_t>(params.size()))
+    {
+        for (qsizetype i = 0; i < params.size(); ++i) {
+            const size_t k = static_cast<size_t>(i);
+            const bool null = !params[i].has_value();
+            values_[k] = null ? QString() : *params[i];
+            lengths_[k] = null ? SQL_NULL_DATA : static_cast<SQLLEN>(values_[k].size() * sizeof(SQLWCHAR));
+            const SQLULEN chars = std::max<SQLULEN>(static_cast<SQLULEN>(values_[k].size()), 1);
+            const SQLSMALLINT sqlType = chars > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+            SQLPOINTER data = null ? nullptr : const_cast<ushort*>(values_[k].utf16());
+            stmt.check(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                                        SQL_C_WCHAR, sqlType, chars, 0, data, null ? 0 : lengths_[k],
+                                        &lengths_[k]),
+                       "SQLBindParameter");
+        }
+    }
+
+private:
+    std::vector<QString> values_;
+    std::vector<SQLLEN> lengths_;
+};
+
 class OdbcConnection final : public BackendConnection
 {
 public:
@@ -486,7 +516,31 @@ public:
         SQLSMALLINT length = 0;
         if (SQL_SUCCEEDED(SQLGetInfoW(m_dbc.get(), SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof(quote), &length)))
             m_quote = fromWide(quote, std::clamp<qsizetype>(length / 2, 0, 7)).trimmed();
+        m_readOnly = m_traits.readOnlyDriver;
+        SQLWCHAR flag[4] = {};
+        if (!m_readOnly &&
+            SQL_SUCCEEDED(SQLGetInfoW(m_dbc.get(), SQL_DATA_SOURCE_READ_ONLY, flag, sizeof(flag), &length)))
+            m_readOnly = flag[0] == u'Y';
     }
+
+    Engine engine() const override
+    {
+        switch (m_traits.family) {
+        case DriverFamily::SqlServer:
+            return Engine::SqlServer;
+        case DriverFamily::MySql:
+            return Engine::MySql;
+        case DriverFamily::Access:
+            return Engine::Access;
+        case DriverFamily::Oracle:
+            return Engine::Oracle;
+        case DriverFamily::Other:
+            break;
+        }
+        return Engine::Other;
+    }
+
+    bool readOnly() const override { return m_readOnly; }
 
     ~OdbcConnection() override
     {
@@ -509,21 +563,7 @@ public:
     qint64 executeUpdate(const QString& sql, const QList<Param>& params) override
     {
         StatementHandle stmt = newStatement();
-        std::vector<QString> values(static_cast<size_t>(params.size()));
-        std::vector<SQLLEN> lengths(static_cast<size_t>(params.size()));
-        for (qsizetype i = 0; i < params.size(); ++i) {
-            const size_t k = static_cast<size_t>(i);
-            const bool null = !params[i].has_value();
-            values[k] = null ? QString() : *params[i];
-            lengths[k] = null ? SQL_NULL_DATA : static_cast<SQLLEN>(values[k].size() * sizeof(SQLWCHAR));
-            const SQLULEN chars = std::max<SQLULEN>(static_cast<SQLULEN>(values[k].size()), 1);
-            const SQLSMALLINT sqlType = chars > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
-            SQLPOINTER data = null ? nullptr : const_cast<ushort*>(values[k].utf16());
-            stmt.check(SQLBindParameter(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                                        SQL_C_WCHAR, sqlType, chars, 0, data, null ? 0 : lengths[k],
-                                        &lengths[k]),
-                       "SQLBindParameter");
-        }
+        BoundParams bound(stmt, params);
         WideText text(statementText(sql));
         const SQLRETURN rc = SQLExecDirectW(stmt.get(), text.get(), text.length());
         stmt.check(rc, "SQLExecDirectW");
@@ -532,6 +572,21 @@ public:
         SQLLEN rows = -1;
         stmt.check(SQLRowCount(stmt.get(), &rows), "SQLRowCount");
         return rows;
+    }
+
+    std::unique_ptr<BackendResult> query(const QString& sql, const QList<Param>& params) override
+    {
+        StatementHandle stmt = newStatement();
+        SQLRETURN rc;
+        {
+            BoundParams bound(stmt, params);
+            WideText text(statementText(sql));
+            rc = SQLExecDirectW(stmt.get(), text.get(), text.length());
+            stmt.check(rc, "SQLExecDirectW");
+            // The values were sent with the statement; the result must not point at them.
+            SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
+        }
+        return std::make_unique<OdbcResult>(std::move(stmt), m_traits, rc);
     }
 
     QStringList primaryKey(const QString& catalog, const QString& schema, const QString& table) override
@@ -669,6 +724,7 @@ private:
     QString m_quote;
     int m_commandTimeout = 0;
     bool m_inTransaction = false;
+    bool m_readOnly = false;
 };
 
 bool namesUtf8(const ConnectionStringParts& parts, const char* key)
@@ -699,6 +755,7 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
                       (traits.family == DriverFamily::MySql && namesUtf8(parts, "CHARSET")) || mdbTools;
     traits.wide = !utf8;
     traits.int32Indicators = mdbTools;
+    traits.readOnlyDriver = mdbTools;
 
     if (traits.family == DriverFamily::Access) {
         const QString file = parts.value(QStringLiteral("DBQ")).trimmed();

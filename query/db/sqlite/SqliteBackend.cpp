@@ -83,6 +83,23 @@ void runToEnd(sqlite3* db, sqlite3_stmt* stmt)
         throw engineError(db, rc, false);
 }
 
+// Binds params, in order, to the statement's "?" placeholders: text, or null.
+void bindParams(sqlite3* db, sqlite3_stmt* stmt, const QList<Param>& params)
+{
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        int rc;
+        if (params[i]) {
+            const QByteArray utf8 = params[i]->toUtf8();
+            rc = sqlite3_bind_text64(stmt, int(i + 1), utf8.constData(), sqlite3_uint64(utf8.size()),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+        } else {
+            rc = sqlite3_bind_null(stmt, int(i + 1));
+        }
+        if (rc != SQLITE_OK)
+            throw engineError(db, rc, false);
+    }
+}
+
 // A batch walked statement by statement. The statement that yields rows is read lazily, one
 // sqlite3_step per fetch(); statements without rows run as soon as they are reached, together
 // with any that follow them up to the next statement with rows, so that an error anywhere in
@@ -90,7 +107,9 @@ void runToEnd(sqlite3* db, sqlite3_stmt* stmt)
 class SqliteResult final : public BackendResult
 {
 public:
-    SqliteResult(sqlite3* db, const QString& sql) : db_(db), sql_(sql.toUtf8())
+    // params are bound to the first statement of the batch.
+    SqliteResult(sqlite3* db, const QString& sql, const QList<Param>& params = {})
+        : db_(db), sql_(sql.toUtf8()), params_(params)
     {
         tail_ = sql_.constData();
         end_ = tail_ + sql_.size();
@@ -211,6 +230,10 @@ private:
             tail_ = rest ? rest : end_;
             if (!stmt)
                 continue; // only blanks or a comment
+            if (!params_.isEmpty()) {
+                bindParams(db_, stmt.get(), params_);
+                params_.clear();
+            }
             const int columns = sqlite3_column_count(stmt.get());
             if (columns == 0) {
                 runToEnd(db_, stmt.get());
@@ -245,6 +268,7 @@ private:
 
     sqlite3* db_;
     QByteArray sql_;
+    QList<Param> params_;
     const char* tail_ = nullptr;
     const char* end_ = nullptr;
     std::deque<Pending> pending_;
@@ -261,6 +285,9 @@ class SqliteConnection final : public BackendConnection
 public:
     explicit SqliteConnection(DatabaseHandle db) : db_(std::move(db)) {}
 
+    Engine engine() const override { return Engine::SQLite; }
+    bool readOnly() const override { return sqlite3_db_readonly(db_.get(), "main") == 1; }
+
     void setCommandTimeout(int seconds) override
     {
         // A statement waits this long for another program's lock; SQLite has no other
@@ -276,20 +303,14 @@ public:
     qint64 executeUpdate(const QString& sql, const QList<Param>& params) override
     {
         StatementHandle stmt = prepare(sql);
-        for (qsizetype i = 0; i < params.size(); ++i) {
-            int rc;
-            if (params[i]) {
-                const QByteArray utf8 = params[i]->toUtf8();
-                rc = sqlite3_bind_text64(stmt.get(), int(i + 1), utf8.constData(),
-                                         sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-            } else {
-                rc = sqlite3_bind_null(stmt.get(), int(i + 1));
-            }
-            if (rc != SQLITE_OK)
-                throw engineError(db_.get(), rc, false);
-        }
+        bindParams(db_.get(), stmt.get(), params);
         runToEnd(db_.get(), stmt.get());
         return sqlite3_changes64(db_.get());
+    }
+
+    std::unique_ptr<BackendResult> query(const QString& sql, const QList<Param>& params) override
+    {
+        return std::make_unique<SqliteResult>(db_.get(), sql, params);
     }
 
     QStringList primaryKey(const QString& catalog, const QString&, const QString& table) override

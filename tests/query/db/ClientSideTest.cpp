@@ -158,6 +158,23 @@ TEST_F(ClientSide, ARolledBackEditLeavesTheDatabaseUnchanged)
                  db::Error);
 }
 
+TEST_F(ClientSide, TheEngineReadsARowBackWithParametersAndSaysWhatItIs)
+{
+    auto engine = conn.backend();
+    EXPECT_EQ(engine->engine(), db::Engine::SQLite);
+    EXPECT_FALSE(engine->readOnly());
+
+    auto result = engine->query(QStringLiteral("SELECT title, author FROM books WHERE id = ? OR author IS ? "
+                                               "ORDER BY id"),
+                                {QStringLiteral("1"), std::nullopt});
+    ASSERT_TRUE(result->hasRows());
+    QStringList rows;
+    while (result->fetch())
+        rows << result->text(0) + QLatin1Char('|') +
+                    (result->isNull(1) ? QStringLiteral("<null>") : result->text(1));
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("Dune|Herbert"), QStringLiteral("Emma|<null>")}));
+}
+
 // ---- recognising a single-table query ----
 
 QString tableOf(const char* sql)

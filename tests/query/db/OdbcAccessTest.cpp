@@ -131,6 +131,9 @@ TEST_F(AccessTest, NoKeysOrBaseTablesButNoFailure)
     EXPECT_EQ(result->column(0).name, QStringLiteral("A"));
     EXPECT_TRUE(result->column(0).baseTable.isEmpty());
     EXPECT_EQ(c->quoteIdentifier(QStringLiteral("a]b")), QStringLiteral("[a]]b]"));
+    // mdbtools only reads: callers can tell before they try to write.
+    EXPECT_EQ(c->engine(), db::Engine::Access);
+    EXPECT_TRUE(c->readOnly());
 }
 
 TEST_F(AccessTest, RejectedSqlGivesTheDriversMessage)

@@ -307,6 +307,13 @@ TEST_F(MariaDbTest, ParameterisedUpdateInTransactionRollsBackOrCommits)
     auto other = connect(m.connectionString(database));
     EXPECT_EQ(query(*other, QStringLiteral("SELECT id, v FROM e ORDER BY id")),
               (QStringList{QStringLiteral("1|<null>"), QStringLiteral("2|was null")}));
+
+    // Reading back with parameters; the values are sent, not kept by the result.
+    auto back = c->query(QStringLiteral("SELECT id, v FROM e WHERE v = ? OR v <=> ? ORDER BY id"),
+                         {QStringLiteral("was null"), std::nullopt});
+    EXPECT_EQ(odbctest::rows(*back), (QStringList{QStringLiteral("1|<null>"), QStringLiteral("2|was null")}));
+    EXPECT_EQ(c->engine(), db::Engine::MySql);
+    EXPECT_FALSE(c->readOnly());
 }
 
 } // namespace

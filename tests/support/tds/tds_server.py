@@ -717,6 +717,33 @@ def select_source(s):
     return parts[-1], result
 
 
+def limit_dml(out, limit):
+    """Translated 'UPDATE t SET ... [WHERE c]' or 'DELETE [FROM] t [WHERE c]' (tokens) limited
+    to `limit` rows, as SQL Server's TOP (n) limits them: the first rows SQLite finds."""
+    sig = [j for j, t in enumerate(out) if t[0] != "ws"]
+    verb = out[sig[0]][1].lower()
+    k = 2 if verb == "delete" and len(sig) > 2 and out[sig[1]][1].lower() == "from" else 1
+    if k >= len(sig):
+        raise SqlError(102, 15, "Incorrect syntax near 'TOP'.")
+    table = out[sig[k]][1]
+    depth, where = 0, None
+    for j in sig[k + 1:]:
+        v = out[j][1]
+        if v == "(":
+            depth += 1
+        elif v == ")":
+            depth -= 1
+        elif depth == 0 and out[j][0] == "word" and v.lower() == "where":
+            where = j
+            break
+    head = "".join(v for _, v in (out[:where] if where is not None else out)).rstrip()
+    if verb == "delete":
+        head = "DELETE FROM " + table
+    cond = "".join(v for _, v in out[where + 1:]).strip() if where is not None else ""
+    chosen = "SELECT rowid FROM %s%s LIMIT %s" % (table, " WHERE " + cond if cond else "", limit)
+    return "%s WHERE rowid IN (%s)" % (head, chosen)
+
+
 def unquote_ident(v):
     if v.startswith("[") and v.endswith("]"):
         return v[1:-1].replace("]]", "]")
@@ -1284,6 +1311,21 @@ class Session:
 
         ddl = bool(toks) and toks[0][1].lower() in ("create", "alter")
 
+        # UPDATE TOP (n) / DELETE TOP (n): SQLite has no such limit; the rows are chosen by
+        # rowid once the statement is translated (limit_dml).
+        dml_limit = None
+        sig = [j for j in range(n) if toks[j][0] != "ws"]
+        if len(sig) >= 3 and toks[sig[0]][1].lower() in ("update", "delete") and toks[sig[1]][1].lower() == "top":
+            a = sig[2]
+            end = None
+            if toks[a][0] == "num":
+                dml_limit, end = toks[a][1], a
+            elif toks[a][1] == "(" and len(sig) >= 5 and toks[sig[3]][0] == "num" and toks[sig[4]][1] == ")":
+                dml_limit, end = toks[sig[3]][1], sig[4]
+            if dml_limit is not None:
+                toks = toks[:sig[1]] + toks[end + 1:]
+                n = len(toks)
+
         def last_two():
             # the word before a '(' that is the last significant output token
             sig_out = [v for k, v in out if k != "ws"][-2:]
@@ -1404,6 +1446,8 @@ class Session:
             i += 1
         sql = "".join(v for _, v in out)
         prb = "".join(v for _, v in probe)
+        if dml_limit is not None:
+            sql, prb = limit_dml(out, dml_limit), limit_dml(probe, dml_limit)
         if limit is not None:
             sql += " LIMIT " + limit
             prb += " LIMIT " + limit

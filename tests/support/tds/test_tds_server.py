@@ -301,6 +301,17 @@ class BatchTests(ServerTestCase):
         self.sql("SET ROWCOUNT 0")
         self.assertEqual(len(self.sql("select id from items").fetchall()), 3)
 
+    def test_update_and_delete_top_change_that_many_rows(self):
+        self.sql("insert into items values (4, N'one', 10)")
+        cur = self.sql("UPDATE TOP (1) [items] SET [qty] = 11 WHERE [name] = N'one' AND [qty] = 10")
+        self.assertEqual(cur.rowcount, 1)
+        self.assertEqual([tuple(r) for r in self.sql("select name, qty from items where name = 'one' order by qty")],
+                         [("one", 10), ("one", 11)])
+        self.assertEqual(self.sql("update top 5 dbo.items set qty = 0").rowcount, 4)
+        self.assertEqual(self.sql("DELETE TOP (1) FROM [items] WHERE [name] = ?", "one").rowcount, 1)
+        self.assertEqual(self.sql("delete top (2) items").rowcount, 2)
+        self.assertEqual(self.sql("select count(*) from items").fetchval(), 1)
+
     def test_identity_column_counts_up(self):
         self.sql("create table auto (id int identity(1,1) primary key, v nvarchar(10))")
         self.sql("insert into auto (v) values ('a'); insert into auto (v) values ('b')")
