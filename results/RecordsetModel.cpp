@@ -2,7 +2,32 @@
 
 #include "ui/Dialogs.h"
 
+#include <algorithm>
+#include <sql.h>
+#include <sqlext.h>
+
 namespace results {
+
+// The base table of the result and how its rows are named; one per model, built on the first
+// write. A non-empty refusal means nothing can be written at all.
+struct RecordsetModel::Target
+{
+    QString refusal;
+    db::Engine engine = db::Engine::Other;
+    QString tableName;  // for messages
+    QString qualified;  // quoted, for statements
+    QStringList column; // per result column: its quoted column in the table; empty when none
+    QStringList columnRefusal;
+    std::vector<int> naming; // result columns that name a row: the key, or every table column shown
+    bool limitOne = false;   // no key, and the result shows the whole row: rows that match are identical
+};
+
+// "WHERE" text without the word, and its parameters in order.
+struct RecordsetModel::RowFilter
+{
+    QString where;
+    QList<db::Param> params;
+};
 
 namespace {
 
@@ -15,6 +40,93 @@ QVariant toVariant(const std::optional<QString>& value)
 {
     return value ? QVariant(*value) : QVariant();
 }
+
+bool holdsText(int sqlType)
+{
+    switch (sqlType) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString quotedName(const db::BackendConnection& connection, db::Engine engine, const db::ColumnInfo& c)
+{
+    QStringList parts;
+    if (engine == db::Engine::SQLite || engine == db::Engine::MySql) {
+        if (!c.baseCatalog.isEmpty())
+            parts << connection.quoteIdentifier(c.baseCatalog);
+    } else if (!c.baseSchema.isEmpty()) {
+        if (!c.baseCatalog.isEmpty())
+            parts << connection.quoteIdentifier(c.baseCatalog);
+        parts << connection.quoteIdentifier(c.baseSchema);
+    }
+    parts << connection.quoteIdentifier(c.baseTable);
+    return parts.join(QLatin1Char('.'));
+}
+
+// The program's error report (number, line break, description), after a line that says what
+// did not happen. The engine's own code is added where the description does not carry it.
+QString refusedBy(const QString& what, const db::Error& e)
+{
+    QString description = e.description;
+    if (e.native != 0 && !description.contains(QString::number(e.native)))
+        description += QStringLiteral(" (SQLSTATE %1, native %2)")
+                           .arg(e.sqlState.isEmpty() ? QStringLiteral("none") : e.sqlState)
+                           .arg(e.native);
+    return what + QStringLiteral("\r\n") + QString::number(e.number) + QStringLiteral("\r\n") + description;
+}
+
+void tell(const QString& text)
+{
+    ui::msgBox(text);
+}
+
+const QString rowGoneEdit = QStringLiteral(
+    "The row was changed or deleted by someone else since it was read, so the change was not saved. "
+    "Run the query again to see the data as it is now.");
+const QString rowGoneDelete =
+    QStringLiteral("The row was changed or deleted by someone else since it was read, so it was not deleted. "
+                   "Run the query again to see the data as it is now.");
+
+// Rolls back unless commit() was called; a failing rollback leaves nothing more to do.
+class Transaction
+{
+public:
+    explicit Transaction(db::BackendConnection& connection) : connection_(connection)
+    {
+        connection_.beginTransaction();
+    }
+    ~Transaction()
+    {
+        if (open_) {
+            try {
+                connection_.rollback();
+            } catch (const db::Error&) {
+            }
+        }
+    }
+    void commit()
+    {
+        open_ = false;
+        connection_.commit();
+    }
+
+private:
+    db::BackendConnection& connection_;
+    bool open_ = true;
+};
 
 } // namespace
 
@@ -34,7 +146,11 @@ RecordsetModel::~RecordsetModel() = default;
 
 void RecordsetModel::setAllowUpdate(bool allow)
 {
+    if (allow == allowUpdate_)
+        return;
     allowUpdate_ = allow;
+    if (!rows_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 void RecordsetModel::setAllowDelete(bool allow)
@@ -77,7 +193,8 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return cursor_ && section < cursor_->columnCount() ? QVariant(cursor_->column(section).name) : QVariant();
+        return cursor_ && section < cursor_->columnCount() ? QVariant(cursor_->column(section).name)
+                                                           : QVariant();
     return QVariant(section + 1);
 }
 
@@ -91,14 +208,35 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const
     return f;
 }
 
-bool RecordsetModel::setData(const QModelIndex&, const QVariant&, int)
+bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    return false;
+    if (!index.isValid() || role != Qt::EditRole || !allowUpdate_ || index.row() >= rowCount())
+        return false;
+    Value text;
+    if (value.isValid() && !value.isNull())
+        text = value.toString();
+    if (text && text->isEmpty() && !holdsText(cursor_->column(index.column()).sqlType))
+        text.reset();
+    const bool written = write(index.row(), index.column(), text);
+    emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
+    return written;
 }
 
-bool RecordsetModel::removeRows(int, int, const QModelIndex&)
+bool RecordsetModel::restoreFetched(const QModelIndex& index)
 {
-    return false;
+    if (!index.isValid() || !allowUpdate_ || index.row() >= rowCount())
+        return false;
+    const bool written =
+        write(index.row(), index.column(), fetched(rows_[size_t(index.row())], index.column()));
+    emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
+    return written;
+}
+
+QVariant RecordsetModel::fetchedValue(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    return toVariant(fetched(rows_[size_t(index.row())], index.column()));
 }
 
 bool RecordsetModel::insertRows(int, int, const QModelIndex&)
@@ -106,16 +244,290 @@ bool RecordsetModel::insertRows(int, int, const QModelIndex&)
     return false;
 }
 
-QVariant RecordsetModel::fetchedValue(const QModelIndex& index) const
+bool RecordsetModel::removeRows(int row, int count, const QModelIndex& parent)
 {
-    if (!index.isValid())
-        return {};
-    return toVariant(fetched(rows_[size_t(index.row())], index.column()));
+    if (parent.isValid() || !allowDelete_ || row < 0 || count <= 0 || row + count > rowCount())
+        return false;
+    // Highest first, so the rows still to go keep their numbers.
+    for (int r = row + count - 1; r >= row; --r) {
+        if (!deleteRow(r))
+            return false;
+    }
+    return true;
 }
 
-bool RecordsetModel::restoreFetched(const QModelIndex&)
+const RecordsetModel::Target& RecordsetModel::target()
 {
-    return false;
+    if (target_)
+        return *target_;
+    target_ = std::make_unique<Target>();
+    Target& t = *target_;
+    const int columns = columnCount();
+    t.column = QStringList(columns, QString());
+    t.columnRefusal = QStringList(columns, QString());
+    if (!cursor_ || !connection_) {
+        t.refusal = QStringLiteral("There is no result to change.");
+        return t;
+    }
+    if (connection_->readOnly()) {
+        t.refusal = QStringLiteral("The driver for this database can only read it, so changes made in the "
+                                   "data grid cannot be saved.");
+        return t;
+    }
+    t.engine = connection_->engine();
+
+    // One base table for every column that has one.
+    const db::ClientColumn* base = nullptr;
+    QStringList tables;
+    for (int c = 0; c < columns; ++c) {
+        const db::ClientColumn& info = cursor_->column(c);
+        if (info.baseTable.isEmpty())
+            continue;
+        if (!base) {
+            base = &info;
+            tables << info.baseTable;
+        } else if (!sameName(info.baseTable, base->baseTable) ||
+                   !sameName(info.baseSchema, base->baseSchema) ||
+                   !sameName(info.baseCatalog, base->baseCatalog)) {
+            if (!tables.contains(info.baseTable, Qt::CaseInsensitive))
+                tables << info.baseTable;
+            else
+                tables << info.baseCatalog + QLatin1Char('.') + info.baseTable;
+        }
+    }
+    if (!base) {
+        t.refusal = QStringLiteral("This result does not come from a single table, so it cannot be changed "
+                                   "in the data grid.");
+        return t;
+    }
+    if (tables.size() > 1) {
+        t.refusal = QStringLiteral("This result comes from more than one table (%1), so it cannot be changed "
+                                   "in the data grid.")
+                        .arg(tables.join(QStringLiteral(", ")));
+        return t;
+    }
+    t.tableName = base->baseTable;
+    t.qualified = quotedName(*connection_, t.engine, *base);
+
+    // The table's own columns: a result column that is none of them was calculated by the query.
+    QStringList tableColumns;
+    try {
+        auto result = connection_->execute(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(t.qualified));
+        for (int i = 0; i < result->columnCount(); ++i)
+            tableColumns << result->column(i).name;
+    } catch (const db::Error& e) {
+        t.refusal = refusedBy(QStringLiteral("The columns of the table %1 could not be read, so the change "
+                                             "was not saved.")
+                                  .arg(t.tableName),
+                              e);
+        return t;
+    }
+    QStringList shown; // table columns the result shows
+    for (int c = 0; c < columns; ++c) {
+        const db::ClientColumn& info = cursor_->column(c);
+        const QString name = info.baseColumn.isEmpty() ? info.name : info.baseColumn;
+        if (info.baseTable.isEmpty() || !tableColumns.contains(name, Qt::CaseInsensitive)) {
+            t.columnRefusal[c] =
+                QStringLiteral("The column %1 is calculated by the query, not taken from the "
+                               "table %2, so it cannot be changed.")
+                    .arg(info.name, t.tableName);
+            continue;
+        }
+        t.column[c] = connection_->quoteIdentifier(name);
+        if (!shown.contains(name, Qt::CaseInsensitive)) {
+            shown << name;
+            t.naming.push_back(c);
+        }
+    }
+
+    // The key names the row where the result shows all of it; otherwise every column shown.
+    std::vector<int> key;
+    for (const QString& k : base->keyColumns) {
+        for (int c = 0; c < columns; ++c) {
+            const db::ClientColumn& info = cursor_->column(c);
+            if (!t.column[c].isEmpty() &&
+                sameName(info.baseColumn.isEmpty() ? info.name : info.baseColumn, k)) {
+                key.push_back(c);
+                break;
+            }
+        }
+    }
+    if (!base->keyColumns.isEmpty() && key.size() == size_t(base->keyColumns.size())) {
+        t.naming = key;
+    } else if (base->keyColumns.isEmpty()) {
+        const bool wholeRow = std::all_of(tableColumns.begin(), tableColumns.end(), [&](const QString& name) {
+            return shown.contains(name, Qt::CaseInsensitive);
+        });
+        t.limitOne = wholeRow && (t.engine == db::Engine::SQLite || t.engine == db::Engine::MySql ||
+                                  t.engine == db::Engine::SqlServer);
+    }
+    return t;
+}
+
+RecordsetModel::RowFilter RecordsetModel::rowFilter(const Target& t, qint64 setRow, int alsoCol,
+                                                    int replacedCol, const Value& replacement) const
+{
+    std::vector<int> columns = t.naming;
+    if (alsoCol >= 0 &&
+        std::none_of(columns.begin(), columns.end(), [&](int c) { return t.column[c] == t.column[alsoCol]; }))
+        columns.push_back(alsoCol);
+    RowFilter f;
+    QStringList terms;
+    for (int c : columns) {
+        const Value v =
+            replacedCol >= 0 && t.column[c] == t.column[replacedCol] ? replacement : current(setRow, c);
+        if (v) {
+            terms << t.column[c] + QStringLiteral(" = ?");
+            f.params << v;
+        } else {
+            terms << t.column[c] + QStringLiteral(" IS NULL");
+        }
+    }
+    f.where = terms.join(QStringLiteral(" AND "));
+    return f;
+}
+
+bool RecordsetModel::write(int row, int col, const Value& value)
+{
+    const qint64 setRow = rows_[size_t(row)];
+    const Value before = current(setRow, col);
+    if (before == value)
+        return true; // nothing to write
+
+    const Target& t = target();
+    if (!t.refusal.isEmpty()) {
+        tell(t.refusal);
+        return false;
+    }
+    if (!t.columnRefusal[col].isEmpty()) {
+        tell(t.columnRefusal[col]);
+        return false;
+    }
+
+    const RowFilter filter = rowFilter(t, setRow, col, -1, {});
+    const QString set = t.column[col] + QStringLiteral(" = ?");
+    QString sql;
+    if (t.limitOne && t.engine == db::Engine::SQLite)
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid IN (SELECT rowid FROM %1 WHERE %3 LIMIT 1)")
+                  .arg(t.qualified, set, filter.where);
+    else if (t.limitOne && t.engine == db::Engine::SqlServer)
+        sql = QStringLiteral("UPDATE TOP (1) %1 SET %2 WHERE %3").arg(t.qualified, set, filter.where);
+    else if (t.limitOne && t.engine == db::Engine::MySql)
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 LIMIT 1").arg(t.qualified, set, filter.where);
+    else
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(t.qualified, set, filter.where);
+    QList<db::Param> params{value};
+    params += filter.params;
+
+    try {
+        Transaction transaction(*connection_);
+        const qint64 changed = connection_->executeUpdate(sql, params);
+        if (changed == 0) {
+            tell(rowGoneEdit);
+            return false;
+        }
+        if (changed != 1) {
+            tell(
+                QStringLiteral("%1 rows of the table %2 hold the values of this row and the table has no key "
+                               "to tell them apart, so the change was not saved.")
+                    .arg(changed)
+                    .arg(t.tableName));
+            return false;
+        }
+        std::unordered_map<quint64, Value> now = readBack(t, setRow, col, value);
+        transaction.commit();
+        for (auto& [key, v] : now)
+            written_[key] = std::move(v);
+    } catch (const db::Error& e) {
+        tell(refusedBy(QStringLiteral("The database did not accept the change:"), e));
+        return false;
+    }
+    return true;
+}
+
+std::unordered_map<quint64, RecordsetModel::Value>
+RecordsetModel::readBack(const Target& t, qint64 setRow, int changedCol, const Value& value)
+{
+    // Keep what the grid showed, in case the row cannot be found again (a trigger changed it).
+    std::unordered_map<quint64, Value> now;
+    for (int c = 0; c < columnCount(); ++c)
+        now[cellKey(setRow, c)] = current(setRow, c);
+    for (int c = 0; c < columnCount(); ++c)
+        if (!t.column[c].isEmpty() && t.column[c] == t.column[changedCol])
+            now[cellKey(setRow, c)] = value;
+
+    QStringList list;
+    std::vector<int> listed;
+    for (int c = 0; c < columnCount(); ++c) {
+        if (!t.column[c].isEmpty() && !list.contains(t.column[c])) {
+            list << t.column[c];
+            listed.push_back(c);
+        }
+    }
+    const RowFilter filter = rowFilter(t, setRow, -1, changedCol, value);
+    {
+        auto result = connection_->query(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                             .arg(list.join(QStringLiteral(", ")), t.qualified, filter.where),
+                                         filter.params);
+        if (result->fetch()) {
+            for (size_t i = 0; i < listed.size(); ++i) {
+                Value v;
+                if (!result->isNull(int(i))) {
+                    const QString text = result->text(int(i));
+                    v = text.isNull() ? QString(QLatin1String("")) : text; // empty, not null
+                }
+                for (int c = 0; c < columnCount(); ++c)
+                    if (t.column[c] == t.column[listed[i]])
+                        now[cellKey(setRow, c)] = v;
+            }
+        }
+    }
+    return now;
+}
+
+bool RecordsetModel::deleteRow(int row)
+{
+    const qint64 setRow = rows_[size_t(row)];
+    const Target& t = target();
+    if (!t.refusal.isEmpty()) {
+        tell(t.refusal);
+        return false;
+    }
+    const RowFilter filter = rowFilter(t, setRow, -1, -1, {});
+    QString sql;
+    if (t.limitOne && t.engine == db::Engine::SQLite)
+        sql = QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT rowid FROM %1 WHERE %2 LIMIT 1)")
+                  .arg(t.qualified, filter.where);
+    else if (t.limitOne && t.engine == db::Engine::SqlServer)
+        sql = QStringLiteral("DELETE TOP (1) FROM %1 WHERE %2").arg(t.qualified, filter.where);
+    else if (t.limitOne && t.engine == db::Engine::MySql)
+        sql = QStringLiteral("DELETE FROM %1 WHERE %2 LIMIT 1").arg(t.qualified, filter.where);
+    else
+        sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(t.qualified, filter.where);
+    try {
+        Transaction transaction(*connection_);
+        const qint64 changed = connection_->executeUpdate(sql, filter.params);
+        if (changed == 0) {
+            tell(rowGoneDelete);
+            return false;
+        }
+        if (changed != 1) {
+            tell(
+                QStringLiteral("%1 rows of the table %2 hold the values of this row and the table has no key "
+                               "to tell them apart, so it was not deleted.")
+                    .arg(changed)
+                    .arg(t.tableName));
+            return false;
+        }
+        transaction.commit();
+    } catch (const db::Error& e) {
+        tell(refusedBy(QStringLiteral("The database did not delete the row:"), e));
+        return false;
+    }
+    beginRemoveRows(QModelIndex(), row, row);
+    rows_.erase(rows_.begin() + row);
+    endRemoveRows();
+    return true;
 }
 
 } // namespace results

@@ -4,10 +4,12 @@
 // cell edits and row deletes go straight to the database, one row or nothing.
 //
 // Each write names the row by the values the grid holds for it: the key columns of the base
-// table (or, where the table has no key or the result does not carry it, every column the
-// result shows of that table, compared null-safe) and the edited column's value. It runs in one
-// transaction that is committed only when exactly one row changed. Whatever goes wrong, the
-// user gets one message and the grid shows the database's value again.
+// table (or, where the table has no key or the result does not carry all of it, every column
+// of that table the result shows, NULL compared as IS NULL) and, for an edit, the edited
+// column's value. It runs in one transaction that is committed only when exactly one row
+// changed. Where the table has no key and the result shows all of its columns, rows that match
+// are identical and the write is limited to one of them. Whatever goes wrong, the user gets one
+// message and the grid shows the value it showed before.
 //
 // The recordset keeps every value as fetched; restoreFetched() writes one of those back through
 // the same rule (the Undo of the data grid's pop-up menu).
@@ -48,9 +50,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // With AllowUpdate: writes the value (text; a null QVariant writes NULL) to the database at
-    // once. True when exactly one row took it; otherwise the user has been told why, the cell
-    // shows the database's value again and false is returned.
+    // With AllowUpdate: writes the value to the database at once (a null QVariant, or an empty
+    // text in a column that does not hold text, writes NULL). True when exactly one row took
+    // it; the cell then shows what the database holds. Otherwise the user has been told why,
+    // nothing changed and false is returned.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     // With AllowDelete: deletes each row from the database, one row or nothing each, and from
     // the model. Stops at the first refused row (told to the user); rows deleted before it stay
@@ -65,20 +68,35 @@ public:
     // AllowUpdate like any edit; refusals are reported the same way.
     bool restoreFetched(const QModelIndex& index);
 
-    // The set the model shows (for the run that still reads its fields).
-    db::Recordset& recordset() { return recordset_; }
+    // The set the model shows.
+    const db::Recordset& recordset() const { return recordset_; }
 
 private:
     using Value = std::optional<QString>; // nullopt is SQL NULL
+    struct Target;
+    struct RowFilter;
 
     Value current(qint64 setRow, int col) const;
     Value fetched(qint64 setRow, int col) const;
+    // The base table and how rows are named in it; computed on the first write.
+    const Target& target();
+    // The WHERE that names the set's row in the table by the values shown: the naming columns,
+    // and alsoCol too when >= 0; the column of replacedCol compared with replacement instead.
+    RowFilter rowFilter(const Target& t, qint64 setRow, int alsoCol, int replacedCol,
+                        const Value& replacement) const;
+    bool write(int row, int col, const Value& value);
+    bool deleteRow(int row);
+    // Reads the row back inside the write's transaction: the row's values to show once it
+    // is committed.
+    std::unordered_map<quint64, Value> readBack(const Target& t, qint64 setRow, int changedCol,
+                                                const Value& value);
 
     db::Recordset recordset_;
     const db::ClientCursor* cursor_ = nullptr;
     std::shared_ptr<db::BackendConnection> connection_;
     std::vector<qint64> rows_; // model row -> row of the set (rows deleted in the grid are gone)
-    std::unordered_map<quint64, Value> written_; // (set row, column) -> value the database holds now
+    std::unordered_map<quint64, Value> written_; // (set row, column) -> what the database holds now
+    std::unique_ptr<Target> target_;
     bool allowUpdate_ = false;
     bool allowDelete_ = false;
 };

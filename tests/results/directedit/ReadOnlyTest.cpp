@@ -1,36 +1,110 @@
-// The model before any edit permission is granted: it shows the set as fetched and changes
-// nothing.
-#include "results/RecordsetModel.h"
-#include "tests/query/db/SqliteFixture.h"
+// The model before and after the edit permissions: read-only at first, never a new row, and
+// an Access file through mdbtools, which cannot write at all.
+#include "tests/results/directedit/DirectEditFixture.h"
+#include "tests/support/AccessSamples.h"
 
-#include "query/db/Connection.h"
+#include <QCryptographicHash>
+#include <QFile>
 
-#include <gtest/gtest.h>
-
+namespace detest {
 namespace {
 
-TEST(DirectEditReadOnly, ShowsTheFetchedSetAndRefusesEdits)
+using Permissions = DirectEditTest;
+
+TEST_P(Permissions, ReadOnlyAtFirstThenEditableWhenGranted)
 {
-    SqliteFiles files;
-    const QString path = files.create(QStringLiteral("lib.sqlite"), kLibrarySql);
+    auto model = database().open(QStringLiteral("SELECT id, title, author FROM books ORDER BY id"));
+    ASSERT_EQ(model->rowCount(), 3);
+    ASSERT_EQ(model->columnCount(), 3);
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("title"));
+    EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("Dune"));
+    EXPECT_TRUE(model->data(model->index(1, 2)).isNull());
+
+    EXPECT_FALSE(model->AllowUpdate());
+    EXPECT_FALSE(model->AllowDelete());
+    EXPECT_FALSE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("Changed")));
+    EXPECT_FALSE(model->removeRows(0, 1));
+    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT id, title FROM books ORDER BY id")),
+              (QStringList{QStringLiteral("1|Dune"), QStringLiteral("2|Emma"), QStringLiteral("3|Ulysses")}));
+
+    // Each permission opens its own door only.
+    model->setAllowDelete(true);
+    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("Changed")));
+    model->setAllowDelete(false);
+    model->setAllowUpdate(true);
+    EXPECT_TRUE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(model->removeRows(0, 1));
+    EXPECT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Changed")));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT title FROM books WHERE id = 1")),
+              QStringList{QStringLiteral("Changed")});
+
+    // Withdrawn again: read-only again.
+    model->setAllowUpdate(false);
+    EXPECT_FALSE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("Again")));
+    EXPECT_TRUE(dialogs_.take().isEmpty());
+}
+
+TEST_P(Permissions, ANewRowIsNeverOffered)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title FROM books ORDER BY id"));
+
+    EXPECT_FALSE(model->insertRows(3, 1));
+    EXPECT_FALSE(model->insertRows(0, 1));
+    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT count(*) FROM books")),
+              QStringList{QStringLiteral("3")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, Permissions,
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+
+QByteArray digestOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+TEST(DirectEditAccess, AnEditOrDeleteThroughMdbtoolsIsRefusedWithAMessage)
+{
+    const QString folder = qvtest::accessSampleFolder();
+    if (folder.isEmpty())
+        GTEST_SKIP() << "no Access sample files (tests/data/access)";
+    if (qEnvironmentVariable("ODBCSYSINI").isEmpty() && qEnvironmentVariable("CI") != QLatin1String("true"))
+        GTEST_SKIP() << "no ODBC drivers registered (run the tests with scripts/test.sh)";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sample.mdb"));
+    ASSERT_TRUE(QFile::copy(folder + QStringLiteral("/testIndexPropertiesV2000.mdb"), path));
+    const QByteArray before = digestOf(path);
+
     db::Connection connection;
-    connection.Open(SqliteFiles::connectionString(path));
+    query::connectionSettings({QStringLiteral("Access"), {}, {}, path, {}, {}}).applyTo(connection);
+    connection.Open();
     db::Recordset set;
     set.CursorLocation = db::adUseClient;
-    set.Open(QStringLiteral("SELECT id, title, author FROM books ORDER BY id"), connection, db::adOpenDynamic,
+    set.Open(QStringLiteral("SELECT row, data FROM TableIgnoreNulls1"), connection, db::adOpenDynamic,
              db::adLockOptimistic);
+    qvtest::ScriptedDialogs dialogs;
     results::RecordsetModel model(std::move(set));
+    model.setAllowUpdate(true);
+    model.setAllowDelete(true);
+    ASSERT_EQ(model.rowCount(), 10);
+    const QString first = model.data(model.index(0, 0)).toString();
 
-    ASSERT_EQ(model.rowCount(), 3);
-    ASSERT_EQ(model.columnCount(), 3);
-    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("title"));
-    EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("Dune"));
-    EXPECT_TRUE(model.data(model.index(1, 2)).isNull());
-    EXPECT_FALSE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
-    EXPECT_FALSE(model.setData(model.index(0, 1), QStringLiteral("Changed")));
+    EXPECT_FALSE(model.setData(model.index(0, 0), QStringLiteral("changed")));
     EXPECT_FALSE(model.removeRows(0, 1));
-    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT title FROM books WHERE id = 1"), QStringLiteral("Dune"));
-    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM books"), QStringLiteral("3"));
+
+    const QString message = QStringLiteral(
+        "The driver for this database can only read it, so changes made in the data grid cannot be saved.");
+    EXPECT_EQ(dialogs.takeMessages(), (QStringList{message, message}));
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), first);
+    EXPECT_EQ(model.rowCount(), 10);
+    EXPECT_EQ(digestOf(path), before);
 }
 
 } // namespace
+} // namespace detest

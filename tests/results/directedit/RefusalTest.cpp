@@ -1,0 +1,180 @@
+// Writes the grid refuses, one row or nothing: a row someone else changed or deleted, rows that
+// cannot be told apart, a result that is not one table, a value the database does not take.
+// Each refusal is one message, the database keeps what it had and the cell what it showed.
+#include "tests/results/directedit/DirectEditFixture.h"
+
+namespace detest {
+namespace {
+
+const QString rowGoneEdit = QStringLiteral(
+    "The row was changed or deleted by someone else since it was read, so the change was not saved. "
+    "Run the query again to see the data as it is now.");
+const QString rowGoneDelete =
+    QStringLiteral("The row was changed or deleted by someone else since it was read, so it was not deleted. "
+                   "Run the query again to see the data as it is now.");
+
+using OneRowOrNothing = DirectEditTest;
+
+TEST_P(OneRowOrNothing, AnEditOfARowChangedMeanwhileIsRefused)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title, author FROM books ORDER BY id"));
+    database().run({QStringLiteral("UPDATE books SET author = 'Frank Herbert' WHERE id = 1")});
+
+    EXPECT_FALSE(model->setData(model->index(0, 2), QStringLiteral("F. Herbert")));
+
+    EXPECT_EQ(dialogs_.takeMessages(), QStringList{rowGoneEdit});
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT author FROM books WHERE id = 1")),
+              QStringList{QStringLiteral("Frank Herbert")});
+    EXPECT_EQ(model->data(model->index(0, 2)).toString(), QStringLiteral("Herbert"));
+}
+
+TEST_P(OneRowOrNothing, AnEditOfARowDeletedMeanwhileIsRefused)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title FROM books ORDER BY id"));
+    database().run({QStringLiteral("DELETE FROM books WHERE id = 2")});
+
+    EXPECT_FALSE(model->setData(model->index(1, 1), QStringLiteral("Persuasion")));
+
+    EXPECT_EQ(dialogs_.takeMessages(), QStringList{rowGoneEdit});
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT id, title FROM books ORDER BY id")),
+              (QStringList{QStringLiteral("1|Dune"), QStringLiteral("3|Ulysses")}));
+    EXPECT_EQ(model->data(model->index(1, 1)).toString(), QStringLiteral("Emma"));
+}
+
+TEST_P(OneRowOrNothing, ADeleteOfARowChangedMeanwhileIsRefusedAndTheRowStays)
+{
+    // Without the key in the result, the row is named by every value shown.
+    auto model = openWritable(QStringLiteral("SELECT title, pages FROM books ORDER BY id"));
+    database().run({QStringLiteral("UPDATE books SET pages = 500 WHERE id = 2")});
+
+    EXPECT_FALSE(model->removeRows(1, 1));
+
+    EXPECT_EQ(dialogs_.takeMessages(), QStringList{rowGoneDelete});
+    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT count(*) FROM books")),
+              QStringList{QStringLiteral("3")});
+}
+
+TEST_P(OneRowOrNothing, RowsThatCannotBeToldApartAreNotChanged)
+{
+    // Two rows show "same"; the result hides the column that might tell them apart.
+    auto model = openWritable(QStringLiteral("SELECT word FROM tally ORDER BY word DESC"));
+
+    EXPECT_FALSE(model->setData(model->index(0, 0), QStringLiteral("changed")));
+    EXPECT_FALSE(model->removeRows(0, 1));
+
+    EXPECT_EQ(
+        dialogs_.takeMessages(),
+        (QStringList{QStringLiteral("2 rows of the table tally hold the values of this row and the table "
+                                    "has no key to tell them apart, so the change was not saved."),
+                     QStringLiteral("2 rows of the table tally hold the values of this row and the table "
+                                    "has no key to tell them apart, so it was not deleted.")}));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT word, n FROM tally ORDER BY word, n")),
+              (QStringList{QStringLiteral("other|2"), QStringLiteral("same|1"), QStringLiteral("same|1")}));
+    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->data(model->index(0, 0)).toString(), QStringLiteral("same"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, OneRowOrNothing,
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+
+using NotOneTable = DirectEditTest;
+
+TEST_P(NotOneTable, AJoinsColumnsAreNotChanged)
+{
+    auto model = openWritable(QStringLiteral(
+        "SELECT books.title, loans.reader FROM books INNER JOIN loans ON loans.book = books.id"));
+    ASSERT_EQ(model->rowCount(), 1);
+
+    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("bob")));
+    EXPECT_FALSE(model->removeRows(0, 1));
+
+    // SQLite and MariaDB name each column's table; FreeTDS names none, and the query text names two.
+    const QString message =
+        GetParam() == Kind::SqlServer
+            ? QStringLiteral(
+                  "This result does not come from a single table, so it cannot be changed in the data "
+                  "grid.")
+            : QStringLiteral(
+                  "This result comes from more than one table (books, loans), so it cannot be changed "
+                  "in the data grid.");
+    EXPECT_EQ(dialogs_.takeMessages(), (QStringList{message, message}));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT reader FROM loans")),
+              QStringList{QStringLiteral("ann")});
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT count(*) FROM books")),
+              QStringList{QStringLiteral("3")});
+    EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("ann"));
+}
+
+TEST_P(NotOneTable, ACalculatedColumnIsNotChangedButTheTablesColumnsAre)
+{
+    auto model =
+        openWritable(QStringLiteral("SELECT id, pages + 1 AS next_page, title FROM books ORDER BY id"));
+
+    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("7")));
+    EXPECT_EQ(
+        dialogs_.takeMessages(),
+        QStringList{QStringLiteral("The column next_page is calculated by the query, not taken from the "
+                                   "table books, so it cannot be changed.")});
+    EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("413"));
+
+    EXPECT_TRUE(model->setData(model->index(0, 2), QStringLiteral("Dune!")));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT title, pages FROM books WHERE id = 1")),
+              QStringList{QStringLiteral("Dune!|412")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, NotOneTable,
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+
+using RefusedValues = DirectEditTest;
+
+// The database's own words for a refused value, by engine: NOT NULL, then CHECK.
+QStringList refusalWords(Kind kind)
+{
+    switch (kind) {
+    case Kind::SQLite:
+        return {QStringLiteral("NOT NULL constraint failed: books.title"),
+                QStringLiteral("CHECK constraint failed")};
+    case Kind::MariaDb:
+        return {QStringLiteral("Column 'title' cannot be null"), QStringLiteral("native 4025")};
+    case Kind::SqlServer:
+        return {QStringLiteral("Cannot insert the value NULL into column 'title'"),
+                QStringLiteral("native 547")};
+    }
+    return {};
+}
+
+TEST_P(RefusedValues, AValueTheColumnCannotTakeIsRefusedWithTheDatabasesMessage)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title, pages FROM books ORDER BY id"));
+    const QStringList words = refusalWords(GetParam());
+
+    EXPECT_FALSE(model->setData(model->index(0, 1), QVariant()));
+    EXPECT_FALSE(model->setData(model->index(1, 2), QStringLiteral("-3")));
+
+    const QStringList messages = dialogs_.takeMessages();
+    ASSERT_EQ(messages.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        // The program's error report: what did not happen, the error number, the database's words.
+        EXPECT_TRUE(
+            messages[i].startsWith(QStringLiteral("The database did not accept the change:\r\n-21474")))
+            << messages[i].toStdString();
+        EXPECT_TRUE(messages[i].contains(words[i])) << messages[i].toStdString();
+    }
+    EXPECT_EQ(
+        database().rows(QStringLiteral("SELECT id, title, pages FROM books WHERE id IN (1, 2) ORDER BY id")),
+        (QStringList{QStringLiteral("1|Dune|412"), QStringLiteral("2|Emma|474")}));
+    EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("Dune"));
+    EXPECT_EQ(model->data(model->index(1, 2)).toString(), QStringLiteral("474"));
+
+    // Nothing was left half done: the next edit of the same rows goes through.
+    EXPECT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Dune II")));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT title FROM books WHERE id = 1")),
+              QStringList{QStringLiteral("Dune II")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RefusedValues,
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+
+} // namespace
+} // namespace detest

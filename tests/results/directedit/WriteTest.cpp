@@ -1,0 +1,123 @@
+// Edits and deletes that reach the database, on SQLite, MariaDB and SQL Server (FreeTDS against
+// the test server): what the grid writes, what it shows afterwards, and the fetched values it
+// keeps for Undo.
+#include "tests/results/directedit/DirectEditFixture.h"
+
+namespace detest {
+namespace {
+
+using Writes = DirectEditTest;
+
+TEST_P(Writes, AnEditedCellIsInTheDatabaseAndOnlyThere)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title, author, pages FROM books ORDER BY id"));
+    ASSERT_EQ(model->rowCount(), 3);
+
+    EXPECT_TRUE(model->setData(model->index(1, 2), QStringLiteral("Austen")));
+
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT id, title, author, pages FROM books ORDER BY id")),
+              (QStringList{QStringLiteral("1|Dune|Herbert|412"), QStringLiteral("2|Emma|Austen|474"),
+                           QStringLiteral("3|Ulysses|Joyce|<null>")}));
+    EXPECT_EQ(model->data(model->index(1, 2)).toString(), QStringLiteral("Austen"));
+    EXPECT_TRUE(dialogs_.take().isEmpty());
+}
+
+TEST_P(Writes, TheCellShowsWhatTheDatabaseMadeOfTheValue)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title, pages FROM books ORDER BY id"));
+
+    // An integer column stores "0099" as 99; the grid shows what was stored, not what was typed.
+    EXPECT_TRUE(model->setData(model->index(0, 2), QStringLiteral("0099")));
+    EXPECT_EQ(model->data(model->index(0, 2)).toString(), QStringLiteral("99"));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT pages FROM books WHERE id = 1")),
+              QStringList{QStringLiteral("99")});
+
+    // A second edit of the same row is named by what the database now holds.
+    EXPECT_TRUE(model->setData(model->index(0, 2), QStringLiteral("100")));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT pages FROM books WHERE id = 1")),
+              QStringList{QStringLiteral("100")});
+    EXPECT_TRUE(dialogs_.take().isEmpty());
+}
+
+TEST_P(Writes, NullIsWrittenAndMatched)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, author, pages FROM books ORDER BY id"));
+
+    // Row 3 has no pages: writing into it compares the NULL it holds.
+    EXPECT_TRUE(model->setData(model->index(2, 2), QStringLiteral("730")));
+    // A null value, and an empty text in a number column, both write NULL.
+    EXPECT_TRUE(model->setData(model->index(0, 1), QVariant()));
+    EXPECT_TRUE(model->setData(model->index(1, 2), QString()));
+
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT id, author, pages FROM books ORDER BY id")),
+              (QStringList{QStringLiteral("1|<null>|412"), QStringLiteral("2|<null>|<null>"),
+                           QStringLiteral("3|Joyce|730")}));
+    EXPECT_TRUE(model->data(model->index(0, 1)).isNull());
+    EXPECT_TRUE(dialogs_.take().isEmpty());
+}
+
+TEST_P(Writes, AnEditOfTheKeyMovesTheRowAndLaterEditsFollowIt)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title FROM books ORDER BY id"));
+
+    EXPECT_TRUE(model->setData(model->index(0, 0), QStringLiteral("10")));
+    EXPECT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Dune Messiah")));
+
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT id, title FROM books ORDER BY id")),
+              (QStringList{QStringLiteral("2|Emma"), QStringLiteral("3|Ulysses"),
+                           QStringLiteral("10|Dune Messiah")}));
+}
+
+TEST_P(Writes, ADeletedRowIsGoneFromTheDatabaseAndTheGrid)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title FROM books ORDER BY id"));
+
+    EXPECT_TRUE(model->removeRows(1, 1));
+
+    EXPECT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->data(model->index(1, 1)).toString(), QStringLiteral("Ulysses"));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT id FROM books ORDER BY id")),
+              (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
+    EXPECT_TRUE(dialogs_.take().isEmpty());
+}
+
+TEST_P(Writes, RestoringTheFetchedValueWritesItBack)
+{
+    auto model = openWritable(QStringLiteral("SELECT id, title, author FROM books ORDER BY id"));
+    ASSERT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Children of Dune")));
+    ASSERT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Chapterhouse")));
+    ASSERT_TRUE(model->setData(model->index(1, 2), QStringLiteral("Austen")));
+
+    // The fetched value, whatever came in between; a fetched NULL goes back as NULL.
+    EXPECT_EQ(model->fetchedValue(model->index(0, 1)).toString(), QStringLiteral("Dune"));
+    EXPECT_TRUE(model->restoreFetched(model->index(0, 1)));
+    EXPECT_TRUE(model->restoreFetched(model->index(1, 2)));
+
+    EXPECT_EQ(
+        database().rows(QStringLiteral("SELECT title, author FROM books WHERE id IN (1, 2) ORDER BY id")),
+        (QStringList{QStringLiteral("Dune|Herbert"), QStringLiteral("Emma|<null>")}));
+    EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("Dune"));
+    EXPECT_TRUE(model->data(model->index(1, 2)).isNull());
+}
+
+TEST_P(Writes, TwoIdenticalRowsWithoutAKeyOneEditChangesOne)
+{
+    auto model = openWritable(QStringLiteral("SELECT word, n FROM tally ORDER BY word DESC"));
+    ASSERT_EQ(model->data(model->index(1, 0)).toString(), QStringLiteral("same"));
+
+    EXPECT_TRUE(model->setData(model->index(1, 1), QStringLiteral("5")));
+    EXPECT_TRUE(dialogs_.take().isEmpty());
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT word, n FROM tally ORDER BY word, n")),
+              (QStringList{QStringLiteral("other|2"), QStringLiteral("same|1"), QStringLiteral("same|5")}));
+
+    // The other one is still there to be deleted, on its own.
+    EXPECT_TRUE(model->removeRows(0, 1));
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT word, n FROM tally ORDER BY word, n")),
+              (QStringList{QStringLiteral("other|2"), QStringLiteral("same|5")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, Writes, ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer),
+                         kindName);
+
+} // namespace
+} // namespace detest
