@@ -139,6 +139,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     connect(Exitm, &QAction::triggered, this, &Form1::Exitm_Click);
     connect(About, &QAction::triggered, this, &Form1::About_Click);
     connectRun();
+    connectDirectEdit();
     connectTray();
     connectWorkspace();
     connectLayout();

@@ -67,6 +67,16 @@ public:
     void Option4_Click();     // Read Only
     void Option5_Click();     // Read/Write
 
+    // --- the data grid of direct edit (Form1DirectEdit.cpp) ---
+    // A button pressed over the data grid (1 left, 2 right), at x, y twips in it: the right
+    // button pops up UndoMenu there.
+    void DataGrid1_MouseDown(int button, Qt::KeyboardModifiers shift, int x, int y);
+    // A key pressed in the data grid: Delete deletes the selected rows where AllowDelete lets
+    // it. True when the key was used.
+    bool DataGrid1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    // Writes the fetched value of the data grid's current cell back into it.
+    void Undo_Click();
+
     // --- tray, stay on top, help (Form1Tray.cpp) ---
     void Command8_Click(); // Minimize
     void AddIconTray();
@@ -237,6 +247,8 @@ private:
     void connectRun();
     void startOutput();
     bool runEvent(QObject* watched, QEvent* event);
+    void connectDirectEdit();
+    bool directEditEvent(QObject* watched, QEvent* event);
     void connectTray();
     void connectWorkspace();
     void connectLayout();

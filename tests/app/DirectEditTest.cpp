@@ -1,0 +1,260 @@
+// Direct Edit through the main window, as the user works in the data grid: typing into a cell,
+// deleting selected rows with the Delete key, the right button's UndoMenu and its Undo, with
+// Read Only and Read/Write, on a real SQLite file.
+#include "app/Form1.h"
+#include "query/log/StatementLog.h"
+#include "results/RecordsetModel.h"
+#include "settings/SettingsStore.h"
+#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/Program.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+constexpr const char* kShop = R"sql(
+CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT NOT NULL CHECK (name <> ''), note TEXT);
+INSERT INTO items VALUES (1, 'Tee', 'grün');
+INSERT INTO items VALUES (2, 'Kaffee', NULL);
+INSERT INTO items VALUES (3, 'Kakao', 'heiß');
+)sql";
+
+class DirectEditWindow : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
+        settings::reopenStore();
+        ui::setEndProgramAction([] {});
+        query::setCurrentQueryFile(dir.filePath("statements.log"));
+        shop = files.create("shop.sqlite", kShop);
+        form = std::make_unique<Form1>();
+        form->Form_Load();
+        form->show();
+        QApplication::processEvents();
+
+        // A Direct Edit run, as the user starts one.
+        form->Combo1->setEditText(QStringLiteral("SQLite"));
+        form->Text8->setText(shop);
+        form->DirectEdit_Click();
+        form->Text1->setPlainText(QStringLiteral("select id, name, note from items order by id"));
+        form->Command1_Click();
+        ASSERT_TRUE(dialogs.take().isEmpty());
+        ASSERT_FALSE(form->Frame4->isHidden());
+        ASSERT_NE(model(), nullptr);
+        ASSERT_EQ(model()->rowCount(), 3);
+    }
+
+    void TearDown() override
+    {
+        form->UndoMenu->hide();
+        form.reset();
+        dialogs.take();
+        query::setCurrentQueryFile({});
+        ui::setEndProgramAction({});
+        settings::reopenStore();
+    }
+
+    results::RecordsetModel* model() const
+    {
+        return qobject_cast<results::RecordsetModel*>(form->DataGrid1->model());
+    }
+
+    void readWrite()
+    {
+        form->Option5->setChecked(true);
+        form->Option5_Click();
+    }
+
+    void readOnly()
+    {
+        form->Option4->setChecked(true);
+        form->Option4_Click();
+    }
+
+    // Starts editing the cell as a double click would; the editor, or nullptr when the grid
+    // opens none.
+    QLineEdit* startEditing(int row, int col)
+    {
+        const QModelIndex cell = model()->index(row, col);
+        form->DataGrid1->setCurrentIndex(cell);
+        form->DataGrid1->edit(cell);
+        return qobject_cast<QLineEdit*>(form->DataGrid1->indexWidget(cell));
+    }
+
+    static void press(QWidget* target, int key)
+    {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &up);
+        QApplication::processEvents();
+    }
+
+    // Types text over the cell's value and presses Enter.
+    void type(int row, int col, const QString& text)
+    {
+        QLineEdit* editor = startEditing(row, col);
+        ASSERT_NE(editor, nullptr) << "no editor opened";
+        editor->setText(text);
+        press(editor, Qt::Key_Return);
+    }
+
+    void pressButtonOver(int row, int col, Qt::MouseButton button)
+    {
+        QWidget* viewport = form->DataGrid1->viewport();
+        const QPoint at = form->DataGrid1->visualRect(model()->index(row, col)).center();
+        QMouseEvent event(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), button, button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), button, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(viewport, &release);
+        QApplication::processEvents();
+    }
+
+    QStringList itemsInFile() const
+    {
+        QStringList rows;
+        for (int id = 1; id <= 3; ++id) {
+            const QString sql =
+                QStringLiteral("SELECT id || '|' || name || '|' || coalesce(note, '<null>') FROM items "
+                               "WHERE id = %1")
+                    .arg(id);
+            const QString row = SqliteFiles::scalar(shop, sql.toUtf8().constData());
+            if (!row.isEmpty())
+                rows << row;
+        }
+        return rows;
+    }
+
+    QTemporaryDir dir;
+    SqliteFiles files;
+    QString shop;
+    qvtest::ScriptedDialogs dialogs;
+    std::unique_ptr<Form1> form;
+};
+
+const QStringList fetched{QStringLiteral("1|Tee|grün"), QStringLiteral("2|Kaffee|<null>"),
+                          QStringLiteral("3|Kakao|heiß")};
+
+TEST_F(DirectEditWindow, ReadOnlyOpensNoEditorAndDeletesNothing)
+{
+    EXPECT_EQ(startEditing(0, 1), nullptr);
+    form->DataGrid1->selectRow(1);
+    press(form->DataGrid1, Qt::Key_Delete);
+
+    EXPECT_EQ(model()->rowCount(), 3);
+    EXPECT_EQ(itemsInFile(), fetched);
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(DirectEditWindow, ReadWriteWritesATypedCellAndDeletesTheSelectedRows)
+{
+    readWrite();
+
+    type(0, 2, QStringLiteral("schwarz"));
+    EXPECT_EQ(model()->index(0, 2).data().toString(), QStringLiteral("schwarz"));
+    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Tee|schwarz"));
+
+    form->DataGrid1->clearSelection();
+    form->DataGrid1->selectionModel()->select(model()->index(1, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    form->DataGrid1->selectionModel()->select(model()->index(2, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    press(form->DataGrid1, Qt::Key_Delete);
+
+    EXPECT_EQ(model()->rowCount(), 1);
+    EXPECT_EQ(itemsInFile(), QStringList{QStringLiteral("1|Tee|schwarz")});
+    EXPECT_TRUE(dialogs.take().isEmpty());
+
+    // A cell that is only current, not a selected row, is not deleted by the key.
+    form->DataGrid1->clearSelection();
+    form->DataGrid1->setCurrentIndex(model()->index(0, 1));
+    form->DataGrid1->selectionModel()->clearSelection();
+    press(form->DataGrid1, Qt::Key_Delete);
+    EXPECT_EQ(model()->rowCount(), 1);
+}
+
+TEST_F(DirectEditWindow, TheRightButtonPopsUpUndoMenuAndUndoPutsTheFetchedValueBack)
+{
+    readWrite();
+    type(1, 1, QStringLiteral("Espresso"));
+    type(1, 1, QStringLiteral("Mokka"));
+    ASSERT_EQ(itemsInFile()[1], QStringLiteral("2|Mokka|<null>"));
+
+    // The left button shows no menu.
+    pressButtonOver(0, 0, Qt::LeftButton);
+    EXPECT_FALSE(form->UndoMenu->isVisible());
+    form->DataGrid1->setCurrentIndex(model()->index(1, 1));
+
+    // The right button pops the menu up and returns at once; the current cell stays.
+    pressButtonOver(2, 2, Qt::RightButton);
+    EXPECT_TRUE(form->UndoMenu->isVisible());
+    EXPECT_EQ(form->UndoMenu->actions(), QList<QAction*>{form->Undo});
+    EXPECT_EQ(form->DataGrid1->currentIndex(), model()->index(1, 1));
+
+    form->Undo->trigger();
+    form->UndoMenu->hide();
+
+    EXPECT_EQ(itemsInFile(), fetched);
+    EXPECT_EQ(model()->index(1, 1).data().toString(), QStringLiteral("Kaffee"));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(DirectEditWindow, UndoInAReadOnlyGridIsRefusedWithAMessage)
+{
+    readWrite();
+    type(0, 1, QStringLiteral("Grüner Tee"));
+    readOnly();
+
+    form->DataGrid1->setCurrentIndex(model()->index(0, 1));
+    form->Undo->trigger();
+
+    EXPECT_EQ(
+        dialogs.takeMessages(),
+        QStringList{QStringLiteral("The data grid is read only: choose Read/Write to change the database.")});
+    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Grüner Tee|grün"));
+    EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Grüner Tee"));
+}
+
+TEST_F(DirectEditWindow, ARefusedEditIsToldAndTheCellShowsItsValueAgain)
+{
+    readWrite();
+    // Someone else changes the second row after the run read it.
+    files.create("shop.sqlite", "UPDATE items SET note = 'mit Milch' WHERE id = 2");
+
+    type(1, 2, QStringLiteral("schwarz"));
+    // A value the column cannot take: the database's own words.
+    type(0, 1, QString());
+
+    const QStringList messages = dialogs.takeMessages();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0],
+              QStringLiteral("The row was changed or deleted by someone else since it was read, so the "
+                             "change was not saved. Run the query again to see the data as it is now."));
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("CHECK constraint failed"))) << messages[1].toStdString();
+    EXPECT_TRUE(model()->index(1, 2).data().isNull());
+    EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Tee"));
+    EXPECT_EQ(itemsInFile(), (QStringList{QStringLiteral("1|Tee|grün"), QStringLiteral("2|Kaffee|mit Milch"),
+                                          QStringLiteral("3|Kakao|heiß")}));
+}
+
+} // namespace
