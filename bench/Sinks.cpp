@@ -27,6 +27,37 @@ std::uint64_t fileDigest(const std::string& path)
     return digest.value();
 }
 
+DelimitedDigest delimitedDigest(std::string_view text, std::string_view delimiter, int skipLines,
+                                int skipFields)
+{
+    LineDigest digest;
+    DelimitedDigest out;
+    std::vector<std::string_view> fields;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (lineNumber++ < skipLines || (line.empty() && text.empty()))
+            continue;
+        fields.clear();
+        for (std::size_t at = 0; at < line.size();) {
+            std::size_t next = line.find(delimiter, at);
+            if (next == std::string_view::npos)
+                next = line.size(); // a last value without its delimiter (the trimmed end)
+            fields.push_back(line.substr(at, next - at));
+            at = next + delimiter.size();
+        }
+        for (std::size_t i = std::size_t(skipFields); i < fields.size(); ++i)
+            digest.field(fields[i], i + 1 == fields.size());
+        ++out.records;
+    }
+    out.digest = digest.value();
+    return out;
+}
+
 LineWriter::LineWriter(const std::string& path) : buffer_(1 << 20), path_(path)
 {
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

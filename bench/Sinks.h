@@ -43,6 +43,19 @@ private:
 // The digest of a file's bytes, as LineDigest computes it.
 std::uint64_t fileDigest(const std::string& path);
 
+// Reads delimited text in Quorvane's output formats (every value followed by the delimiter,
+// lines ending in CR LF or LF) and digests its records as LineDigest would digest the same
+// values written by a LineWriter: `skipLines` leading lines (the field names) and the first
+// `skipFields` fields of each line (the grid's empty columns) are left out. An empty last
+// line is no record.
+struct DelimitedDigest
+{
+    std::uint64_t digest = 0;
+    std::int64_t records = 0;
+};
+DelimitedDigest delimitedDigest(std::string_view text, std::string_view delimiter, int skipLines,
+                                int skipFields);
+
 // Writes "|"-separated lines ending in "\n" through its own 1 MiB buffer.
 class LineWriter
 {

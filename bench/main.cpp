@@ -2,13 +2,16 @@
 // same data, in one run, and prints the median of each with its ratio to its baseline.
 // --check runs each path once on the data and verifies what it read instead of timing it.
 
+#include "bench/AppPaths.h"
 #include "bench/DataSet.h"
+#include "bench/Measure.h"
 #include "bench/Odbc.h"
 #include "bench/QuorvanePaths.h"
 #include "bench/RawLoops.h"
 #include "bench/Sinks.h"
 #include "query/db/Connection.h"
 #include "query/db/Error.h"
+#include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
 
 #include <QApplication>
@@ -33,41 +36,10 @@
 namespace bench {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// CPU seconds of this process so far: on a busy machine a steadier figure than the wall clock
-// (it leaves out the server's share of a MariaDB read).
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-// Wall and CPU seconds from construction to stop().
-class Stopwatch
-{
-public:
-    void stop(double& wall, double& cpu) const
-    {
-        wall = secondsSince(wall_);
-        cpu = cpuSeconds() - cpu_;
-    }
-
-private:
-    Clock::time_point wall_ = Clock::now();
-    double cpu_ = cpuSeconds();
-};
-
 const char usage[] = R"(usage: quorvane_bench [options]
   --rows N        records in the data set (default 1000000)
   --reps N        repetitions of each path; the table shows their median (default 5)
-  --paths LIST    comma-separated path names, or a prefix such as "sqlite" or "mariadb"
+  --paths LIST    comma-separated path names, or "sqlite" or "mariadb" for all of one engine
                   (default: every path); the baselines of the chosen paths always run
   --data DIR      folder for the SQLite file and the output files (default /tmp/quorvane-bench)
   --check         run each path once and verify row counts and digests; no timing
@@ -84,7 +56,8 @@ struct Options
     std::vector<std::string> paths;
     bool check = false;
     bool list = false;
-    bool memoryProbe = false; // internal: the child process that measures the grid's memory
+    bool memoryProbe = false;  // internal: the child process that measures the grid's memory
+    bool startupProbe = false; // internal: the child process of the start-up path
 };
 
 std::vector<std::string> splitList(const std::string& text)
@@ -121,6 +94,8 @@ Options parseOptions(const QStringList& arguments)
             o.list = true;
         else if (arg == "--memory-probe")
             o.memoryProbe = true;
+        else if (arg == "--startup-probe")
+            o.startupProbe = true;
         else if (arg == "--help" || arg == "-h")
             throw std::invalid_argument("");
         else
@@ -144,11 +119,16 @@ struct MariaDb
                "};Server=127.0.0.1;Port=" + port + ";Database=" + database + ";UID=" + user +
                ";PWD=" + password + ";CHARSET=utf8mb4";
     }
-    // As the program builds it for the MySql type; the provider map picks the driver.
-    QString layerConnectionString() const
+    // The main window's MySql fields for this server.
+    Target target() const
     {
-        return QString::fromStdString("Driver={MySql};Server=127.0.0.1;Port=" + port +
-                                      ";Database=" + database + ";UID=" + user + ";PWD=" + password);
+        Target t;
+        t.type = QStringLiteral("MySql");
+        t.location = QStringLiteral("127.0.0.1,") + QString::fromStdString(port);
+        t.databaseName = QString::fromStdString(database);
+        t.user = QString::fromStdString(user);
+        t.password = QString::fromStdString(password);
+        return t;
     }
 };
 
@@ -169,32 +149,17 @@ std::optional<MariaDb> mariaDbFromEnvironment()
 
 enum class Source { Sqlite, MariaDb };
 
-struct Outcome
-{
-    double value = 0;                    // wall seconds, or bytes per cell
-    double cpu = 0;                      // CPU seconds of this process
-    std::int64_t count = 0;              // records read (cells for the memory path)
-    std::optional<std::uint64_t> digest; // check mode: the digest of what the path read
-};
-
 struct Path
 {
     std::string name;
     std::string label;
     Source source;
     std::string baseline; // the path this one is compared with; empty for none
-    double target = 0;    // the highest ratio (or value, for bytes per cell) allowed; 0: none
+    double target = 0;    // the highest ratio allowed, or with no baseline the highest value; 0: none
     std::string unit = "s";
     std::function<Outcome()> run;
+    std::int64_t expected = 0; // check mode: the count every pass must give; -1: not checked
 };
-
-std::size_t residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::size_t pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * std::size_t(sysconf(_SC_PAGESIZE));
-}
 
 class Bench
 {
@@ -209,24 +174,63 @@ public:
     std::vector<Path> paths()
     {
         std::vector<Path> p;
-        p.push_back({"sqlite-raw", "sqlite3 C API loop, step + column_text, no output", Source::Sqlite, "", 0,
-                     "s", [this] { return sqliteRaw(false); }});
-        p.push_back({"sqlite-raw-file", "sqlite3 C API loop writing pipe-separated lines to a file",
-                     Source::Sqlite, "sqlite-raw", 0, "s", [this] { return sqliteRaw(true); }});
-        p.push_back({"sqlite-layer", "Quorvane layer forward read (Recordset + cellUtf8), SQLite",
-                     Source::Sqlite, "sqlite-raw", 1.15, "s", [this] { return layer(Source::Sqlite); }});
-        p.push_back({"sqlite-grid", "Quorvane grid store fill from the layer, SQLite", Source::Sqlite,
-                     "sqlite-raw", 1.5, "s", [this] { return grid(Source::Sqlite); }});
-        p.push_back({"sqlite-grid-memory", "grid memory per cell beyond the text (RSS growth)",
-                     Source::Sqlite, "", 24, "B/cell", [this] { return gridMemory(); }});
-        p.push_back({"mariadb-raw", "ODBC to MariaDB, bound as text, 1000-row arrays, no output",
-                     Source::MariaDb, "", 0, "s", [this] { return mariaDbRaw(false); }});
-        p.push_back({"mariadb-raw-file", "same ODBC loop writing pipe-separated lines to a file",
-                     Source::MariaDb, "mariadb-raw", 0, "s", [this] { return mariaDbRaw(true); }});
-        p.push_back({"mariadb-layer", "Quorvane layer forward read (Recordset + cellUtf8), MariaDB",
-                     Source::MariaDb, "mariadb-raw", 1.10, "s", [this] { return layer(Source::MariaDb); }});
-        p.push_back({"mariadb-grid", "Quorvane grid store fill from the layer, MariaDB", Source::MariaDb,
-                     "mariadb-raw", 1.5, "s", [this] { return grid(Source::MariaDb); }});
+        for (const Source s : {Source::Sqlite, Source::MariaDb}) {
+            const bool lite = s == Source::Sqlite;
+            const std::string engine = lite ? "sqlite" : "mariadb";
+            const std::string raw = engine + "-raw", rawFile = engine + "-raw-file";
+            auto add = [&](const std::string& suffix, const std::string& label, const std::string& baseline,
+                           double target, std::function<Outcome()> run, const std::string& unit = "s") {
+                p.push_back({engine + "-" + suffix, label + (lite ? ", SQLite" : ", MariaDB"), s, baseline,
+                             target, unit, std::move(run), o_.rows});
+            };
+            if (lite) {
+                add("raw", "sqlite3 C API loop, step + column_text, no output", "", 0,
+                    [this] { return sqliteRaw(false); });
+                add("raw-file", "sqlite3 C API loop writing pipe-separated lines to a file", raw, 0,
+                    [this] { return sqliteRaw(true); });
+            } else {
+                add("raw", "ODBC loop, bound as text, 1000-row arrays, no output", "", 0,
+                    [this] { return mariaDbRaw(false); });
+                add("raw-file", "the same ODBC loop writing pipe-separated lines to a file", raw, 0,
+                    [this] { return mariaDbRaw(true); });
+            }
+            add("layer", "layer forward read (Recordset + cellUtf8)", raw, lite ? 1.15 : 1.10,
+                [this, s] { return layer(s); });
+            add("grid", "grid store fill from the layer", raw, 1.5, [this, s] { return grid(s); });
+            if (lite) {
+                add(
+                    "grid-memory", "grid memory per cell beyond the text (RSS growth)", "", 24,
+                    [this] { return gridMemory(); }, "B/cell");
+                p.back().expected = (o_.rows + 1) * (columnCount + ui::MSFlexGrid::firstFieldCol);
+            }
+            add("run-grid", "whole run into the grid (Command1_Click, offscreen)", raw, 1.5,
+                [this, s] { return runIntoGrid(target(s), selectQuery(), o_.check); });
+            add("run-grid-nopump", "the same run with an event-pump slice of an hour", engine + "-run-grid",
+                0, [this, s] {
+                    return withoutPump([&] { return runIntoGrid(target(s), selectQuery(), o_.check); });
+                });
+            add(
+                "cancel", "Cancel 300 ms into the records: click to end of run", "", 100,
+                [this, s] { return cancelDuringRun(target(s), selectQuery(), 300); }, "ms");
+            p.back().expected = -1; // a small run ends before the click
+            add("text-build", "building the plain text (query::plainText)", raw, 1.5,
+                [this, s] { return buildPlainText(target(s), selectQuery(), o_.check); });
+            add("run-text", "whole run into the plain-text box", raw, 0,
+                [this, s] { return runIntoText(target(s), selectQuery(), o_.check); });
+            add("output-file", "Data Output to File (results::outputToFile)", rawFile, lite ? 0 : 1.1,
+                [this, s, engine] {
+                    return dataOutputToFile(target(s), selectQuery(), outputFile(engine + "-output-file"),
+                                            o_.check);
+                });
+            add("export-data", "ExportData from the filled grid", rawFile, lite ? 0 : 1.1, [this, s, engine] {
+                return exportData(target(s), selectQuery(), outputFile(engine + "-export-data"), o_.check);
+            });
+            if (lite)
+                add("clipboard", "whole-grid clipboard text (Export Data to Clipboard)", raw, 0,
+                    [this, s] { return clipboardText(target(s), selectQuery(), o_.check); });
+        }
+        p.push_back({"startup", "program start to main window shown (offscreen)", Source::Sqlite, "", 0, "ms",
+                     [this] { return startup(QCoreApplication::applicationFilePath(), o_.data); }, 1});
         return p;
     }
 
@@ -326,13 +330,39 @@ private:
         return toFile ? readIntoFile(outputFile("mariadb-raw"), loop) : readIntoNothing(loop);
     }
 
+    // The main window's fields for the data set in one engine.
+    Target target(Source source) const
+    {
+        if (source == Source::MariaDb)
+            return mariaDb_->target();
+        Target t;
+        t.type = QStringLiteral("SQLite");
+        t.location = QString::fromStdString(sqlitePath_);
+        return t;
+    }
+
+    // A connection opened as a run opens it.
     std::unique_ptr<db::Connection> openLayer(Source source) const
     {
         auto connection = std::make_unique<db::Connection>();
-        connection->Open(source == Source::Sqlite ? QStringLiteral("Provider=SQLite;Data Source=") +
-                                                        QString::fromStdString(sqlitePath_)
-                                                  : mariaDb_->layerConnectionString());
+        query::connectionSettings(target(source)).applyTo(*connection);
+        connection->Open();
         return connection;
+    }
+
+    // Runs `path` with window events let through only once an hour.
+    template <class Run> static Outcome withoutPump(Run path)
+    {
+        const auto slice = ui::EventPump::defaultSlice();
+        ui::EventPump::setDefaultSlice(std::chrono::hours(1));
+        try {
+            Outcome out = path();
+            ui::EventPump::setDefaultSlice(slice);
+            return out;
+        } catch (...) {
+            ui::EventPump::setDefaultSlice(slice);
+            throw;
+        }
     }
 
     Outcome layer(Source source)
@@ -408,7 +438,7 @@ bool chosen(const Path& path, const std::vector<std::string>& wanted)
     if (wanted.empty())
         return true;
     for (const std::string& w : wanted)
-        if (path.name == w || (path.name.rfind(w + "-", 0) == 0))
+        if (path.name == w || (w.find('-') == std::string::npos && path.name.rfind(w + "-", 0) == 0))
             return true;
     return false;
 }
@@ -480,20 +510,37 @@ void printTable(const Options& o, const std::vector<Measured>& results)
                     figure(wall, p.unit).c_str(), p.unit == "s" ? figure(cpu, p.unit).c_str() : "",
                     vs.c_str(), wallRatio.c_str(), cpuRatio.c_str(), target.c_str(), verdict.c_str());
     }
+
+    // Figures that follow from two paths.
+    auto wall = [&](const std::string& name) {
+        const auto it = byName.find(name);
+        return it == byName.end() ? -1.0 : it->second->medianOf(&Outcome::value);
+    };
+    for (const std::string engine : {"sqlite", "mariadb"}) {
+        const double run = wall(engine + "-run-grid"), unpumped = wall(engine + "-run-grid-nopump");
+        if (run > 0 && unpumped > 0)
+            std::printf("\n%s: the event pump takes %.1f %% of a run into the grid (target < 5 %%)",
+                        engine.c_str(), 100 * (run - unpumped) / run);
+        const double text = wall(engine + "-run-text"), built = wall(engine + "-text-build");
+        if (text > 0 && built > 0)
+            std::printf("\n%s: the plain-text box takes the text in about %.3f s (whole run %.3f s, building "
+                        "%.3f s)",
+                        engine.c_str(), text - built, text, built);
+    }
+    std::printf("\n");
 }
 
 // Check mode: every path read every record, and every path of one source read the same text.
-bool verify(const Options& o, const std::vector<Measured>& results)
+bool verify(const std::vector<Measured>& results)
 {
     bool ok = true;
     std::map<Source, std::pair<std::string, std::uint64_t>> reference;
     for (const Measured& m : results) {
         const Path& p = *m.path;
         const Outcome& out = m.outcomes.front();
-        const std::int64_t expected =
-            p.unit == "s" ? o.rows : (o.rows + 1) * (columnCount + ui::MSFlexGrid::firstFieldCol);
+        const std::int64_t expected = p.expected;
         std::string problem;
-        if (out.count != expected)
+        if (expected >= 0 && out.count != expected)
             problem = "read " + std::to_string(out.count) + ", expected " + std::to_string(expected);
         if (out.digest) {
             auto [it, first] = reference.try_emplace(p.source, p.name, *out.digest);
@@ -504,7 +551,7 @@ bool verify(const Options& o, const std::vector<Measured>& results)
         char digest[32] = "";
         if (out.digest)
             std::snprintf(digest, sizeof(digest), "%016llx", static_cast<unsigned long long>(*out.digest));
-        std::printf("%-6s %-20s %10lld %s %s\n", problem.empty() ? "ok" : "FAILED", p.name.c_str(),
+        std::printf("%-6s %-24s %10lld %s %s\n", problem.empty() ? "ok" : "FAILED", p.name.c_str(),
                     static_cast<long long>(out.count), digest, problem.c_str());
         ok = ok && problem.empty();
     }
@@ -550,6 +597,7 @@ int run(const Options& o)
     bench.prepare(
         std::any_of(paths.begin(), paths.end(), [](const Path* p) { return p->source == Source::Sqlite; }),
         wantsMariaDb && mariaDb);
+    prepareWindows(o.data + "/windows");
 
     std::vector<Measured> results;
     for (const Path* p : paths)
@@ -565,7 +613,7 @@ int run(const Options& o)
         }
     }
     if (o.check) {
-        const bool ok = verify(o, results);
+        const bool ok = verify(results);
         std::printf(ok ? "check passed\n" : "check FAILED\n");
         return ok ? 0 : 1;
     }
@@ -578,12 +626,31 @@ int run(const Options& o)
 } // namespace
 } // namespace bench
 
+namespace {
+
+QtMessageHandler qtMessages = nullptr;
+
+// The offscreen platform's notes on what it cannot do are no news in a benchmark.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("propagateSizeHints")) ||
+        message.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    if (qtMessages)
+        qtMessages(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    qtMessages = qInstallMessageHandler(quietMessages);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     try {
         const bench::Options options = bench::parseOptions(QApplication::arguments());
+        if (options.startupProbe)
+            return bench::startupProbe();
         if (options.memoryProbe) {
             bench::Bench(options, std::nullopt).memoryProbe();
             return 0;

@@ -1,0 +1,334 @@
+#include "bench/AppPaths.h"
+
+#include "app/Form1.h"
+#include "app/StatusBar.h"
+#include "bench/QuorvanePaths.h"
+#include "bench/Sinks.h"
+#include "query/QueryRunner.h"
+#include "query/ResultPresentation.h"
+#include "query/db/Connection.h"
+#include "results/Clipboard.h"
+#include "results/Export.h"
+#include "results/FormFile.h"
+#include "results/GridText.h"
+#include "settings/SettingsStore.h"
+#include "ui/Dialogs.h"
+#include "ui/MSFlexGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+namespace bench {
+namespace {
+
+// Dialogs that keep their messages instead of showing them.
+class QuietDialogs final : public ui::Dialogs
+{
+public:
+    void message(const QString& text, const QString&, ui::Icon) override { messages_ << text; }
+    ui::Answer question(const QString& text, const QString&) override
+    {
+        messages_ << text;
+        return ui::Answer::No;
+    }
+    void showModal(QWidget*) override {}
+    QString take()
+    {
+        const QString all = messages_.join(QLatin1Char('\n'));
+        messages_.clear();
+        return all;
+    }
+
+private:
+    QStringList messages_;
+};
+
+QuietDialogs& quietDialogs()
+{
+    static QuietDialogs dialogs;
+    return dialogs;
+}
+
+// Throws when a path showed anything but the messages it is expected to show.
+void expectMessages(const QString& expected = {})
+{
+    const QString shown = takeMessages();
+    if (shown != expected)
+        throw std::runtime_error("unexpected message: " + shown.toStdString());
+}
+
+std::int64_t monotonicNanoseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// The records of the last run, from the status bar's "Rows: n".
+std::int64_t rowsShown(const Form1& form)
+{
+    return form.StatusBar1->panelText(1).section(QLatin1Char(' '), 1).toLongLong();
+}
+
+std::unique_ptr<Form1> openWindow(const Target& target, const std::string& sql, bool plainText)
+{
+    auto form = std::make_unique<Form1>();
+    form->Form_Load();
+    form->show();
+    QApplication::processEvents();
+    const query::ConnectionFields& f = target;
+    form->Combo1->setEditText(f.type);
+    form->Text4->setText(f.user);
+    form->Text5->setText(f.password);
+    form->Text8->setText(f.location);
+    form->Text9->setText(f.databaseName);
+    form->Text1->setPlainText(QString::fromStdString(sql));
+    if (plainText)
+        form->PlainText_Click();
+    else
+        form->DataGrid_Click();
+    QApplication::processEvents();
+    takeMessages();
+    return form;
+}
+
+std::unique_ptr<db::Connection> openLayer(const Target& target)
+{
+    auto connection = std::make_unique<db::Connection>();
+    query::connectionSettings(target).applyTo(*connection);
+    connection->Open();
+    return connection;
+}
+
+// A grid filled from the layer, for the tools that start from one.
+std::unique_ptr<ui::MSFlexGrid> filledGrid(const Target& target, const std::string& sql)
+{
+    auto grid = std::make_unique<ui::MSFlexGrid>();
+    auto connection = openLayer(target);
+    db::Recordset result = connection->Execute(QString::fromStdString(sql));
+    gridFill(result, *grid);
+    return grid;
+}
+
+QByteArray fileBytes(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path);
+    return file.readAll();
+}
+
+void digestText(Outcome& out, const QByteArray& text, int skipLines, int skipFields)
+{
+    const QByteArray delimiter = results::exportDelimiter().toUtf8();
+    const DelimitedDigest d = delimitedDigest(
+        std::string_view(text.constData(), std::size_t(text.size())),
+        std::string_view(delimiter.constData(), std::size_t(delimiter.size())), skipLines, skipFields);
+    out.digest = d.digest;
+    if (d.records != out.count)
+        throw std::runtime_error("the output holds " + std::to_string(d.records) +
+                                 " records, the path read " + std::to_string(out.count));
+}
+
+} // namespace
+
+void prepareWindows(const std::string& folder)
+{
+    std::filesystem::create_directories(folder);
+    const std::string store = folder + "/settings.sqlite";
+    std::filesystem::remove(store);
+    setenv("QUORVANE_SETTINGS", store.c_str(), 1);
+    settings::reopenStore();
+    ui::setDialogs(&quietDialogs());
+}
+
+QString takeMessages()
+{
+    return quietDialogs().take();
+}
+
+Outcome runIntoGrid(const Target& target, const std::string& sql, bool check)
+{
+    auto form = openWindow(target, sql, false);
+    Outcome out;
+    const Stopwatch watch;
+    form->Command1_Click();
+    watch.stop(out.value, out.cpu);
+    expectMessages();
+    out.count = rowsShown(*form);
+    if (check) {
+        LineDigest digest;
+        digestGrid(*form->MSFlexGrid1, digest);
+        out.digest = digest.value();
+    }
+    return out;
+}
+
+Outcome runIntoText(const Target& target, const std::string& sql, bool check)
+{
+    auto form = openWindow(target, sql, true);
+    Outcome out;
+    const Stopwatch watch;
+    form->Command1_Click();
+    watch.stop(out.value, out.cpu);
+    expectMessages();
+    out.count = rowsShown(*form);
+    if (check) {
+        const QByteArray text = form->Text2->toPlainText().toUtf8();
+        const DelimitedDigest d =
+            delimitedDigest(std::string_view(text.constData(), std::size_t(text.size())), "\t", 1, 0);
+        out.digest = d.digest;
+    }
+    return out;
+}
+
+Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs)
+{
+    auto form = openWindow(target, sql, false);
+    std::atomic<std::int64_t> clickedAt{0};
+    std::thread clicker;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, form.get(), [&] {
+        if (form->MSFlexGrid1->Rows() < 2)
+            return;
+        watch.stop();
+        const std::int64_t due = monotonicNanoseconds() + std::int64_t(afterMs) * 1000000;
+        QPushButton* cancel = form->Command9;
+        clicker = std::thread([due, cancel, &clickedAt] {
+            while (monotonicNanoseconds() < due)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            clickedAt = monotonicNanoseconds();
+            QMetaObject::invokeMethod(
+                cancel, [cancel] { cancel->click(); }, Qt::QueuedConnection);
+        });
+    });
+    watch.start();
+    form->Command1_Click();
+    const std::int64_t ended = monotonicNanoseconds();
+    watch.stop();
+    if (clicker.joinable())
+        clicker.join();
+    QApplication::processEvents(); // a click that came after the run does nothing
+    expectMessages();
+    Outcome out;
+    out.count = rowsShown(*form);
+    out.value = clickedAt ? double(ended - clickedAt) / 1e6 : -1; // -1: the run ended first
+    return out;
+}
+
+Outcome buildPlainText(const Target& target, const std::string& sql, bool check)
+{
+    auto connection = openLayer(target);
+    Outcome out;
+    const Stopwatch watch;
+    db::Recordset result = connection->Execute(QString::fromStdString(sql));
+    const query::PlainTextResult text = query::plainText(result, [] { return true; });
+    watch.stop(out.value, out.cpu);
+    out.count = text.records;
+    if (check) {
+        const QByteArray bytes = text.text.toUtf8();
+        const DelimitedDigest d =
+            delimitedDigest(std::string_view(bytes.constData(), std::size_t(bytes.size())), "\t", 1, 0);
+        out.digest = d.digest;
+    }
+    return out;
+}
+
+Outcome dataOutputToFile(const Target& target, const std::string& sql, const std::string& file, bool check)
+{
+    std::filesystem::remove(file); // the tool appends
+    auto connection = openLayer(target);
+    Outcome out;
+    const Stopwatch watch;
+    db::Recordset result = connection->Execute(QString::fromStdString(sql));
+    out.count = results::outputToFile(result, QString::fromStdString(file));
+    watch.stop(out.value, out.cpu);
+    expectMessages(QStringLiteral("Export Complete"));
+    if (check)
+        digestText(out, fileBytes(file), results::exportColumnHeaders() ? 1 : 0, 0);
+    return out;
+}
+
+Outcome exportData(const Target& target, const std::string& sql, const std::string& file, bool check)
+{
+    std::filesystem::remove(file); // the tool appends
+    auto grid = filledGrid(target, sql);
+    Outcome out;
+    const Stopwatch watch;
+    // What ExportData does once the chooser has named the file.
+    results::appendToFile(
+        QString::fromStdString(file),
+        results::exportFileText(*grid, results::exportDelimiter(), results::exportColumnHeaders()));
+    watch.stop(out.value, out.cpu);
+    out.count = grid->Rows() - 1;
+    if (check)
+        digestText(out, fileBytes(file), results::exportColumnHeaders() ? 1 : 0,
+                   ui::MSFlexGrid::firstFieldCol);
+    return out;
+}
+
+Outcome clipboardText(const Target& target, const std::string& sql, bool check)
+{
+    auto grid = filledGrid(target, sql);
+    Outcome out;
+    const Stopwatch watch;
+    results::exportClipboard(*grid);
+    watch.stop(out.value, out.cpu);
+    expectMessages(QStringLiteral("Complete"));
+    out.count = grid->Rows() - 1;
+    if (check)
+        digestText(out, QGuiApplication::clipboard()->text().toUtf8(), 1, 0);
+    QGuiApplication::clipboard()->clear();
+    return out;
+}
+
+Outcome startup(const QString& program, const std::string& folder)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUORVANE_SETTINGS"),
+               QString::fromStdString(folder + "/startup-settings.sqlite"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    const std::int64_t started = monotonicNanoseconds();
+    child.start(program, {QStringLiteral("--startup-probe")});
+    if (!child.waitForFinished(60000) || child.exitCode() != 0)
+        throw std::runtime_error("the start-up probe failed");
+    const std::int64_t shown = child.readAllStandardOutput().trimmed().toLongLong();
+    Outcome out;
+    out.value = double(shown - started) / 1e6;
+    out.count = 1;
+    return out;
+}
+
+int startupProbe()
+{
+    // As app/main.cpp starts the program, up to the window being shown.
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    Form1 form;
+    form.Form_Load();
+    form.show();
+    while (!form.windowHandle() || !form.windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    QApplication::processEvents(); // the first paint
+    std::printf("%lld\n", static_cast<long long>(monotonicNanoseconds()));
+    return 0;
+}
+
+} // namespace bench

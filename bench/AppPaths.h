@@ -1,0 +1,50 @@
+#pragma once
+
+// Quorvane's whole paths: a run through the main window (Form1::Command1_Click, event pump
+// included) into the grid or the plain-text box, Cancel during a run, the result tools
+// (Data Output to File, ExportData, the whole-grid clipboard text) and the program's start.
+
+#include "bench/Measure.h"
+#include "query/ConnectionSettings.h"
+
+#include <QString>
+#include <string>
+
+namespace bench {
+
+// One database, as the main window's connection fields name it; the layer opens it the way a
+// run does (query::connectionSettings).
+using Target = query::ConnectionFields;
+
+// What the window paths need: a settings store of their own in `folder` and dialogs that never
+// block (their messages are kept for takeMessages()).
+void prepareWindows(const std::string& folder);
+// The messages shown since the last call, one a line.
+QString takeMessages();
+
+// A whole run into the grid or into the plain-text box: a fresh window, Run pressed, timed
+// until the handler returns. In check mode the output is digested.
+Outcome runIntoGrid(const Target& target, const std::string& sql, bool check);
+Outcome runIntoText(const Target& target, const std::string& sql, bool check);
+// Cancel pressed (posted as a click from another thread, as a user's click arrives) `afterMs`
+// after the first records reached the grid: the value is milliseconds from the click until
+// Run returns; count is the records shown.
+Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs);
+
+// The result tools. Each reads or fills untimed what it needs first, then times itself.
+// Building the plain text of a run (query::plainText) from the layer.
+Outcome buildPlainText(const Target& target, const std::string& sql, bool check);
+// Data Output to File (results::outputToFile) into `file`.
+Outcome dataOutputToFile(const Target& target, const std::string& sql, const std::string& file, bool check);
+// ExportData from a filled grid: the export text written to `file`, as after the chooser's OK.
+Outcome exportData(const Target& target, const std::string& sql, const std::string& file, bool check);
+// The whole-grid clipboard text (File menu, Export Data to Clipboard) of a filled grid.
+Outcome clipboardText(const Target& target, const std::string& sql, bool check);
+
+// Program start to main window shown, in milliseconds: `program --startup-probe` started as a
+// child process with its own settings store in `folder`.
+Outcome startup(const QString& program, const std::string& folder);
+// The child's side: the program's own start-up, then the time the window was first exposed.
+int startupProbe();
+
+} // namespace bench
