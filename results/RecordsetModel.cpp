@@ -19,6 +19,7 @@ struct RecordsetModel::Target
     QStringList column; // per result column: its quoted column in the table; empty when none
     QStringList columnRefusal;
     std::vector<int> naming; // result columns that name a row: the key, or every table column shown
+    bool keyed = false;      // naming is the table's key
     bool limitOne = false;   // no key, and the result shows the whole row: rows that match are identical
 };
 
@@ -354,6 +355,7 @@ const RecordsetModel::Target& RecordsetModel::target()
     }
     if (!base->keyColumns.isEmpty() && key.size() == size_t(base->keyColumns.size())) {
         t.naming = key;
+        t.keyed = true;
     } else if (base->keyColumns.isEmpty()) {
         const bool wholeRow = std::all_of(tableColumns.begin(), tableColumns.end(), [&](const QString& name) {
             return shown.contains(name, Qt::CaseInsensitive);
@@ -387,6 +389,36 @@ RecordsetModel::RowFilter RecordsetModel::rowFilter(const Target& t, qint64 setR
     return f;
 }
 
+namespace {
+
+// "UPDATE table SET set WHERE where" (set empty: "DELETE FROM table WHERE where"), limited to one
+// row where asked, as each engine writes that.
+QString statement(db::Engine engine, const QString& table, const QString& set, const QString& where,
+                  bool limitOne)
+{
+    const bool update = !set.isEmpty();
+    const QString head = update ? QStringLiteral("UPDATE %1 SET %2").arg(table, set)
+                                : QStringLiteral("DELETE FROM %1").arg(table);
+    if (limitOne && engine == db::Engine::SQLite)
+        return QStringLiteral("%1 WHERE rowid IN (SELECT rowid FROM %2 WHERE %3 LIMIT 1)")
+            .arg(head, table, where);
+    if (limitOne && engine == db::Engine::SqlServer)
+        return update ? QStringLiteral("UPDATE TOP (1) %1 SET %2 WHERE %3").arg(table, set, where)
+                      : QStringLiteral("DELETE TOP (1) FROM %1 WHERE %2").arg(table, where);
+    if (limitOne && engine == db::Engine::MySql)
+        return QStringLiteral("%1 WHERE %2 LIMIT 1").arg(head, where);
+    return QStringLiteral("%1 WHERE %2").arg(head, where);
+}
+
+} // namespace
+
+qint64 RecordsetModel::matchingRows(const Target& t, const RowFilter& filter)
+{
+    auto result = connection_->query(
+        QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(t.qualified, filter.where), filter.params);
+    return result->fetch() ? result->text(0).toLongLong() : 0;
+}
+
 bool RecordsetModel::write(int row, int col, const Value& value)
 {
     const qint64 setRow = rows_[size_t(row)];
@@ -405,23 +437,19 @@ bool RecordsetModel::write(int row, int col, const Value& value)
     }
 
     const RowFilter filter = rowFilter(t, setRow, col, -1, {});
-    const QString set = t.column[col] + QStringLiteral(" = ?");
-    QString sql;
-    if (t.limitOne && t.engine == db::Engine::SQLite)
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid IN (SELECT rowid FROM %1 WHERE %3 LIMIT 1)")
-                  .arg(t.qualified, set, filter.where);
-    else if (t.limitOne && t.engine == db::Engine::SqlServer)
-        sql = QStringLiteral("UPDATE TOP (1) %1 SET %2 WHERE %3").arg(t.qualified, set, filter.where);
-    else if (t.limitOne && t.engine == db::Engine::MySql)
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 LIMIT 1").arg(t.qualified, set, filter.where);
-    else
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(t.qualified, set, filter.where);
+    // Without a key, rows that match need not be one: they are counted first, so that an engine
+    // without transactions (MyISAM) never changes two. MySQL's LIMIT guards the rest.
+    const bool counted = !t.keyed && !t.limitOne;
+    const QString sql = statement(t.engine, t.qualified, t.column[col] + QStringLiteral(" = ?"), filter.where,
+                                  t.limitOne || (counted && t.engine == db::Engine::MySql));
     QList<db::Param> params{value};
     params += filter.params;
 
     try {
         Transaction transaction(*connection_);
-        const qint64 changed = connection_->executeUpdate(sql, params);
+        qint64 changed = counted ? matchingRows(t, filter) : 1;
+        if (changed == 1)
+            changed = connection_->executeUpdate(sql, params);
         if (changed == 0) {
             tell(rowGoneEdit);
             return false;
@@ -494,19 +522,14 @@ bool RecordsetModel::deleteRow(int row)
         return false;
     }
     const RowFilter filter = rowFilter(t, setRow, -1, -1, {});
-    QString sql;
-    if (t.limitOne && t.engine == db::Engine::SQLite)
-        sql = QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT rowid FROM %1 WHERE %2 LIMIT 1)")
-                  .arg(t.qualified, filter.where);
-    else if (t.limitOne && t.engine == db::Engine::SqlServer)
-        sql = QStringLiteral("DELETE TOP (1) FROM %1 WHERE %2").arg(t.qualified, filter.where);
-    else if (t.limitOne && t.engine == db::Engine::MySql)
-        sql = QStringLiteral("DELETE FROM %1 WHERE %2 LIMIT 1").arg(t.qualified, filter.where);
-    else
-        sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(t.qualified, filter.where);
+    const bool counted = !t.keyed && !t.limitOne;
+    const QString sql = statement(t.engine, t.qualified, QString(), filter.where,
+                                  t.limitOne || (counted && t.engine == db::Engine::MySql));
     try {
         Transaction transaction(*connection_);
-        const qint64 changed = connection_->executeUpdate(sql, filter.params);
+        qint64 changed = counted ? matchingRows(t, filter) : 1;
+        if (changed == 1)
+            changed = connection_->executeUpdate(sql, filter.params);
         if (changed == 0) {
             tell(rowGoneDelete);
             return false;

@@ -84,6 +84,8 @@ private:
     // and alsoCol too when >= 0; the column of replacedCol compared with replacement instead.
     RowFilter rowFilter(const Target& t, qint64 setRow, int alsoCol, int replacedCol,
                         const Value& replacement) const;
+    // Rows of the table the filter matches.
+    qint64 matchingRows(const Target& t, const RowFilter& filter);
     bool write(int row, int col, const Value& value);
     bool deleteRow(int row);
     // Reads the row back inside the write's transaction: the row's values to show once it
