@@ -12,11 +12,7 @@ using odbctest::connect;
 using odbctest::errorOf;
 using odbctest::query;
 
-QString accessFolder()
-{
-    return QDir::cleanPath(qEnvironmentVariable("QUORVANE_SOURCE_DIR") +
-                           QStringLiteral("/../shared/testdata/access"));
-}
+QString accessFolder() { return qvtest::accessSampleFolder(); }
 
 class AccessTest : public testing::Test
 {
