@@ -97,6 +97,9 @@ void tell(const QString& text)
 const QString rowGoneEdit = QStringLiteral(
     "The row was changed or deleted by someone else since it was read, so the change was not saved. "
     "Run the query again to see the data as it is now.");
+const QString rowChangedEdit = QStringLiteral(
+    "The row was changed by someone else since it was read, so the change was not saved. "
+    "The row now shows what the database holds.");
 const QString rowGoneDelete =
     QStringLiteral("The row was changed or deleted by someone else since it was read, so it was not deleted. "
                    "Run the query again to see the data as it is now.");
@@ -451,7 +454,9 @@ bool RecordsetModel::write(int row, int col, const Value& value)
         if (changed == 1)
             changed = connection_->executeUpdate(sql, params);
         if (changed == 0) {
-            tell(rowGoneEdit);
+            // Someone else changed the row: where its key still finds it, show it as it is now,
+            // so that the next edit starts from what the database holds.
+            tell(t.keyed && showRowAsStored(t, row) ? rowChangedEdit : rowGoneEdit);
             return false;
         }
         if (changed != 1) {
@@ -483,7 +488,13 @@ RecordsetModel::readBack(const Target& t, qint64 setRow, int changedCol, const V
     for (int c = 0; c < columnCount(); ++c)
         if (!t.column[c].isEmpty() && t.column[c] == t.column[changedCol])
             now[cellKey(setRow, c)] = value;
+    readRow(t, setRow, rowFilter(t, setRow, -1, changedCol, value), now);
+    return now;
+}
 
+bool RecordsetModel::readRow(const Target& t, qint64 setRow, const RowFilter& filter,
+                             std::unordered_map<quint64, Value>& into)
+{
     QStringList list;
     std::vector<int> listed;
     for (int c = 0; c < columnCount(); ++c) {
@@ -492,25 +503,38 @@ RecordsetModel::readBack(const Target& t, qint64 setRow, int changedCol, const V
             listed.push_back(c);
         }
     }
-    const RowFilter filter = rowFilter(t, setRow, -1, changedCol, value);
-    {
-        auto result = connection_->query(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                             .arg(list.join(QStringLiteral(", ")), t.qualified, filter.where),
-                                         filter.params);
-        if (result->fetch()) {
-            for (size_t i = 0; i < listed.size(); ++i) {
-                Value v;
-                if (!result->isNull(int(i))) {
-                    const QString text = result->text(int(i));
-                    v = text.isNull() ? QString(QLatin1String("")) : text; // empty, not null
-                }
-                for (int c = 0; c < columnCount(); ++c)
-                    if (t.column[c] == t.column[listed[i]])
-                        now[cellKey(setRow, c)] = v;
-            }
+    auto result = connection_->query(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                         .arg(list.join(QStringLiteral(", ")), t.qualified, filter.where),
+                                     filter.params);
+    if (!result->fetch())
+        return false;
+    for (size_t i = 0; i < listed.size(); ++i) {
+        Value v;
+        if (!result->isNull(int(i))) {
+            const QString text = result->text(int(i));
+            v = text.isNull() ? QString(QLatin1String("")) : text; // empty, not null
         }
+        for (int c = 0; c < columnCount(); ++c)
+            if (t.column[c] == t.column[listed[i]])
+                into[cellKey(setRow, c)] = v;
     }
-    return now;
+    return true;
+}
+
+bool RecordsetModel::showRowAsStored(const Target& t, int row)
+{
+    const qint64 setRow = rows_[size_t(row)];
+    std::unordered_map<quint64, Value> now;
+    try {
+        if (!readRow(t, setRow, rowFilter(t, setRow, -1, -1, {}), now))
+            return false;
+    } catch (const db::Error&) {
+        return false;
+    }
+    for (auto& [key, v] : now)
+        written_[key] = std::move(v);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    return true;
 }
 
 bool RecordsetModel::deleteRow(int row)

@@ -9,7 +9,8 @@
 // column's value. It runs in one transaction that is committed only when exactly one row
 // changed. Where the table has no key and the result shows all of its columns, rows that match
 // are identical and the write is limited to one of them. Whatever goes wrong, the user gets one
-// message and the grid shows the value it showed before.
+// message and the grid shows the value it showed before, except that a row someone else changed
+// is shown as the database holds it now.
 //
 // The recordset keeps every value as fetched; restoreFetched() writes one of those back through
 // the same rule (the Undo of the data grid's pop-up menu).
@@ -92,6 +93,11 @@ private:
     // is committed.
     std::unordered_map<quint64, Value> readBack(const Target& t, qint64 setRow, int changedCol,
                                                 const Value& value);
+    // Reads the table's columns of the row the filter names into `into`; false when no row matches.
+    bool readRow(const Target& t, qint64 setRow, const RowFilter& filter, std::unordered_map<quint64, Value>& into);
+    // After an edit found its row changed: shows the row as the database holds it now, when its
+    // key still finds it.
+    bool showRowAsStored(const Target& t, int row);
 
     db::Recordset recordset_;
     const db::ClientCursor* cursor_ = nullptr;
