@@ -42,6 +42,7 @@ const char usage[] = R"(usage: quorvane_bench [options]
   --paths LIST    comma-separated path names, or "sqlite" or "mariadb" for all of one engine
                   (default: every path); the baselines of the chosen paths always run
   --data DIR      folder for the SQLite file and the output files (default /tmp/quorvane-bench)
+  --pump-slice MS the event pump's slice for every path (default: the program's own, ~10 ms)
   --check         run each path once and verify row counts and digests; no timing
   --list          list the paths and exit
 MariaDB paths need QUORVANE_MARIADB_PORT, _USER and _PASSWORD (the test services' server),
@@ -55,6 +56,7 @@ struct Options
     std::string data = "/tmp/quorvane-bench";
     std::vector<std::string> paths;
     bool check = false;
+    int pumpSliceMs = 0; // 0: the program's own
     bool list = false;
     bool memoryProbe = false;  // internal: the child process that measures the grid's memory
     bool startupProbe = false; // internal: the child process of the start-up path
@@ -88,6 +90,8 @@ Options parseOptions(const QStringList& arguments)
             o.paths = splitList(value());
         else if (arg == "--data")
             o.data = value();
+        else if (arg == "--pump-slice")
+            o.pumpSliceMs = std::stoi(value());
         else if (arg == "--check")
             o.check = true;
         else if (arg == "--list")
@@ -598,6 +602,8 @@ int run(const Options& o)
         std::any_of(paths.begin(), paths.end(), [](const Path* p) { return p->source == Source::Sqlite; }),
         wantsMariaDb && mariaDb);
     prepareWindows(o.data + "/windows");
+    if (o.pumpSliceMs > 0)
+        ui::EventPump::setDefaultSlice(std::chrono::milliseconds(o.pumpSliceMs));
 
     std::vector<Measured> results;
     for (const Path* p : paths)
