@@ -1,85 +1,26 @@
 // The main window's workspace as the user drives it: profiles, quick queries, the
-// statement log and previous queries, fonts and the layout.
-#include "app/Form1.h"
+// statement log and previous queries, fonts and the layout. The rules themselves are unit
+// tested in tests/profiles and tests/query/log; here each behaviour is shown once through
+// the window.
+#include "FormFixture.h"
 
 #include "app/Geometry.h"
-#include "query/log/StatementLog.h"
-#include "settings/SettingsStore.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "ui/MSFlexGrid.h"
-#include "ui/Program.h"
 #include "ui/Twips.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <memory>
 
 namespace {
 
-class Workspace : public testing::Test
+class Workspace : public FormFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
-        settings::reopenStore();
-        ui::setEndProgramAction([] {});
-        query::setCurrentQueryFile(logFile());
-        start();
-    }
-
-    void TearDown() override
-    {
-        form.reset();
-        query::setCurrentQueryFile({});
-        ui::setEndProgramAction({});
-        settings::reopenStore();
-    }
-
-    // A program start: a new main window on the same store.
-    void start()
-    {
-        form.reset();
-        form = std::make_unique<Form1>();
-        form->Form_Load();
-    }
-
-    settings::SettingsStore& store() { return settings::store(); }
-    QString logFile() const { return dir.filePath("statements.log"); }
-
-    QStringList listed(const QComboBox* combo) const
-    {
-        QStringList entries;
-        for (int i = 0; i < combo->count(); ++i)
-            entries << combo->itemText(i);
-        return entries;
-    }
-
-    QStringList listed(const QListWidget* list) const
-    {
-        QStringList items;
-        for (int i = 0; i < list->count(); ++i)
-            items << list->item(i)->text();
-        return items;
-    }
-
     // Fills the profile fields and saves them under `name`.
     void saveProfile(const QString& name, const QString& database = "db", const QString& password = {},
                      const QString& dbPassword = {})
@@ -97,6 +38,13 @@ protected:
         form->Combo2_Click();
     }
 
+    void deleteProfile(const QString& name, ui::Answer answer)
+    {
+        form->Combo2->setEditText(name);
+        dialogs.answer(answer);
+        form->Command5_Click();
+    }
+
     QByteArray storeBytes() const
     {
         QByteArray all;
@@ -108,9 +56,11 @@ protected:
         return all;
     }
 
-    QTemporaryDir dir;
-    qvtest::ScriptedDialogs dialogs;
-    std::unique_ptr<Form1> form;
+    QByteArray logBytes() const
+    {
+        QFile f(logFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 };
 
 // --- profiles ---------------------------------------------------------------------------
@@ -119,23 +69,24 @@ using Profiles = Workspace;
 
 TEST_F(Profiles, AFirstSaveStoresTheNameInCommasAndSavingAgainChangesNothing)
 {
-    saveProfile("a");
-    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
-    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
-    saveProfile("a");
-    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
-    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+    for (int i = 0; i < 2; ++i) {
+        saveProfile("a");
+        EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
+        EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+    }
     EXPECT_EQ(form->Combo2->currentText(), "a");
 }
 
-TEST_F(Profiles, DeletingTheMiddleOfThreeAsksFirstAndKeepsTheOthers)
+TEST_F(Profiles, DeleteAsksFirstAndKeepsTheOthers)
 {
     for (const char* name : {"a", "b", "c"})
         saveProfile(name);
-    form->Combo2->setEditText("b");
-    dialogs.answer(ui::Answer::Yes);
-    form->Command5_Click();
+    deleteProfile("b", ui::Answer::No);
+    EXPECT_EQ(dialogs.take().size(), 1);
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a", "b", "c"})) << "answered No";
+    EXPECT_TRUE(store().getAll("b").has_value());
 
+    deleteProfile("b", ui::Answer::Yes);
     const auto shown = dialogs.take();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].kind, qvtest::ShownDialog::Question);
@@ -147,73 +98,25 @@ TEST_F(Profiles, DeletingTheMiddleOfThreeAsksFirstAndKeepsTheOthers)
     EXPECT_FALSE(store().getAll("b").has_value());
 }
 
-TEST_F(Profiles, DeletingTwoOfFourLeavesTheOtherTwo)
+TEST_F(Profiles, AnEmptyOrUnstoredNameIsToldAndTheListStillTidied)
 {
-    for (const char* name : {"a", "b", "c", "d"})
-        saveProfile(name);
-    for (const char* name : {"a", "c"}) {
-        form->Combo2->setEditText(name);
-        dialogs.answer(ui::Answer::Yes);
-        form->Command5_Click();
-        dialogs.take();
-    }
-    EXPECT_EQ(listed(form->Combo2), QStringList({"b", "d"}));
+    store().save(settings::ProfileNames, ",ghost,a,,\"");
     start();
-    EXPECT_EQ(listed(form->Combo2), QStringList({"b", "d"}));
-}
+    EXPECT_EQ(listed(form->Combo2), QStringList({"ghost", "a"})) << "a list from an earlier version";
 
-TEST_F(Profiles, DeleteAnsweredNoChangesNothing)
-{
-    saveProfile("a");
-    dialogs.answer(ui::Answer::No);
-    form->Command5_Click();
-    dialogs.take();
-    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
-    EXPECT_TRUE(store().getAll("a").has_value());
-    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
-}
-
-TEST_F(Profiles, AnEmptyProfileNameIsToldAndTheListStillTidied)
-{
-    store().save(settings::ProfileNames, ",a,,,\"");
     form->Combo2->setEditText("");
     form->Command4_Click();
-    EXPECT_EQ(dialogs.takeMessages().size(), 1);
     form->Command5_Click(); // no question for nothing to delete
     const QStringList told = dialogs.takeMessages();
-    ASSERT_EQ(told.size(), 1);
-    EXPECT_FALSE(told[0].isEmpty());
-    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
-}
+    ASSERT_EQ(told.size(), 2);
+    EXPECT_FALSE(told[1].isEmpty());
+    EXPECT_EQ(store().get(settings::ProfileNames), ",ghost,,a,");
 
-TEST_F(Profiles, DeletingAProfileThatWasNeverStoredSaysSo)
-{
-    store().save(settings::ProfileNames, ",ghost,,a,");
-    start();
-    form->Combo2->setEditText("ghost");
-    dialogs.answer(ui::Answer::Yes);
-    form->Command5_Click();
+    deleteProfile("ghost", ui::Answer::Yes);
     const auto shown = dialogs.take();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[1].text.contains("ghost"));
     EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
-}
-
-TEST_F(Profiles, AListFromAnEarlierVersionShowsItsNames)
-{
-    store().save(settings::ProfileNames, ",a,c,,\"");
-    start();
-    EXPECT_EQ(listed(form->Combo2), QStringList({"a", "c"}));
-    EXPECT_EQ(form->Combo2->currentText(), "");
-}
-
-TEST_F(Profiles, NamesDifferingInCaseAreTwoEntriesSharingOneSection)
-{
-    saveProfile("work", "first");
-    saveProfile("WORK", "second");
-    EXPECT_EQ(listed(form->Combo2), QStringList({"work", "WORK"}));
-    choose("work");
-    EXPECT_EQ(form->Text9->text(), "second");
 }
 
 TEST_F(Profiles, ChoosingAProfileFillsEveryField)
@@ -238,17 +141,6 @@ TEST_F(Profiles, ChoosingAProfileFillsEveryField)
     EXPECT_FALSE(form->Check1->isChecked());
     EXPECT_TRUE(form->Check4->isChecked());
     EXPECT_EQ(store().get(settings::LastProfileName), "p");
-}
-
-TEST_F(Profiles, AProfileWithoutCheckBoxKeysTicksBoth)
-{
-    store().save("old", "Text4", "someone");
-    form->Check1->setChecked(false);
-    form->Check4->setChecked(false);
-    choose("old");
-    EXPECT_EQ(form->Text4->text(), "someone");
-    EXPECT_TRUE(form->Check1->isChecked());
-    EXPECT_TRUE(form->Check4->isChecked());
 }
 
 TEST_F(Profiles, PasswordsAreRememberedForTheRunOnlyAndNeverStored)
@@ -313,42 +205,9 @@ TEST_F(Profiles, LeavingTheDatabaseNameNamesAnUnnamedProfile)
     EXPECT_EQ(form->Combo2->currentText(), "inventory") << "a named profile keeps its name";
 }
 
-TEST_F(Profiles, TheProfilePanelFollowsItsCheckBox)
-{
-    form->show();
-    form->Check2->setChecked(false);
-    EXPECT_FALSE(form->Frame1->isVisible());
-    form->Check2->setChecked(true);
-    EXPECT_TRUE(form->Frame1->isVisible());
-}
-
-TEST_F(Profiles, LoadLastProfileOnStartupTogglesItsMarkAndIsStored)
-{
-    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
-    form->LoadLastProfileonStartup->trigger();
-    EXPECT_TRUE(form->LoadLastProfileonStartup->isChecked());
-    EXPECT_EQ(store().get(settings::LoadProfile), "1");
-    form->LoadLastProfileonStartup->trigger();
-    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
-    EXPECT_EQ(store().get(settings::LoadProfile), "0");
-}
-
 // --- start-up ---------------------------------------------------------------------------
 
-using StartUp = Workspace;
-
-TEST_F(StartUp, AFirstRunShowsNothingChosenAndSizeTen)
-{
-    EXPECT_EQ(form->Combo2->count(), 0);
-    EXPECT_EQ(form->Combo2->currentText(), "");
-    EXPECT_FALSE(form->Check5->isChecked());
-    EXPECT_FALSE(form->Frame2->isVisibleTo(form.get()));
-    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
-    EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
-    EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
-}
-
-TEST_F(StartUp, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
+TEST_F(Workspace, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
 {
     form->Text1->setPlainText("select 1");
     form->Text12->setText("one");
@@ -359,7 +218,9 @@ TEST_F(StartUp, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
     form->Text1->setPlainText("select last");
     form->Command4_Click();
     choose("p");
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
     form->LoadLastProfileonStartup->trigger();
+    EXPECT_EQ(store().get(settings::LoadProfile), "1");
 
     start();
     EXPECT_TRUE(form->LoadLastProfileonStartup->isChecked());
@@ -367,6 +228,10 @@ TEST_F(StartUp, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
     EXPECT_EQ(form->Text9->text(), "sales");
     EXPECT_EQ(form->Text1->toPlainText(), "select last");
     EXPECT_EQ(listed(form->Combo4), QStringList({"one", "two"}));
+
+    form->LoadLastProfileonStartup->trigger();
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_EQ(store().get(settings::LoadProfile), "0");
 }
 
 // --- quick queries ----------------------------------------------------------------------
@@ -392,34 +257,29 @@ TEST_F(QuickQueries, TheThreeMessagesComeInOrder)
     EXPECT_EQ(form->Combo4->count(), 0);
 }
 
-TEST_F(QuickQueries, AddingUnderAListedNameReplacesTheTextWithoutASecondEntry)
+TEST_F(QuickQueries, AddingUnderAListedNameReplacesTheTextAndChoosingItLoadsIt)
 {
     form->Combo2->setEditText("p");
-    form->Text1->setPlainText("select 1");
-    form->Text12->setText("q");
-    form->Command10_Click();
-    EXPECT_EQ(form->Text12->text(), "");
-    form->Text1->setPlainText("select 2");
-    form->Text12->setText("q");
-    form->Command10_Click();
+    for (const char* text : {"select 1", "select 2"}) {
+        form->Text1->setPlainText(text);
+        form->Text12->setText("q");
+        form->Command10_Click();
+        EXPECT_EQ(form->Text12->text(), "");
+    }
     EXPECT_EQ(listed(form->Combo4), QStringList({"q"}));
     EXPECT_EQ(store().get("QuickQuery", "q", ""), "select 2");
-}
 
-TEST_F(QuickQueries, ChoosingANameLoadsItsTextAndAnEmptyTextChangesNothing)
-{
-    store().save("QuickQuery", "q", "select 42");
     store().save("QuickQuery", "empty", "");
     start();
     form->Combo4->setEditText("q");
     form->Combo4_Click();
-    EXPECT_EQ(form->Text1->toPlainText(), "select 42");
+    EXPECT_EQ(form->Text1->toPlainText(), "select 2");
     EXPECT_EQ(form->Text12->text(), "q");
 
     form->Text12->clear();
     form->Combo4->setEditText("empty");
     form->Combo4_Click();
-    EXPECT_EQ(form->Text1->toPlainText(), "select 42");
+    EXPECT_EQ(form->Text1->toPlainText(), "select 2") << "an empty text leaves the query box alone";
     EXPECT_EQ(form->Text12->text(), "");
 }
 
@@ -435,23 +295,6 @@ TEST_F(QuickQueries, RemoveEmptiesTheComboAndTheStoreButNotTheQueryBox)
     EXPECT_EQ(listed(form->Combo4), QStringList({"r"}));
     EXPECT_EQ(store().get("QuickQuery", "q", "gone"), "gone");
     EXPECT_EQ(form->Text1->toPlainText(), "select 42");
-
-    form->Combo4->setEditText("never stored");
-    form->Command12_Click(); // silently nothing
-    EXPECT_EQ(listed(form->Combo4), QStringList({"r"}));
-}
-
-TEST_F(QuickQueries, TheSetIsTheSameForEveryProfile)
-{
-    saveProfile("a");
-    saveProfile("b");
-    form->Text1->setPlainText("select 1");
-    form->Text12->setText("shared");
-    form->Command10_Click();
-    choose("a");
-    EXPECT_EQ(listed(form->Combo4), QStringList({"shared"}));
-    choose("b");
-    EXPECT_EQ(listed(form->Combo4), QStringList({"shared"}));
 }
 
 TEST_F(QuickQueries, TheListIsRebuiltWhenTheProfileBoxLosesTheFocus)
@@ -467,7 +310,6 @@ TEST_F(QuickQueries, ThePanelFollowsItsCheckBoxAndIsRememberedAcrossStarts)
     form->show();
     form->Check5->setChecked(true);
     EXPECT_TRUE(form->Frame2->isVisible());
-    EXPECT_EQ(store().get(settings::QuickQueryShown), "1");
     start();
     EXPECT_TRUE(form->Check5->isChecked());
     EXPECT_TRUE(form->Frame2->isVisibleTo(form.get()));
@@ -480,38 +322,21 @@ TEST_F(QuickQueries, ThePanelFollowsItsCheckBoxAndIsRememberedAcrossStarts)
 
 using Statements = Workspace;
 
-TEST_F(Statements, TheSameTextRunTwiceIsWrittenAndListedOnce)
-{
-    form->Check4->setChecked(true);
-    form->Text1->setPlainText("select 1");
-    form->LogStatement();
-    form->LogStatement();
-    EXPECT_EQ(listed(form->List1), QStringList({"select 1"}));
-    QFile f(logFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("\r\n\r\nselect 1\r\n"));
-}
-
-TEST_F(Statements, ATextInsideAnEarlierOneAndTrailingSpacesAreHandledExactly)
-{
-    form->Check4->setChecked(true);
-    for (const char* text : {"select 10", "select 1", "select 2  ", "select 2  "}) {
-        form->Text1->setPlainText(text);
-        form->LogStatement();
-    }
-    EXPECT_EQ(listed(form->List1), QStringList({"select 10", "select 1", "select 2  "}));
-    QFile f(logFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect 2\r\n"));
-}
-
-TEST_F(Statements, NothingIsLoggedWhileTheBoxIsUnticked)
+TEST_F(Statements, EachTextIsWrittenAndListedOnceExactlyAsRun)
 {
     form->Check4->setChecked(false);
     form->Text1->setPlainText("select 1");
     form->LogStatement();
-    EXPECT_EQ(form->List1->count(), 0);
+    EXPECT_EQ(form->List1->count(), 0) << "nothing while the box is unticked";
     EXPECT_FALSE(QFile::exists(logFile()));
+
+    form->Check4->setChecked(true);
+    for (const char* text : {"select 10", "select 1", "select 1", "select 2  ", "select 2  "}) {
+        form->Text1->setPlainText(text);
+        form->LogStatement();
+    }
+    EXPECT_EQ(listed(form->List1), QStringList({"select 10", "select 1", "select 2  "}));
+    EXPECT_EQ(logBytes(), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect 2\r\n"));
 }
 
 TEST_F(Statements, AnUnwritableTargetStillListsAndShowsNothing)
@@ -568,21 +393,12 @@ TEST_F(Statements, ThePreviousQueriesPanelShowsAndAnItemGoesBackIntoTheQueryBox)
 
 using Fonts = Workspace;
 
-TEST_F(Fonts, ThePanelOpensWithTheSizesInForce)
+TEST_F(Fonts, ALetterOrAnAbsurdSizeIsRefusedAndCancelKeepsTheSizes)
 {
     form->show();
-    form->MFontSettings_Click();
-    EXPECT_TRUE(form->Frame5->isVisible());
-    EXPECT_EQ(form->Text14->text(), "10");
-    EXPECT_EQ(form->Text15->text(), "10");
-}
-
-TEST_F(Fonts, ALetterOrAnAbsurdSizeIsRefusedAndNothingChanges)
-{
-    form->show();
-    for (const auto& [query, grid] : {std::pair{"1x", "12"}, std::pair{"12", "abc"}, std::pair{"0", "12"},
-                                      std::pair{"12", "5000"}, std::pair{"-4", "12"}}) {
+    for (const auto& [query, grid] : {std::pair{"1x", "12"}, std::pair{"12", "5000"}}) {
         form->MFontSettings_Click();
+        EXPECT_EQ(form->Text14->text(), "10") << "the panel opens with the sizes in force";
         form->Text14->setText(query);
         form->Text15->setText(grid);
         form->Command14_Click();
@@ -591,6 +407,10 @@ TEST_F(Fonts, ALetterOrAnAbsurdSizeIsRefusedAndNothingChanges)
         EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
         EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
     }
+    form->Text14->setText("30");
+    form->Command15_Click();
+    EXPECT_FALSE(form->Frame5->isVisible());
+    EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
     EXPECT_EQ(store().get("Options", "FontSizeText1", "unset"), "unset");
 }
 
@@ -612,16 +432,6 @@ TEST_F(Fonts, OkAppliesHidesStoresAndTheNextStartAppliesTheSame)
     EXPECT_EQ(form->MSFlexGrid1->fontSize(), 8.5f);
 }
 
-TEST_F(Fonts, CancelHidesThePanelAndKeepsTheSizes)
-{
-    form->show();
-    form->MFontSettings_Click();
-    form->Text14->setText("30");
-    form->Command15_Click();
-    EXPECT_FALSE(form->Frame5->isVisible());
-    EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
-}
-
 // --- layout -----------------------------------------------------------------------------
 
 class Layout : public Workspace
@@ -636,79 +446,45 @@ protected:
 
     QRect px(const QWidget* w) const { return w->geometry(); }
 
-    // Sends a pointer move over the window's own surface, at pixel position y.
-    void moveOverSurface(int y, Qt::MouseButtons buttons)
+    // Sends a pointer event over the window's own surface, at pixel position y.
+    void overSurface(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons buttons)
     {
         QWidget* surface = form->centralWidget();
         const QPointF at(30, y);
-        QMouseEvent move(QEvent::MouseMove, at, surface->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(surface, &move);
+        QMouseEvent event(type, at, surface->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(surface, &event);
     }
-
-    void releaseOverSurface(int y)
-    {
-        QWidget* surface = form->centralWidget();
-        const QPointF at(30, y);
-        QMouseEvent up(QEvent::MouseButtonRelease, at, surface->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                       Qt::NoModifier);
-        QApplication::sendEvent(surface, &up);
-    }
+    void moveOverSurface(int y, Qt::MouseButtons buttons) { overSurface(QEvent::MouseMove, y, Qt::NoButton, buttons); }
+    void releaseOverSurface(int y) { overSurface(QEvent::MouseButtonRelease, y, Qt::LeftButton, Qt::NoButton); }
 
     Qt::CursorShape pointer() const { return form->centralWidget()->cursor().shape(); }
+
+    // The output area ends 1000 twips above the window's bottom edge.
+    void expectOutputAreaReachesTheBottom()
+    {
+        const int H = ui::twips(form->frameGeometry().height());
+        EXPECT_EQ(app::twipsGeometry(form->Text2).height,
+                  ui::twips(ui::pixels(H - app::twipsGeometry(form->Text2).top - 1000)));
+    }
 };
 
-TEST_F(Layout, WideningTheWindowWidensTheBoxesAndMovesThePanelsRight)
+TEST_F(Layout, AWiderAndTallerWindowGrowsTheBoxesAndMovesThePanels)
 {
-    const QRect t1 = px(form->Text1), t2 = px(form->Text2), grid = px(form->MSFlexGrid1), f4 = px(form->Frame4),
-                f1 = px(form->Frame1), f2 = px(form->Frame2);
-    const int wider = ui::pixels(1000);
-    form->resize(form->width() + wider, form->height());
+    const QRect t1 = px(form->Text1), t2 = px(form->Text2), f1 = px(form->Frame1), f2 = px(form->Frame2);
+    const int wider = ui::pixels(1000), taller = ui::pixels(500);
+    form->resize(form->width() + wider, form->height() + taller);
     QApplication::processEvents();
 
-    EXPECT_EQ(px(form->Text1).width(), t1.width() + wider);
-    EXPECT_EQ(px(form->Text2).width(), t2.width() + wider);
-    EXPECT_EQ(px(form->MSFlexGrid1).width(), grid.width() + wider);
-    EXPECT_EQ(px(form->Frame4).width(), f4.width() + wider);
-    EXPECT_EQ(px(form->Frame1).left(), f1.left() + wider);
-    EXPECT_EQ(px(form->Frame2).left(), f2.left() + wider);
-    for (auto [now, before] : {std::pair{px(form->Text1), t1}, std::pair{px(form->Text2), t2},
-                               std::pair{px(form->Frame1), f1}})
-        EXPECT_EQ(now.height(), before.height());
-}
-
-TEST_F(Layout, AWindowTallerByFiveHundredGivesTheOutputAreaFiveHundredMore)
-{
-    const QRect t1 = px(form->Text1), t2 = px(form->Text2), f1 = px(form->Frame1);
-    const int taller = ui::pixels(500);
-    form->resize(form->width(), form->height() + taller);
-    QApplication::processEvents();
-
-    EXPECT_EQ(px(form->Text2).height(), t2.height() + taller);
-    EXPECT_EQ(px(form->MSFlexGrid1).height(), t2.height() + taller);
-    EXPECT_EQ(px(form->Frame1).top(), f1.top() + taller);
-    EXPECT_EQ(px(form->Text1), t1);
-    const int H = ui::twips(form->frameGeometry().height());
-    EXPECT_EQ(app::twipsGeometry(form->Text2).height, ui::twips(ui::pixels(H - app::twipsGeometry(form->Text2).top - 1000)));
-}
-
-TEST_F(Layout, TheOutputViewsShareTheRectangleAfterAResize)
-{
-    form->resize(form->width() + 40, form->height() + 25);
-    QApplication::processEvents();
+    EXPECT_EQ(px(form->Text1), QRect(t1.topLeft(), QSize(t1.width() + wider, t1.height())));
+    EXPECT_EQ(px(form->Text2), QRect(t2.topLeft(), QSize(t2.width() + wider, t2.height() + taller)));
+    EXPECT_EQ(px(form->Frame1), f1.translated(wider, taller));
+    EXPECT_EQ(px(form->Frame2), f2.translated(wider, 0));
     EXPECT_EQ(px(form->MSFlexGrid1), px(form->Text2));
     EXPECT_EQ(px(form->Frame4), px(form->Text2));
     EXPECT_EQ(px(form->DataGrid1).width(), px(form->Frame4).width());
     EXPECT_EQ(app::twipsGeometry(form->DataGrid1).height,
               ui::twips(ui::pixels(app::twipsGeometry(form->Frame4).height - 1200)));
-}
-
-TEST_F(Layout, ATinyWindowSkipsWhatCannotBeAndStillPlacesTheRest)
-{
-    const QRect t2 = px(form->Text2);
-    form->resize(200, 60);
-    QApplication::processEvents();
-    EXPECT_EQ(px(form->Text2).height(), t2.height()) << "a negative height is skipped";
-    EXPECT_EQ(px(form->Text1).width(), ui::pixels(ui::twips(form->frameGeometry().width()) - 299));
+    expectOutputAreaReachesTheBottom();
 }
 
 TEST_F(Layout, ThePointerShowsTheResizeShapeOnlyInTheGap)
@@ -745,9 +521,7 @@ TEST_F(Layout, DraggingTheBorderThreeHundredDownInOneFastMove)
     EXPECT_EQ(px(form->Text2).top(), t2.top() + 20) << "after the release a press outside the gap moves nothing";
 
     form->Form_Resize();
-    const int H = ui::twips(form->frameGeometry().height());
-    EXPECT_EQ(app::twipsGeometry(form->Text2).height,
-              ui::twips(ui::pixels(H - app::twipsGeometry(form->Text2).top - 1000)));
+    expectOutputAreaReachesTheBottom();
 }
 
 TEST_F(Layout, HidingThePanelsMovesNothingElse)
@@ -761,8 +535,12 @@ TEST_F(Layout, HidingThePanelsMovesNothingElse)
     form->Check2->setChecked(false);
     form->Check5->setChecked(false);
     QApplication::processEvents();
+    EXPECT_FALSE(form->Frame1->isVisible());
+    EXPECT_FALSE(form->Frame2->isVisible());
     for (int i = 0; i < others.size(); ++i)
         EXPECT_EQ(px(others[i]), before[i]) << others[i]->objectName().toStdString();
+    form->Check2->setChecked(true);
+    EXPECT_TRUE(form->Frame1->isVisible());
 }
 
 } // namespace

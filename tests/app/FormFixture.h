@@ -1,0 +1,106 @@
+// The main window as the program starts it, on a settings store and a statement log of its
+// own, with scripted dialogs and a program end that is only counted.
+#pragma once
+
+#include "app/Form1.h"
+#include "app/StatusBar.h"
+#include "query/log/StatementLog.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui/MSFlexGrid.h"
+#include "ui/Program.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+class FormFixture : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
+        settings::reopenStore();
+        ui::setEndProgramAction([this] { ++programEnds; });
+        query::setCurrentQueryFile(logFile());
+        start();
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        query::setCurrentQueryFile({});
+        ui::setEndProgramAction({});
+        settings::reopenStore();
+    }
+
+    // A program start: a new main window on the same store.
+    void start()
+    {
+        form.reset();
+        form = std::make_unique<Form1>();
+        form->Form_Load();
+    }
+
+    settings::SettingsStore& store() { return settings::store(); }
+    QString logFile() const { return dir.filePath("statements.log"); }
+
+    void useSqlite(const QString& path)
+    {
+        form->Combo1->setEditText(QStringLiteral("SQLite"));
+        form->Text8->setText(path);
+    }
+
+    // Types the query into the box and presses Run.
+    void run(const QString& sql)
+    {
+        form->Text1->setPlainText(sql);
+        form->Command1_Click();
+    }
+
+    QString panel(int i) const { return form->StatusBar1->panelText(i); }
+
+    // The grid's cells from row 0, columns 2 on, joined by "|" per row.
+    QStringList gridRows() const
+    {
+        QStringList rows;
+        const ui::MSFlexGrid* g = form->MSFlexGrid1;
+        for (int r = 0; r < g->Rows(); ++r) {
+            QStringList cells;
+            for (int c = ui::MSFlexGrid::firstFieldCol; c < g->Cols(); ++c)
+                cells << g->TextMatrix(r, c);
+            rows << cells.join(QLatin1Char('|'));
+        }
+        return rows;
+    }
+
+    static QStringList listed(const QComboBox* combo)
+    {
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        return entries;
+    }
+
+    static QStringList listed(const QListWidget* list)
+    {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+
+    QTemporaryDir dir;
+    qvtest::ScriptedDialogs dialogs;
+    std::unique_ptr<Form1> form;
+    int programEnds = 0;
+};
