@@ -9,19 +9,57 @@
 #include "ui/MSFlexGrid.h"
 #include "ui/TextFile.h"
 
+#include <QFile>
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 namespace results {
 namespace {
 
 const QString exportComplete = QStringLiteral("Export Complete");
 
-void appendDelimited(std::string& out, std::string_view text, const QByteArray& delimiter)
+// Whether the system code page is UTF-8, so that text kept in UTF-8 is written as it is.
+bool systemIsUtf8()
 {
-    out.append(text);
-    out.append(delimiter.constData(), static_cast<size_t>(delimiter.size()));
+    static const bool utf8 =
+        ui::encodeText(QStringLiteral("\u00e9\u20ac")) == QByteArray("\xc3\xa9\xe2\x82\xac");
+    return utf8;
+}
+
+void appendDelimited(QByteArray& out, std::string_view text, QByteArrayView delimiter)
+{
+    out.append(text.data(), static_cast<qsizetype>(text.size()));
+    out.append(delimiter);
+}
+
+struct FileOutputUtf8
+{
+    QByteArray text;
+    qint64 records = 0;
+};
+
+FileOutputUtf8 fileOutputUtf8(db::Recordset& result, const QString& delimiter, bool fieldNames)
+{
+    FileOutputUtf8 output;
+    if (result.State() == db::adStateClosed)
+        return output;
+    const QByteArray delim = delimiter.toUtf8();
+    ui::EventPump pump;
+    while (!result.Eof()) {
+        const db::Fields fields = result.Fields();
+        if (output.records == 0 && fieldNames) {
+            for (int j = 0; j < fields.Count(); ++j)
+                appendDelimited(output.text, fields.Item(j).Name().toStdString(), delim);
+            output.text.append("\r\n", 2);
+        }
+        for (int j = 0; j < fields.Count(); ++j)
+            appendDelimited(output.text, result.isNull(j) ? std::string_view() : result.cellUtf8(j), delim);
+        output.text.append("\r\n", 2);
+        ++output.records;
+        result.MoveNext();
+        pump.tick();
+    }
+    return output;
 }
 
 } // namespace
@@ -33,13 +71,30 @@ void appendToFile(const QString& path, const QString& text)
     ui::appendText(path, text);
 }
 
+void appendUtf8ToFile(const QString& path, const QByteArray& utf8)
+{
+    if (!systemIsUtf8()) {
+        appendToFile(path, QString::fromUtf8(utf8));
+        return;
+    }
+    if (path.isEmpty())
+        throw ui::FileError(ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
+    errno = 0;
+    if (file.write(utf8) != utf8.size() || !file.flush())
+        throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
+}
+
 void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
 {
     try {
         const QString target = chooseFile(ChosenPath::ExportTarget, owner);
         if (grid.Rows() < 1 || target.isEmpty())
             return;
-        appendToFile(target, exportFileText(grid, exportDelimiter(), exportColumnHeaders()));
+        appendUtf8ToFile(target, exportFileUtf8(grid, exportDelimiter(), exportColumnHeaders()));
         ui::msgBox(exportComplete);
     } catch (const ui::FileError& e) {
         ui::msgBox(errorReport(e));
@@ -52,33 +107,16 @@ void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
 
 FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fieldNames)
 {
-    FileOutput output;
-    if (result.State() == db::adStateClosed)
-        return output;
-    const QByteArray delim = delimiter.toUtf8();
-    std::string text;
-    ui::EventPump pump;
-    while (!result.Eof()) {
-        if (output.records == 0 && fieldNames) {
-            for (int j = 0; j < result.Fields().Count(); ++j)
-                appendDelimited(text, result.Fields().Item(j).Name().toStdString(), delim);
-            text.append("\r\n");
-        }
-        for (int j = 0; j < result.Fields().Count(); ++j)
-            appendDelimited(text, result.isNull(j) ? std::string_view() : result.cellUtf8(j), delim);
-        text.append("\r\n");
-        ++output.records;
-        result.MoveNext();
-        pump.tick();
-    }
-    output.text = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    return output;
+    const FileOutputUtf8 utf8 = fileOutputUtf8(result, delimiter, fieldNames);
+    return {QString::fromUtf8(utf8.text), utf8.records};
 }
 
 qint64 outputToFile(db::Recordset& result, const QString& path)
 {
-    const FileOutput output = fileOutput(result, exportDelimiter(), exportColumnHeaders());
-    appendToFile(path, trimSpaces(output.text) + crlf);
+    FileOutputUtf8 output = fileOutputUtf8(result, exportDelimiter(), exportColumnHeaders());
+    keepTrimmed(output.text);
+    output.text.append("\r\n", 2);
+    appendUtf8ToFile(path, output.text);
     ui::msgBox(exportComplete);
     return output.records;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QWidget;
@@ -19,6 +20,8 @@ namespace results {
 // Appends `text` to the file at `path` (created when missing). Throws ui::FileError, also
 // for an empty path (no file was chosen).
 void appendToFile(const QString& path, const QString& text);
+// The same for text in UTF-8, written as it is when the system code page is UTF-8.
+void appendUtf8ToFile(const QString& path, const QByteArray& utf8);
 
 // ExportData: clears the export target and shows the chooser; when the grid has a row and a
 // file was chosen, appends the export text and shows "Export Complete". A failure to create

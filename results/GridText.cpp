@@ -4,7 +4,6 @@
 #include "ui/MSFlexGrid.h"
 
 #include <algorithm>
-#include <string>
 
 namespace results {
 
@@ -19,31 +18,56 @@ QString trimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
+QByteArrayView trimSpacesUtf8(QByteArrayView utf8)
+{
+    qsizetype begin = 0;
+    qsizetype end = utf8.size();
+    while (begin < end && utf8[begin] == ' ')
+        ++begin;
+    while (end > begin && utf8[end - 1] == ' ')
+        --end;
+    return utf8.sliced(begin, end - begin);
+}
+
+void keepTrimmed(QByteArray& utf8)
+{
+    const QByteArrayView trimmed = trimSpacesUtf8(utf8);
+    const qsizetype begin = trimmed.data() - utf8.constData();
+    const qsizetype size = trimmed.size();
+    if (begin > 0)
+        utf8.remove(0, begin);
+    utf8.truncate(size);
+}
+
 GridRange selectedRange(const ui::MSFlexGrid& grid)
 {
     return {std::min(grid.Row(), grid.RowSel()), std::min(grid.Col(), grid.ColSel()),
             std::max(grid.Row(), grid.RowSel()), std::max(grid.Col(), grid.ColSel())};
 }
 
+QByteArray gridTextUtf8(const ui::MSFlexGrid& grid, int fromRow, int toRow, int fromCol, int toCol,
+                        QByteArrayView delimiter)
+{
+    QByteArray out;
+    ui::EventPump pump;
+    // Window events run between rows only, so the bounds are tested again for every row.
+    for (int r = std::max(fromRow, 0); r <= toRow && r < grid.Rows(); ++r) {
+        const int last = std::min(toCol, grid.Cols() - 1);
+        for (int c = std::max(fromCol, 0); c <= last; ++c) {
+            const std::string_view cell = grid.textMatrixUtf8(r, c);
+            out.append(cell.data(), static_cast<qsizetype>(cell.size()));
+            out.append(delimiter);
+        }
+        out.append("\r\n", 2);
+        pump.tick();
+    }
+    return out;
+}
+
 QString gridText(const ui::MSFlexGrid& grid, int fromRow, int toRow, int fromCol, int toCol,
                  const QString& delimiter)
 {
-    // Built in UTF-8 straight from the cell store and converted once at the end.
-    const QByteArray delim = delimiter.toUtf8();
-    std::string out;
-    ui::EventPump pump;
-    for (int r = std::max(fromRow, 0); r <= toRow && r < grid.Rows(); ++r) {
-        for (int c = std::max(fromCol, 0); c <= toCol && c < grid.Cols(); ++c) {
-            out.append(grid.textMatrixUtf8(r, c));
-            out.append(delim.constData(), static_cast<size_t>(delim.size()));
-            pump.tick();
-            // Events may have shrunk the grid; the tests above follow it.
-            if (r >= grid.Rows())
-                break;
-        }
-        out.append("\r\n");
-    }
-    return QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size()));
+    return QString::fromUtf8(gridTextUtf8(grid, fromRow, toRow, fromCol, toCol, delimiter.toUtf8()));
 }
 
 QString wholeGridText(const ui::MSFlexGrid& grid, const QString& delimiter)
@@ -64,10 +88,18 @@ QString selectedColumnsText(const ui::MSFlexGrid& grid, const QString& delimiter
     return gridText(grid, range.top, range.bottom, range.left, range.right, delimiter);
 }
 
-QString exportFileText(const ui::MSFlexGrid& grid, const QString& delimiter, bool columnHeaders)
+QByteArray exportFileUtf8(const ui::MSFlexGrid& grid, const QString& delimiter, bool columnHeaders)
 {
     const int firstRow = columnHeaders ? 0 : 1;
-    return trimSpaces(gridText(grid, firstRow, grid.Rows() - 1, 0, grid.Cols() - 1, delimiter)) + crlf;
+    QByteArray text = gridTextUtf8(grid, firstRow, grid.Rows() - 1, 0, grid.Cols() - 1, delimiter.toUtf8());
+    keepTrimmed(text);
+    text.append("\r\n", 2);
+    return text;
+}
+
+QString exportFileText(const ui::MSFlexGrid& grid, const QString& delimiter, bool columnHeaders)
+{
+    return QString::fromUtf8(exportFileUtf8(grid, delimiter, columnHeaders));
 }
 
 } // namespace results

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace ui {
@@ -19,6 +21,9 @@ inline const QString crlf = QStringLiteral("\r\n");
 
 // Removes space characters (U+0020 only) from both ends; tabs and line breaks stay.
 QString trimSpaces(const QString& text);
+QByteArrayView trimSpacesUtf8(QByteArrayView utf8);
+// Trims `utf8` in place.
+void keepTrimmed(QByteArray& utf8);
 
 // The selection's rows and columns, top to bottom and left to right, whichever corner the
 // user started from.
@@ -32,6 +37,9 @@ GridRange selectedRange(const ui::MSFlexGrid& grid);
 // `fromCol` to `toCol` (inclusive, clipped), in the grid text format.
 QString gridText(const ui::MSFlexGrid& grid, int fromRow, int toRow, int fromCol, int toCol,
                  const QString& delimiter);
+// The same in UTF-8, as the cells are kept.
+QByteArray gridTextUtf8(const ui::MSFlexGrid& grid, int fromRow, int toRow, int fromCol, int toCol,
+                        QByteArrayView delimiter);
 
 // The whole grid for the clipboard: every row, the field names included, columns 2 onward;
 // spaces trimmed from both ends of the whole text.
@@ -49,5 +57,6 @@ QString selectedColumnsText(const ui::MSFlexGrid& grid, const QString& delimiter
 // delimiters); spaces trimmed from both ends of the whole text, then one CR LF, so the file
 // ends with an empty line.
 QString exportFileText(const ui::MSFlexGrid& grid, const QString& delimiter, bool columnHeaders);
+QByteArray exportFileUtf8(const ui::MSFlexGrid& grid, const QString& delimiter, bool columnHeaders);
 
 } // namespace results
