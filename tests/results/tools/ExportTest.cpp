@@ -57,15 +57,16 @@ TEST_F(ExportToFile, TakesTheDelimiterAndHeaderOptionFromTheChooser)
     dialogs.take();
     EXPECT_EQ(fileBytes(target), QByteArray("\t\t 1\t2 \t\r\n\r\n"));
 
-    // Cell texts pass unchanged, delimiters and line breaks inside them included.
+    // Cell texts pass unchanged, delimiters inside them included, in the system code page.
     grid.setTextMatrix(1, 2, QStringLiteral("x\ty"));
+    grid.setTextMatrix(0, 2, QStringLiteral("caf\u00e9"));
     results::formFile().Check1->setChecked(true);
     results::formFile().Text10->setText(QStringLiteral("::"));
     chooseOnModal(path(QStringLiteral("second.txt")));
     results::exportData(grid, nullptr);
     dialogs.take();
     EXPECT_EQ(fileBytes(path(QStringLiteral("second.txt"))),
-              QByteArray("::::A::B::\r\n::::x\ty::2 ::\r\n\r\n"));
+              QByteArray("::::caf\xc3\xa9::B::\r\n::::x\ty::2 ::\r\n\r\n"));
 }
 
 TEST_F(ExportToFile, ACancelledOrEmptyChooserOrAnEmptyGridWritesAndShowsNothing)
