@@ -1,38 +1,24 @@
 // The main window's run as the user drives it: Run and Cancel, the outputs, Direct Edit, the
 // start-up of the output choice and the type box, on real SQLite files, the MariaDB server of
 // the test services and the SQL Server test server through FreeTDS.
+#include "FormFixture.h"
+
 #include "app/Demo.h"
-#include "app/Form1.h"
 #include "app/Maker.h"
-#include "app/StatusBar.h"
-#include "query/log/StatementLog.h"
 #include "results/RecordsetModel.h"
-#include "settings/SettingsStore.h"
 #include "tests/query/db/SqliteFixture.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TdsServer.h"
 #include "ui/Events.h"
 #include "ui/GridModel.h"
-#include "ui/MSFlexGrid.h"
-#include "ui/Program.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTextCursor>
-#include <cstdlib>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -51,57 +37,13 @@ bool underCi()
     return qgetenv("CI") == "true";
 }
 
-class Run : public testing::Test
+class Run : public FormFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
-        settings::reopenStore();
-        ui::setEndProgramAction([] {});
-        query::setCurrentQueryFile(dir.filePath("statements.log"));
         shop = files.create("shop.sqlite", kShop);
-        form = std::make_unique<Form1>();
-        form->Form_Load();
-    }
-
-    void TearDown() override
-    {
-        form.reset();
-        dialogs.take();
-        query::setCurrentQueryFile({});
-        ui::setEndProgramAction({});
-        settings::reopenStore();
-    }
-
-    void useSqlite(const QString& path)
-    {
-        form->Combo1->setEditText(QStringLiteral("SQLite"));
-        form->Text8->setText(path);
-    }
-
-    // Types the query into the box and presses Run.
-    void run(const QString& sql)
-    {
-        form->Text1->setPlainText(sql);
-        form->Command1_Click();
-    }
-
-    QString panel(int i) const { return form->StatusBar1->panelText(i); }
-
-    // The grid's cells from row 0, columns 2 on, joined by "|" per row.
-    QStringList gridRows() const
-    {
-        QStringList rows;
-        const ui::MSFlexGrid* g = form->MSFlexGrid1;
-        for (int r = 0; r < g->Rows(); ++r) {
-            QStringList cells;
-            for (int c = ui::MSFlexGrid::firstFieldCol; c < g->Cols(); ++c)
-                cells << g->TextMatrix(r, c);
-            rows << cells.join(QLatin1Char('|'));
-        }
-        return rows;
+        FormFixture::SetUp();
     }
 
     void expectIdle() const
@@ -110,11 +52,8 @@ protected:
         EXPECT_FALSE(form->Command9->isEnabled()) << "Cancel disabled again";
     }
 
-    QTemporaryDir dir;
     SqliteFiles files;
     QString shop;
-    qvtest::ScriptedDialogs dialogs;
-    std::unique_ptr<Form1> form;
 };
 
 // --- the result grid --------------------------------------------------------------------
@@ -177,6 +116,8 @@ TEST_F(Run, PlainTextHasANamesLineThenOneLinePerRecord)
     EXPECT_EQ(form->Text2->toPlainText(), QStringLiteral("id\tname\tnote\t\n1\tTee\tgrün\t\n2\tKaffee\t\t\n"))
         << "CR LF ends each line (the box shows each as one line break)";
     EXPECT_EQ(panel(1), "Rows: 2");
+    run("select id from items where id > 100");
+    EXPECT_EQ(form->Text2->toPlainText(), "") << "an empty result is an empty box";
 }
 
 TEST_F(Run, AnUpdateWithPlainTextShowsNothingAndRunsOnce)
@@ -190,14 +131,6 @@ TEST_F(Run, AnUpdateWithPlainTextShowsNothingAndRunsOnce)
     EXPECT_EQ(panel(1), "Rows: 0");
     EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "1");
     expectIdle();
-}
-
-TEST_F(Run, AnEmptyResultInPlainTextIsAnEmptyBox)
-{
-    form->PlainText_Click();
-    useSqlite(shop);
-    run("select id from items where id > 100");
-    EXPECT_EQ(form->Text2->toPlainText(), "");
 }
 
 // --- failures -----------------------------------------------------------------------------
@@ -248,23 +181,16 @@ TEST_F(Run, KeepingStatementsWithoutAProfileNameStopsTheRun)
     expectIdle();
 }
 
-TEST_F(Run, KeepingStatementsWithAProfileNameKeepsTheQueryBox)
+TEST_F(Run, ARunKeepsTheQueryWithTheProfileAndLogsIt)
 {
     useSqlite(shop);
     form->Combo2->setEditText(QStringLiteral("shop"));
     form->Check1->setChecked(true);
-    run("select name from items");
-    EXPECT_EQ(settings::store().get("shop", "text1", QString()), "select name from items");
-    EXPECT_EQ(panel(1), "Rows: 2");
-}
-
-TEST_F(Run, LoggingStatementsListsTheQueryBox)
-{
-    useSqlite(shop);
     form->Check4->setChecked(true);
     run("select name from items");
-    ASSERT_EQ(form->List1->count(), 1);
-    EXPECT_EQ(form->List1->item(0)->text(), "select name from items");
+    EXPECT_EQ(store().get("shop", "text1", QString()), "select name from items");
+    EXPECT_EQ(listed(form->List1), QStringList({"select name from items"}));
+    EXPECT_EQ(panel(1), "Rows: 2");
 }
 
 // --- the selection --------------------------------------------------------------------------
@@ -290,52 +216,33 @@ TEST_F(Run, OnlyTheSelectionRunsAndTheFocusGoesBackToTheQueryBox)
     EXPECT_EQ(gridRows(), QStringList({"w", "whole"})) << "the whole box once the mark is off";
 }
 
-TEST_F(Run, WithNothingSelectedTheWholeBoxRuns)
-{
-    useSqlite(shop);
-    ASSERT_TRUE(form->RunOnlySelectedText->isChecked());
-    run("   select name from items where id = 1   ");
-    EXPECT_EQ(gridRows(), QStringList({"name", "Tee"}));
-}
-
 // --- Cancel -----------------------------------------------------------------------------
 
 TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
 {
     useSqlite(shop);
     // Every record gets its turn of events, and Cancel is pressed once 40 rows are shown.
+    bool cancelEnabled = false, runDisabled = false;
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
     const auto pressCancel = QObject::connect(
-        form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [this] {
-            if (form->MSFlexGrid1->gridModel()->rowCount() >= 40 && form->Command9->isEnabled())
+        form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
+            if (form->MSFlexGrid1->gridModel()->rowCount() < 40)
+                return;
+            cancelEnabled = form->Command9->isEnabled();
+            runDisabled = !form->Command1->isEnabled();
+            if (cancelEnabled)
                 form->Command9->click();
         });
     run("select i from numbers order by i");
     QObject::disconnect(pressCancel);
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
 
+    EXPECT_TRUE(cancelEnabled) << "Cancel is enabled while the run reads";
+    EXPECT_TRUE(runDisabled);
     EXPECT_EQ(panel(1), "Rows: 40");
     EXPECT_EQ(form->MSFlexGrid1->Rows(), 41);
     EXPECT_EQ(form->MSFlexGrid1->TextMatrix(40, 2), "40");
     EXPECT_EQ(form->MSFlexGrid1->TextMatrix(1, 2), "1");
-    expectIdle();
-}
-
-TEST_F(Run, CancelIsEnabledOnlyWhileTheRunReads)
-{
-    useSqlite(shop);
-    bool enabledWhileReading = false, runDisabledWhileReading = false;
-    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
-    const auto watch =
-        QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
-            enabledWhileReading = form->Command9->isEnabled();
-            runDisabledWhileReading = !form->Command1->isEnabled();
-        });
-    run("select i from numbers where i < 10");
-    QObject::disconnect(watch);
-    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
-    EXPECT_TRUE(enabledWhileReading);
-    EXPECT_TRUE(runDisabledWhileReading);
     expectIdle();
 }
 
@@ -453,19 +360,15 @@ TEST_F(MySqlRun, AQueryOfOnlySpacesShowsTheDatabasesError)
     expectIdle();
 }
 
-TEST(MySqlTools, AFailedMySqlRunDisablesToolsToo)
+TEST_F(Run, AFailedMySqlRunDisablesToolsToo)
 {
-    qvtest::ScriptedDialogs dialogs;
-    Form1 form;
-    form.Form_Load();
-    form.Combo1->setEditText(QStringLiteral("MySql"));
-    form.Text8->setText(QStringLiteral("127.0.0.1,1"));
-    form.Text1->setPlainText("select 1");
-    form.Command1_Click();
+    form->Combo1->setEditText(QStringLiteral("MySql"));
+    form->Text8->setText(QStringLiteral("127.0.0.1,1"));
+    run("select 1");
     const QStringList told = dialogs.takeMessages();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].startsWith("-2147467259\r\n")) << told[0].toStdString();
-    EXPECT_FALSE(form.Command2->isEnabled());
+    EXPECT_FALSE(form->Command2->isEnabled());
 }
 
 // --- SQL Server (our TDS test server, through FreeTDS) --------------------------------------
@@ -536,15 +439,11 @@ TEST_F(Run, AFreshStoreStartsOnTheGridWithEmptyBoxes)
     EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
     EXPECT_TRUE(form->Frame2->isHidden());
     EXPECT_TRUE(form->RunOnlySelectedText->isChecked());
-    EXPECT_EQ(settings::store().get(settings::OptionBox), "2");
-}
-
-TEST_F(Run, TheTypeBoxListsEveryTypeWithSqliteBeforeSuggestion)
-{
-    QStringList types;
-    for (int i = 0; i < form->Combo1->count(); ++i)
-        types << form->Combo1->itemText(i);
-    EXPECT_EQ(types, QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "Suggestion"}));
+    EXPECT_EQ(store().get(settings::OptionBox), "2");
+    EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
+    EXPECT_EQ(form->Combo2->count(), 0);
+    EXPECT_FALSE(form->Check5->isChecked());
+    EXPECT_EQ(listed(form->Combo1), QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "Suggestion"}));
 }
 
 TEST_F(Run, ChoosingSuggestionShowsTheAddressAndKeepsTheText)
@@ -567,15 +466,15 @@ TEST_F(Run, ChoosingSuggestionShowsTheAddressAndKeepsTheText)
 
 TEST_F(Run, TheOutputChoiceIsKeptAndAppliedAtTheNextStart)
 {
-    form->PlainText_Click();
+    form->PlainText->trigger();
+    EXPECT_TRUE(form->Option2->isChecked()) << "the menu entries leave the option buttons alone";
     EXPECT_TRUE(form->PlainText->isChecked());
     EXPECT_FALSE(form->DataGrid->isChecked());
     EXPECT_FALSE(form->Text2->isHidden());
     EXPECT_TRUE(form->MSFlexGrid1->isHidden());
-    EXPECT_EQ(settings::store().get(settings::OptionBox), "1");
+    EXPECT_EQ(store().get(settings::OptionBox), "1");
 
-    form = std::make_unique<Form1>();
-    form->Form_Load();
+    start();
     EXPECT_TRUE(form->PlainText->isChecked());
     EXPECT_TRUE(form->Option1->isChecked());
     EXPECT_TRUE(form->MSFlexGrid1->isHidden());
@@ -583,28 +482,8 @@ TEST_F(Run, TheOutputChoiceIsKeptAndAppliedAtTheNextStart)
     form->DataGrid_Click();
     EXPECT_TRUE(form->DataGrid->isChecked());
     EXPECT_FALSE(form->PlainText->isChecked());
-    EXPECT_EQ(settings::store().get(settings::OptionBox), "2");
+    EXPECT_EQ(store().get(settings::OptionBox), "2");
 }
-
-TEST_F(Run, TheMenuEntriesLeaveTheOptionButtonsAlone)
-{
-    ASSERT_TRUE(form->Option2->isChecked());
-    form->PlainText->trigger();
-    EXPECT_TRUE(form->PlainText->isChecked());
-    EXPECT_TRUE(form->Option2->isChecked());
-}
-
-TEST_F(Run, TheSqliteTypeAlsoRunsUnderAnyLetterCase)
-{
-    form->Combo1->setEditText(QStringLiteral("sqlite"));
-    form->Text8->setText(shop);
-    run("select count(*) as n from items");
-    EXPECT_EQ(gridRows(), QStringList({"n", "2"}));
-}
-
-} // namespace
-
-namespace {
 
 // --- the demo ---------------------------------------------------------------------------------
 
