@@ -1,9 +1,8 @@
 // The main window on the desktop: minimise to the tray and back, stay on top, Help.
-#include "app/Form1.h"
+#include "FormFixture.h"
+
 #include "app/Maker.h"
 #include "app/Tray.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "ui/Program.h"
 
 #include <QAction>
 #include <QIcon>
@@ -35,26 +34,20 @@ public:
     Activated onActivated;
 };
 
-class Desktop : public testing::Test
+class Desktop : public FormFixture
 {
 protected:
     void SetUp() override
     {
-        ui::setEndProgramAction([] {});
-        form = std::make_unique<Form1>();
-        form->Form_Load();
+        FormFixture::SetUp();
         form->show();
     }
     void TearDown() override
     {
-        form.reset();
+        FormFixture::TearDown();
         app::setTray(nullptr);
         ui::setOpenUrlAction({});
-        ui::setEndProgramAction({});
     }
-
-    qvtest::ScriptedDialogs dialogs;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(Desktop, MinimizeHidesTheWindowInTheTrayAndALeftOrRightPressBringsItBack)

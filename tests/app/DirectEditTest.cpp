@@ -1,29 +1,19 @@
 // Direct Edit through the main window, as the user works in the data grid: typing into a cell,
 // deleting selected rows with the Delete key, the right button's UndoMenu and its Undo, with
 // Read Only and Read/Write, on a real SQLite file.
-#include "app/Form1.h"
-#include "query/log/StatementLog.h"
+#include "FormFixture.h"
+
 #include "results/RecordsetModel.h"
-#include "settings/SettingsStore.h"
 #include "tests/query/db/SqliteFixture.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "ui/Program.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <cstdlib>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -34,28 +24,20 @@ INSERT INTO items VALUES (2, 'Kaffee', NULL);
 INSERT INTO items VALUES (3, 'Kakao', 'heiß');
 )sql";
 
-class DirectEditWindow : public testing::Test
+class DirectEditWindow : public FormFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
-        settings::reopenStore();
-        ui::setEndProgramAction([] {});
-        query::setCurrentQueryFile(dir.filePath("statements.log"));
         shop = files.create("shop.sqlite", kShop);
-        form = std::make_unique<Form1>();
-        form->Form_Load();
+        FormFixture::SetUp();
         form->show();
         QApplication::processEvents();
 
         // A Direct Edit run, as the user starts one.
-        form->Combo1->setEditText(QStringLiteral("SQLite"));
-        form->Text8->setText(shop);
+        useSqlite(shop);
         form->DirectEdit_Click();
-        form->Text1->setPlainText(QStringLiteral("select id, name, note from items order by id"));
-        form->Command1_Click();
+        run(QStringLiteral("select id, name, note from items order by id"));
         ASSERT_TRUE(dialogs.take().isEmpty());
         ASSERT_FALSE(form->Frame4->isHidden());
         ASSERT_NE(model(), nullptr);
@@ -65,11 +47,7 @@ protected:
     void TearDown() override
     {
         form->UndoMenu->hide();
-        form.reset();
-        dialogs.take();
-        query::setCurrentQueryFile({});
-        ui::setEndProgramAction({});
-        settings::reopenStore();
+        FormFixture::TearDown();
     }
 
     results::RecordsetModel* model() const
@@ -145,11 +123,8 @@ protected:
         return rows;
     }
 
-    QTemporaryDir dir;
     SqliteFiles files;
     QString shop;
-    qvtest::ScriptedDialogs dialogs;
-    std::unique_ptr<Form1> form;
 };
 
 const QStringList fetched{QStringLiteral("1|Tee|grün"), QStringLiteral("2|Kaffee|<null>"),
@@ -235,7 +210,7 @@ TEST_F(DirectEditWindow, UndoInAReadOnlyGridIsRefusedWithAMessage)
     EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Grüner Tee"));
 }
 
-TEST_F(DirectEditWindow, ARefusedEditIsToldAndTheCellShowsItsValueAgain)
+TEST_F(DirectEditWindow, ARefusedEditIsToldAndTheCellShowsTheDatabasesValue)
 {
     readWrite();
     // Someone else changes the second row after the run read it.
@@ -247,11 +222,10 @@ TEST_F(DirectEditWindow, ARefusedEditIsToldAndTheCellShowsItsValueAgain)
 
     const QStringList messages = dialogs.takeMessages();
     ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[0],
-              QStringLiteral("The row was changed or deleted by someone else since it was read, so the "
-                             "change was not saved. Run the query again to see the data as it is now."));
+    EXPECT_EQ(messages[0], QStringLiteral("The row was changed by someone else since it was read, so the change "
+                                          "was not saved. The row now shows what the database holds."));
     EXPECT_TRUE(messages[1].contains(QStringLiteral("CHECK constraint failed"))) << messages[1].toStdString();
-    EXPECT_TRUE(model()->index(1, 2).data().isNull());
+    EXPECT_EQ(model()->index(1, 2).data().toString(), QStringLiteral("mit Milch"));
     EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Tee"));
     EXPECT_EQ(itemsInFile(), (QStringList{QStringLiteral("1|Tee|grün"), QStringLiteral("2|Kaffee|mit Milch"),
                                           QStringLiteral("3|Kakao|heiß")}));
