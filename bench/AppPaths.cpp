@@ -271,9 +271,9 @@ Outcome exportData(const Target& target, const std::string& sql, const std::stri
     Outcome out;
     const Stopwatch watch;
     // What ExportData does once the chooser has named the file.
-    results::appendToFile(
+    results::appendUtf8ToFile(
         QString::fromStdString(file),
-        results::exportFileText(*grid, results::exportDelimiter(), results::exportColumnHeaders()));
+        results::exportFileUtf8(*grid, results::exportDelimiter(), results::exportColumnHeaders()));
     watch.stop(out.value, out.cpu);
     out.count = grid->Rows() - 1;
     if (check)
