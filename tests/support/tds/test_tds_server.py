@@ -4,6 +4,7 @@
 Run with Debian's interpreter: /usr/bin/python3 test_tds_server.py
 """
 
+import contextlib
 import ctypes
 import datetime
 import decimal
@@ -28,41 +29,55 @@ PROC_SOURCE = ("CREATE PROCEDURE dbo.GetOrders @id int\n"
                "END")
 
 
-def odbc_connect_diagnostics(connection_string):
-    """Connects through unixODBC's C API; returns (connected, [(sqlstate, native, text), ...])."""
+@contextlib.contextmanager
+def odbc_connection(connection_string):
+    """Connects through unixODBC's C API; yields (library, connection handle, connected)."""
     odbc = ctypes.CDLL("libodbc.so.2")
     env, dbc = ctypes.c_void_p(), ctypes.c_void_p()
     odbc.SQLAllocHandle(1, None, ctypes.byref(env))
     odbc.SQLSetEnvAttr(env, 200, ctypes.c_void_p(3), 0)
     odbc.SQLAllocHandle(2, env, ctypes.byref(dbc))
-    rc = odbc.SQLDriverConnect(dbc, None, connection_string.encode(), -3, None, 0, None, 0)
-    records = []
-    state, native = ctypes.create_string_buffer(6), ctypes.c_int()
-    text, length = ctypes.create_string_buffer(1024), ctypes.c_short()
-    i = 1
-    while odbc.SQLGetDiagRec(2, dbc, i, state, ctypes.byref(native), text, 1024, ctypes.byref(length)) in (0, 1):
-        records.append((state.value.decode(), native.value, text.value.decode(errors="replace")))
-        i += 1
-    connected = rc in (0, 1)
-    if connected:
-        odbc.SQLDisconnect(dbc)
-    odbc.SQLFreeHandle(2, dbc)
-    odbc.SQLFreeHandle(1, env)
-    return connected, records
+    connected = odbc.SQLDriverConnect(dbc, None, connection_string.encode(), -3, None, 0, None, 0) in (0, 1)
+    try:
+        yield odbc, dbc, connected
+    finally:
+        if connected:
+            odbc.SQLDisconnect(dbc)
+        odbc.SQLFreeHandle(2, dbc)
+        odbc.SQLFreeHandle(1, env)
+
+
+@contextlib.contextmanager
+def odbc_statement(connection_string):
+    """A statement handle on a new connection; yields (library, statement handle)."""
+    with odbc_connection(connection_string) as (odbc, dbc, connected):
+        if not connected:
+            raise RuntimeError("connect failed")
+        stmt = ctypes.c_void_p()
+        odbc.SQLAllocHandle(3, dbc, ctypes.byref(stmt))
+        try:
+            yield odbc, stmt
+        finally:
+            odbc.SQLFreeHandle(3, stmt)
+
+
+def odbc_connect_diagnostics(connection_string):
+    """Returns (connected, [(sqlstate, native, text), ...]) of a connection attempt."""
+    with odbc_connection(connection_string) as (odbc, dbc, connected):
+        records = []
+        state, native = ctypes.create_string_buffer(6), ctypes.c_int()
+        text, length = ctypes.create_string_buffer(1024), ctypes.c_short()
+        i = 1
+        while odbc.SQLGetDiagRec(2, dbc, i, state, ctypes.byref(native), text, 1024, ctypes.byref(length)) in (0, 1):
+            records.append((state.value.decode(), native.value, text.value.decode(errors="replace")))
+            i += 1
+        return connected, records
 
 
 def odbc_execute_with_parameter(connection_string, sql, int_values, prepare=True):
     """With prepare: SQLPrepare once, then SQLExecute once per value bound to the single integer
     parameter; without: SQLExecDirect per value. Returns the SQLRowCount of each execution."""
-    odbc = ctypes.CDLL("libodbc.so.2")
-    env, dbc, stmt = ctypes.c_void_p(), ctypes.c_void_p(), ctypes.c_void_p()
-    odbc.SQLAllocHandle(1, None, ctypes.byref(env))
-    odbc.SQLSetEnvAttr(env, 200, ctypes.c_void_p(3), 0)
-    odbc.SQLAllocHandle(2, env, ctypes.byref(dbc))
-    if odbc.SQLDriverConnect(dbc, None, connection_string.encode(), -3, None, 0, None, 0) not in (0, 1):
-        raise RuntimeError("connect failed")
-    try:
-        odbc.SQLAllocHandle(3, dbc, ctypes.byref(stmt))
+    with odbc_statement(connection_string) as (odbc, stmt):
         if prepare and odbc.SQLPrepare(stmt, sql.encode(), -3) != 0:
             raise RuntimeError("SQLPrepare failed")
         value = ctypes.c_int()
@@ -79,26 +94,13 @@ def odbc_execute_with_parameter(connection_string, sql, int_values, prepare=True
             odbc.SQLRowCount(stmt, ctypes.byref(n))
             counts.append(n.value)
             odbc.SQLFreeStmt(stmt, 0)
-        odbc.SQLFreeHandle(3, stmt)
         return counts
-    finally:
-        odbc.SQLDisconnect(dbc)
-        odbc.SQLFreeHandle(2, dbc)
-        odbc.SQLFreeHandle(1, env)
 
 
 def odbc_column_bases(connection_string, statements):
     """Runs statements on one connection; for the last one's result returns [(SQL_DESC_LABEL,
     SQL_DESC_NAME, SQL_DESC_BASE_TABLE_NAME, SQL_DESC_BASE_COLUMN_NAME)] of each column."""
-    odbc = ctypes.CDLL("libodbc.so.2")
-    env, dbc, stmt = ctypes.c_void_p(), ctypes.c_void_p(), ctypes.c_void_p()
-    odbc.SQLAllocHandle(1, None, ctypes.byref(env))
-    odbc.SQLSetEnvAttr(env, 200, ctypes.c_void_p(3), 0)
-    odbc.SQLAllocHandle(2, env, ctypes.byref(dbc))
-    if odbc.SQLDriverConnect(dbc, None, connection_string.encode(), -3, None, 0, None, 0) not in (0, 1):
-        raise RuntimeError("connect failed")
-    try:
-        odbc.SQLAllocHandle(3, dbc, ctypes.byref(stmt))
+    with odbc_statement(connection_string) as (odbc, stmt):
         for sql in statements:
             odbc.SQLFreeStmt(stmt, 0)
             if odbc.SQLExecDirect(stmt, sql.encode(), -3) not in (0, 1, 100):
@@ -115,12 +117,7 @@ def odbc_column_bases(connection_string, statements):
                 texts.append(buf.value.decode())
             result.append(tuple(texts))
         odbc.SQLFreeStmt(stmt, 0)
-        odbc.SQLFreeHandle(3, stmt)
         return result
-    finally:
-        odbc.SQLDisconnect(dbc)
-        odbc.SQLFreeHandle(2, dbc)
-        odbc.SQLFreeHandle(1, env)
 
 
 class ServerTestCase(unittest.TestCase):
