@@ -1,5 +1,6 @@
 // Shared by the ODBC tests that use real drivers: connecting through the provider map, the
 // MariaDB server of the test services, and the rule that a missing service fails under CI.
+// errorOf serves the SQLite data-object tests too.
 #pragma once
 
 #include "query/db/Backend.h"

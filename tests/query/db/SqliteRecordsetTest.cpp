@@ -3,6 +3,7 @@
 #include "query/db/Command.h"
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
+#include "tests/query/db/OdbcTestSupport.h"
 #include "tests/query/db/QtPrinters.h"
 #include "tests/query/db/SqliteFixture.h"
 
@@ -12,6 +13,8 @@ namespace {
 
 constexpr qint32 kUnreachable = -2147467259;
 constexpr qint32 kRejected = -2147217900;
+
+using odbctest::errorOf;
 
 class SqliteData : public ::testing::Test
 {
@@ -37,17 +40,6 @@ protected:
             rs.MoveNext();
         }
         return rows;
-    }
-
-    static db::Error errorOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const db::Error& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no db::Error was thrown";
-        return db::Error(0, QString());
     }
 
     SqliteFiles files;
