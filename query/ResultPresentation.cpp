@@ -3,6 +3,7 @@
 #include "query/db/Recordset.h"
 #include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
+#include "ui/TextBuilder.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -64,8 +65,7 @@ PlainTextResult plainText(db::Recordset& result, const KeepReading& keepReading)
     if (!isOpen(result))
         return out;
     // Built as UTF-8 in one growing buffer and converted once at the end.
-    QByteArray text;
-    text.reserve(64 * 1024);
+    ui::TextBuilder text;
     ui::EventPump pump;
     int fieldCount = 0;
     while (!result.Eof() && keepReading()) {
@@ -73,22 +73,21 @@ PlainTextResult plainText(db::Recordset& result, const KeepReading& keepReading)
             const QStringList names = fieldNames(result);
             fieldCount = int(names.size());
             for (const QString& name : names) {
-                text += name.toUtf8();
-                text += '\t';
+                text.append(name.toUtf8());
+                text.append("\t");
             }
-            text += "\r\n";
+            text.append("\r\n");
         }
         for (int j = 0; j < fieldCount; ++j) {
-            const std::string_view value = result.cellUtf8(j);
-            text.append(value.data(), qsizetype(value.size()));
-            text += '\t';
+            text.append(result.cellUtf8(j));
+            text.append("\t");
         }
-        text += "\r\n";
+        text.append("\r\n");
         ++out.records;
         result.MoveNext();
         pump.tick();
     }
-    out.text = QString::fromUtf8(text);
+    out.text = QString::fromUtf8(text.take());
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
+#include "ui/TextBuilder.h"
 #include "ui/TextFile.h"
 
 #include <QFile>
@@ -26,12 +27,6 @@ bool systemIsUtf8()
     return utf8;
 }
 
-void appendDelimited(QByteArray& out, std::string_view text, QByteArrayView delimiter)
-{
-    out.append(text.data(), static_cast<qsizetype>(text.size()));
-    out.append(delimiter);
-}
-
 struct FileOutputUtf8
 {
     QByteArray text;
@@ -44,21 +39,28 @@ FileOutputUtf8 fileOutputUtf8(db::Recordset& result, const QString& delimiter, b
     if (result.State() == db::adStateClosed)
         return output;
     const QByteArray delim = delimiter.toUtf8();
+    const int count = result.Fields().Count();
+    ui::TextBuilder text;
     ui::EventPump pump;
     while (!result.Eof()) {
-        const db::Fields fields = result.Fields();
         if (output.records == 0 && fieldNames) {
-            for (int j = 0; j < fields.Count(); ++j)
-                appendDelimited(output.text, fields.Item(j).Name().toStdString(), delim);
-            output.text.append("\r\n", 2);
+            for (int j = 0; j < count; ++j) {
+                text.append(result.Fields().Item(j).Name().toUtf8());
+                text.append(delim);
+            }
+            text.append("\r\n");
         }
-        for (int j = 0; j < fields.Count(); ++j)
-            appendDelimited(output.text, result.isNull(j) ? std::string_view() : result.cellUtf8(j), delim);
-        output.text.append("\r\n", 2);
+        // A null cell reads as the empty text.
+        for (int j = 0; j < count; ++j) {
+            text.append(result.cellUtf8(j));
+            text.append(delim);
+        }
+        text.append("\r\n");
         ++output.records;
         result.MoveNext();
         pump.tick();
     }
+    output.text = text.take();
     return output;
 }
 

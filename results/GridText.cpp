@@ -2,6 +2,7 @@
 
 #include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
+#include "ui/TextBuilder.h"
 
 #include <algorithm>
 
@@ -48,20 +49,19 @@ GridRange selectedRange(const ui::MSFlexGrid& grid)
 QByteArray gridTextUtf8(const ui::MSFlexGrid& grid, int fromRow, int toRow, int fromCol, int toCol,
                         QByteArrayView delimiter)
 {
-    QByteArray out;
+    ui::TextBuilder out;
     ui::EventPump pump;
     // Window events run between rows only, so the bounds are tested again for every row.
     for (int r = std::max(fromRow, 0); r <= toRow && r < grid.Rows(); ++r) {
         const int last = std::min(toCol, grid.Cols() - 1);
         for (int c = std::max(fromCol, 0); c <= last; ++c) {
-            const std::string_view cell = grid.textMatrixUtf8(r, c);
-            out.append(cell.data(), static_cast<qsizetype>(cell.size()));
+            out.append(grid.textMatrixUtf8(r, c));
             out.append(delimiter);
         }
-        out.append("\r\n", 2);
+        out.append("\r\n");
         pump.tick();
     }
-    return out;
+    return out.take();
 }
 
 QString gridText(const ui::MSFlexGrid& grid, int fromRow, int toRow, int fromCol, int toCol,
