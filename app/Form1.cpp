@@ -140,6 +140,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     connect(About, &QAction::triggered, this, &Form1::About_Click);
     connectRun();
     connectDirectEdit();
+    connectResultTools();
     connectTray();
     connectWorkspace();
     connectLayout();

@@ -77,6 +77,24 @@ public:
     // Writes the fetched value of the data grid's current cell back into it.
     void Undo_Click();
 
+    // --- result tools: file output, the grid's pop-up menu, export, query files, Import
+    // (Form1ResultTools.cpp) ---
+    void DataOutputtoFile_Click();
+    // A button pressed over the result grid (1 left, 2 right), at x, y twips in it: the right
+    // button pops up Rmenu there.
+    void MSFlexGrid1_MouseDown(int button, Qt::KeyboardModifiers shift, int x, int y);
+    void CopySelectRowstoClipboard_Click();
+    void CopyCurrentColumntoClipboard_Click();
+    void CopyCurrentCellData_Click();
+    void DeleteRow_Click();
+    void DeleteColumn_Click();
+    void ExportClipboard_Click();
+    void ExportData_Click();
+    void FileOpen_Click();
+    void FileSave_Click();
+    void FileSaveAsSpecify_Click();
+    void Command19_Click(); // Import
+
     // --- tray, stay on top, help (Form1Tray.cpp) ---
     void Command8_Click(); // Minimize
     void AddIconTray();
@@ -248,6 +266,7 @@ private:
     void startOutput();
     bool runEvent(QObject* watched, QEvent* event);
     void connectDirectEdit();
+    void connectResultTools();
     bool directEditEvent(QObject* watched, QEvent* event);
     void connectTray();
     void connectWorkspace();

@@ -1,4 +1,4 @@
-// The main window's run: Run and Cancel, the output choice (grid, plain text, direct edit),
+// The main window's run: Run and Cancel, the output choice (grid, plain text, file, direct edit),
 // the data grid's permissions and the database-type box. The run itself is query::runQuery;
 // this file reads the controls for it and lets it write them back.
 #include "app/Form1.h"
@@ -7,6 +7,8 @@
 #include "profiles/Profile.h"
 #include "query/QueryRunner.h"
 #include "query/db/Recordset.h"
+#include "results/Export.h"
+#include "results/FormFile.h"
 #include "results/RecordsetModel.h"
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
@@ -73,6 +75,10 @@ public:
     }
     ui::MSFlexGrid& grid() override { return *f_.MSFlexGrid1; }
     void setPlainText(const QString& text) override { f_.Text2->setPlainText(text); }
+    qint64 outputToFile(db::Recordset& result) override
+    {
+        return results::outputToFile(result, results::exportTarget());
+    }
     void bindDataGrid(db::Recordset result) override
     {
         QTableView* view = f_.DataGrid1;
@@ -165,7 +171,10 @@ void Form1::Command1_Click()
         request.selection = cursor.selection().toPlainText();
     request.runOnlySelectedText = RunOnlySelectedText->isChecked();
     request.directEdit = DirectEdit->isChecked();
-    request.output = PlainText->isChecked() ? query::Output::PlainText : query::Output::Grid;
+    // Plain text wins over the file; the grid is the rest.
+    request.output = PlainText->isChecked()          ? query::Output::PlainText
+                     : DataOutputtoFile->isChecked() ? query::Output::File
+                                                     : query::Output::Grid;
 
     Form1RunWindow window(*this);
     try {

@@ -6,6 +6,7 @@
 #include "query/db/Recordset.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
+#include "ui/TextFile.h"
 
 #include <QDateTime>
 #include <exception>
@@ -75,6 +76,9 @@ void present(const RunRequest& request, const CommandText& command, db::Recordse
         window.setPlainText(text.text);
         break;
     }
+    case Output::File:
+        records = window.outputToFile(result);
+        break;
     case Output::Grid:
         records = fillGrid(result, window.grid(), command.rowCountAppended, keepReading);
         break;
@@ -177,6 +181,8 @@ void runQuery(const RunRequest& request, RunWindow& window)
         run(request, window);
         return;
     } catch (const db::Error& e) {
+        ui::msgBox(errorReport(e.number, e.description));
+    } catch (const ui::FileError& e) {
         ui::msgBox(errorReport(e.number, e.description));
     } catch (const std::bad_alloc&) {
         ui::msgBox(errorReport(db::ErrorNumber::Unreachable, QStringLiteral("Out of memory")));

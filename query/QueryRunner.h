@@ -20,8 +20,9 @@ class MSFlexGrid;
 // the same whoever drives it.
 namespace query {
 
-// Where the records of a run go.
-enum class Output { Grid, PlainText };
+// Where the records of a run go: the result grid, the plain-text box, or the export target
+// file (Data Output to File).
+enum class Output { Grid, PlainText, File };
 
 // What the window's controls hold when Run is pressed.
 struct RunRequest
@@ -63,6 +64,11 @@ public:
     virtual void showDataGridFrame(bool shown) = 0;
     virtual ui::MSFlexGrid& grid() = 0;
     virtual void setPlainText(const QString& text) = 0;
+    // The file output: reads the whole result (Cancel is not consulted), appends it to the
+    // export target in one write after the read, tells the user, and returns the number of
+    // records. Throws db::Error while reading and ui::FileError when the file cannot be
+    // written (no target chosen, a file that cannot be created); the run reports either.
+    virtual qint64 outputToFile(db::Recordset& result) = 0;
     // Makes the open client-side set, positioned on its first record, the data grid's source.
     // The set keeps its connection's engine open for as long as the data grid holds it.
     virtual void bindDataGrid(db::Recordset result) = 0;
@@ -100,8 +106,8 @@ PanelText secondsPanel(qint64 seconds);
 // The main window's error report text: the number in decimal, CR LF, the description.
 QString errorReport(qint32 number, const QString& description);
 
-// Runs once, from start to idle again; never throws. Messages and the error report go to
-// ui::msgBox.
+// Runs once, from start to idle again; never throws. Messages and the error report (of a
+// db::Error or a ui::FileError: its own number and description) go to ui::msgBox.
 void runQuery(const RunRequest& request, RunWindow& window);
 
 } // namespace query
