@@ -1,0 +1,360 @@
+// The result tools through the main window, as the user reaches them: Data Output to File in a
+// run, the result grid's pop-up menu and its copies and deletes, File Save / Open / Save As of
+// the query box, Import into the previous-queries list, and Undo in the data grid after the
+// result grid was trimmed or not filled, on SQLite and the MariaDB server of the test services.
+#include "FormFixture.h"
+#include "results/FormFile.h"
+#include "results/RecordsetModel.h"
+#include "tests/query/db/SqliteFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <cerrno>
+
+namespace {
+
+constexpr const char* kShop = R"sql(
+CREATE TABLE items (id INTEGER PRIMARY KEY, name TEXT);
+INSERT INTO items VALUES (1, 'Tee');
+INSERT INTO items VALUES (2, 'Kaffee');
+INSERT INTO items VALUES (3, 'Kakao');
+)sql";
+
+class ResultTools : public FormFixture
+{
+protected:
+    void SetUp() override
+    {
+        shop = files.create("shop.sqlite", kShop);
+        results::setExportTarget(QString());
+        FormFixture::SetUp();
+        useSqlite(shop);
+    }
+
+    void TearDown() override
+    {
+        form->Rmenu->hide();
+        FormFixture::TearDown();
+        results::setExportTarget(QString());
+    }
+
+    // The chooser, when shown, gets `path` typed into its file box and OK; an empty path is
+    // Cancel.
+    void choose(const QString& path)
+    {
+        dialogs.onModal([path](QWidget* window) {
+            auto* chooser = qobject_cast<results::FormFile*>(window);
+            ASSERT_NE(chooser, nullptr);
+            if (path.isEmpty()) {
+                chooser->Command2->click();
+                return;
+            }
+            chooser->Text2->setText(path);
+            chooser->Command1->click();
+        });
+    }
+
+    // The chooser was shown, then the given messages, and nothing else.
+    void expectChooserThen(const QStringList& messages = {})
+    {
+        QList<qvtest::ShownDialog> shown = dialogs.take();
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown[0].kind, qvtest::ShownDialog::Modal);
+        EXPECT_EQ(shown[0].windowName, QStringLiteral("FormFile"));
+        QStringList told;
+        for (const qvtest::ShownDialog& d : shown.mid(1))
+            told << d.text;
+        EXPECT_EQ(told, messages);
+    }
+
+    QByteArray fileBytes(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    void pressOverGrid(Qt::MouseButton button)
+    {
+        QWidget* viewport = form->MSFlexGrid1->viewport();
+        const QPoint at = form->MSFlexGrid1->visualRect(form->MSFlexGrid1->model()->index(0, 3)).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), button, button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &press);
+        QApplication::processEvents();
+    }
+
+    SqliteFiles files;
+    QString shop;
+};
+
+const QByteArray shopBlock("id|name|\r\n1|Tee|\r\n2|Kaffee|\r\n3|Kakao|\r\n\r\n");
+
+TEST_F(ResultTools, DataOutputToFileAppendsOneBlockPerRunAndPlainTextWins)
+{
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    choose(out);
+    form->DataOutputtoFile->trigger();
+    expectChooserThen();
+    EXPECT_TRUE(form->DataOutputtoFile->isChecked());
+
+    run(QStringLiteral("select id, name from items order by id"));
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+    EXPECT_EQ(panel(1), QStringLiteral("Rows: 3"));
+    run(QStringLiteral("select id, name from items order by id"));
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+    EXPECT_EQ(fileBytes(out), shopBlock + shopBlock);
+    EXPECT_FALSE(gridRows().join(QLatin1Char(';')).contains(QStringLiteral("Tee")))
+        << "the grid is not filled";
+
+    // Plain text ticked too: the box is filled and no file is written.
+    form->PlainText->trigger();
+    run(QStringLiteral("select name from items where id = 1"));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(form->Text2->toPlainText(), QStringLiteral("name\t\nTee\t\n"));
+    EXPECT_EQ(fileBytes(out), shopBlock + shopBlock);
+
+    // Clicked again, the mode goes off without asking.
+    form->DataOutputtoFile->trigger();
+    EXPECT_FALSE(form->DataOutputtoFile->isChecked());
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(ResultTools, AFileThatCannotBeWrittenFailsTheRunThroughTheErrorReport)
+{
+    // Cancelled chooser: the mode is on, with no target.
+    results::setExportTarget(dir.filePath(QStringLiteral("before.txt")));
+    choose(QString());
+    form->DataOutputtoFile->trigger();
+    expectChooserThen();
+    EXPECT_TRUE(form->DataOutputtoFile->isChecked());
+    EXPECT_TRUE(results::exportTarget().isEmpty());
+
+    run(QStringLiteral("select id, name from items"));
+    QStringList told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith(QString::number(ENOENT) + QStringLiteral("\r\n")))
+        << told[0].toStdString();
+    EXPECT_GT(told[0].size(), QString::number(ENOENT).size() + 2) << "a description follows";
+    EXPECT_TRUE(form->Command1->isEnabled());
+    EXPECT_FALSE(form->Command9->isEnabled());
+
+    // A folder as the target: the platform's own number and words, not the database's.
+    form->DataOutputtoFile->trigger();
+    choose(dir.path());
+    form->DataOutputtoFile->trigger();
+    expectChooserThen();
+    run(QStringLiteral("select id, name from items"));
+    told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith(QString::number(EISDIR) + QStringLiteral("\r\n")))
+        << told[0].toStdString();
+}
+
+TEST_F(ResultTools, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
+{
+    form->show();
+    run(QStringLiteral("select id, name from items order by id"));
+    ui::MSFlexGrid* grid = form->MSFlexGrid1;
+
+    pressOverGrid(Qt::LeftButton);
+    EXPECT_FALSE(form->Rmenu->isVisible());
+    pressOverGrid(Qt::RightButton);
+    EXPECT_TRUE(form->Rmenu->isVisible());
+    QList<QAction*> entries;
+    for (QAction* a : form->Rmenu->actions())
+        if (!a->isSeparator())
+            entries << a;
+    EXPECT_EQ(entries, (QList<QAction*>{form->CopySelectRowstoClipboard, form->CopyCurrentColumntoClipboard,
+                                        form->DeleteRow, form->DeleteColumn, form->CopyCurrentCellData}));
+    form->Rmenu->hide();
+
+    // Rows 1 and 2 dragged across every column: the copy holds their fields only.
+    grid->selectRange(1, 0, 2, grid->Cols() - 1);
+    form->CopySelectRowstoClipboard->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("1|Tee|\r\n2|Kaffee|\r\n"));
+    form->DeleteRow->trigger();
+    EXPECT_EQ(gridRows(), (QStringList{"id|name", "3|Kakao"}));
+    EXPECT_EQ(SqliteFiles::scalar(shop, "SELECT count(*) FROM items"), QStringLiteral("3"));
+
+    grid->setRow(1);
+    grid->setCol(3);
+    form->CopyCurrentCellData->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Kakao"));
+    // A column selection short of the last row is refused.
+    grid->selectRange(0, 2, 0, 2);
+    form->DeleteColumn->trigger();
+    EXPECT_EQ(dialogs.takeMessages(),
+              QStringList{QStringLiteral("A complete column(s) must be selected to use this feature")});
+
+    form->ExportClipboard->trigger();
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Complete")});
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("id|name|\r\n3|Kakao|\r\n"));
+    const QString exported = dir.filePath(QStringLiteral("export.txt"));
+    choose(exported);
+    form->ExportData->trigger();
+    expectChooserThen({QStringLiteral("Export Complete")});
+    EXPECT_EQ(fileBytes(exported), QByteArray("||id|name|\r\n||3|Kakao|\r\n\r\n"));
+}
+
+TEST_F(ResultTools, QueryFilesSaveAndOpenThroughTheQueryBox)
+{
+    const QString file = dir.filePath(QStringLiteral("q.sql"));
+    form->Text1->setPlainText(QStringLiteral("  select 1  "));
+    choose(file);
+    form->FileSaveAsSpecify->trigger();
+    expectChooserThen();
+    EXPECT_EQ(fileBytes(file), QByteArray("select 1\r\n"));
+
+    form->Text1->setPlainText(QStringLiteral("other"));
+    choose(file);
+    form->FileOpen->trigger();
+    expectChooserThen();
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 1\n"));
+
+    // Save after Open writes to the opened file without asking.
+    form->Text1->setPlainText(QStringLiteral("select 2"));
+    form->FileSave->trigger();
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(fileBytes(file), QByteArray("select 2\r\n"));
+
+    // Save As cancelled leaves no current file, so Save asks again.
+    choose(QString());
+    form->FileSaveAsSpecify->trigger();
+    expectChooserThen();
+    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+    choose(QString());
+    form->FileSave->trigger();
+    expectChooserThen();
+    EXPECT_EQ(fileBytes(file), QByteArray("select 2\r\n"));
+
+    // A missing file: the error report, and the box keeps its text.
+    choose(dir.filePath(QStringLiteral("missing.sql")));
+    form->FileOpen->trigger();
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].text.startsWith(QString::number(ENOENT) + QStringLiteral("\r\n")))
+        << shown[1].text.toStdString();
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 2"));
+}
+
+TEST_F(ResultTools, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile)
+{
+    const QString log = dir.filePath(QStringLiteral("20240102.log"));
+    {
+        QFile f(log);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n");
+    }
+    choose(log);
+    form->Command19->click();
+    expectChooserThen();
+    EXPECT_EQ(listed(form->List1), (QStringList{"A", "\r\nB", "\r\nC\r\n"}));
+    EXPECT_EQ(query::currentQueryFile(), log);
+
+    // Logged runs go to the imported file.
+    form->Check4->setChecked(true);
+    run(QStringLiteral("select 1 as x"));
+    EXPECT_TRUE(fileBytes(log).endsWith("\r\n\r\nselect 1 as x\r\n"));
+    EXPECT_EQ(listed(form->List1).size(), 4);
+
+    choose(QString());
+    form->Command19->click();
+    expectChooserThen({QStringLiteral("Invalid File")});
+    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+    EXPECT_EQ(listed(form->List1).size(), 4);
+}
+
+// --- Undo in the data grid, whatever the result grid holds ------------------------------------
+
+class UndoAfterResultGrid : public ResultTools
+{
+protected:
+    results::RecordsetModel* model() const
+    {
+        return qobject_cast<results::RecordsetModel*>(form->DataGrid1->model());
+    }
+
+    // A Direct Edit run of `table`, made Read/Write, with `name` typed into row `row` of the
+    // data grid; the cell.
+    QModelIndex edit(const QString& table, int row, const QString& name)
+    {
+        run(QStringLiteral("select id, name from %1 order by id").arg(table));
+        EXPECT_TRUE(dialogs.take().isEmpty());
+        if (!model())
+            return {};
+        form->Option5->setChecked(true);
+        form->Option5_Click();
+        const QModelIndex cell = model()->index(row, 1);
+        EXPECT_TRUE(model()->setData(cell, name));
+        return cell;
+    }
+
+    void undo(const QModelIndex& cell)
+    {
+        form->DataGrid1->setCurrentIndex(cell);
+        form->Undo->trigger();
+        EXPECT_TRUE(dialogs.take().isEmpty());
+    }
+
+    // Undo after the result grid's rows were deleted, and with Plain Text chosen, writes the
+    // fetched value; a grid run then shows the table as it was.
+    void checkUndo(const QString& table)
+    {
+        form->DirectEdit_Click();
+        QModelIndex cell = edit(table, 1, QStringLiteral("Mokka"));
+        ASSERT_TRUE(cell.isValid());
+        // The result grid's row 1 deleted: its rows have moved up.
+        form->MSFlexGrid1->selectRange(1, 0, 1, form->MSFlexGrid1->Cols() - 1);
+        form->DeleteRow_Click();
+        ASSERT_EQ(gridRows(), (QStringList{"id|name", "2|Kaffee", "3|Kakao"}));
+        undo(cell);
+        EXPECT_EQ(cell.data().toString(), QStringLiteral("Kaffee"));
+
+        form->PlainText_Click();
+        cell = edit(table, 2, QStringLiteral("Milch"));
+        ASSERT_TRUE(cell.isValid());
+        undo(cell);
+        EXPECT_EQ(cell.data().toString(), QStringLiteral("Kakao"));
+
+        form->DataGrid_Click();
+        form->DirectEdit_Click();
+        run(QStringLiteral("select id, name from %1 order by id").arg(table));
+        EXPECT_TRUE(dialogs.take().isEmpty());
+        EXPECT_EQ(gridRows(), (QStringList{"id|name", "1|Tee", "2|Kaffee", "3|Kakao"}));
+    }
+};
+
+TEST_F(UndoAfterResultGrid, SQLite)
+{
+    checkUndo(QStringLiteral("items"));
+}
+
+TEST_F(UndoAfterResultGrid, MariaDB)
+{
+    const QString port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
+    if (port.isEmpty()) {
+        if (qgetenv("CI") == "true")
+            FAIL()
+                << "QUORVANE_MARIADB_PORT is not set: the MariaDB server of the test services did not start";
+        GTEST_SKIP() << "no MariaDB server (run the tests with scripts/test.sh, which starts one)";
+    }
+    form->Combo1->setEditText(QStringLiteral("MySql"));
+    form->Text8->setText(QStringLiteral("127.0.0.1,") + port);
+    form->Text4->setText(qEnvironmentVariable("QUORVANE_MARIADB_USER"));
+    form->Text5->setText(qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"));
+    form->Text9->setText(QStringLiteral("quorvane"));
+    run(QStringLiteral("drop table if exists resulttools_undo;"
+                       " create table resulttools_undo (id int primary key, name varchar(20));"
+                       " insert into resulttools_undo values (1, 'Tee'), (2, 'Kaffee'), (3, 'Kakao')"));
+    ASSERT_TRUE(dialogs.take().isEmpty());
+    checkUndo(QStringLiteral("resulttools_undo"));
+}
+
+} // namespace
