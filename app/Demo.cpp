@@ -1,13 +1,11 @@
 #include "app/Demo.h"
 
-#include "app/Form1.h"
+#include "profiles/Profile.h"
+#include "settings/SettingsStore.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QStringList>
 #include <memory>
@@ -148,19 +146,30 @@ void ensureDatabase(const QString& path)
 QString sampleQuery()
 {
     return QStringLiteral(
-        "select c.name, c.city, count(o.id) as orders, sum(i.quantity * i.unit_price) as spent\r\n"
-        "from customers c\r\n"
-        "left join orders o on o.customer_id = c.id\r\n"
-        "left join order_items i on i.order_id = o.id\r\n"
-        "group by c.id\r\n"
+        "select c.name, c.city, count(o.id) as orders, sum(i.quantity * i.unit_price) as spent\n"
+        "from customers c\n"
+        "left join orders o on o.customer_id = c.id\n"
+        "left join order_items i on i.order_id = o.id\n"
+        "group by c.id\n"
         "order by spent desc");
 }
 
-void showOn(Form1& form, const QString& database)
+void prepareProfile(const QString& database)
 {
-    form.Combo1->setEditText(QStringLiteral("SQLite"));
-    form.Text8->setText(QDir::toNativeSeparators(database));
-    form.Text1->setPlainText(sampleQuery());
+    const QString name = QString::fromLatin1(ProfileName);
+    const bool known = profiles::storedProfileNames().contains(name);
+    profiles::ProfileFields fields = known ? profiles::loadProfile(name) : profiles::ProfileFields{};
+    if (!known) {
+        fields.queryText = sampleQuery();
+        fields.saveAllStatements = false; // the demo writes no statement log unless asked to
+    }
+    fields.type = QStringLiteral("SQLite");
+    fields.location = QDir::toNativeSeparators(database);
+    profiles::saveProfile(name, fields);
+    if (!known) {
+        profiles::rememberLastProfile(name);
+        settings::store().save(settings::LoadProfile, QStringLiteral("1"));
+    }
 }
 
 } // namespace demo

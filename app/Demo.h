@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class Form1;
-
 // The embedded SQLite demo that `quorvane --demo` opens: a small shop database created on
 // first use in the per-user data folder, with a settings store of its own so that the
 // demo never touches the user's settings.
@@ -26,8 +24,13 @@ void ensureDatabase(const QString& path);
 // A query that shows the demo's tables working together.
 QString sampleQuery();
 
-// Sets the main window's type box, location and query box for the demo database at
-// `database`, so that pressing Run shows rows at once.
-void showOn(Form1& form, const QString& database);
+// The name of the demo's connection profile.
+inline constexpr char ProfileName[] = "Demo";
+
+// Keeps the profile "Demo" in the settings store in use: type SQLite, the database at
+// `database`, and the sample query the first time; "Load Last Profile on Startup" names it, so
+// the normal start-up opens it and pressing Run shows rows at once. A query the user has kept
+// with the profile since stays. Throws settings::StoreError when the store refuses a write.
+void prepareProfile(const QString& database);
 
 } // namespace demo

@@ -487,11 +487,17 @@ TEST_F(Run, TheOutputChoiceIsKeptAndAppliedAtTheNextStart)
 
 // --- the demo ---------------------------------------------------------------------------------
 
-TEST_F(Run, TheDemoShowsRowsAtTheFirstRun)
+TEST_F(Run, TheDemoIsASavedProfileThatTheStartUpOpensAndRuns)
 {
     const QString database = dir.filePath("demo/demo.sqlite");
     demo::ensureDatabase(database);
-    demo::showOn(*form, database);
+    demo::prepareProfile(database);
+    start();
+    EXPECT_EQ(form->Combo2->currentText(), "Demo");
+    EXPECT_EQ(form->Combo1->currentText(), "SQLite");
+    EXPECT_EQ(form->Text8->text(), QDir::toNativeSeparators(database));
+    EXPECT_EQ(form->Text1->toPlainText(), demo::sampleQuery());
+
     form->Command1_Click();
     EXPECT_TRUE(dialogs.take().isEmpty());
     EXPECT_EQ(panel(1), "Rows: 60") << "one row per customer";
