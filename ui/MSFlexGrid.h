@@ -2,9 +2,11 @@
 
 #include "ui/GridCellStore.h"
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QStringList>
 #include <QTableView>
+#include <QTimer>
 #include <span>
 #include <string_view>
 
@@ -155,6 +157,11 @@ private:
     // appended out of sight.
     bool changedSinceLayout_ = false;
     bool rowsOnlyBelowView_ = false;
+    // The last layout after rows appended out of sight, and the one deferred until
+    // quietLayoutMs have passed (see doItemsLayout()).
+    static constexpr qint64 quietLayoutMs = 100;
+    QElapsedTimer quietLaidOut_;
+    QTimer quietLayout_;
 };
 
 } // namespace ui
