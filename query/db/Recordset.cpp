@@ -36,6 +36,7 @@ struct Recordset::Impl
     bool nothing = false;
     bool eof = true;     // forward-only: no current record
     qint64 position = 0; // records moved past since the first one
+    int columns = 0;     // of the current result, read once: cell access tests it every time
     ClientCursor cursor;
     mutable std::vector<QString> foldedNames; // built on the first lookup by name
 
@@ -45,6 +46,7 @@ struct Recordset::Impl
         foldedNames.clear();
         position = 0;
         rows = result && result->hasRows();
+        columns = 0;
         if (!rows) {
             eof = true;
             return;
@@ -53,8 +55,10 @@ struct Recordset::Impl
             cursor.load(*result);
             cursor.describe(*backend, source);
             eof = cursor.rowCount() == 0;
+            columns = cursor.columnCount();
         } else {
             eof = !result->fetch();
+            columns = result->columnCount();
         }
     }
 
@@ -184,7 +188,7 @@ void Recordset::requireRecord(int col) const
         throw objectClosedError();
     if (d_->atEnd())
         throw noCurrentRecord();
-    if (col < 0 || col >= columnCount())
+    if (col < 0 || col >= d_->columns)
         throw noSuchItem();
 }
 
@@ -228,9 +232,7 @@ std::shared_ptr<BackendConnection> Recordset::backendConnection() const
 
 int Recordset::columnCount() const
 {
-    if (State() != adStateOpen)
-        return 0;
-    return d_->client ? d_->cursor.columnCount() : d_->result->columnCount();
+    return State() == adStateOpen ? d_->columns : 0;
 }
 
 QString Recordset::columnName(int col) const
