@@ -249,16 +249,19 @@ Outcome buildPlainText(const Target& target, const std::string& sql, bool check)
     return out;
 }
 
-Outcome dataOutputToFile(const Target& target, const std::string& sql, const std::string& file, bool check)
+Outcome runIntoFile(const Target& target, const std::string& sql, const std::string& file, bool check)
 {
-    std::filesystem::remove(file); // the tool appends
-    auto connection = openLayer(target);
+    std::filesystem::remove(file); // the run appends
+    auto form = openWindow(target, sql, false);
+    // As after Data Output to File's chooser named the file.
+    results::setExportTarget(QString::fromStdString(file));
+    form->DataOutputtoFile->setChecked(true);
     Outcome out;
     const Stopwatch watch;
-    db::Recordset result = connection->Execute(QString::fromStdString(sql));
-    out.count = results::outputToFile(result, QString::fromStdString(file));
+    form->Command1_Click();
     watch.stop(out.value, out.cpu);
     expectMessages(QStringLiteral("Export Complete"));
+    out.count = rowsShown(*form);
     if (check)
         digestText(out, fileBytes(file), results::exportColumnHeaders() ? 1 : 0, 0);
     return out;

@@ -26,6 +26,8 @@ QString takeMessages();
 // until the handler returns. In check mode the output is digested.
 Outcome runIntoGrid(const Target& target, const std::string& sql, bool check);
 Outcome runIntoText(const Target& target, const std::string& sql, bool check);
+// A whole run in Data Output to File mode, the chooser having named `file`.
+Outcome runIntoFile(const Target& target, const std::string& sql, const std::string& file, bool check);
 // Cancel pressed (posted as a click from another thread, as a user's click arrives) `afterMs`
 // after the first records reached the grid: the value is milliseconds from the click until
 // Run returns; count is the records shown.
@@ -34,8 +36,7 @@ Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterM
 // The result tools. Each reads or fills untimed what it needs first, then times itself.
 // Building the plain text of a run (query::plainText) from the layer.
 Outcome buildPlainText(const Target& target, const std::string& sql, bool check);
-// Data Output to File (results::outputToFile) into `file`.
-Outcome dataOutputToFile(const Target& target, const std::string& sql, const std::string& file, bool check);
+
 // ExportData from a filled grid: the export text written to `file`, as after the chooser's OK.
 Outcome exportData(const Target& target, const std::string& sql, const std::string& file, bool check);
 // The whole-grid clipboard text (File menu, Export Data to Clipboard) of a filled grid.

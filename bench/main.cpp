@@ -221,10 +221,9 @@ public:
                 [this, s] { return buildPlainText(target(s), selectQuery(), o_.check); });
             add("run-text", "whole run into the plain-text box", raw, 0,
                 [this, s] { return runIntoText(target(s), selectQuery(), o_.check); });
-            add("output-file", "Data Output to File (results::outputToFile)", rawFile, lite ? 0 : 1.1,
+            add("run-file", "whole run in Data Output to File mode", rawFile, lite ? 0 : 1.1,
                 [this, s, engine] {
-                    return dataOutputToFile(target(s), selectQuery(), outputFile(engine + "-output-file"),
-                                            o_.check);
+                    return runIntoFile(target(s), selectQuery(), outputFile(engine + "-run-file"), o_.check);
                 });
             add("export-data", "ExportData from the filled grid", rawFile, lite ? 0 : 1.1, [this, s, engine] {
                 return exportData(target(s), selectQuery(), outputFile(engine + "-export-data"), o_.check);

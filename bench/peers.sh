@@ -21,10 +21,11 @@ done
 query="SELECT id, num, ratio, code, note, stamp, remark, amount FROM bench_rows ORDER BY id"
 database=${QUORVANE_MARIADB_DATABASE:-quorvane}
 
-# The raw file loops (and their own baselines) for the ratios; this also makes the data.
-paths=sqlite-raw-file
+# The raw file loops (the ratios' baselines) and Quorvane's file outputs, which are compared
+# with the peers below; this also makes the data.
+paths=sqlite-raw-file,sqlite-run-file,sqlite-export-data
 if [ -n "${QUORVANE_MARIADB_PORT:-}" ]; then
-    paths=$paths,mariadb-raw-file
+    paths=$paths,mariadb-raw-file,mariadb-run-file,mariadb-export-data
 fi
 raw_table=$("$bench" --rows "$rows" --reps "$reps" --data "$data" --paths "$paths" 2>/dev/null)
 
@@ -65,11 +66,13 @@ echo "|---|---|---|---|---|---|---|---|---|"
 for name in sqlite-raw-file mariadb-raw-file; do
     grep -F "| $name |" <<<"$raw_table" || true
 done
+peer_walls=()
 
 if command -v sqlite3 >/dev/null; then
     read -r wall cpu <<<"$(time_peer "$data/peer-sqlite3.txt" sqlite3 -separator '|' "$data/bench-$rows.sqlite" "$query")"
     row peer-sqlite3 "sqlite3 shell, -separator pipe, to a file ($(sqlite3 -version | cut -d' ' -f1))" \
         "$wall" "$cpu" sqlite-raw-file
+    peer_walls+=("sqlite:$wall")
     if ! cmp -s "$data/peer-sqlite3.txt" "$data/sqlite-raw.txt"; then
         echo "note: the sqlite3 shell's file differs from sqlite-raw.txt" >&2
     fi
@@ -85,6 +88,19 @@ elif command -v mariadb >/dev/null; then
         -u "${QUORVANE_MARIADB_USER:-root}" "$database" -e "$query")"
     row peer-mariadb "mariadb client --batch --quick to a file ($(mariadb --version | grep -o 'Distrib [^,]*' | cut -d' ' -f2))" \
         "$wall" "$cpu" mariadb-raw-file
+    peer_walls+=("mariadb:$wall")
 else
     echo "| peer-mariadb | not installed (Debian package mariadb-client) | | | | | | | |"
 fi
+
+# Quorvane's file outputs against the peer of their engine (wall-clock medians).
+echo
+for entry in "${peer_walls[@]}"; do
+    engine=${entry%%:*} peer_wall=${entry#*:}
+    for path in "$engine-run-file" "$engine-export-data"; do
+        read -r wall _ <<<"$(raw_figures "$path")"
+        [ -n "$wall" ] || continue
+        awk -v p="$path" -v w="$wall" -v e="$engine" -v pw="$peer_wall" \
+            'BEGIN { printf "%s: %.3f s, %.2f times the %s peer (%.3f s)\n", p, w, w / pw, e, pw }'
+    done
+done
