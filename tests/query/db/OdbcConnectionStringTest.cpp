@@ -295,18 +295,6 @@ TEST_F(AccessString, EmptyDataSourceAndNoDriver)
     EXPECT_TRUE(e.description.contains(QLatin1String("odbc-mdbtools"))) << e.description.toStdString();
 }
 
-// --- Oracle ---------------------------------------------------------------------------------
-
-TEST(OracleString, WithoutOracleDriverSaysWhatIsMissing)
-{
-    const db::Error e = translateError(kOracleString);
-    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-    EXPECT_TRUE(e.description.contains(QLatin1String("No ODBC driver for Oracle")))
-        << e.description.toStdString();
-    EXPECT_TRUE(e.description.contains(QLatin1String("\"Oracle...\""))) << e.description.toStdString();
-    EXPECT_TRUE(e.description.contains(QLatin1String("Instant Client ODBC"))) << e.description.toStdString();
-}
-
 // --- other strings --------------------------------------------------------------------------
 
 TEST(OtherStrings, DriverOfTheirOwnDecidesFamily)

@@ -16,8 +16,7 @@ struct Case
     DriverFamily family;
     QList<DiagRecord> records;
     qint32 number;
-    const char* sqlState; // of the record that decided
-    int native;
+    int decides; // the record whose state and native code the error carries; -1: none
 };
 
 DiagRecord rec(const char* state, int native, const char* message = "message")
@@ -33,81 +32,46 @@ TEST_P(Classification, GivesTheNumberCallersTest)
 {
     const Case& c = GetParam();
     const db::Error e = db::odbc::makeError(c.records, c.family, "SQLDriverConnectW");
+    const DiagRecord decided = c.decides < 0 ? DiagRecord{} : c.records[c.decides];
     EXPECT_EQ(e.number, c.number);
-    EXPECT_EQ(e.sqlState, QString::fromLatin1(c.sqlState));
-    EXPECT_EQ(e.native, c.native);
+    EXPECT_EQ(e.sqlState, decided.sqlState);
+    EXPECT_EQ(e.native, decided.native);
 }
+
+constexpr DriverFamily Ss = DriverFamily::SqlServer, My = DriverFamily::MySql, Acc = DriverFamily::Access,
+                       Other = DriverFamily::Other;
+constexpr qint32 Unreachable = N::Unreachable, Refused = N::LoginRefused, Rejected = N::CommandRejected;
 
 const Case kCases[] = {
     // cannot be reached or opened
-    {"FreeTdsRefused",
-     DriverFamily::SqlServer,
-     {rec("08S01", 20009), rec("08001", 0)},
-     N::Unreachable,
-     "08S01",
-     20009},
-    {"SqlServerCannotOpenDatabaseWinsOverLogin",
-     DriverFamily::SqlServer,
-     {rec("42000", 4060), rec("28000", 18456)},
-     N::Unreachable,
-     "42000",
-     4060},
-    {"SqlServerCannotOpenDatabaseAfterLogin",
-     DriverFamily::SqlServer,
-     {rec("28000", 18456), rec("42000", 4060)},
-     N::Unreachable,
-     "42000",
-     4060},
-    {"MariaDbUnknownDatabase", DriverFamily::MySql, {rec("42000", 1049)}, N::Unreachable, "42000", 1049},
-    {"MariaDbDatabaseAccessDenied", DriverFamily::MySql, {rec("42000", 1044)}, N::Unreachable, "42000", 1044},
-    {"MariaDbServerDown", DriverFamily::MySql, {rec("HY000", 2002)}, N::Unreachable, "HY000", 2002},
-    {"MariaDbCannotConnect", DriverFamily::MySql, {rec("HY000", 2003)}, N::Unreachable, "HY000", 2003},
-    {"MariaDbUnknownHost", DriverFamily::MySql, {rec("HY000", 2005)}, N::Unreachable, "HY000", 2005},
-    {"LostConnection", DriverFamily::MySql, {rec("08S01", 2013)}, N::Unreachable, "08S01", 2013},
-    {"LoginTimeout08", DriverFamily::Other, {rec("08001", 0)}, N::Unreachable, "08001", 0},
+    {"FreeTdsRefused", Ss, {rec("08S01", 20009), rec("08001", 0)}, Unreachable, 0},
+    {"CannotOpenDatabaseWinsOverLogin", Ss, {rec("42000", 4060), rec("28000", 18456)}, Unreachable, 0},
+    {"CannotOpenDatabaseAfterLogin", Ss, {rec("28000", 18456), rec("42000", 4060)}, Unreachable, 1},
+    {"MariaDbUnknownDatabase", My, {rec("42000", 1049)}, Unreachable, 0},
+    {"MariaDbDatabaseAccessDenied", My, {rec("42000", 1044)}, Unreachable, 0},
+    {"MariaDbServerDown", My, {rec("HY000", 2002)}, Unreachable, 0},
+    {"MariaDbCannotConnect", My, {rec("HY000", 2003)}, Unreachable, 0},
+    {"MariaDbUnknownHost", My, {rec("HY000", 2005)}, Unreachable, 0},
+    {"LostConnection", My, {rec("08S01", 2013)}, Unreachable, 0},
+    {"LoginTimeout08", Other, {rec("08001", 0)}, Unreachable, 0},
     // login refused
-    {"FreeTdsLoginFailedThen08001",
-     DriverFamily::SqlServer,
-     {rec("42000", 18456), rec("08001", 0)},
-     N::LoginRefused,
-     "42000",
-     18456},
-    {"SqlServerLogin28000", DriverFamily::SqlServer, {rec("28000", 18456)}, N::LoginRefused, "28000", 18456},
-    {"MariaDbWrongPassword", DriverFamily::MySql, {rec("28000", 1045)}, N::LoginRefused, "28000", 1045},
-    {"Any28000", DriverFamily::Other, {rec("01000", 0), rec("28000", 7)}, N::LoginRefused, "28000", 7},
+    {"FreeTdsLoginFailedThen08001", Ss, {rec("42000", 18456), rec("08001", 0)}, Refused, 0},
+    {"SqlServerLogin28000", Ss, {rec("28000", 18456)}, Refused, 0},
+    {"MariaDbWrongPassword", My, {rec("28000", 1045)}, Refused, 0},
+    {"Any28000", Other, {rec("01000", 0), rec("28000", 7)}, Refused, 1},
     // command rejected
-    {"MariaDbSyntax", DriverFamily::MySql, {rec("42000", 1064)}, N::CommandRejected, "42000", 1064},
-    {"MariaDbMissingTable", DriverFamily::MySql, {rec("42S02", 1146)}, N::CommandRejected, "42S02", 1146},
-    {"SqlServerSyntax37000", DriverFamily::SqlServer, {rec("37000", 102)}, N::CommandRejected, "37000", 102},
-    {"SqlServerInvalidObject",
-     DriverFamily::SqlServer,
-     {rec("42S02", 208)},
-     N::CommandRejected,
-     "42S02",
-     208},
+    {"MariaDbSyntax", My, {rec("42000", 1064)}, Rejected, 0},
+    {"MariaDbMissingTable", My, {rec("42S02", 1146)}, Rejected, 0},
+    {"SqlServerSyntax37000", Ss, {rec("37000", 102)}, Rejected, 0},
+    {"SqlServerInvalidObject", Ss, {rec("42S02", 208)}, Rejected, 0},
     // native codes belong to their driver: a MySQL code from another driver means nothing
-    {"NativeCodeOfAnotherFamily",
-     DriverFamily::SqlServer,
-     {rec("42000", 1049)},
-     N::CommandRejected,
-     "42000",
-     1049},
-    {"LoginCodeOfAnotherFamily",
-     DriverFamily::MySql,
-     {rec("42000", 18456)},
-     N::CommandRejected,
-     "42000",
-     18456},
+    {"NativeCodeOfAnotherFamily", Ss, {rec("42000", 1049)}, Rejected, 0},
+    {"LoginCodeOfAnotherFamily", My, {rec("42000", 18456)}, Rejected, 0},
     // anything else
-    {"MdbToolsParseError", DriverFamily::Access, {rec("", 1, "Couldn't parse SQL")}, N::Unreachable, "", 1},
-    {"UnknownDriverLibrary",
-     DriverFamily::Other,
-     {rec("01000", 0, "Can't open lib")},
-     N::Unreachable,
-     "01000",
-     0},
-    {"NoRecordAtAll", DriverFamily::Access, {}, N::Unreachable, "", 0},
-    {"ConstraintViolation", DriverFamily::MySql, {rec("23000", 1062)}, N::Unreachable, "23000", 1062},
+    {"MdbToolsParseError", Acc, {rec("", 1, "Couldn't parse SQL")}, Unreachable, 0},
+    {"UnknownDriverLibrary", Other, {rec("01000", 0, "Can't open lib")}, Unreachable, 0},
+    {"NoRecordAtAll", Acc, {}, Unreachable, -1},
+    {"ConstraintViolation", My, {rec("23000", 1062)}, Unreachable, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, Classification, testing::ValuesIn(kCases),

@@ -253,20 +253,20 @@ TEST_F(SqliteData, AnErrorInTheStatementsBeforeTheFirstRowsIsReportedByExecute)
 
 TEST_F(SqliteData, RejectedStatementsCarryTheCommandNumberAndSqlitesMessage)
 {
-    const db::Error syntax = errorOf([&] { conn.Execute(QStringLiteral("SELEC * FROM books")); });
-    EXPECT_EQ(syntax.number, kRejected);
-    EXPECT_EQ(syntax.description, QStringLiteral("near \"SELEC\": syntax error"));
-    EXPECT_EQ(syntax.sqlState, QStringLiteral("42000"));
-
-    const db::Error table = errorOf([&] { conn.Execute(QStringLiteral("SELECT * FROM shelves")); });
-    EXPECT_EQ(table.number, kRejected);
-    EXPECT_EQ(table.description, QStringLiteral("no such table: shelves"));
-    EXPECT_EQ(table.sqlState, QStringLiteral("42S02"));
-
-    const db::Error column = errorOf([&] { conn.Execute(QStringLiteral("SELECT isbn FROM books")); });
-    EXPECT_EQ(column.number, kRejected);
-    EXPECT_EQ(column.description, QStringLiteral("no such column: isbn"));
-    EXPECT_EQ(column.sqlState, QStringLiteral("42S22"));
+    const struct
+    {
+        const char *sql, *description, *sqlState;
+    } cases[] = {
+        {"SELEC * FROM books", "near \"SELEC\": syntax error", "42000"},
+        {"SELECT * FROM shelves", "no such table: shelves", "42S02"},
+        {"SELECT isbn FROM books", "no such column: isbn", "42S22"},
+    };
+    for (const auto& c : cases) {
+        const db::Error e = errorOf([&] { conn.Execute(QString::fromUtf8(c.sql)); });
+        EXPECT_EQ(e.number, kRejected) << c.sql;
+        EXPECT_EQ(e.description, QString::fromUtf8(c.description));
+        EXPECT_EQ(e.sqlState, QString::fromUtf8(c.sqlState));
+    }
 }
 
 TEST_F(SqliteData, AFailureWhileRunningIsNotARejectedCommand)
