@@ -24,34 +24,25 @@ query::ConnectionFields fields(const QString& type)
     return f;
 }
 
-TEST(ConnectionSettingsStrings, SqlServer)
+TEST(ConnectionSettingsStrings, EachServerTypeBuildsItsStringAndSetsNothingElse)
 {
-    const query::ConnectionSettings s = query::connectionSettings(fields(QStringLiteral("SQL")));
-    EXPECT_TRUE(s.recognised);
-    EXPECT_EQ(s.connectionString,
-              QStringLiteral(
-                  "Provider=SQLOLEDB.1;User ID=sa;pwd=Secret1;Initial Catalog=Northwind;Data Source=dbhost"));
-    EXPECT_FALSE(s.commandTimeout);
-    EXPECT_FALSE(s.provider);
-    EXPECT_FALSE(s.databasePassword);
-}
-
-TEST(ConnectionSettingsStrings, MySqlWithTheFixedWorkstationName)
-{
-    const query::ConnectionSettings s = query::connectionSettings(fields(QStringLiteral("MySql")));
-    EXPECT_EQ(
-        s.connectionString,
-        QStringLiteral("Driver={MySql};Server=dbhost;UID=sa;PWD=Secret1;WSID=QUORVANE;Language=us_english;"
-                       "Database=Northwind;DSN=;"));
-    EXPECT_FALSE(s.commandTimeout);
-}
-
-TEST(ConnectionSettingsStrings, OracleTakesItsDataSourceFromTheDatabaseName)
-{
-    const query::ConnectionSettings s = query::connectionSettings(fields(QStringLiteral("ORACLE")));
-    EXPECT_EQ(
-        s.connectionString,
-        QStringLiteral("Provider=MSDAORA;Data Source=Northwind;User ID=sa; Password=Secret1;Server=dbhost;"));
+    const std::pair<const char*, QString> cases[] = {
+        {"SQL", QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=Secret1;Initial Catalog=Northwind;"
+                               "Data Source=dbhost")},
+        {"MySql", QStringLiteral("Driver={MySql};Server=dbhost;UID=sa;PWD=Secret1;WSID=QUORVANE;"
+                                 "Language=us_english;Database=Northwind;DSN=;")},
+        // Oracle takes its data source from the database name.
+        {"ORACLE", QStringLiteral("Provider=MSDAORA;Data Source=Northwind;User ID=sa; Password=Secret1;"
+                                  "Server=dbhost;")},
+    };
+    for (const auto& [type, expected] : cases) {
+        const query::ConnectionSettings s = query::connectionSettings(fields(QString::fromLatin1(type)));
+        EXPECT_TRUE(s.recognised) << type;
+        EXPECT_EQ(s.connectionString, expected);
+        EXPECT_FALSE(s.commandTimeout) << type;
+        EXPECT_FALSE(s.provider) << type;
+        EXPECT_FALSE(s.databasePassword) << type;
+    }
 }
 
 TEST(ConnectionSettingsStrings, AccessSetsTimeoutProviderStringAndPasswordProperty)
@@ -70,13 +61,8 @@ TEST(ConnectionSettingsStrings, AccessSetsTimeoutProviderStringAndPasswordProper
     EXPECT_EQ(conn.Provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     EXPECT_EQ(conn.ConnectionString, QStringLiteral("Data Source=/data/Nwind 2000.mdb"));
     EXPECT_EQ(conn.Properties.value(QStringLiteral("Jet OLEDB:Database Password")), QStringLiteral("jet"));
-}
 
-TEST(ConnectionSettingsStrings, AnEmptyAccessPasswordIsStillSet)
-{
-    query::ConnectionFields f = fields(QStringLiteral("ACCESS"));
-    f.dbPassword.clear();
-    db::Connection conn;
+    f.dbPassword.clear(); // an empty password is still set
     query::connectionSettings(f).applyTo(conn);
     ASSERT_TRUE(conn.Properties.contains(QStringLiteral("Jet OLEDB:Database Password")));
     EXPECT_EQ(conn.Properties.value(QStringLiteral("Jet OLEDB:Database Password")), QString());

@@ -42,52 +42,20 @@ protected:
 
 } // namespace
 
-TEST_F(StatementLogTest, TheFirstEntryBeginsTheFileWithTwoLineBreaks)
+TEST_F(StatementLogTest, EachEntryIsWrittenOnceAndFoundExactlyAsWritten)
 {
     StatementLog log = makeLog();
-    EXPECT_TRUE(log.log("select 1"));
-    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 1\r\n"));
-}
-
-TEST_F(StatementLogTest, TheSameTextTwiceIsWrittenAndListedOnce)
-{
-    StatementLog log = makeLog();
-    EXPECT_TRUE(log.log("select 1"));
-    EXPECT_FALSE(log.log("select 1")) << "not listed again";
-    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 1\r\n"));
-}
-
-TEST_F(StatementLogTest, ATextContainedInAnEarlierOneIsStillLogged)
-{
-    StatementLog log = makeLog();
-    EXPECT_TRUE(log.log("select 10"));
-    EXPECT_TRUE(log.log("select 1"));
-    EXPECT_TRUE(log.log("select"));
-    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect\r\n"));
-}
-
-TEST_F(StatementLogTest, TrailingSpacesAreDroppedAndTheTextLoggedOnce)
-{
-    StatementLog log = makeLog();
-    EXPECT_TRUE(log.log("select 2   "));
-    EXPECT_FALSE(log.log("select 2   "));
-    EXPECT_FALSE(log.log("select 2")) << "the same entry as written";
-    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 2\r\n"));
-}
-
-TEST_F(StatementLogTest, LettersCaseMakesADifferentEntry)
-{
-    StatementLog log = makeLog();
-    log.log("select 1");
-    EXPECT_TRUE(log.log("SELECT 1"));
-}
-
-TEST_F(StatementLogTest, LineBreaksAreWrittenAsCrLfAndMatchedEitherWay)
-{
-    StatementLog log = makeLog();
-    EXPECT_TRUE(log.log("select *\nfrom t"));
-    EXPECT_FALSE(log.log("select *\r\nfrom t"));
-    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect *\r\nfrom t\r\n"));
+    // text, whether it is new; the first entry begins the file with two line breaks.
+    const std::pair<const char*, bool> runs[] = {
+        {"select 10", true},       {"select 1", true},        {"select 1", false},
+        {"select", true},          {"SELECT 1", true},        {"select 2   ", true},
+        {"select 2", false},       {"select *\nfrom t", true}, {"select *\r\nfrom t", false},
+    };
+    for (const auto& [text, isNew] : runs)
+        EXPECT_EQ(log.log(text), isNew) << text;
+    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect\r\n"
+                                               "\r\n\r\nSELECT 1\r\n\r\n\r\nselect 2\r\n"
+                                               "\r\n\r\nselect *\r\nfrom t\r\n"));
 }
 
 TEST_F(StatementLogTest, AnEntryWrittenBeforeIsFoundInTheFile)
@@ -144,12 +112,6 @@ TEST_F(StatementLogTest, WithAQueryFileSetTheLogAppendsToIt)
 
     query::setCurrentQueryFile({});
     EXPECT_EQ(log.target(), dailyFile()) << "back to the daily file once the query file is cleared";
-}
-
-TEST(StatementImport, ALogOfThreeStatementsGivesThreeItems)
-{
-    const QString file = "\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n";
-    EXPECT_EQ(query::importedStatements(file), QStringList({"A", "\r\nB", "\r\nC\r\n"}));
 }
 
 TEST(StatementImport, PiecesOfSpacesAloneAreLeftOutAndOthersKeptUnchanged)
