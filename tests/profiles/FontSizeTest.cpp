@@ -20,16 +20,6 @@ TEST(FontSizeTyping, LettersEmptyAndAbsurdSizesAreRefused)
     EXPECT_EQ(fontSizeMessage(), "The font size must be a numeric value ");
 }
 
-TEST(FontSizeTyping, BothBoxesMustPass)
-{
-    EXPECT_FALSE(parseFontSizes("12", "x").has_value());
-    EXPECT_FALSE(parseFontSizes("x", "12").has_value());
-    const auto both = parseFontSizes("12", "8.25");
-    ASSERT_TRUE(both.has_value());
-    EXPECT_EQ(both->queryBox, 12.0f);
-    EXPECT_EQ(both->resultGrid, 8.25f);
-}
-
 TEST(FontSizeTyping, TheCurrentSizeIsShownAsItsShortestDecimalText)
 {
     EXPECT_EQ(formatFontSize(10.0f), "10");
@@ -38,21 +28,6 @@ TEST(FontSizeTyping, TheCurrentSizeIsShownAsItsShortestDecimalText)
 }
 
 using FontSizeKeeping = FreshStore;
-
-TEST_F(FontSizeKeeping, TenIsTheSizeBeforeAnythingIsStored)
-{
-    EXPECT_EQ(storedQueryBoxFontSize(), 10.0f);
-    EXPECT_EQ(storedResultGridFontSize(), 10.0f);
-}
-
-TEST_F(FontSizeKeeping, TheTextsAreStoredAsTypedAndReadBackAsSizes)
-{
-    keepFontSizes(" 14 ", "8.5");
-    EXPECT_EQ(store().get(settings::FontSizeText1), " 14 ");
-    EXPECT_EQ(store().get(settings::FontSizeMSFlexGrid1), "8.5");
-    EXPECT_EQ(storedQueryBoxFontSize(), 14.0f);
-    EXPECT_EQ(storedResultGridFontSize(), 8.5f);
-}
 
 TEST_F(FontSizeKeeping, AStoredSizeThatDoesNotPassIsNotApplied)
 {

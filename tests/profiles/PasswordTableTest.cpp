@@ -18,19 +18,6 @@ TEST(PasswordTable, AFirstChoiceClaimsTheLowestEntryAndGivesEmptyPasswords)
     EXPECT_EQ(t.claimedCount(), 2) << "choosing a name again claims nothing";
 }
 
-TEST(PasswordTable, SavedPasswordsComeBackWhenTheProfileIsChosenAgain)
-{
-    PasswordTable t;
-    t.choose("a");
-    EXPECT_TRUE(t.save("a", "secret", "dbsecret"));
-    t.choose("b");
-    const auto again = t.choose("a");
-    ASSERT_TRUE(again.has_value());
-    EXPECT_EQ(again->password, "secret");
-    EXPECT_EQ(again->databasePassword, "dbsecret");
-    EXPECT_TRUE(t.choose("b")->password.isEmpty());
-}
-
 TEST(PasswordTable, SavingANameNeverChosenClaimsAnEntryForIt)
 {
     PasswordTable t;

@@ -48,18 +48,6 @@ TEST_F(ProfileSaving, AFirstSaveStoresEveryFieldUnderItsKeyAndListsTheName)
     EXPECT_EQ(store().get("a", "CheckBox4", ""), "1");
 }
 
-TEST_F(ProfileSaving, SavingAgainChangesTheFieldsButNotTheList)
-{
-    saveProfile("a", sampleFields());
-    ProfileFields changed = sampleFields();
-    changed.user = "admin";
-    const SaveResult r = saveProfile("a", changed);
-    EXPECT_EQ(r.outcome, Outcome::Saved);
-    EXPECT_FALSE(r.nameAdded);
-    EXPECT_EQ(storedNames(), ",a,");
-    EXPECT_EQ(loadProfile("a").user, "admin");
-}
-
 TEST_F(ProfileSaving, NamesDifferingInCaseShareOneSectionButAreTwoListEntries)
 {
     ProfileFields lower = sampleFields();
@@ -94,13 +82,6 @@ TEST_F(ProfileSaving, AListFromAnEarlierVersionGainsTheNameWithoutAPhantomQuote)
 
 using ProfileLoading = FreshStore;
 
-TEST_F(ProfileLoading, ChoosingAProfileGivesBackEveryStoredField)
-{
-    saveProfile("a", sampleFields());
-    EXPECT_EQ(loadProfile("a"), sampleFields());
-    EXPECT_EQ(loadProfile("A"), sampleFields()) << "found again in capitals";
-}
-
 TEST_F(ProfileLoading, AProfileWithoutASectionReadsEmptyFieldsAndTickedBoxes)
 {
     const ProfileFields f = loadProfile("never saved");
@@ -123,26 +104,7 @@ TEST_F(ProfileLoading, MissingOrUnreadableCheckBoxKeysReadAsTicked)
     EXPECT_FALSE(loadProfile("p").saveCurrentStatement) << "written in one case, read in another";
 }
 
-TEST_F(ProfileLoading, TheChosenProfileIsRemembered)
-{
-    rememberLastProfile("sales");
-    EXPECT_EQ(store().get(settings::LastProfileName), "sales");
-}
-
 using ProfileDeleting = FreshStore;
-
-TEST_F(ProfileDeleting, DeletingTheMiddleOfThreeKeepsTheOthersInTheirOwnCommas)
-{
-    for (const char* name : {"a", "b", "c"})
-        saveProfile(name, sampleFields());
-    EXPECT_EQ(storedNames(), ",a,,b,,c,");
-
-    EXPECT_EQ(deleteProfile("b"), Outcome::Deleted);
-    EXPECT_EQ(storedNames(), ",a,,c,") << "no ,\" ending any more";
-    EXPECT_EQ(storedProfileNames(), QStringList({"a", "c"}));
-    EXPECT_FALSE(store().getAll("b").has_value());
-    EXPECT_TRUE(store().getAll("a").has_value());
-}
 
 TEST_F(ProfileDeleting, TwoDeletesLeaveTheRemainingProfilesIntact)
 {
@@ -153,23 +115,6 @@ TEST_F(ProfileDeleting, TwoDeletesLeaveTheRemainingProfilesIntact)
     EXPECT_EQ(storedProfileNames(), QStringList({"b", "d"}));
     saveProfile("e", sampleFields());
     EXPECT_EQ(storedProfileNames(), QStringList({"b", "d", "e"}));
-}
-
-TEST_F(ProfileDeleting, AProfileThatWasNeverStoredIsReportedAndTheListStillTidied)
-{
-    store().save(settings::ProfileNames, ",a,ghost,,\"");
-    EXPECT_EQ(deleteProfile("ghost"), Outcome::NotStored);
-    EXPECT_FALSE(message(Outcome::NotStored, "ghost").isEmpty());
-    EXPECT_EQ(storedNames(), ",a,");
-}
-
-TEST_F(ProfileDeleting, AnEmptyNameDeletesNothingButTidiesTheList)
-{
-    saveProfile("a", sampleFields());
-    store().save(settings::ProfileNames, ",a,,,\"");
-    EXPECT_EQ(deleteProfile(""), Outcome::NoName);
-    EXPECT_EQ(storedNames(), ",a,");
-    EXPECT_TRUE(store().getAll("a").has_value());
 }
 
 TEST_F(ProfileDeleting, AReservedNameLeavesTheProgramsOwnSettingsAlone)
