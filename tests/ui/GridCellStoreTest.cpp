@@ -156,37 +156,6 @@ TEST(GridCellStore, RemovingRowsMovesTheRowsBelowUpAcrossBlocks)
     EXPECT_EQ(cell(s, 6, 1), "v12");
 }
 
-TEST(GridCellStore, GrowingAndShrinkingKeepsTheCellsThatStay)
-{
-    GridCellStore s = numbered(5, 3, 3);
-    s.setCols(5);
-    EXPECT_EQ(cell(s, 4, 2), "vv4");
-    EXPECT_EQ(cell(s, 4, 4), "");
-    s.setCellUtf8(1, 4, "new");
-    s.setCols(2);
-    EXPECT_EQ(dump(s), (Table{{"0", "v0"}, {"1", "v1"}, {"2", "v2"}, {"3", "v3"}, {"4", "v4"}}));
-    EXPECT_EQ(s.textBytes(), liveText(dump(s))) << "dropped columns still counted as text";
-    s.setRows(8);
-    EXPECT_EQ(cell(s, 4, 0), "4");
-    EXPECT_EQ(cell(s, 7, 1), "");
-    s.setRows(2);
-    EXPECT_EQ(dump(s), (Table{{"0", "v0"}, {"1", "v1"}}));
-    s.setRows(0);
-    EXPECT_EQ(s.blockCount(), 0);
-    s.setRows(1);
-    EXPECT_EQ(cell(s, 0, 0), "");
-}
-
-TEST(GridCellStore, ClearingEmptiesEveryCellAndKeepsTheSize)
-{
-    GridCellStore s = numbered(5, 3, 2);
-    s.clearCells();
-    EXPECT_EQ(dump(s), Table(5, std::vector<std::string>(3)));
-    EXPECT_EQ(s.textBytes(), 0u);
-    s.setCellUtf8(4, 2, "back");
-    EXPECT_EQ(cell(s, 4, 2), "back");
-}
-
 TEST(GridCellStore, RandomOperationsMatchAPlainTable)
 {
     std::mt19937 random(20240611);

@@ -9,6 +9,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -126,17 +127,10 @@ protected:
 
 // --- filling and layout ---
 
-TEST_F(GridTest, AResultOfThreeFieldsAndTwoRecordsHasTheDescribedLayout)
+TEST_F(GridTest, AResultReachesTheViewAsColumnHeadersAndRowsWithTheFirstFieldCurrent)
 {
+    // The grid's own layout (names in row 0, data from column 2) is shown by the run tests.
     fill(3, 2);
-    EXPECT_EQ(grid->Cols(), 5);
-    EXPECT_EQ(grid->Rows(), 3);
-    const std::vector<QStringList> expected{
-        {"", "", "F0", "F1", "F2"}, {"", "", "r0f0", "r0f1", "r0f2"}, {"", "", "r1f0", "r1f1", "r1f2"}};
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 5; ++c)
-            EXPECT_EQ(grid->TextMatrix(r, c), expected[std::size_t(r)][c]) << r << ", " << c;
-    // The view: the names as column headers, the records as rows, no row header.
     QAbstractItemModel* m = grid->model();
     EXPECT_EQ(m->rowCount(), 2);
     EXPECT_EQ(m->columnCount(), 5);
@@ -144,7 +138,6 @@ TEST_F(GridTest, AResultOfThreeFieldsAndTwoRecordsHasTheDescribedLayout)
     EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "F2");
     EXPECT_EQ(m->index(1, 3).data().toString(), "r1f1");
     EXPECT_FALSE(grid->verticalHeader()->isVisible());
-    // The first record's first field is the current cell.
     EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 1, 2}));
     EXPECT_EQ(shownSelection(), (Selection{1, 2, 1, 2}));
 }
@@ -221,25 +214,6 @@ TEST_F(GridTest, RemoveItemShiftsRowsAtOnceAndTellsTheViewInOneBatch)
     EXPECT_EQ(grid->Cols(), 3);
     EXPECT_EQ(grid->TextMatrix(0, 2), "");
     EXPECT_EQ(grid->TextMatrix(4, 2), "");
-}
-
-TEST_F(GridTest, RowsAndColsCanBeSetDirectly)
-{
-    grid->setCols(4);
-    grid->setRows(3);
-    grid->setTextMatrix(2, 3, "x");
-    grid->flushRows();
-    EXPECT_EQ(grid->model()->rowCount(), 2);
-    EXPECT_EQ(grid->model()->columnCount(), 4);
-    grid->setCols(2);
-    EXPECT_EQ(grid->model()->columnCount(), 2);
-    grid->setCols(4);
-    EXPECT_EQ(grid->TextMatrix(2, 3), "") << "a dropped column came back with its old text";
-    EXPECT_THROW(grid->setRows(-1), std::invalid_argument);
-    grid->setRows(0);
-    EXPECT_EQ(grid->Rows(), 0);
-    EXPECT_EQ(grid->model()->rowCount(), 0);
-    EXPECT_EQ(grid->Text(), "");
 }
 
 // --- batched row announcements ---
@@ -430,64 +404,68 @@ TEST_F(GridTest, RowsAppendedOutOfSightDoNotRepaintTheCells)
 
 // --- selection from the mouse ---
 
-TEST_F(GridTest, ClickingAColumnHeaderSelectsThatColumnBelowTheFieldNames)
-{
-    fill(3, 4);
-    click(grid->horizontalHeader()->viewport(), columnHeaderCentre(3));
-    EXPECT_EQ(selectionOf(*grid), (Selection{1, 3, 4, 3}));
-    EXPECT_EQ(shownSelection(), (Selection{1, 3, 4, 3}));
-    EXPECT_EQ(grid->RowSel(), grid->Rows() - 1);
-
-    // Shift extends the columns from the anchor; so does dragging across the headers.
-    QWidget* header = grid->horizontalHeader()->viewport();
-    click(header, columnHeaderCentre(4), Qt::ShiftModifier);
-    EXPECT_EQ(selectionOf(*grid), (Selection{1, 3, 4, 4}));
-    drag(header, columnHeaderCentre(2), {columnHeaderCentre(4)});
-    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 4, 4}));
-}
-
-TEST_F(GridTest, ClickingTheRowSelectorColumnSelectsTheWholeRow)
-{
-    fill(3, 4);
-    click(grid->viewport(), cellCentre(2, 0));
-    EXPECT_EQ(selectionOf(*grid), (Selection{2, 1, 2, 4}));
-    EXPECT_EQ(shownSelection(), (Selection{2, 1, 2, 4}));
-    EXPECT_EQ(grid->ColSel(), grid->Cols() - 1);
-
-    // Dragging down the selector column selects whole rows.
-    drag(grid->viewport(), cellCentre(2, 0), {cellCentre(4, 0)});
-    EXPECT_EQ(selectionOf(*grid), (Selection{2, 1, 4, 4}));
-
-    // Shift-click on another row extends the rows from the anchor.
-    click(grid->viewport(), cellCentre(1, 0), Qt::ShiftModifier);
-    EXPECT_EQ(selectionOf(*grid), (Selection{2, 1, 1, 4}));
-}
-
-TEST_F(GridTest, DraggingSelectsARangeFromTheAnchorToTheFarCorner)
+TEST_F(GridTest, MouseGesturesSelectFromTheAnchorToTheFarCorner)
 {
     fill(3, 5);
     QWidget* vp = grid->viewport();
-    drag(vp, cellCentre(2, 2), {cellCentre(3, 3), cellCentre(4, 4)});
-    EXPECT_EQ(selectionOf(*grid), (Selection{2, 2, 4, 4}));
-    EXPECT_EQ(shownSelection(), (Selection{2, 2, 4, 4}));
-    EXPECT_EQ(grid->Text(), "r1f0") << "the current cell is the anchor";
-
-    // A move without the button held changes nothing.
-    sendMouse(vp, QEvent::MouseMove, cellCentre(5, 2), Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(selectionOf(*grid), (Selection{2, 2, 4, 4}));
-
-    // Dragging up and left puts the far corner above and left of the anchor.
-    drag(vp, cellCentre(4, 4), {cellCentre(1, 2)});
-    EXPECT_EQ(selectionOf(*grid), (Selection{4, 4, 1, 2}));
-    EXPECT_EQ(shownSelection(), (Selection{1, 2, 4, 4}));
-
-    // Dragging into the selector column stops at column 1.
-    drag(vp, cellCentre(3, 3), {cellCentre(3, 0)});
-    EXPECT_EQ(selectionOf(*grid), (Selection{3, 3, 3, 1}));
-
-    // Shift-click extends from the anchor.
-    click(vp, cellCentre(5, 4), Qt::ShiftModifier);
-    EXPECT_EQ(selectionOf(*grid), (Selection{3, 3, 5, 4}));
+    QWidget* header = grid->horizontalHeader()->viewport();
+    const auto shift = Qt::ShiftModifier;
+    // Each gesture, then Row, Col, RowSel, ColSel; then what the view shows, top left first.
+    const struct
+    {
+        const char* what;
+        std::function<void()> gesture;
+        Selection grid, shown;
+    } steps[] = {
+        {"a column header selects the column below the field names",
+         [&] { click(header, columnHeaderCentre(3)); },
+         {1, 3, 5, 3},
+         {1, 3, 5, 3}},
+        {"shift extends the columns from the anchor",
+         [&] { click(header, columnHeaderCentre(4), shift); },
+         {1, 3, 5, 4},
+         {1, 3, 5, 4}},
+        {"dragging across the headers",
+         [&] { drag(header, columnHeaderCentre(2), {columnHeaderCentre(4)}); },
+         {1, 2, 5, 4},
+         {1, 2, 5, 4}},
+        {"the row selector column selects the whole row",
+         [&] { click(vp, cellCentre(2, 0)); },
+         {2, 1, 2, 4},
+         {2, 1, 2, 4}},
+        {"dragging down the selector column",
+         [&] { drag(vp, cellCentre(2, 0), {cellCentre(4, 0)}); },
+         {2, 1, 4, 4},
+         {2, 1, 4, 4}},
+        {"shift-click on another row",
+         [&] { click(vp, cellCentre(1, 0), shift); },
+         {2, 1, 1, 4},
+         {1, 1, 2, 4}},
+        {"dragging over cells",
+         [&] {
+             drag(vp, cellCentre(2, 2), {cellCentre(3, 3), cellCentre(4, 4)});
+         },
+         {2, 2, 4, 4},
+         {2, 2, 4, 4}},
+        {"a move without the button changes nothing",
+         [&] { sendMouse(vp, QEvent::MouseMove, cellCentre(5, 2), Qt::NoButton, Qt::NoButton); },
+         {2, 2, 4, 4},
+         {2, 2, 4, 4}},
+        {"dragging up and left",
+         [&] { drag(vp, cellCentre(4, 4), {cellCentre(1, 2)}); },
+         {4, 4, 1, 2},
+         {1, 2, 4, 4}},
+        {"dragging into the selector column stops at column 1",
+         [&] { drag(vp, cellCentre(3, 3), {cellCentre(3, 0)}); },
+         {3, 3, 3, 1},
+         {3, 1, 3, 3}},
+        {"shift-click on a cell", [&] { click(vp, cellCentre(5, 4), shift); }, {3, 3, 5, 4}, {3, 3, 5, 4}},
+    };
+    for (const auto& step : steps) {
+        step.gesture();
+        EXPECT_EQ(selectionOf(*grid), step.grid) << step.what;
+        EXPECT_EQ(shownSelection(), step.shown) << step.what;
+    }
 }
 
 TEST_F(GridTest, TheRightButtonIsReportedWithItsPositionAndLeavesTheSelection)
