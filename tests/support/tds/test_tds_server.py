@@ -169,17 +169,12 @@ class LoginTests(ServerTestCase):
         self.assertEqual(self.conn.getinfo(pyodbc.SQL_DATABASE_NAME), "quorvane")
         self.assertEqual(self.sql("select 40 + 2").fetchval(), 42)
 
-    def test_wrong_password_is_refused_with_18456(self):
-        with self.assertRaises(pyodbc.Error) as cm:
-            self.server.connect(password="wrong")
-        message = cm.exception.args[1]
-        self.assertIn("Login failed for user 'tester'.", message)
-        self.assertIn("(18456)", message)
-
-    def test_unknown_user_is_refused(self):
-        with self.assertRaises(pyodbc.Error) as cm:
-            self.server.connect(user="nobody", password="x")
-        self.assertIn("Login failed for user 'nobody'.", cm.exception.args[1])
+    def test_wrong_password_or_unknown_user_is_refused_with_18456(self):
+        for user, password in (("tester", "wrong"), ("nobody", "x")):
+            with self.subTest(user=user), self.assertRaises(pyodbc.Error) as cm:
+                self.server.connect(user=user, password=password)
+            self.assertIn("Login failed for user '%s'." % user, cm.exception.args[1])
+            self.assertIn("(18456)", cm.exception.args[1])
 
     def test_unknown_database_gets_4060_and_18456(self):
         # pyodbc shows only the first diagnostic record, so read them all through unixODBC
@@ -202,24 +197,19 @@ class LoginTests(ServerTestCase):
         self.assertEqual(conn.cursor().execute("select 1").fetchval(), 1)
         conn.close()
 
-    def test_use_switches_to_a_configured_database(self):
+    def test_use_or_login_switches_to_a_configured_database(self):
         other = os.path.join(self.server.dir, "other.sqlite")
         with sqlite3.connect(other) as db:
             db.execute("create table only_in_other (x int)")
             db.execute("insert into only_in_other values (7)")
         self.server.write_config(databases={"otherdb": other})
+        conn = self.server.connect(database="otherdb")
+        self.assertEqual(conn.getinfo(pyodbc.SQL_DATABASE_NAME), "otherdb")
+        conn.close()
         self.sql("USE [otherdb]")
         self.assertEqual(self.conn.getinfo(pyodbc.SQL_DATABASE_NAME), "otherdb")
         self.assertEqual(self.sql("select x from dbo.only_in_other").fetchval(), 7)
         self.assertOdbcError(lambda: self.sql("use missingdb"), "08004", 911, "Database 'missingdb' does not exist")
-
-    def test_login_straight_into_another_database(self):
-        other = os.path.join(self.server.dir, "other.sqlite")
-        sqlite3.connect(other).close()
-        self.server.write_config(databases={"otherdb": other})
-        conn = self.server.connect(database="otherdb")
-        self.assertEqual(conn.getinfo(pyodbc.SQL_DATABASE_NAME), "otherdb")
-        conn.close()
 
 
 class BatchTests(ServerTestCase):
@@ -386,19 +376,15 @@ class BatchTests(ServerTestCase):
         self.sql("insert into loose values (1), ('two'), (3.5), (null)")
         self.assertEqual([r[0] for r in self.sql("select v from loose order by rowid")], ["1", "two", "3.5", None])
 
-    def test_syntax_error_is_102(self):
-        self.assertOdbcError(lambda: self.sql("selec * form items"), "42000", 102, "Incorrect syntax near")
+    def test_errors_carry_the_servers_number_and_text(self):
+        for sql, state, number, text in (
+                ("selec * form items", "42000", 102, "Incorrect syntax near"),
+                ("select * from dbo.nothere", "42S02", 208, "Invalid object name 'nothere'."),
+                ("select nosuchcol from items", "42S22", 207, "Invalid column name 'nosuchcol'."),
+                ("insert into items values (1, 'dup', 0)", "23000", 2627, "Violation of PRIMARY KEY constraint")):
+            with self.subTest(sql=sql):
+                self.assertOdbcError(lambda: self.sql(sql), state, number, text)
         self.assertEqual(self.sql("select count(*) from items").fetchval(), 3)
-
-    def test_missing_table_is_208(self):
-        self.assertOdbcError(lambda: self.sql("select * from dbo.nothere"), "42S02", 208,
-                             "Invalid object name 'nothere'.")
-
-    def test_other_errors_are_reported(self):
-        self.assertOdbcError(lambda: self.sql("select nosuchcol from items"), "42S22", 207,
-                             "Invalid column name 'nosuchcol'.")
-        self.assertOdbcError(lambda: self.sql("insert into items values (1, 'dup', 0)"), "23000", 2627,
-                             "Violation of PRIMARY KEY constraint")
 
     def test_error_in_second_statement_keeps_first_result(self):
         self.cur.execute("select count(*) from items; select * from missing_table")
