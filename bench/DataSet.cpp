@@ -14,7 +14,7 @@
 namespace bench {
 namespace {
 
-// splitmix64: a well-mixed 64-bit value from any seed.
+// splitmix64: a well-mixed 64-bit value from any starting value.
 std::uint64_t mix(std::uint64_t x)
 {
     x += 0x9E3779B97F4A7C15ull;
