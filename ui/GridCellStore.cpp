@@ -279,7 +279,7 @@ template <typename View> static std::size_t totalBytes(std::span<const View> val
     return total;
 }
 
-void GridCellStore::appendRowUtf8(std::span<const std::string_view> values, int firstCol)
+template <typename View> void GridCellStore::appendViews(std::span<const View> values, int firstCol)
 {
     if (firstCol < 0 || firstCol + values.size() > std::size_t(cols_))
         throw std::invalid_argument("GridCellStore: the row has more values than columns");
@@ -289,10 +289,11 @@ void GridCellStore::appendRowUtf8(std::span<const std::string_view> values, int 
     Cell* cells = b.cells.data() + base + firstCol;
     char* out = b.text.get();
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::size_t n = values[i].size();
+        const auto bytes = bytesOf(values[i]);
+        const std::size_t n = std::size_t(bytes.size());
         if (n == 0)
             continue;
-        std::memcpy(out + b.size, values[i].data(), n);
+        std::memcpy(out + b.size, bytes.data(), n);
         cells[i] = {std::uint32_t(b.size), std::uint32_t(n)};
         b.size += n;
     }
@@ -300,25 +301,14 @@ void GridCellStore::appendRowUtf8(std::span<const std::string_view> values, int 
     ++rows_;
 }
 
+void GridCellStore::appendRowUtf8(std::span<const std::string_view> values, int firstCol)
+{
+    appendViews(values, firstCol);
+}
+
 void GridCellStore::appendRowUtf8(std::span<const QByteArrayView> values, int firstCol)
 {
-    if (firstCol < 0 || firstCol + values.size() > std::size_t(cols_))
-        throw std::invalid_argument("GridCellStore: the row has more values than columns");
-    Block& b = blockForAppend(totalBytes(values));
-    const std::size_t base = b.cells.size();
-    b.cells.resize(base + std::size_t(cols_));
-    Cell* cells = b.cells.data() + base + firstCol;
-    char* out = b.text.get();
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::size_t n = std::size_t(values[i].size());
-        if (n == 0)
-            continue;
-        std::memcpy(out + b.size, values[i].data(), n);
-        cells[i] = {std::uint32_t(b.size), std::uint32_t(n)};
-        b.size += n;
-    }
-    ++b.rows;
-    ++rows_;
+    appendViews(values, firstCol);
 }
 
 void GridCellStore::appendRow(std::span<const QString> values, int firstCol)

@@ -69,6 +69,8 @@ public:
     int blockCount() const { return static_cast<int>(blocks_.size()); }
 
 private:
+    // The one append of UTF-8 views, whichever view type the caller holds.
+    template <typename View> void appendViews(std::span<const View> values, int firstCol);
     struct Cell
     {
         std::uint32_t offset;
