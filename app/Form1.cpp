@@ -348,6 +348,10 @@ void Form1::Form_Load()
 
 void Form1::Form_Unload()
 {
+    // A run still reading stops at its next record, as Cancel stops it: the program ends
+    // when the handler that started the run returns, and nothing reads on into a window
+    // that is gone.
+    Command9->setEnabled(false);
     ui::endProgram();
 }
 

@@ -45,7 +45,8 @@ public:
 
     // Start-up, run once after construction.
     void Form_Load();
-    // Ends the whole program at once; nothing is saved here.
+    // Ends the whole program at once; nothing is saved here. A run still reading stops at
+    // its next record.
     void Form_Unload();
 
     void Exitm_Click();

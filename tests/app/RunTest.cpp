@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTextCursor>
+#include <functional>
 
 namespace {
 
@@ -244,6 +245,45 @@ TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
     EXPECT_EQ(form->MSFlexGrid1->TextMatrix(40, 2), "40");
     EXPECT_EQ(form->MSFlexGrid1->TextMatrix(1, 2), "1");
     expectIdle();
+}
+
+TEST_F(Run, ClosingOrExitingDuringTheReadStopsTheRunAsCancelDoes)
+{
+    useSqlite(shop);
+    struct Way
+    {
+        const char* name;
+        bool asks; // the question "Are You sure you want to Exit", answered Yes
+        std::function<void()> end;
+    };
+    const Way ways[] = {
+        {"closing the window", false, [&] { form->close(); }},
+        {"Exit", true, [&] { form->Exitm->trigger(); }},
+    };
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        programEnds = 0;
+        if (way.asks)
+            dialogs.answer(ui::Answer::Yes);
+        bool ended = false;
+        const auto endProgram = QObject::connect(
+            form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
+                if (ended || form->MSFlexGrid1->gridModel()->rowCount() < 40)
+                    return;
+                ended = true;
+                way.end();
+            });
+        run("select i from numbers order by i");
+        QObject::disconnect(endProgram);
+        EXPECT_EQ(dialogs.take().size(), way.asks ? 1 : 0);
+
+        EXPECT_EQ(programEnds, 1);
+        EXPECT_EQ(panel(1), "Rows: 40") << "the rest of the result is not read into a window that is gone";
+        EXPECT_EQ(form->MSFlexGrid1->Rows(), 41);
+        expectIdle();
+    }
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
 }
 
 // --- Direct Edit ----------------------------------------------------------------------------
