@@ -46,11 +46,15 @@ void deleteSelectedColumns(ui::MSFlexGrid& grid)
             return;
         }
         ui::EventPump pump;
-        // The bounds follow the grid, which window events may change meanwhile.
+        const quint64 shape = grid.shapeChanges();
+        // Window events run meanwhile; once they move or replace the cells (a delete, a new
+        // run), the cells left are no longer the ones selected.
         for (int r = range.top; r <= range.bottom && r < grid.Rows(); ++r) {
             for (int c = range.left; c <= range.right && c < grid.Cols() && r < grid.Rows(); ++c) {
                 grid.setTextMatrixUtf8(r, c, {});
-                pump.tick();
+                if (pump.tick() && grid.shapeChanges() != shape)
+                    throw GridChanged("The result grid changed while its columns were being emptied (a new "
+                                      "run or a delete), so the rest were left as they are.");
             }
         }
     });

@@ -18,7 +18,8 @@ void deleteSelectedRows(ui::MSFlexGrid& grid);
 // DeleteColumn: the selection must reach the last row (else "A complete column(s) must be
 // selected to use this feature" and nothing changes); the selected cells are emptied and the
 // columns stay, so Cols is unchanged. The field names stay unless the selection includes
-// row 0.
+// row 0. Window events run while the cells are emptied; when they move or replace the grid's
+// cells (a delete, a new run), the rest stay as they are and the user is told.
 void deleteSelectedColumns(ui::MSFlexGrid& grid);
 
 } // namespace results

@@ -51,6 +51,7 @@ QByteArray gridTextUtf8(const ui::MSFlexGrid& grid, int fromRow, int toRow, int 
 {
     ui::TextBuilder out;
     ui::EventPump pump;
+    const quint64 shape = grid.shapeChanges();
     // Window events run between rows only, so the bounds are tested again for every row.
     for (int r = std::max(fromRow, 0); r <= toRow && r < grid.Rows(); ++r) {
         const int last = std::min(toCol, grid.Cols() - 1);
@@ -59,7 +60,8 @@ QByteArray gridTextUtf8(const ui::MSFlexGrid& grid, int fromRow, int toRow, int 
             out.append(delimiter);
         }
         out.append("\r\n");
-        pump.tick();
+        if (pump.tick() && grid.shapeChanges() != shape)
+            throw GridChanged(gridChangedWhileRead);
     }
     return out.take();
 }

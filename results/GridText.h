@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <stdexcept>
 
 namespace ui {
 class MSFlexGrid;
@@ -14,10 +15,21 @@ class MSFlexGrid;
 //
 // The builders read the grid's bounds again at every step and let window events run through a
 // ui::EventPump while they walk the cells, so a large grid keeps the window responsive; a grid
-// that shrinks meanwhile ends the walk early instead of reading past its end.
+// whose cells move or go meanwhile (a new run, a delete: ui::MSFlexGrid::shapeChanges()) stops
+// the walk with GridChanged, so that no text mixes two states of the grid.
 namespace results {
 
 inline const QString crlf = QStringLiteral("\r\n");
+
+// The grid changed under a command that walks its cells; what() is the message for the user
+// (UTF-8).
+struct GridChanged : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+inline constexpr char gridChangedWhileRead[] =
+    "The result grid changed while it was being read (a new run or a delete), so nothing was copied or "
+    "written.";
 
 // Removes space characters (U+0020 only) from both ends; tabs and line breaks stay.
 QString trimSpaces(const QString& text);

@@ -163,6 +163,7 @@ void GridModel::setRows(int rows)
         return;
     }
     flushRows();
+    ++shapeChanges_;
     const int keep = rows > 0 ? rows - 1 : 0;
     const bool headerGoes = rows == 0;
     if (keep < shownRows_) {
@@ -190,6 +191,7 @@ void GridModel::setCols(int cols)
         store_.setCols(cols);
         endInsertColumns();
     } else {
+        ++shapeChanges_;
         beginRemoveColumns({}, cols, now - 1);
         store_.setCols(cols);
         endRemoveColumns();
@@ -239,6 +241,7 @@ void GridModel::removeRows(int row, int count)
         throw std::out_of_range("MSFlexGrid: the rows to remove are outside the grid");
     if (count == 0)
         return;
+    ++shapeChanges_;
     if (row == 0) {
         // Another row becomes the header row: announced at once.
         flushRows();
@@ -280,6 +283,7 @@ void GridModel::removeRows(int row, int count)
 void GridModel::clearCells()
 {
     flushRows();
+    ++shapeChanges_;
     store_.clearCells();
     if (shownRows_ > 0 && store_.cols() > 0)
         emit dataChanged(index(0, 0), index(shownRows_ - 1, store_.cols() - 1), {Qt::DisplayRole});

@@ -45,6 +45,10 @@ public:
     // Announces pending removals only.
     void flushRemovals();
     bool removalsPending() const { return removedCount_ > 0; }
+    // Counts the changes that move cells or take them away: rows removed, fewer rows or
+    // columns, cells cleared (so every new fill). Appended rows, more rows or columns and
+    // edited cells leave it as it is.
+    quint64 shapeChanges() const { return shapeChanges_; }
     // Rows the store holds that the view has not been told about yet.
     int pendingRows() const;
 
@@ -67,6 +71,7 @@ private:
     // the view's rows.
     int removedFirst_ = 0, removedCount_ = 0;
     bool flushQueued_ = false;
+    quint64 shapeChanges_ = 0;
     // Edited cells not yet announced, in view rows; empty when top > bottom.
     int dirtyTop_ = 1, dirtyBottom_ = 0, dirtyLeft_ = 0, dirtyRight_ = 0;
     int headerLeft_ = 1, headerRight_ = 0;

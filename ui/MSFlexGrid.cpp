@@ -155,6 +155,11 @@ MSFlexGrid::MSFlexGrid(QWidget* parent) : QTableView(parent), model_(new GridMod
 
 MSFlexGrid::~MSFlexGrid() = default;
 
+quint64 MSFlexGrid::shapeChanges() const
+{
+    return model_->shapeChanges();
+}
+
 const GridCellStore& MSFlexGrid::cellStore() const
 {
     return model_->store();

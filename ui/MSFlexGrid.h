@@ -107,6 +107,12 @@ public:
     int flushRows();
     void endFill();
 
+    // Counts the changes that move or take away cells (rows removed, fewer rows or columns,
+    // cells cleared, a new fill): a loop that walks the cells and lets window events run
+    // compares it before and after each turn of events to know that the cells it walks are
+    // still the ones it started on.
+    quint64 shapeChanges() const;
+
     GridModel* gridModel() const { return model_; }
     const GridCellStore& cellStore() const;
 

@@ -548,6 +548,42 @@ TEST_F(GridTest, SettingTheSelectionMovesWhatTheViewShows)
     EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 5, 2}));
 }
 
+TEST_F(GridTest, ShapeChangesCountWhatMovesOrTakesAwayCellsOnly)
+{
+    struct Step
+    {
+        const char* name;
+        std::function<void(MSFlexGrid&)> change;
+        bool counts;
+    };
+    const Step steps[] = {
+        {"a new fill",
+         [](MSFlexGrid& g) {
+             g.beginFill(QStringList{"a", "b"});
+         },
+         true},
+        {"rows appended",
+         [](MSFlexGrid& g) {
+             g.appendRow(QStringList{"1", "2"});
+             g.appendRow(QStringList{"3", "4"});
+             g.endFill();
+         },
+         false},
+        {"a cell edited", [](MSFlexGrid& g) { g.setTextMatrix(1, 2, "x"); }, false},
+        {"more rows", [](MSFlexGrid& g) { g.setRows(5); }, false},
+        {"more columns", [](MSFlexGrid& g) { g.setCols(6); }, false},
+        {"a row removed", [](MSFlexGrid& g) { g.RemoveItem(2); }, true},
+        {"fewer rows", [](MSFlexGrid& g) { g.setRows(2); }, true},
+        {"fewer columns", [](MSFlexGrid& g) { g.setCols(3); }, true},
+        {"cells cleared", [](MSFlexGrid& g) { g.clearCells(); }, true},
+    };
+    for (const Step& step : steps) {
+        const quint64 before = grid->shapeChanges();
+        step.change(*grid);
+        EXPECT_EQ(grid->shapeChanges() != before, step.counts) << step.name;
+    }
+}
+
 TEST_F(GridTest, ColumnWidthsInTwipsRoundTripThroughPixels)
 {
     fill(3, 1);

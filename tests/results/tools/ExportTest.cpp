@@ -5,8 +5,10 @@
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
 #include "tests/query/db/SqliteFixture.h"
+#include "ui/Events.h"
 
 #include <QCheckBox>
+#include <QTimer>
 
 namespace {
 
@@ -67,6 +69,28 @@ TEST_F(ExportToFile, TakesTheDelimiterAndHeaderOptionFromTheChooser)
     dialogs.take();
     EXPECT_EQ(fileBytes(path(QStringLiteral("second.txt"))),
               QByteArray("::::caf\xc3\xa9::B::\r\n::::x\ty::2 ::\r\n\r\n"));
+}
+
+TEST_F(ExportToFile, AGridChangedWhileTheExportGoesThroughItStopsItAndWritesNothing)
+{
+    ui::MSFlexGrid grid;
+    fillGrid(grid, {"A"}, {{"1"}, {"2"}, {"3"}});
+    const QString target = path(QStringLiteral("export.txt"));
+
+    // Events run after every row; the first turn removes a row, as a delete or a new run
+    // started meanwhile from the window would.
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    QTimer::singleShot(0, [&] { grid.RemoveItem(1); });
+    chooseOnModal(target);
+    results::exportData(grid, nullptr);
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
+
+    const QList<qvtest::ShownDialog> shown = dialogs.take();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].text, QStringLiteral("The result grid changed while it was being read (a new run or a "
+                                            "delete), so nothing was copied or written."));
+    EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
+    EXPECT_EQ(fileBytes(target), QByteArray("<missing>"));
 }
 
 TEST_F(ExportToFile, ACancelledOrEmptyChooserOrAnEmptyGridWritesAndShowsNothing)

@@ -2,6 +2,9 @@
 #include "results/GridDeletes.h"
 
 #include "ToolsSupport.h"
+#include "ui/Events.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -80,6 +83,28 @@ TEST_F(GridDeletes, BlanksTheSelectedCompleteColumnsKeepingCols)
     grid.selectRange(8, 2, 10, 2);
     results::deleteSelectedColumns(grid);
     EXPECT_EQ(column(2).mid(6), (QStringList{"r6", "r7", QString(), QString(), QString()}));
+}
+
+TEST_F(GridDeletes, ANewResultArrivingWhileColumnsAreBlankedIsLeftAsItIs)
+{
+    // Events run after every cell; the first turn fills the grid with a new result, as a run
+    // started meanwhile from the window would.
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    QTimer::singleShot(0, [&] {
+        grid.beginFill(QStringList{QStringLiteral("x"), QStringLiteral("y")});
+        grid.appendRow(QStringList{QStringLiteral("x1"), QStringLiteral("y1")});
+        grid.endFill();
+    });
+    grid.selectRange(1, 2, 10, 3);
+    results::deleteSelectedColumns(grid);
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
+
+    EXPECT_EQ(
+        dialogs.takeMessages(),
+        QStringList{QStringLiteral("The result grid changed while its columns were being emptied (a new "
+                                   "run or a delete), so the rest were left as they are.")});
+    EXPECT_EQ(column(2), (QStringList{"x", "x1"}));
+    EXPECT_EQ(column(3), (QStringList{"y", "y1"}));
 }
 
 TEST_F(GridDeletes, PartialSelectionsGiveTheirMessagesAndChangeNothing)
