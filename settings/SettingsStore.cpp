@@ -187,8 +187,8 @@ QString SettingsStore::get(const QString& profile, const ProfileSetting& s) cons
 void SettingsStore::save(const QString& section, const QString& key, const QString& value)
 {
     requireSection(section);
-    exec("BEGIN IMMEDIATE");
     try {
+        exec("BEGIN IMMEDIATE");
         Statement addSection(*this, "INSERT INTO sections (name, folded) VALUES (?1, ?2)"
                                     " ON CONFLICT (folded) DO NOTHING");
         addSection.bind(1, section).bind(2, folded(section)).step();
@@ -198,9 +198,12 @@ void SettingsStore::save(const QString& section, const QString& key, const QStri
                                " ON CONFLICT (section_id, folded) DO UPDATE SET value = excluded.value");
         write.bind(1, folded(section)).bind(2, key).bind(3, folded(key)).bind(4, value).step();
         exec("COMMIT");
-    } catch (...) {
+    } catch (const StoreError& e) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
+        if (e.message.contains(QDir::toNativeSeparators(path_)))
+            throw;
+        throw StoreError(QStringLiteral("The settings file %1 refused the write: %2")
+                             .arg(QDir::toNativeSeparators(path_), e.message));
     }
 }
 

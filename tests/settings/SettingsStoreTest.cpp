@@ -137,3 +137,18 @@ TEST_F(StoreTest, TheProgramStoreFollowsTheEnvironment)
     EXPECT_EQ(SettingsStore(path).get(settings::LoadProfile), "1");
     settings::reopenStore();
 }
+
+TEST_F(StoreTest, AWriteTheFileRefusesNamesTheFileAndKeepsTheOldValue)
+{
+    SettingsStore store(path);
+    store.save(settings::OptionBox, "1");
+    ASSERT_TRUE(QDir().mkdir(path + "-journal")); // the journal cannot be created now
+    try {
+        store.save(settings::OptionBox, "2");
+        FAIL() << "the save went through";
+    } catch (const settings::StoreError& e) {
+        EXPECT_TRUE(e.message.contains(path)) << e.message.toStdString();
+    }
+    ASSERT_TRUE(QDir().rmdir(path + "-journal"));
+    EXPECT_EQ(store.get(settings::OptionBox), "1");
+}
