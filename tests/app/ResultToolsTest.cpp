@@ -96,7 +96,7 @@ protected:
 
 const QByteArray shopBlock("id|name|\r\n1|Tee|\r\n2|Kaffee|\r\n3|Kakao|\r\n\r\n");
 
-TEST_F(ResultTools, DataOutputToFileAppendsOneBlockPerRunAndPlainTextWins)
+TEST_F(ResultTools, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
 {
     const QString out = dir.filePath(QStringLiteral("out.txt"));
     choose(out);
@@ -107,9 +107,7 @@ TEST_F(ResultTools, DataOutputToFileAppendsOneBlockPerRunAndPlainTextWins)
     run(QStringLiteral("select id, name from items order by id"));
     EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
     EXPECT_EQ(panel(1), QStringLiteral("Rows: 3"));
-    run(QStringLiteral("select id, name from items order by id"));
-    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
-    EXPECT_EQ(fileBytes(out), shopBlock + shopBlock);
+    EXPECT_EQ(fileBytes(out), shopBlock); // a block per run, appended: ExportTest
     EXPECT_FALSE(gridRows().join(QLatin1Char(';')).contains(QStringLiteral("Tee")))
         << "the grid is not filled";
 
@@ -118,7 +116,7 @@ TEST_F(ResultTools, DataOutputToFileAppendsOneBlockPerRunAndPlainTextWins)
     run(QStringLiteral("select name from items where id = 1"));
     EXPECT_TRUE(dialogs.take().isEmpty());
     EXPECT_EQ(form->Text2->toPlainText(), QStringLiteral("name\t\nTee\t\n"));
-    EXPECT_EQ(fileBytes(out), shopBlock + shopBlock);
+    EXPECT_EQ(fileBytes(out), shopBlock);
 
     // Clicked again, the mode goes off without asking.
     form->DataOutputtoFile->trigger();
@@ -166,13 +164,7 @@ TEST_F(ResultTools, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
     pressOverGrid(Qt::LeftButton);
     EXPECT_FALSE(form->Rmenu->isVisible());
     pressOverGrid(Qt::RightButton);
-    EXPECT_TRUE(form->Rmenu->isVisible());
-    QList<QAction*> entries;
-    for (QAction* a : form->Rmenu->actions())
-        if (!a->isSeparator())
-            entries << a;
-    EXPECT_EQ(entries, (QList<QAction*>{form->CopySelectRowstoClipboard, form->CopyCurrentColumntoClipboard,
-                                        form->DeleteRow, form->DeleteColumn, form->CopyCurrentCellData}));
+    EXPECT_TRUE(form->Rmenu->isVisible()); // its entries: Form1Test; their exact texts: results/tools
     form->Rmenu->hide();
 
     // Rows 1 and 2 dragged across every column: the copy holds their fields only.

@@ -203,17 +203,4 @@ TEST_F(DataOutputToFile, AClosedOrEmptyResultWritesOneEmptyLine)
     EXPECT_EQ(fileBytes(target), QByteArray("\r\n\r\n"));
 }
 
-TEST_F(DataOutputToFile, NoChosenFileFailsWithAFileErrorAndShowsNothing)
-{
-    db::Recordset result = run("SELECT name FROM t");
-    try {
-        results::outputToFile(result, QString());
-        FAIL() << "an empty target must fail";
-    } catch (const ui::FileError& e) {
-        EXPECT_EQ(e.number, ENOENT);
-        EXPECT_FALSE(e.description.isEmpty());
-    }
-    EXPECT_TRUE(dialogs.take().isEmpty());
-}
-
 } // namespace
