@@ -39,17 +39,6 @@ void put(const QString& text, const QString& done = QString())
         ui::msgBox(done);
 }
 
-// Catches every failure of a command: none leaves it.
-template <typename F> void guarded(F&& command)
-{
-    try {
-        command();
-    } catch (const std::bad_alloc&) {
-        ui::msgBox(errorReport(7, QStringLiteral("Out of memory")));
-    } catch (const std::exception& e) {
-        ui::msgBox(QString::fromUtf8(e.what()));
-    }
-}
 
 } // namespace
 

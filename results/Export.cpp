@@ -92,19 +92,13 @@ void appendUtf8ToFile(const QString& path, const QByteArray& utf8)
 
 void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
 {
-    try {
+    guarded([&] {
         const QString target = chooseFile(ChosenPath::ExportTarget, owner);
         if (grid.Rows() < 1 || target.isEmpty())
             return;
         appendUtf8ToFile(target, exportFileUtf8(grid, exportDelimiter(), exportColumnHeaders()));
         ui::msgBox(exportComplete);
-    } catch (const ui::FileError& e) {
-        ui::msgBox(errorReport(e));
-    } catch (const std::bad_alloc&) {
-        ui::msgBox(errorReport(7, QStringLiteral("Out of memory")));
-    } catch (const std::exception& e) {
-        ui::msgBox(QString::fromUtf8(e.what()));
-    }
+    });
 }
 
 FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fieldNames)

@@ -1,6 +1,7 @@
 #include "results/GridDeletes.h"
 
 #include "results/Clipboard.h"
+#include "results/ErrorReport.h"
 #include "results/GridText.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
@@ -9,18 +10,6 @@
 #include <algorithm>
 
 namespace results {
-namespace {
-
-template <typename F> void guarded(F&& command)
-{
-    try {
-        command();
-    } catch (const std::exception& e) {
-        ui::msgBox(QString::fromUtf8(e.what()));
-    }
-}
-
-} // namespace
 
 void deleteSelectedRows(ui::MSFlexGrid& grid)
 {

@@ -28,19 +28,6 @@ ui::FileError saveError(int number, const QSaveFile& file, const QString& path)
                                                 QStringLiteral(" was left as it was."));
 }
 
-// Runs a command, turning every failure into its report.
-template <typename F> void guarded(F&& command)
-{
-    try {
-        command();
-    } catch (const ui::FileError& e) {
-        ui::msgBox(errorReport(e));
-    } catch (const std::bad_alloc&) {
-        ui::msgBox(errorReport(7, QStringLiteral("Out of memory")));
-    } catch (const std::exception& e) {
-        ui::msgBox(QString::fromUtf8(e.what()));
-    }
-}
 
 void saveTo(const QString& path, const QString& queryBox)
 {
