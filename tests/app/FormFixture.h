@@ -60,6 +60,26 @@ protected:
         form->Text8->setText(path);
     }
 
+    // Fills the connection fields for the MariaDB server of the test services. Without one the
+    // test is skipped, or fails under CI; the caller returns when this gives false.
+    bool useMariaDb()
+    {
+        const QString port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
+        if (port.isEmpty()) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                ADD_FAILURE() << "QUORVANE_MARIADB_PORT is not set: the test services' MariaDB did not start";
+            else
+                [] { GTEST_SKIP() << "no MariaDB server (run the tests with scripts/test.sh, which starts one)"; }();
+            return false;
+        }
+        form->Combo1->setEditText(QStringLiteral("MySql"));
+        form->Text8->setText(QStringLiteral("127.0.0.1,") + port);
+        form->Text4->setText(qEnvironmentVariable("QUORVANE_MARIADB_USER"));
+        form->Text5->setText(qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"));
+        form->Text9->setText(QStringLiteral("quorvane"));
+        return true;
+    }
+
     // Types the query into the box and presses Run.
     void run(const QString& sql)
     {

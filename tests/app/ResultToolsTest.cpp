@@ -330,18 +330,8 @@ TEST_F(UndoAfterResultGrid, SQLite)
 
 TEST_F(UndoAfterResultGrid, MariaDB)
 {
-    const QString port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
-    if (port.isEmpty()) {
-        if (qgetenv("CI") == "true")
-            FAIL()
-                << "QUORVANE_MARIADB_PORT is not set: the MariaDB server of the test services did not start";
-        GTEST_SKIP() << "no MariaDB server (run the tests with scripts/test.sh, which starts one)";
-    }
-    form->Combo1->setEditText(QStringLiteral("MySql"));
-    form->Text8->setText(QStringLiteral("127.0.0.1,") + port);
-    form->Text4->setText(qEnvironmentVariable("QUORVANE_MARIADB_USER"));
-    form->Text5->setText(qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"));
-    form->Text9->setText(QStringLiteral("quorvane"));
+    if (!useMariaDb())
+        return;
     run(QStringLiteral("drop table if exists resulttools_undo;"
                        " create table resulttools_undo (id int primary key, name varchar(20));"
                        " insert into resulttools_undo values (1, 'Tee'), (2, 'Kaffee'), (3, 'Kakao')"));

@@ -349,20 +349,8 @@ protected:
     void SetUp() override
     {
         Run::SetUp();
-        port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
-        if (port.isEmpty()) {
-            if (underCi())
-                FAIL() << "QUORVANE_MARIADB_PORT is not set: the MariaDB server of the test services did not "
-                          "start";
-            GTEST_SKIP() << "no MariaDB server (run the tests with scripts/test.sh, which starts one)";
-        }
-        form->Combo1->setEditText(QStringLiteral("MySql"));
-        form->Text8->setText(QStringLiteral("127.0.0.1,") + port);
-        form->Text4->setText(qEnvironmentVariable("QUORVANE_MARIADB_USER"));
-        form->Text5->setText(qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"));
-        form->Text9->setText(QStringLiteral("quorvane"));
+        useMariaDb();
     }
-    QString port;
 };
 
 TEST_F(MySqlRun, AnUpdateShowsZeroRowsAndToolsStayDisabled)
