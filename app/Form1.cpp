@@ -4,6 +4,7 @@
 #include "app/Geometry.h"
 #include "app/Maker.h"
 #include "app/StatusBar.h"
+#include "results/DataGridDelegate.h"
 #include "ui/Dialogs.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/Program.h"
@@ -311,6 +312,7 @@ void Form1::createDataGridFrame()
 
     // The data grid fills the frame below the options; the window's resize rules keep it so.
     DataGrid1 = named(new QTableView(Frame4), "DataGrid1");
+    DataGrid1->setItemDelegate(new results::DataGridDelegate(DataGrid1));
     app::place(DataGrid1, 0, dataGridTop, outputArea.width, std::max(0, outputArea.height - dataGridTop));
 
     Frame4->hide();

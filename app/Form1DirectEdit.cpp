@@ -1,7 +1,9 @@
 // The data grid of Direct Edit as the user works in it: cell edits go through its model
-// (results::RecordsetModel), the Delete key deletes the selected rows, and a right button press
-// pops up UndoMenu, whose Undo writes the current cell's fetched value back.
+// (results::RecordsetModel, shown and edited by results::DataGridDelegate), the Delete key deletes
+// the selected rows, Ctrl+0 sets the current cell to NULL, and a right button press pops up
+// UndoMenu, whose Undo writes the current cell's fetched value back.
 #include "app/Form1.h"
+#include "results/DataGridDelegate.h"
 #include "results/RecordsetModel.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
@@ -58,8 +60,20 @@ void Form1::DataGrid1_MouseDown(int button, Qt::KeyboardModifiers /*shift*/, int
     UndoMenu->popup(DataGrid1->mapToGlobal(QPoint(ui::pixels(x), ui::pixels(y))));
 }
 
-bool Form1::DataGrid1_KeyDown(int keyCode, Qt::KeyboardModifiers /*shift*/)
+bool Form1::DataGrid1_KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 {
+    if (results::DataGridDelegate::isSetNullKey(keyCode, shift)) {
+        results::RecordsetModel* model = editModel(DataGrid1);
+        const QModelIndex current = DataGrid1->currentIndex();
+        if (!model || !current.isValid() || !model->AllowUpdate())
+            return false;
+        try {
+            model->setData(current, QVariant());
+        } catch (const std::exception& e) {
+            ui::msgBox(QString::fromUtf8(e.what()));
+        }
+        return true;
+    }
     if (keyCode != Qt::Key_Delete)
         return false;
     try {

@@ -139,7 +139,17 @@ void run(const RunRequest& request, RunWindow& window)
     window.setStatusPanel(1, rows.text, rows.widthTwips);
 
     // 17: the data grid keeps an open direct-edit set, and with it the connection's engine;
-    // anything else is released.
+    // anything else is released. The rest of a direct-edit batch runs first, so that the grid
+    // shows a database the whole batch has left, and its connection is free for the grid's
+    // writes; an error there is the run's error, and the grid is left with nothing to edit.
+    if (request.directEdit) {
+        try {
+            result.runRestOfBatch();
+        } catch (const db::Error&) {
+            window.bindDataGrid(db::Recordset());
+            throw;
+        }
+    }
     if (request.directEdit && result.State() == db::adStateOpen) {
         result.MoveFirst();
         window.bindDataGrid(std::move(result));

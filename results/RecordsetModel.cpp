@@ -1,8 +1,11 @@
 #include "results/RecordsetModel.h"
 
+#include "query/db/SqlText.h"
+#include "results/ExactMatch.h"
 #include "ui/Dialogs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -18,6 +21,7 @@ struct RecordsetModel::Target
     QString qualified;  // quoted, for statements
     QStringList column; // per result column: its quoted column in the table; empty when none
     QStringList columnRefusal;
+    std::vector<bool> text;  // per result column: it holds text
     std::vector<int> naming; // result columns that name a row: the key, or every table column shown
     bool keyed = false;      // naming is the table's key
     bool limitOne = false;   // no key, and the result shows the whole row: rows that match are identical
@@ -37,7 +41,7 @@ quint64 cellKey(qint64 setRow, int col)
     return (quint64(setRow) << 16) ^ quint64(quint16(col));
 }
 
-QVariant toVariant(const std::optional<QString>& value)
+QVariant toVariant(const db::Param& value)
 {
     return value ? QVariant(*value) : QVariant();
 }
@@ -55,6 +59,30 @@ bool holdsText(int sqlType)
     default:
         return false;
     }
+}
+
+// What the user typed, as the column is to store it: an empty text in a column that does not
+// hold text is NULL; a number typed into a column declared without a type (SQLite) is stored
+// as a number, as the same number written into a statement would be.
+db::Param typedValue(const db::ClientColumn& column, const QString& typed)
+{
+    if (typed.isEmpty() && !holdsText(column.sqlType))
+        return {};
+    db::Param value(typed);
+    if (!column.untyped || typed.trimmed() != typed)
+        return value;
+    bool ok = false;
+    const qlonglong whole = typed.toLongLong(&ok);
+    if (ok && QString::number(whole) == typed) {
+        value.kind = db::ValueKind::Integer;
+        return value;
+    }
+    const double real = typed.toDouble(&ok);
+    if (ok && std::isfinite(real)) {
+        value.kind = db::ValueKind::Real;
+        value.real = real;
+    }
+    return value;
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -97,9 +125,12 @@ void tell(const QString& text)
 const QString rowGoneEdit = QStringLiteral(
     "The row was changed or deleted by someone else since it was read, so the change was not saved. "
     "Run the query again to see the data as it is now.");
-const QString rowChangedEdit = QStringLiteral(
-    "The row was changed by someone else since it was read, so the change was not saved. "
-    "The row now shows what the database holds.");
+const QString rowChangedEdit =
+    QStringLiteral("The row was changed by someone else since it was read, so the change was not saved. "
+                   "The row now shows what the database holds.");
+const QString rowChangedUndo = QStringLiteral(
+    "The row was changed by someone else since it was read, so Undo did not restore the value. "
+    "The row shows what the database holds.");
 const QString rowGoneDelete =
     QStringLiteral("The row was changed or deleted by someone else since it was read, so it was not deleted. "
                    "Run the query again to see the data as it is now.");
@@ -174,9 +205,7 @@ int RecordsetModel::columnCount(const QModelIndex& parent) const
 
 RecordsetModel::Value RecordsetModel::fetched(qint64 setRow, int col) const
 {
-    if (cursor_->isNull(setRow, col))
-        return std::nullopt;
-    return cursor_->text(setRow, col);
+    return cursor_->value(setRow, col);
 }
 
 RecordsetModel::Value RecordsetModel::current(qint64 setRow, int col) const
@@ -216,12 +245,10 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
 {
     if (!index.isValid() || role != Qt::EditRole || !allowUpdate_ || index.row() >= rowCount())
         return false;
-    Value text;
+    Value typed;
     if (value.isValid() && !value.isNull())
-        text = value.toString();
-    if (text && text->isEmpty() && !holdsText(cursor_->column(index.column()).sqlType))
-        text.reset();
-    const bool written = write(index.row(), index.column(), text);
+        typed = typedValue(cursor_->column(index.column()), value.toString());
+    const bool written = write(index.row(), index.column(), typed);
     emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
     return written;
 }
@@ -230,8 +257,16 @@ bool RecordsetModel::restoreFetched(const QModelIndex& index)
 {
     if (!index.isValid() || !allowUpdate_ || index.row() >= rowCount())
         return false;
-    const bool written =
-        write(index.row(), index.column(), fetched(rows_[size_t(index.row())], index.column()));
+    const qint64 setRow = rows_[size_t(index.row())];
+    const Value original = fetched(setRow, index.column());
+    if (current(setRow, index.column()) == original)
+        return true; // nothing to undo
+    // Undo takes back only what this program wrote; a value someone else wrote stays.
+    if (!ownWrites_.count(cellKey(setRow, index.column()))) {
+        tell(rowChangedUndo);
+        return false;
+    }
+    const bool written = write(index.row(), index.column(), original, true);
     emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
     return written;
 }
@@ -269,6 +304,7 @@ const RecordsetModel::Target& RecordsetModel::target()
     const int columns = columnCount();
     t.column = QStringList(columns, QString());
     t.columnRefusal = QStringList(columns, QString());
+    t.text.assign(size_t(columns), false);
     if (!cursor_ || !connection_) {
         t.refusal = QStringLiteral("There is no result to change.");
         return t;
@@ -280,6 +316,21 @@ const RecordsetModel::Target& RecordsetModel::target()
     }
     t.engine = connection_->engine();
 
+    // A row of the result must be a row of one table, once: not the rows of several queries
+    // combined, not a table read twice (a self-join), not a table reached through a view.
+    const db::QueryShape shape = db::shapeOf(cursor_->sourceText());
+    const QString untraceable = QStringLiteral(", so its rows cannot be traced to rows of one table, and it "
+                                               "cannot be changed in the data grid.");
+    if (shape.combined) {
+        t.refusal =
+            QStringLiteral("This result combines the rows of several queries (UNION, INTERSECT or EXCEPT)") +
+            untraceable;
+        return t;
+    }
+    if (const std::optional<QString> twice = shape.namedTwice()) {
+        t.refusal = QStringLiteral("This result reads the table %1 more than once").arg(*twice) + untraceable;
+        return t;
+    }
     // One base table for every column that has one.
     const db::ClientColumn* base = nullptr;
     QStringList tables;
@@ -313,6 +364,14 @@ const RecordsetModel::Target& RecordsetModel::target()
     t.tableName = base->baseTable;
     t.qualified = quotedName(*connection_, t.engine, *base);
 
+    // The query's text names the table it reads.
+    if (shape.timesNamed({base->baseCatalog, base->baseSchema, base->baseTable}) == 0) {
+        t.refusal =
+            QStringLiteral("This result reads the table %1 through a view or another name").arg(t.tableName) +
+            untraceable;
+        return t;
+    }
+
     // The table's own columns: a result column that is none of them was calculated by the query.
     QStringList tableColumns;
     try {
@@ -338,6 +397,7 @@ const RecordsetModel::Target& RecordsetModel::target()
             continue;
         }
         t.column[c] = connection_->quoteIdentifier(name);
+        t.text[size_t(c)] = holdsText(info.sqlType);
         if (!shown.contains(name, Qt::CaseInsensitive)) {
             shown << name;
             t.naming.push_back(c);
@@ -359,13 +419,20 @@ const RecordsetModel::Target& RecordsetModel::target()
     if (!base->keyColumns.isEmpty() && key.size() == size_t(base->keyColumns.size())) {
         t.naming = key;
         t.keyed = true;
-    } else if (base->keyColumns.isEmpty()) {
-        const bool wholeRow = std::all_of(tableColumns.begin(), tableColumns.end(), [&](const QString& name) {
+        return t;
+    }
+    // Without the key, only values compared exactly can name a row.
+    if (!exactEquals(t.engine, t.qualified, true, std::nullopt)) {
+        t.refusal =
+            QStringLiteral("The table %1 has no key in this result, and this database offers no exact "
+                           "comparison to tell its rows apart, so it cannot be changed in the data grid.")
+                .arg(t.tableName);
+        return t;
+    }
+    if (base->keyColumns.isEmpty())
+        t.limitOne = std::all_of(tableColumns.begin(), tableColumns.end(), [&](const QString& name) {
             return shown.contains(name, Qt::CaseInsensitive);
         });
-        t.limitOne = wholeRow && (t.engine == db::Engine::SQLite || t.engine == db::Engine::MySql ||
-                                  t.engine == db::Engine::SqlServer);
-    }
     return t;
 }
 
@@ -379,14 +446,18 @@ RecordsetModel::RowFilter RecordsetModel::rowFilter(const Target& t, qint64 setR
     RowFilter f;
     QStringList terms;
     for (int c : columns) {
-        const Value v =
-            replacedCol >= 0 && t.column[c] == t.column[replacedCol] ? replacement : current(setRow, c);
-        if (v) {
-            terms << t.column[c] + QStringLiteral(" = ?");
-            f.params << v;
-        } else {
+        const bool replaced = replacedCol >= 0 && t.column[c] == t.column[replacedCol];
+        const Value v = replaced ? replacement : current(setRow, c);
+        if (!v) {
             terms << t.column[c] + QStringLiteral(" IS NULL");
+            continue;
         }
+        // A value just written is compared as the column stored it, whatever class it was bound with.
+        const ExactTerm term = equalsTerm(t.engine, t.column[c], t.text[size_t(c)],
+                                          replaced ? std::nullopt : std::optional<db::ValueKind>(v.kind));
+        terms << term.sql;
+        for (int i = 0; i < term.values; ++i)
+            f.params << v;
     }
     f.where = terms.join(QStringLiteral(" AND "));
     return f;
@@ -422,7 +493,7 @@ qint64 RecordsetModel::matchingRows(const Target& t, const RowFilter& filter)
     return result->fetch() ? result->text(0).toLongLong() : 0;
 }
 
-bool RecordsetModel::write(int row, int col, const Value& value)
+bool RecordsetModel::write(int row, int col, const Value& value, bool undo)
 {
     const qint64 setRow = rows_[size_t(row)];
     const Value before = current(setRow, col);
@@ -456,7 +527,7 @@ bool RecordsetModel::write(int row, int col, const Value& value)
         if (changed == 0) {
             // Someone else changed the row: where its key still finds it, show it as it is now,
             // so that the next edit starts from what the database holds.
-            tell(t.keyed && showRowAsStored(t, row) ? rowChangedEdit : rowGoneEdit);
+            tell(t.keyed && showRowAsStored(t, row) ? (undo ? rowChangedUndo : rowChangedEdit) : rowGoneEdit);
             return false;
         }
         if (changed != 1) {
@@ -471,6 +542,9 @@ bool RecordsetModel::write(int row, int col, const Value& value)
         transaction.commit();
         for (auto& [key, v] : now)
             written_[key] = std::move(v);
+        for (int c = 0; c < columnCount(); ++c)
+            if (t.column[c] == t.column[col])
+                ownWrites_.insert(cellKey(setRow, c));
     } catch (const db::Error& e) {
         tell(refusedBy(QStringLiteral("The database did not accept the change:"), e));
         return false;
@@ -509,10 +583,18 @@ bool RecordsetModel::readRow(const Target& t, qint64 setRow, const RowFilter& fi
     if (!result->fetch())
         return false;
     for (size_t i = 0; i < listed.size(); ++i) {
+        const int at = int(i);
         Value v;
-        if (!result->isNull(int(i))) {
-            const QString text = result->text(int(i));
+        if (!result->isNull(at)) {
+            const db::ValueKind kind = result->kind(at); // before the text, which may convert it
+            const QString text = result->text(at);
             v = text.isNull() ? QString(QLatin1String("")) : text; // empty, not null
+            v.kind = kind;
+            v.real = result->real(at);
+            if (kind == db::ValueKind::Blob) {
+                const std::string_view bytes = result->utf8(at);
+                v.bytes = QByteArray(bytes.data(), qsizetype(bytes.size()));
+            }
         }
         for (int c = 0; c < columnCount(); ++c)
             if (t.column[c] == t.column[listed[i]])
@@ -531,8 +613,10 @@ bool RecordsetModel::showRowAsStored(const Target& t, int row)
     } catch (const db::Error&) {
         return false;
     }
-    for (auto& [key, v] : now)
+    for (auto& [key, v] : now) {
+        ownWrites_.erase(key); // the database's values now, not this program's
         written_[key] = std::move(v);
+    }
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     return true;
 }

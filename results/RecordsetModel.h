@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace results {
@@ -65,15 +66,17 @@ public:
 
     // The value as fetched by the run (null: QVariant()), whatever was written since.
     QVariant fetchedValue(const QModelIndex& index) const;
-    // Writes the fetched value back into the cell through the same rule as an edit. Needs
-    // AllowUpdate like any edit; refusals are reported the same way.
+    // Writes the fetched value back into the cell through the same rule as an edit, only where
+    // this program wrote the value the cell holds and the row still holds it: a value someone
+    // else wrote is never overwritten. Needs AllowUpdate like any edit; refusals are reported
+    // the same way.
     bool restoreFetched(const QModelIndex& index);
 
     // The set the model shows.
     const db::Recordset& recordset() const { return recordset_; }
 
 private:
-    using Value = std::optional<QString>; // nullopt is SQL NULL
+    using Value = db::Param; // null is SQL NULL
     struct Target;
     struct RowFilter;
 
@@ -87,14 +90,16 @@ private:
                         const Value& replacement) const;
     // Rows of the table the filter matches.
     qint64 matchingRows(const Target& t, const RowFilter& filter);
-    bool write(int row, int col, const Value& value);
+    // undo: the value is the fetched one, put back by Undo (which says so when refused).
+    bool write(int row, int col, const Value& value, bool undo = false);
     bool deleteRow(int row);
     // Reads the row back inside the write's transaction: the row's values to show once it
     // is committed.
     std::unordered_map<quint64, Value> readBack(const Target& t, qint64 setRow, int changedCol,
                                                 const Value& value);
     // Reads the table's columns of the row the filter names into `into`; false when no row matches.
-    bool readRow(const Target& t, qint64 setRow, const RowFilter& filter, std::unordered_map<quint64, Value>& into);
+    bool readRow(const Target& t, qint64 setRow, const RowFilter& filter,
+                 std::unordered_map<quint64, Value>& into);
     // After an edit found its row changed: shows the row as the database holds it now, when its
     // key still finds it.
     bool showRowAsStored(const Target& t, int row);
@@ -104,6 +109,7 @@ private:
     std::shared_ptr<db::BackendConnection> connection_;
     std::vector<qint64> rows_; // model row -> row of the set (rows deleted in the grid are gone)
     std::unordered_map<quint64, Value> written_; // (set row, column) -> what the database holds now
+    std::unordered_set<quint64> ownWrites_;      // cells whose value there this program wrote
     std::unique_ptr<Target> target_;
     bool allowUpdate_ = false;
     bool allowDelete_ = false;

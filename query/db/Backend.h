@@ -10,6 +10,7 @@
 
 #include "query/db/Error.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,16 +20,21 @@
 
 namespace db {
 
+// How a value is stored, where the engine keeps a storage class per value (SQLite); the values of
+// every other engine are text.
+enum class ValueKind : quint8 { Text, Integer, Real, Blob };
+
 // What the engine says about one result column. Every text except the name may be empty when
 // the engine does not know it (an expression, a driver without base-table metadata).
 struct ColumnInfo
 {
-    QString name;        // the column's label as the statement named it
-    QString baseTable;   // the table the value comes from
-    QString baseColumn;  // the column in that table
-    QString baseSchema;  // owner / schema of that table (ODBC), empty for SQLite
-    QString baseCatalog; // database of that table (ODBC catalog; SQLite's "main", "temp", ...)
-    int sqlType = 0;     // ODBC SQL data type code (SQL_VARCHAR, SQL_INTEGER, ...; sqlext.h)
+    QString name;         // the column's label as the statement named it
+    QString baseTable;    // the table the value comes from
+    QString baseColumn;   // the column in that table
+    QString baseSchema;   // owner / schema of that table (ODBC), empty for SQLite
+    QString baseCatalog;  // database of that table (ODBC catalog; SQLite's "main", "temp", ...)
+    int sqlType = 0;      // ODBC SQL data type code (SQL_VARCHAR, SQL_INTEGER, ...; sqlext.h)
+    bool untyped = false; // declared without a type (SQLite): the column keeps any value as given
 };
 
 // One result of a statement or batch. It is positioned before the first row of the current
@@ -61,6 +67,10 @@ public:
     virtual std::string_view utf8(int col) = 0;
     // The same text as a QString (a null cell gives a null QString).
     virtual QString text(int col) = 0;
+    // The cell's storage class and, for a real, its exact value (the text may round it for
+    // display). Text and 0 where the engine keeps no class per value.
+    virtual ValueKind kind(int /*col*/) { return ValueKind::Text; }
+    virtual double real(int /*col*/) { return 0; }
 
     // Moves to the next result of the batch, positioned before its first row. False when the
     // batch has no more results; the object is then empty (hasRows() false, no columns).
@@ -68,8 +78,32 @@ public:
     virtual bool nextResult() = 0;
 };
 
-// A parameter of executeUpdate(): text, or null when empty.
-using Param = std::optional<QString>;
+// A parameter of executeUpdate(): null, or text with the storage class to bind it with where
+// the engine keeps one (SQLite; every other engine takes the text). A real binds `real`, whose
+// text may be rounded; a blob binds `bytes`.
+struct Param
+{
+    std::optional<QString> text;
+    ValueKind kind = ValueKind::Text;
+    double real = 0;
+    QByteArray bytes;
+
+    Param() = default;
+    Param(std::nullopt_t) {}
+    Param(std::optional<QString> value) : text(std::move(value)) {}
+    Param(const QString& value) : text(value) {}
+
+    bool has_value() const { return text.has_value(); }
+    explicit operator bool() const { return text.has_value(); }
+    const QString& operator*() const { return *text; }
+    const QString* operator->() const { return &*text; }
+    // The same value: null or not, the same text and storage class, and for a real the same number.
+    bool operator==(const Param& other) const
+    {
+        return text == other.text && kind == other.kind && (kind != ValueKind::Real || real == other.real) &&
+               (kind != ValueKind::Blob || bytes == other.bytes);
+    }
+};
 
 // The kind of engine behind a connection, for the few generated statements that engines
 // write differently (direct edit's one-row limit).

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "query/db/Backend.h"
+#include "query/db/SqlText.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace db {
@@ -34,6 +36,9 @@ public:
     // Valid while the cursor lives (cells are never moved once stored).
     std::string_view utf8(qint64 row, int col) const;
     QString text(qint64 row, int col) const;
+    // The value as fetched, with its storage class (and a real's exact value): what a write
+    // binds to name this cell's row.
+    Param value(qint64 row, int col) const;
 
     // Takes the columns of result's current row set and reads all its remaining rows.
     void load(BackendResult& result);
@@ -42,6 +47,8 @@ public:
     // of every column (base column = the column's name). Key lookups that fail leave the key
     // list empty rather than failing the open.
     void describe(BackendConnection& connection, const QString& sourceText);
+    // The text of the query the set came from, as describe() was given it.
+    const QString& sourceText() const { return sourceText_; }
 
 private:
     struct Block
@@ -51,23 +58,15 @@ private:
         std::string bytes;
         std::vector<quint32> ends; // end offset of each cell in bytes, row-major
         std::vector<bool> nulls;
+        std::vector<ValueKind> kinds;
+        std::unordered_map<size_t, double> reals; // cell -> exact value, where its text rounds it
     };
     const Block& blockOf(qint64 row) const;
 
     std::vector<ClientColumn> columns_;
     std::vector<Block> blocks_;
     qint64 rows_ = 0;
+    QString sourceText_;
 };
-
-// The table named by a single-table query: "SELECT ... FROM name ..." where name may be
-// bracketed, quoted or owner-qualified (catalog.schema.table), with no join and no comma in
-// the FROM list. nullopt for anything else.
-struct TableName
-{
-    QString catalog;
-    QString schema;
-    QString table;
-};
-std::optional<TableName> singleTableOf(const QString& selectText);
 
 } // namespace db

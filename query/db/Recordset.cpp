@@ -177,6 +177,18 @@ void Recordset::Close()
     d_.reset();
 }
 
+void Recordset::runRestOfBatch()
+{
+    if (!d_ || !d_->result)
+        return;
+    while (d_->result->nextResult()) {
+    }
+    if (!d_->client) {
+        d_->rows = false;
+        d_->eof = true;
+    }
+}
+
 bool Recordset::isNothing() const
 {
     return d_ && d_->nothing;

@@ -124,6 +124,10 @@ public:
 
     // True for the set NextRecordset returns when the batch has no more results.
     bool isNothing() const;
+    // Runs the statements of the batch that follow this result, their rows discarded, so that
+    // the database is as the whole batch leaves it; the first error among them is thrown. A
+    // client-side set keeps its rows; a forward-only set loses the rows it has not read.
+    void runRestOfBatch();
 
     // The fast path of forward reading: the current record's cell, no per-cell object.
     // Each throws like Field::Value() at the end of data or out of range.

@@ -2,7 +2,7 @@
 // deleting selected rows with the Delete key, the right button's UndoMenu and its Undo, with
 // Read Only and Read/Write, on a real SQLite file.
 #include "FormFixture.h"
-
+#include "results/DataGridDelegate.h"
 #include "results/RecordsetModel.h"
 #include "tests/query/db/SqliteFixture.h"
 
@@ -77,11 +77,11 @@ protected:
         return qobject_cast<QLineEdit*>(form->DataGrid1->indexWidget(cell));
     }
 
-    static void press(QWidget* target, int key)
+    static void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(target, &down);
-        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
         QApplication::sendEvent(target, &up);
         QApplication::processEvents();
     }
@@ -92,6 +92,7 @@ protected:
         QLineEdit* editor = startEditing(row, col);
         ASSERT_NE(editor, nullptr) << "no editor opened";
         editor->setText(text);
+        editor->setModified(true); // as typing leaves it
         press(editor, Qt::Key_Return);
     }
 
@@ -222,13 +223,72 @@ TEST_F(DirectEditWindow, ARefusedEditIsToldAndTheCellShowsTheDatabasesValue)
 
     const QStringList messages = dialogs.takeMessages();
     ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[0], QStringLiteral("The row was changed by someone else since it was read, so the change "
-                                          "was not saved. The row now shows what the database holds."));
+    EXPECT_EQ(messages[0],
+              QStringLiteral("The row was changed by someone else since it was read, so the change "
+                             "was not saved. The row now shows what the database holds."));
     EXPECT_TRUE(messages[1].contains(QStringLiteral("CHECK constraint failed"))) << messages[1].toStdString();
     EXPECT_EQ(model()->index(1, 2).data().toString(), QStringLiteral("mit Milch"));
     EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Tee"));
     EXPECT_EQ(itemsInFile(), (QStringList{QStringLiteral("1|Tee|grün"), QStringLiteral("2|Kaffee|mit Milch"),
                                           QStringLiteral("3|Kakao|heiß")}));
+}
+
+// NULL and the empty text are told apart: an editor left unchanged writes nothing, Ctrl+0 (in
+// the editor or on the cell) writes NULL, an emptied editor writes the empty text.
+TEST_F(DirectEditWindow, NullAndTheEmptyTextAreWrittenOnlyWhenMeant)
+{
+    readWrite();
+    const QModelIndex nullNote = model()->index(1, 2);
+    bool dimmed = false;
+    EXPECT_EQ(results::DataGridDelegate::shownText(nullNote, &dimmed), QStringLiteral("NULL"));
+    EXPECT_TRUE(dimmed);
+    EXPECT_TRUE(nullNote.data().isNull()); // copies and exports still see no value
+
+    // clang-format off
+    struct { int row; int key; bool typed; const char* text; const char* held; } cases[] = {
+        {1, Qt::Key_Return, false, "", "2|Kaffee|<null>"}, // opened and left: still NULL
+        {0, Qt::Key_0, false, "", "1|Tee|<null>"},         // Ctrl+0 in the editor
+        {2, Qt::Key_Return, true, "", "3|Kakao|"},          // emptied: the empty text
+        {2, -1, false, "", "3|Kakao|<null>"},                // Ctrl+0 on the cell, no editor
+    };
+    // clang-format on
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.held);
+        if (t.key < 0) {
+            form->DataGrid1->setCurrentIndex(model()->index(t.row, 2));
+            press(form->DataGrid1, Qt::Key_0, Qt::ControlModifier);
+        } else {
+            QLineEdit* editor = startEditing(t.row, 2);
+            ASSERT_NE(editor, nullptr);
+            if (t.typed) {
+                editor->setText(QString::fromUtf8(t.text));
+                editor->setModified(true);
+            }
+            press(editor, t.key, t.key == Qt::Key_0 ? Qt::ControlModifier : Qt::NoModifier);
+        }
+        EXPECT_EQ(itemsInFile()[t.row], QString::fromUtf8(t.held));
+    }
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+// A direct-edit run runs its whole batch before the grid is shown; a later statement's error is
+// the run's error and leaves the grid with nothing to edit.
+TEST_F(DirectEditWindow, ADirectEditRunRunsItsWholeBatch)
+{
+    run(QStringLiteral("select id, name from items order by id; update items set note = 'neu' where id = 1"));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Tee|neu"));
+    ASSERT_EQ(model()->rowCount(), 3);
+    readWrite();
+    type(0, 1, QStringLiteral("Matcha"));
+    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Matcha|neu"));
+
+    run(QStringLiteral("select id, name from items; update no_such_table set n = 1"));
+    const QStringList messages = dialogs.takeMessages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("no such table: no_such_table")))
+        << messages[0].toStdString();
+    EXPECT_EQ(model()->rowCount(), 0);
 }
 
 } // namespace

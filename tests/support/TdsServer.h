@@ -48,6 +48,7 @@ public:
 
     // Replaces the configuration; the server reads it afresh on the next request that needs it.
     void writeConfig(const QJsonObject& config);
+    const QJsonObject& config() const { return config_; }
 
 private:
     QTemporaryDir dir_;

@@ -83,17 +83,26 @@ void runToEnd(sqlite3* db, sqlite3_stmt* stmt)
         throw engineError(db, rc, false);
 }
 
-// Binds params, in order, to the statement's "?" placeholders: text, or null.
+// Binds params, in order, to the statement's "?" placeholders with their storage class.
 void bindParams(sqlite3* db, sqlite3_stmt* stmt, const QList<Param>& params)
 {
     for (qsizetype i = 0; i < params.size(); ++i) {
+        const Param& p = params[i];
+        const int at = int(i + 1);
         int rc;
-        if (params[i]) {
-            const QByteArray utf8 = params[i]->toUtf8();
-            rc = sqlite3_bind_text64(stmt, int(i + 1), utf8.constData(), sqlite3_uint64(utf8.size()),
-                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+        if (!p) {
+            rc = sqlite3_bind_null(stmt, at);
+        } else if (p.kind == ValueKind::Integer) {
+            rc = sqlite3_bind_int64(stmt, at, p->toLongLong());
+        } else if (p.kind == ValueKind::Real) {
+            rc = sqlite3_bind_double(stmt, at, p.real);
+        } else if (p.kind == ValueKind::Blob) {
+            rc = sqlite3_bind_blob64(stmt, at, p.bytes.constData(), sqlite3_uint64(p.bytes.size()),
+                                     SQLITE_TRANSIENT);
         } else {
-            rc = sqlite3_bind_null(stmt, int(i + 1));
+            const QByteArray utf8 = p->toUtf8();
+            rc = sqlite3_bind_text64(stmt, at, utf8.constData(), sqlite3_uint64(utf8.size()),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
         }
         if (rc != SQLITE_OK)
             throw engineError(db, rc, false);
@@ -173,6 +182,22 @@ public:
         return QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), col));
     }
 
+    ValueKind kind(int col) override
+    {
+        switch (sqlite3_column_type(stmt_.get(), col)) {
+        case SQLITE_INTEGER:
+            return ValueKind::Integer;
+        case SQLITE_FLOAT:
+            return ValueKind::Real;
+        case SQLITE_BLOB:
+            return ValueKind::Blob;
+        default:
+            return ValueKind::Text;
+        }
+    }
+
+    double real(int col) override { return sqlite3_column_double(stmt_.get(), col); }
+
     bool nextResult() override
     {
         clearCurrent();
@@ -248,7 +273,9 @@ private:
                 info.baseTable = fromUtf8(sqlite3_column_table_name(stmt.get(), i));
                 info.baseColumn = fromUtf8(sqlite3_column_origin_name(stmt.get(), i));
                 info.baseCatalog = fromUtf8(sqlite3_column_database_name(stmt.get(), i));
-                info.sqlType = sqlTypeOf(sqlite3_column_decltype(stmt.get(), i));
+                const char* declared = sqlite3_column_decltype(stmt.get(), i);
+                info.sqlType = sqlTypeOf(declared);
+                info.untyped = !info.baseColumn.isEmpty() && (!declared || !*declared);
                 rows.columns.push_back(std::move(info));
             }
             // The first step runs the statement, so its errors surface here, not mid-read.

@@ -217,4 +217,28 @@ TEST(SingleTableQuery, RefusesJoinsListsSubqueriesAndOtherStatements)
     EXPECT_EQ(tableOf("select * from a.b.c.d"), QStringLiteral("<none>"));
 }
 
+// How a query reads its tables: what makes a row of its result more than one row of one table.
+TEST(QueryShape, FindsCombinedQueriesAndTablesReadTwice)
+{
+    // clang-format off
+    struct { const char* sql; bool combined; const char* twice; int timesP; } cases[] = {
+        {"select * from p", false, "", 1},
+        {"select * from p union all select * from q", true, "", 1},
+        {"SELECT * FROM (SELECT a FROM p EXCEPT SELECT a FROM q) x", true, "", 1},
+        {"select 'union', [intersect] from p -- except", false, "", 1},
+        {"select e.id, b.name from p e join [dbo].p b on b.id = e.boss", false, "p", 2},
+        {"select * from p, q, main.p", false, "p", 2},
+        {"select * from p where x in (select y from q) and z in (select y from q)", false, "q", 1},
+        {"select (select max(a) from q) m, extract(year from d) from v", false, "", 0},
+    };
+    // clang-format on
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.sql);
+        const db::QueryShape shape = db::shapeOf(QString::fromUtf8(t.sql));
+        EXPECT_EQ(shape.combined, t.combined);
+        EXPECT_EQ(shape.namedTwice().value_or(QString()), QString::fromUtf8(t.twice));
+        EXPECT_EQ(shape.timesNamed({QString(), QString(), QStringLiteral("P")}), t.timesP);
+    }
+}
+
 } // namespace

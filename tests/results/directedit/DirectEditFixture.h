@@ -11,7 +11,9 @@
 #include "tests/support/TdsServer.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -96,6 +98,25 @@ public:
     Kind kind() const { return kind_; }
     const QString& unavailable() const { return unavailable_; }
     QString serverLog() const { return tds_ ? tds_->log() : QString(); }
+
+    // Creates a table, "name (column TYPE, ...)", whose text columns compare without regard to
+    // case as each engine's usual collation does (MariaDB and SQL Server ignore trailing blanks
+    // too): NOCASE on SQLite, a _ci collation on MariaDB, the test server's switch for SQL Server.
+    void createFoldingTable(const QString& definition)
+    {
+        QString sql = QStringLiteral("CREATE TABLE ") + definition;
+        if (kind_ == Kind::SQLite)
+            sql.replace(QRegularExpression(QStringLiteral("(VARCHAR\\(\\d+\\))")),
+                        QStringLiteral("\\1 COLLATE NOCASE"));
+        else if (kind_ == Kind::MariaDb)
+            sql += QStringLiteral(" DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci");
+        if (tds_) {
+            QJsonObject config = tds_->config();
+            config[QStringLiteral("case_insensitive")] = true;
+            tds_->writeConfig(config);
+        }
+        run({sql});
+    }
 
     // An open connection as the program opens one for this type.
     std::unique_ptr<db::Connection> connect() const

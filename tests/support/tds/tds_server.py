@@ -834,6 +834,23 @@ def map_sqlite_error(e, sql):
 
 # ---------------------------------------------------------------- configuration
 
+# SQL Server compares text padded with blanks under every collation: 'a' = 'a ' is true. BIN2
+# compares code points; the case-insensitive default (the "case_insensitive" switch puts it on
+# every text column a CREATE TABLE declares) folds case as well.
+def _compare(fold):
+    def compare(a, b):
+        a, b = a.rstrip(" "), b.rstrip(" ")
+        if fold:
+            a, b = a.casefold(), b.casefold()
+        return (a > b) - (a < b)
+    return compare
+
+
+CI_COLLATION = "SQL_Latin1_General_CP1_CI_AS"
+COLLATIONS = {"Latin1_General_BIN2": _compare(False), CI_COLLATION: _compare(True)}
+TEXT_COLUMN = re.compile(r"\b(?:n?(?:var)?char|n?text)\b(?:\s*\(\s*\w+\s*\))?", re.I)
+
+
 class Config:
     def __init__(self, path, default_db_path):
         self.path = path
@@ -1148,6 +1165,8 @@ class Session:
 
     def open_db(self, name, path):
         db = sqlite3.connect(path, timeout=SQLITE_BUSY_TIMEOUT, isolation_level=None, check_same_thread=False)
+        for collation, compare in COLLATIONS.items():
+            db.create_collation(collation, compare)
         if self.db is not None:
             self.db.close()
         self.db, self.db_name = db, name
@@ -1454,6 +1473,9 @@ class Session:
         if identity:
             pat = re.compile(r"\b(?:big|small)?int(?:eger)?\s+(?:not\s+null\s+)?primary\s+key", re.I)
             sql = pat.sub("INTEGER PRIMARY KEY AUTOINCREMENT", sql, count=1)
+        creates_table = [v.lower() for k, v in st if k != "ws"][:2] == ["create", "table"]
+        if creates_table and self.server.config.load().get("case_insensitive"):
+            sql = TEXT_COLUMN.sub(r"\g<0> COLLATE " + CI_COLLATION, sql)
         return sql, prb, binds
 
     def declared_types(self, probe_sql, ncols):

@@ -282,6 +282,25 @@ class BatchTests(ServerTestCase):
         self.sql("insert into wide values (N'x', null)")
         self.assertEqual(self.sql("select t from wide").fetchval(), "x")
 
+    def test_union_and_collations(self):
+        self.sql("create table words (w nvarchar(10))")
+        self.sql("insert into words values (N'abc'); insert into words values (N'ABC'); "
+                 "insert into words values (N'abc ')")
+        self.assertEqual(sorted(r[0] for r in self.sql("select w from words union all select name from items")),
+                         ["ABC", "abc", "abc ", "one", "three", "two"])
+        # Binary by default; BIN2 tells case apart but pads with blanks, as SQL Server does.
+        self.assertEqual(self.sql("select count(*) from words where w = N'abc'").fetchval(), 1)
+        self.assertEqual(self.sql("select count(*) from words where w = ? collate Latin1_General_BIN2",
+                                  "abc").fetchval(), 2)
+        self.assertEqual(self.sql("select count(*) from words where len(w + N'.') = len(? + N'.')",
+                                  "abc").fetchval(), 2)
+        # The switch makes the text columns of new tables case-insensitive.
+        self.server.write_config(case_insensitive=True)
+        self.sql("create table folded (w varchar(10)); insert into folded select w from words")
+        self.assertEqual(self.sql("select count(*) from folded where w = N'ABC'").fetchval(), 3)
+        self.assertEqual(self.sql("select count(*) from folded where w = N'ABC' collate Latin1_General_BIN2")
+                         .fetchval(), 1)
+
     def test_set_rowcount_limits_results(self):
         self.sql("SET ROWCOUNT 2")
         self.assertEqual([r[0] for r in self.sql("select id from items order by id")], [1, 2])
