@@ -24,7 +24,9 @@ TEST_P(RandomEdits, TheTableIsAlwaysWhatTheUserDid)
     const auto pick = [&](const QStringList& from) { return from[int(random.bounded(int(from.size())))]; };
 
     database().createFoldingTable(QStringLiteral("pile (w VARCHAR(10), n INT)"));
-    for (int i = 0; i < 8; ++i)
+    database().run({QStringLiteral("INSERT INTO pile (w, n) VALUES ('a', 1)"), // a true duplicate
+                    QStringLiteral("INSERT INTO pile (w, n) VALUES ('a', 1)")});
+    for (int i = 0; i < 6; ++i)
         database().run({QStringLiteral("INSERT INTO pile (w, n) VALUES ('%1', %2)")
                             .arg(pick(words))
                             .arg(random.bounded(2))});
