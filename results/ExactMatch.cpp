@@ -16,17 +16,19 @@ struct Exact
 };
 
 // clang-format off
+// In each, a plain "=" comes first so that an index on the column (in its own collation) finds
+// the row; the exact comparison then picks it.
 constexpr Exact exactByEngine[] = {
     // BINARY compares bytes whatever the column's collation (NOCASE, RTRIM); 1 = 1.0 is true in
-    // SQLite, so the storage class decides between an integer and a real.
-    {db::Engine::SQLite, "%1 = ? COLLATE BINARY", "%1 = ? COLLATE BINARY", true},
-    // The plain "=" lets an index find the row; the no-pad binary collation then tells 'abc' from
-    // 'ABC' and 'abc ' (a _bin collation alone pads with blanks).
+    // SQLite, so the storage class decides between an integer and a real. Any column may hold
+    // text, whatever its declared type.
+    {db::Engine::SQLite, "%1 = ? AND %1 = ? COLLATE BINARY", "%1 = ? AND %1 = ? COLLATE BINARY", true},
+    // The no-pad binary collation tells 'abc' from 'ABC' and 'abc ' (a _bin one pads with blanks).
     {db::Engine::MySql, "%1 = ? AND %1 = CONVERT(? USING utf8mb4) COLLATE utf8mb4_nopad_bin", "%1 = ?", false},
     // BIN2 compares code points but, like every SQL Server collation, pads with blanks: the
     // lengths with a closing character tell 'abc' from 'abc '.
     {db::Engine::SqlServer,
-     "%1 = ? COLLATE Latin1_General_BIN2 AND LEN(%1 + N'.') = LEN(? + N'.')", "%1 = ?", false},
+     "%1 = ? AND %1 = ? COLLATE Latin1_General_BIN2 AND LEN(%1 + N'.') = LEN(? + N'.')", "%1 = ?", false},
 };
 // clang-format on
 
