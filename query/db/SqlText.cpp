@@ -235,6 +235,8 @@ QueryShape shapeOf(const QString& selectText)
             continue;
         }
         nameNext = false;
+        if (isPunct(t, ';') && depth == 0)
+            break; // the result is the first statement's; what follows in the batch is not read
         if (isWord(t, "UNION") || isWord(t, "INTERSECT") || isWord(t, "EXCEPT"))
             shape.combined = true;
         if (isPunct(t, '(')) {

@@ -24,7 +24,8 @@ std::optional<TableName> singleTableOf(const QString& selectText);
 
 // How a query reads its tables: every name that follows FROM or JOIN or a comma of a FROM list,
 // at any depth (sub-queries and common table expressions included), and whether it combines
-// the rows of several queries (UNION, INTERSECT or EXCEPT, anywhere).
+// the rows of several queries (UNION, INTERSECT or EXCEPT, anywhere). Of a batch, only the
+// first statement, whose result is the one shown.
 struct QueryShape
 {
     QList<TableName> tables;

@@ -230,6 +230,7 @@ TEST(QueryShape, FindsCombinedQueriesAndTablesReadTwice)
         {"select * from p, q, main.p", false, "p", 2},
         {"select * from p where x in (select y from q) and z in (select y from q)", false, "q", 1},
         {"select (select max(a) from q) m, extract(year from d) from v", false, "", 0},
+        {"select * from p; delete from p; select * from q union select * from q", false, "", 1},
     };
     // clang-format on
     for (const auto& t : cases) {
