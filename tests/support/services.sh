@@ -19,6 +19,7 @@ start_services() {
     register_odbc_drivers
     start_mariadb
     start_tds_server
+    start_smtp_server
 }
 
 # --- ODBC drivers -------------------------------------------------------------------------
@@ -147,7 +148,7 @@ SQL
 # _CONFIG. Tests that change the server's configuration start a private one instead.
 start_tds_server() {
     local dir="$QUORVANE_SERVICES_DIR/tds"
-    local server="$services_source/tds/tds_server.py" pid port=""
+    local server="$services_source/tds/tds_server.py" port
     mkdir -p "$dir"
     if [ ! -x /usr/bin/python3 ]; then
         service_failed "Debian's /usr/bin/python3 is missing: the SQL Server tests skip"
@@ -161,16 +162,8 @@ start_tds_server() {
 JSON
     setsid /usr/bin/python3 "$server" --port 0 --port-file "$dir/port" --db "$dir/quorvane.sqlite" \
         --config "$dir/config.json" --log "$dir/server.log" </dev/null >"$dir/stderr.log" 2>&1 &
-    pid=$!
-    service_pids+=("$pid")
-    for _ in $(seq 200); do
-        if [ -s "$dir/port" ]; then
-            port=$(cat "$dir/port")
-            break
-        fi
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    service_pids+=("$!")
+    port=$(port_from_file "$!" "$dir/port")
     if [ -z "$port" ]; then
         echo "services: SQL Server test server output:" >&2
         cat "$dir/stderr.log" "$dir/server.log" >&2 2>/dev/null
@@ -180,6 +173,44 @@ JSON
     export QUORVANE_TDS_PORT="$port" QUORVANE_TDS_USER=quorvane QUORVANE_TDS_PASSWORD="$password"
     export QUORVANE_TDS_DATABASE=quorvane QUORVANE_TDS_CONFIG="$dir/config.json"
     echo "services: SQL Server test server on 127.0.0.1:$port (log $dir/server.log)"
+}
+
+# --- SMTP server --------------------------------------------------------------------------------
+# Debian's aiosmtpd (tests/support/smtp) on a loopback port it picks itself, keeping each message
+# it accepts as a JSON file in the spool folder. Exports QUORVANE_SMTP_PORT and _SPOOL.
+start_smtp_server() {
+    local dir="$QUORVANE_SERVICES_DIR/smtp" port
+    mkdir -p "$dir/spool"
+    if ! /usr/bin/python3 -c "import aiosmtpd" 2>/dev/null; then
+        service_failed "aiosmtpd is missing (python3-aiosmtpd): the mail tests skip"
+        return 0
+    fi
+    setsid /usr/bin/python3 "$services_source/smtp/smtp_server.py" --port-file "$dir/port" \
+        --spool "$dir/spool" --log "$dir/server.log" </dev/null >"$dir/stderr.log" 2>&1 &
+    service_pids+=("$!")
+    port=$(port_from_file "$!" "$dir/port")
+    if [ -z "$port" ] || ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+        echo "services: SMTP server output:" >&2
+        cat "$dir/stderr.log" "$dir/server.log" >&2 2>/dev/null
+        service_failed "the SMTP server did not start: the mail tests skip"
+        return 0
+    fi
+    export QUORVANE_SMTP_PORT="$port" QUORVANE_SMTP_SPOOL="$dir/spool"
+    echo "services: SMTP server on 127.0.0.1:$port (log $dir/server.log)"
+}
+
+# The port a service writes to its port file once it listens; nothing when the service ends
+# first or twenty seconds pass.
+port_from_file() {
+    local pid=$1 file=$2
+    for _ in $(seq 200); do
+        if [ -s "$file" ]; then
+            cat "$file"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
 }
 
 # A loopback TCP port that nothing listens on right now.

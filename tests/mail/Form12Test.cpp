@@ -1,0 +1,275 @@
+#include "mail/Form12.h"
+
+#include "settings/SettingsStore.h"
+#include "tests/support/SmtpPeer.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+#include <QHostInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString sender = QStringLiteral("watch@quorvane.test");
+const QString recipient = QStringLiteral("dba@quorvane.test");
+
+class MailWindow : public ::testing::Test
+{
+protected:
+    qvtest::ScriptedDialogs dialogs;
+    qvtest::ManualClock clock;
+    std::unique_ptr<mail::Form12> form = std::make_unique<mail::Form12>();
+
+    void send(const QString& server, const QString& to = recipient,
+              const QString& body = QStringLiteral("Sql Locks"))
+    {
+        form->Text1->setText(server);
+        form->Text2->setText(sender);
+        form->Text5->setText(to);
+        form->Text3->setText(QStringLiteral("Sql Locks"));
+        form->Text4->setPlainText(body);
+        form->Send();
+    }
+
+    bool socketConnected() const { return form->Winsock1->state() == QAbstractSocket::ConnectedState; }
+};
+
+using qvtest::settle;
+
+TEST_F(MailWindow, ADeliveryIsSevenPiecesAfterTheGreetingWithQuitLast)
+{
+    qvtest::ScriptedPeer peer({"220 peer ready\r\n", "250 hello\r\n", "250 sender ok\r\n",
+                               "250 recipient ok\r\n", "354 go on\r\n", "250 queued\r\n", "221 bye\r\n"});
+    send(peer.address());
+    ASSERT_TRUE(qvtest::waitUntil([&] { return peer.clientClosed(); }));
+
+    const QByteArray expected =
+        "HELO " + QHostInfo::localHostName().toUtf8() + "\r\n" + "MAIL FROM:<watch@quorvane.test>\r\n" +
+        "RCPT TO:<dba@quorvane.test>\r\n" + "DATA\r\n" +
+        mail::messageText({peer.address(), sender, recipient, "Sql Locks", "Sql Locks"}) + "\r\n.\r\n" +
+        "QUIT\r\n";
+    EXPECT_EQ(peer.received(), expected);
+    EXPECT_FALSE(form->busy());
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(MailWindow, AnUnexpectedReplyIsShownAndEndsTheDialogue)
+{
+    struct Case
+    {
+        QList<QByteArray> replies;
+        QString message;
+        QByteArray lastSent; // what the peer saw last
+    };
+    const Case cases[] = {
+        {{"554 no service here\r\n"}, "Server returned the following error:\r\n554 no service here\r\n", ""},
+        {{"220 ok\r\n", "250 hi\r\n", "250 ok\r\n", "550-no such user\r\n550 try another\r\n"},
+         "Error from Server:\r\n550-no such user\r\n550 try another\r\n",
+         "RCPT TO:<dba@quorvane.test>\r\n"},
+        {{"220 ok\r\n", "250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "451 out of space\r\n"},
+         "Error from Server:\r\n451 out of space\r\n",
+         "DATA\r\n"},
+    };
+    for (const Case& c : cases) {
+        qvtest::ScriptedPeer peer(c.replies);
+        send(peer.address());
+        ASSERT_TRUE(qvtest::waitUntil([&] { return peer.clientClosed(); })) << c.message.toStdString();
+        EXPECT_EQ(dialogs.takeMessages(), QStringList{c.message});
+        EXPECT_TRUE(peer.received().endsWith(c.lastSent)) << peer.received().constData();
+        EXPECT_FALSE(peer.received().contains("QUIT"));
+        EXPECT_FALSE(form->busy());
+    }
+}
+
+TEST_F(MailWindow, AGreetingInTwoPacketsIsOneReply)
+{
+    qvtest::ScriptedPeer peer({"220-first line of the greeting\r\n", "250 hello\r\n", "250 ok\r\n",
+                               "250 ok\r\n", "354 go on\r\n", "250 queued\r\n"});
+    int arrivals = 0;
+    QObject::connect(form->Winsock1, &QTcpSocket::readyRead, [&] { ++arrivals; });
+    send(peer.address());
+    ASSERT_TRUE(qvtest::waitUntil([&] { return arrivals == 1; }));
+    settle();
+    EXPECT_TRUE(peer.received().isEmpty()) << "HELO was sent after half a greeting";
+
+    peer.send("220 second line\r\n");
+    ASSERT_TRUE(qvtest::waitUntil([&] { return peer.clientClosed(); }));
+    EXPECT_TRUE(peer.received().startsWith("HELO "));
+    EXPECT_TRUE(peer.received().endsWith("\r\n.\r\nQUIT\r\n"));
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(MailWindow, EveryWaitForTheServerHasItsLimit)
+{
+    struct Case
+    {
+        QList<QByteArray> replies; // then the peer falls silent
+        std::chrono::milliseconds limit;
+    };
+    const Case cases[] = {
+        {{}, 5min},                                                                      // the greeting
+        {{"220 ok\r\n"}, 5min},                                                          // HELO
+        {{"220 ok\r\n", "250 hi\r\n", "250 ok\r\n", "250 ok\r\n"}, 2min},                // DATA
+        {{"220 ok\r\n", "250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"}, 10min}, // the end of data
+    };
+    for (const Case& c : cases) {
+        qvtest::ScriptedPeer peer(c.replies);
+        send(peer.address());
+        // The wait has begun once the client has answered the last reply (or connected).
+        ASSERT_TRUE(
+            qvtest::waitUntil([&] { return socketConnected() && peer.commands() == c.replies.size(); }));
+        settle();
+        clock.advance(c.limit - 1ms);
+        EXPECT_TRUE(dialogs.take().isEmpty());
+        EXPECT_TRUE(form->busy());
+
+        clock.advance(1ms);
+        EXPECT_EQ(
+            dialogs.takeMessages(),
+            QStringList{QStringLiteral("The mail server %1 did not answer within %2 minutes: the message was "
+                                       "not sent.")
+                            .arg(peer.address())
+                            .arg(std::chrono::duration_cast<std::chrono::minutes>(c.limit).count())});
+        EXPECT_FALSE(form->busy());
+        EXPECT_TRUE(qvtest::waitUntil([&] { return peer.clientClosed(); }));
+    }
+}
+
+TEST_F(MailWindow, AConnectionThatFailsOrNeverComesIsReported)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer gone;
+        gone.listen(QHostAddress::LocalHost);
+        closedPort = gone.serverPort();
+    }
+    send(QStringLiteral("127.0.0.1:%1").arg(closedPort));
+    ASSERT_TRUE(qvtest::waitUntil([&] { return !form->busy(); }));
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{"Connection refused"});
+
+    // A name is looked up first, so the connection is still being made when the limit passes.
+    qvtest::ScriptedPeer peer;
+    send(QStringLiteral("localhost:%1").arg(peer.port()));
+    clock.advance(5min);
+    EXPECT_EQ(
+        dialogs.takeMessages(),
+        QStringList{QStringLiteral("Could not connect to the mail server localhost:%1 within 5 minutes: the "
+                                   "message was not sent.")
+                        .arg(peer.port())});
+    EXPECT_FALSE(form->busy());
+}
+
+TEST_F(MailWindow, AnAddressWithALineBreakIsRefused)
+{
+    qvtest::ScriptedPeer peer;
+    send(peer.address(), QStringLiteral("dba@quorvane.test>\r\nRCPT TO:<other@example.com"));
+    form->Text2->setText(QStringLiteral("watch@quorvane.test\nBcc: other@example.com"));
+    form->Send();
+    settle();
+    EXPECT_EQ(dialogs.takeMessages(),
+              (QStringList{"The Email To: address must not contain a line break.",
+                           "The Email From: address must not contain a line break."}));
+    EXPECT_EQ(peer.connections(), 0);
+    EXPECT_FALSE(form->busy());
+}
+
+TEST_F(MailWindow, ClosingTheWindowDuringAWaitEndsTheDialogue)
+{
+    qvtest::ScriptedPeer peer({"220 ok\r\n"});
+    send(peer.address());
+    ASSERT_TRUE(qvtest::waitUntil([&] { return peer.received().startsWith("HELO"); }));
+    form.reset();
+    EXPECT_TRUE(qvtest::waitUntil([&] { return peer.clientClosed(); }));
+    clock.advance(10min);
+    settle();
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(MailWindow, TheFiveValuesSurviveOkCancelAndARestart)
+{
+    form->show();
+    form->Text1->setText(QStringLiteral("mail.quorvane.test"));
+    form->Text2->setText(sender);
+    form->Text3->setText(QStringLiteral("subject"));
+    form->Text4->setPlainText(QStringLiteral("body"));
+    form->Text5->setText(recipient);
+    form->Command1_Click();
+    EXPECT_FALSE(form->isVisible());
+    const auto stored = settings::store().getAll(QStringLiteral("Mail"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(*stored, (settings::KeyValueList{{"ServerName", "mail.quorvane.test"},
+                                               {"UserName", sender},
+                                               {"Subject", "subject"},
+                                               {"Body", "body"},
+                                               {"from", recipient}}));
+
+    form->show();
+    for (QLineEdit* box : {form->Text1, form->Text2, form->Text3, form->Text5})
+        box->setText(QStringLiteral("edited"));
+    form->Text4->setPlainText(QStringLiteral("edited"));
+    form->Command2_Click();
+    EXPECT_TRUE(form->isVisible());
+    const QStringList shown{form->Text1->text(), form->Text2->text(), form->Text3->text(),
+                            form->Text4->toPlainText(), form->Text5->text()};
+    const QStringList saved{"mail.quorvane.test", sender, "subject", "body", recipient};
+    EXPECT_EQ(shown, saved);
+
+    form.reset();
+    settings::reopenStore();
+    form = std::make_unique<mail::Form12>();
+    form->Form_Load();
+    EXPECT_EQ((QStringList{form->Text1->text(), form->Text2->text(), form->Text3->text(),
+                           form->Text4->toPlainText(), form->Text5->text()}),
+              saved);
+}
+
+// Against the test command's SMTP server: what arrives, byte for byte.
+TEST_F(MailWindow, NoticesSentWithoutTheWindowArriveWithTheSavedValues)
+{
+    QV_REQUIRE_SMTP_SERVER();
+    const QString to = QStringLiteral("dba-%1@quorvane.test").arg(QCoreApplication::applicationPid());
+    settings::store().save(settings::MailServerName, *qvtest::sharedSmtpServer());
+    settings::store().save(settings::MailUserName, sender);
+    settings::store().save(settings::MailTo, to);
+
+    // The second notice is asked for while the first still holds the socket.
+    mail::sendNotice(QStringLiteral("Sql Locks"), QStringLiteral("Sql Locks\n.\nspid 52 WAIT"));
+    mail::sendNotice(QStringLiteral("Sql No Locks"), QStringLiteral("Gr\u00fc\u00dfe"));
+    mail::Form12* loaded = mail::loadedForm12();
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_FALSE(loaded->isVisible());
+    EXPECT_EQ(loaded->Text1->text(), *qvtest::sharedSmtpServer());
+    ASSERT_TRUE(
+        qvtest::waitUntil([&] { return !loaded->busy() && qvtest::spooledMessages(to).size() == 2; }));
+
+    const QList<qvtest::SpooledMessage> messages = qvtest::spooledMessages(to);
+    const QByteArray header = "From: <watch@quorvane.test>\r\nTo: " + to.toUtf8() + "\r\n";
+    EXPECT_EQ(messages[0].data, header + "Subject: Sql Locks\r\n"
+                                         "X-Mailer: Mailwren v1.1\r\n"
+                                         "Mime-Version: 1.0\r\n"
+                                         "Content-Type: text/plain;\tcharset=us-ascii\r\n"
+                                         "\r\n"
+                                         "Sql Locks\r\n.\r\nspid 52 WAIT\r\n");
+    EXPECT_EQ(messages[1].data, header + "Subject: Sql No Locks\r\n"
+                                         "X-Mailer: Mailwren v1.1\r\n"
+                                         "Mime-Version: 1.0\r\n"
+                                         "Content-Type: text/plain;\tcharset=utf-8\r\n"
+                                         "\r\n"
+                                         "Gr\xc3\xbc\xc3\x9f"
+                                         "e\r\n");
+    for (const qvtest::SpooledMessage& message : messages) {
+        EXPECT_EQ(message.helo, QHostInfo::localHostName());
+        EXPECT_EQ(message.from, sender);
+    }
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    delete loaded;
+}
+
+} // namespace

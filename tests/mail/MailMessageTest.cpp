@@ -1,0 +1,105 @@
+#include "mail/MailMessage.h"
+
+#include "mail/SmtpReply.h"
+
+#include <QList>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SmtpReply, AReplyIsCompleteOnlyAtAFinalLine)
+{
+    struct Case
+    {
+        QList<QByteArray> pieces;
+        bool ready;
+        int code;
+    };
+    const Case cases[] = {
+        {{"220 mail.example ESMTP\r\n"}, true, 220},
+        {{"220-mail.example\r\n"}, false, 0}, // more lines follow
+        {{"220-mail.example\r\n", "220 ready\r\n"}, true, 220},
+        {{"250 OK"}, false, 0}, // the line has not ended
+        {{"25", "0 OK\r\n"}, true, 250},
+        {{"354\r\n"}, true, 354},   // a code alone is a final line
+        {{"garbled\r\n"}, true, 0}, // not a reply: taken, and its code matches nothing
+        {{"250-a\r\n250-b\r\n250 c\r\n"}, true, 250},
+    };
+    for (const Case& c : cases) {
+        mail::ReplyBuffer buffer;
+        for (const QByteArray& piece : c.pieces)
+            buffer.append(piece);
+        const QByteArray all = c.pieces.join();
+        EXPECT_EQ(buffer.ready(), c.ready) << all.constData();
+        if (c.ready) {
+            EXPECT_EQ(mail::replyCode(buffer.take()), c.code) << all.constData();
+            EXPECT_FALSE(buffer.ready());
+        }
+    }
+}
+
+TEST(MailServer, TheServerBoxNamesAHostAndMayNameAPort)
+{
+    struct Case
+    {
+        QString box;
+        std::optional<mail::MailServer> server;
+    };
+    const Case cases[] = {
+        {"mail.example.com", mail::MailServer{"mail.example.com", 25}},
+        {" 127.0.0.1:2525 ", mail::MailServer{"127.0.0.1", 2525}},
+        {"[::1]:587", mail::MailServer{"::1", 587}},
+        {"::1", mail::MailServer{"::1", 25}},
+        {"mail.example.com:", std::nullopt},
+        {"mail.example.com:smtp", std::nullopt},
+        {"mail.example.com:70000", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto server = mail::mailServer(c.box);
+        ASSERT_EQ(server.has_value(), c.server.has_value()) << c.box.toStdString();
+        if (server) {
+            EXPECT_EQ(server->host, c.server->host);
+            EXPECT_EQ(server->port, c.server->port);
+        }
+    }
+    EXPECT_EQ(mail::refusal({"mail.example.com:smtp", "a@example.com", "b@example.com", "", ""}),
+              "The Email SMTP Server box names no valid port: mail.example.com:smtp");
+}
+
+TEST(MailMessage, SubjectAndBodyAreSentSafely)
+{
+    struct Case
+    {
+        QString subject;
+        QString body;
+        QByteArray subjectLine;
+        QByteArray contentType;
+        QByteArray bodyBytes;
+    };
+    const Case cases[] = {
+        // A line of "." alone would end the data: each line starting with "." gets a second one.
+        {"Sql Locks", "first\n.\n.hidden\nlast", "Subject: Sql Locks", "text/plain;\tcharset=us-ascii",
+         "first\r\n..\r\n..hidden\r\nlast"},
+        // Every line end becomes CR LF.
+        {"Sql Locks", "a\rb\r\nc\n", "Subject: Sql Locks", "text/plain;\tcharset=us-ascii",
+         "a\r\nb\r\nc\r\n"},
+        // A stored subject cannot add header lines.
+        {"Locks\r\nBcc: someone@example.com", "x", "Subject: Locks Bcc: someone@example.com",
+         "text/plain;\tcharset=us-ascii", "x"},
+        // Text beyond ASCII goes as UTF-8 and says so.
+        {"Sperre \u00e4", "Gr\u00fc\u00dfe",
+         "Subject: =?UTF-8?B?U3BlcnJlIMOk?=", "text/plain;\tcharset=utf-8",
+         "Gr\xc3\xbc\xc3\x9f"
+         "e"},
+    };
+    for (const Case& c : cases) {
+        const QByteArray text =
+            mail::messageText({"mail.example.com", "a@example.com", "b@example.com", c.subject, c.body});
+        const QList<QByteArray> lines = text.split('\n');
+        EXPECT_EQ(lines.value(2), c.subjectLine + "\r") << c.subject.toStdString();
+        EXPECT_EQ(lines.value(5), "Content-Type: " + c.contentType + "\r");
+        EXPECT_EQ(text.mid(text.indexOf("\r\n\r\n") + 4), c.bodyBytes) << c.body.toStdString();
+    }
+}
+
+} // namespace
