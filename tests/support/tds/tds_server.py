@@ -1167,6 +1167,14 @@ class Session:
         db = sqlite3.connect(path, timeout=SQLITE_BUSY_TIMEOUT, isolation_level=None, check_same_thread=False)
         for collation, compare in COLLATIONS.items():
             db.create_collation(collation, compare)
+        # The blocking chain's views live in an attached "sys" schema; DB_NAME and OBJECT_NAME
+        # answer from the config's "names" (NULL for an id it does not name, as the server does).
+        db.execute("ATTACH DATABASE ':memory:' AS sys")
+        db.execute("CREATE TABLE sys.dm_exec_requests (session_id INTEGER, blocking_session_id INTEGER, "
+                   "wait_type TEXT, wait_time INTEGER)")
+        db.execute("CREATE TABLE sys.dm_exec_sessions (session_id INTEGER, login_name TEXT, host_name TEXT)")
+        db.create_function("db_name", 1, lambda i: self.configured_name("databases", i))
+        db.create_function("object_name", -1, lambda i, *_db: self.configured_name("objects", i))
         if self.db is not None:
             self.db.close()
         self.db, self.db_name = db, name
@@ -1494,7 +1502,24 @@ class Session:
             return None
         return [row[2] for row in info]
 
+    def configured_name(self, kind, ident):
+        return self.server.config.load().get("names", {}).get(kind, {}).get(str(ident))
+
+    def refresh_sys_views(self):
+        """sys.dm_exec_requests and sys.dm_exec_sessions as the config lists them now."""
+        cfg = self.server.config.load()
+        self.db.execute("DELETE FROM sys.dm_exec_requests")
+        self.db.execute("DELETE FROM sys.dm_exec_sessions")
+        self.db.executemany("INSERT INTO sys.dm_exec_requests VALUES (?, ?, ?, ?)",
+                            [(r.get("session_id"), r.get("blocking_session_id", 0), r.get("wait_type"),
+                              r.get("wait_time", 0)) for r in cfg.get("requests", [])])
+        self.db.executemany("INSERT INTO sys.dm_exec_sessions VALUES (?, ?, ?)",
+                            [(r.get("session_id"), r.get("login_name"), r.get("host_name"))
+                             for r in cfg.get("sessions", [])])
+
     def exec_sql(self, out, st, s, params, done_tok, more, first):
+        if any(k == "word" and v.lower() == "sys" for k, v in s):
+            self.refresh_sys_views()
         sql, probe, binds = self.translate(st, params)
         if self.implicit and self.trancount == 0 and first not in ("pragma",):
             self.tx_begin(out)
@@ -1740,6 +1765,8 @@ class Session:
 
     def sp_lock(self, out, a):
         cfg = self.server.config.load()
+        if cfg.get("lock_error"):
+            raise SqlError(1222, 16, cfg["lock_error"])
         rows = []
         spid = a.get("spid1")
         for lk in cfg.get("locks", []):

@@ -637,6 +637,24 @@ class SystemProcedureTests(ServerTestCase):
                                          "Resource": "", "Mode": "IX", "Status": "GRANT"}])
         rows = [tuple(r) for r in self.sql("exec sp_lock")]
         self.assertEqual([(r[0], r[4].strip(), r[6]) for r in rows], [(60, "TAB", "IX")])
+        self.server.write_config(lock_error="Lock request time out period exceeded.")
+        self.assertOdbcError(lambda: self.sql("sp_lock"), "42000", 1222, "Lock request time out period exceeded.")
+
+    def test_blocking_chain_views_and_names_follow_config(self):
+        self.server.write_config(
+            requests=[{"session_id": 54, "blocking_session_id": 53, "wait_type": "LCK_M_X", "wait_time": 1200},
+                      {"session_id": 53, "blocking_session_id": 0, "wait_type": None, "wait_time": 0}],
+            sessions=[{"session_id": 53, "login_name": "app", "host_name": "APP01"}],
+            names={"databases": {"5": "shop"}, "objects": {"1977058079": "Orders"}})
+        rows = [tuple(r) for r in self.sql(
+            "select r.session_id, r.blocking_session_id, r.wait_type, r.wait_time, s.login_name, s.host_name "
+            "from sys.dm_exec_requests r left join sys.dm_exec_sessions s on s.session_id = r.blocking_session_id "
+            "where r.blocking_session_id <> 0")]
+        self.assertEqual(rows, [(54, 53, "LCK_M_X", 1200, "app", "APP01")])
+        self.assertEqual(tuple(self.sql("select db_name(5), object_name(1977058079, 5), db_name(9)").fetchone()),
+                         ("shop", "Orders", None))
+        self.server.write_config(requests=[])
+        self.assertEqual(self.sql("select count(*) from sys.dm_exec_requests").fetchval(), 0)
 
     def test_primary_keys_and_columns_through_odbc(self):
         keys = [(r.table_name, r.column_name, r.key_seq) for r in self.cur.primaryKeys("orders")]
