@@ -1,10 +1,10 @@
 #include "app/Form1.h"
 
 #include "app/About.h"
-#include "app/Geometry.h"
 #include "app/Maker.h"
 #include "app/StatusBar.h"
 #include "results/DataGridDelegate.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/Program.h"
@@ -36,7 +36,7 @@ constexpr int surfaceWidth = 10050;
 constexpr int surfaceHeight = 6360;
 
 // The output area, shared by Text2, MSFlexGrid1 and Frame4.
-constexpr app::TwipsRect outputArea{120, 1560, 9735, 1095};
+constexpr ui::TwipsRect outputArea{120, 1560, 9735, 1095};
 
 // Inside Frame4 the options and the warning take the top band; the data grid fills the rest.
 constexpr int dataGridTop = 1200;
@@ -46,92 +46,26 @@ const QString warningText =
                    "always restore the data, So do not make any changes unless you are sure you want to "
                    "update the database.");
 
-template <typename T> T* named(T* control, const char* name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    return named(new QPushButton(caption, parent), name);
-}
-
-QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption)
-{
-    return named(new QCheckBox(caption, parent), name);
-}
-
-QRadioButton* optionButton(QWidget* parent, const char* name, const QString& caption)
-{
-    return named(new QRadioButton(caption, parent), name);
-}
-
-QLineEdit* textBox(QWidget* parent, const char* name)
-{
-    return named(new QLineEdit(parent), name);
-}
-
-QLineEdit* passwordBox(QWidget* parent, const char* name)
-{
-    QLineEdit* box = textBox(parent, name);
-    box->setEchoMode(QLineEdit::Password);
-    // Typed characters show as "*", whatever the style's own choice.
-    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    return box;
-}
-
-// A drop-down combo: a list plus free typing. Typed text is taken as typed: nothing is
-// completed from the list and Enter does not add it to the list.
-QComboBox* dropDownCombo(QWidget* parent, const char* name)
-{
-    auto* combo = named(new QComboBox(parent), name);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setCompleter(nullptr);
-    return combo;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& caption, QWidget* buddy = nullptr)
-{
-    auto* l = named(new QLabel(caption, parent), name);
-    if (buddy)
-        l->setBuddy(buddy);
-    return l;
-}
-
-// A frame is opaque: the panels float above the query box and the output area and hide
-// what lies under them.
-QGroupBox* frame(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* box = named(new QGroupBox(caption, parent), name);
-    box->setAutoFillBackground(true);
-    return box;
-}
-
-// The window's font as designed: "MS Sans Serif", or where that is missing a font of the same
-// width (the captions are measured for it), else the system's sans serif font.
-QFont designedFont(qreal points)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    return font;
-}
-
-constexpr qreal controlFontSize = 8.25;
 constexpr qreal queryBoxFontSize = 9.75;
 
 } // namespace
+
+using ui::button;
+using ui::checkBox;
+using ui::dropDownCombo;
+using ui::frame;
+using ui::label;
+using ui::named;
+using ui::optionButton;
+using ui::passwordBox;
+using ui::place;
+using ui::textBox;
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(maker::windowCaption());
-    setFont(designedFont(controlFontSize));
+    setFont(ui::designedFont(ui::controlFontSize));
 
     createControls();
     createMenus();
@@ -141,7 +75,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     connect(About, &QAction::triggered, this, &Form1::About_Click);
     connectRun();
     connectDirectEdit();
-    connectResultTools();
+    connectResultActions();
     connectTray();
     connectWorkspace();
     connectLayout();
@@ -157,39 +91,39 @@ void Form1::createControls()
     // Created bottom-up: the output views first, the floating panels last, so that the panels
     // stand above the query box and the output area.
     Text1 = named(new QPlainTextEdit(surface), "Text1");
-    Text1->setFont(designedFont(queryBoxFontSize));
+    Text1->setFont(ui::designedFont(queryBoxFontSize));
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    app::place(Text1, 120, 360, 9735, 1095);
+    place(Text1, 120, 360, 9735, 1095);
 
     Text2 = named(new QPlainTextEdit(surface), "Text2");
     Text2->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    app::place(Text2, outputArea);
+    place(Text2, outputArea);
 
     MSFlexGrid1 = named(new ui::MSFlexGrid(surface), "MSFlexGrid1");
-    app::place(MSFlexGrid1, outputArea);
+    place(MSFlexGrid1, outputArea);
 
     createDataGridFrame();
 
     Command1 = button(surface, "Command1", QStringLiteral("&Run"));
-    app::place(Command1, 120, 0, 1215, 255);
+    place(Command1, 120, 0, 1215, 255);
     Command9 = button(surface, "Command9", QStringLiteral("Cancel"));
-    app::place(Command9, 1440, 0, 1215, 255);
+    place(Command9, 1440, 0, 1215, 255);
     // Nothing runs yet: a run enables Cancel and disables it again when it ends.
     Command9->setEnabled(false);
     Command8 = button(surface, "Command8", QStringLiteral("Minimize"));
-    app::place(Command8, 2760, 0, 1215, 255);
+    place(Command8, 2760, 0, 1215, 255);
     Command2 = button(surface, "Command2", QStringLiteral("Tools"));
-    app::place(Command2, 4080, 0, 1215, 255);
+    place(Command2, 4080, 0, 1215, 255);
 
     Check2 = checkBox(surface, "Check2", QStringLiteral("Show / Hide Profile Menu"));
     Check2->setChecked(true);
-    app::place(Check2, 5400, 0, 2295, 255);
+    place(Check2, 5400, 0, 2295, 255);
     Check5 = checkBox(surface, "Check5", QStringLiteral("Show / Hide Quick Query"));
     Check5->setChecked(false);
-    app::place(Check5, 7680, 0, 2295, 255);
+    place(Check5, 7680, 0, 2295, 255);
 
     createQuickQueryFrame();
     createProfileFrame();
@@ -210,12 +144,12 @@ void Form1::createControls()
 void Form1::createProfileFrame()
 {
     Frame1 = frame(centralWidget(), "Frame1", QStringLiteral("Profile Options"));
-    app::place(Frame1, 5880, 1920, 3975, 3975);
+    place(Frame1, 5880, 1920, 3975, 3975);
 
     Check1 = checkBox(Frame1, "Check1", QStringLiteral("Automatically Save Current SQL Statements."));
-    app::place(Check1, 240, 240, 3495, 240);
+    place(Check1, 240, 240, 3495, 240);
     Check4 = checkBox(Frame1, "Check4", QStringLiteral("Automatically Save All SQL Statements."));
-    app::place(Check4, 240, 480, 3255, 240);
+    place(Check4, 240, 480, 3255, 240);
 
     // One row every 360 twips: the caption at the left, the field beside it.
     constexpr int labelLeft = 120, labelWidth = 1215, labelHeight = 255;
@@ -223,8 +157,8 @@ void Form1::createProfileFrame()
     auto row = [&](QLabel*& caption, const char* captionName, const QString& text, QWidget* field, int top,
                    int fieldHeight) {
         caption = label(Frame1, captionName, text, field);
-        app::place(caption, labelLeft, top, labelWidth, labelHeight);
-        app::place(field, fieldLeft, top, fieldWidth, fieldHeight);
+        place(caption, labelLeft, top, labelWidth, labelHeight);
+        place(field, fieldLeft, top, fieldWidth, fieldHeight);
     };
 
     Combo2 = dropDownCombo(Frame1, "Combo2");
@@ -243,24 +177,24 @@ void Form1::createProfileFrame()
     row(DatabaseTypeLabel, "DatabaseTypeLabel", QStringLiteral("Database Type"), Combo1, 3120, comboHeight);
 
     Command4 = button(Frame1, "Command4", QStringLiteral("Save Profile"));
-    app::place(Command4, 720, 3600, 1215, 255);
+    place(Command4, 720, 3600, 1215, 255);
     Command5 = button(Frame1, "Command5", QStringLiteral("Delete Profile"));
-    app::place(Command5, 2160, 3600, 1215, 255);
+    place(Command5, 2160, 3600, 1215, 255);
 }
 
 void Form1::createQuickQueryFrame()
 {
     Frame2 = frame(centralWidget(), "Frame2", QStringLiteral("Quick Query"));
-    app::place(Frame2, 5880, 360, 3735, 975);
+    place(Frame2, 5880, 360, 3735, 975);
 
     Combo4 = dropDownCombo(Frame2, "Combo4");
-    app::place(Combo4, 120, 240, 2175, 315);
+    place(Combo4, 120, 240, 2175, 315);
     Text12 = textBox(Frame2, "Text12");
-    app::place(Text12, 120, 600, 2175, 285);
+    place(Text12, 120, 600, 2175, 285);
     Command10 = button(Frame2, "Command10", QStringLiteral("Add Query"));
-    app::place(Command10, 2400, 240, 1215, 255);
+    place(Command10, 2400, 240, 1215, 255);
     Command12 = button(Frame2, "Command12", QStringLiteral("Remove Query"));
-    app::place(Command12, 2400, 600, 1215, 255);
+    place(Command12, 2400, 600, 1215, 255);
 
     Frame2->hide();
 }
@@ -268,27 +202,27 @@ void Form1::createQuickQueryFrame()
 void Form1::createFontFrame()
 {
     Frame5 = frame(centralWidget(), "Frame5", QStringLiteral("Font Settings"));
-    app::place(Frame5, 2280, 480, 2895, 1335);
+    place(Frame5, 2280, 480, 2895, 1335);
 
     Text14 = textBox(Frame5, "Text14");
-    app::place(Text14, 2040, 240, 615, 285);
+    place(Text14, 2040, 240, 615, 285);
     QueryBoxFontSizeLabel =
         label(Frame5, "QueryBoxFontSizeLabel", QStringLiteral("Query Box Font Size:"), Text14);
-    app::place(QueryBoxFontSizeLabel, 240, 240, 1935, 255);
+    place(QueryBoxFontSizeLabel, 240, 240, 1935, 255);
 
     Text15 = textBox(Frame5, "Text15");
-    app::place(Text15, 2040, 600, 615, 285);
+    place(Text15, 2040, 600, 615, 285);
     QueryOutputDataBoxLabel =
         label(Frame5, "QueryOutputDataBoxLabel", QStringLiteral("Query Output Data Box:"), Text15);
-    app::place(QueryOutputDataBoxLabel, 240, 600, 1935, 255);
+    place(QueryOutputDataBoxLabel, 240, 600, 1935, 255);
     // The captions reach under the boxes; the boxes stay on top.
     Text14->raise();
     Text15->raise();
 
     Command14 = button(Frame5, "Command14", QStringLiteral("OK"));
-    app::place(Command14, 480, 960, 855, 255);
+    place(Command14, 480, 960, 855, 255);
     Command15 = button(Frame5, "Command15", QStringLiteral("Cancel"));
-    app::place(Command15, 1560, 960, 855, 255);
+    place(Command15, 1560, 960, 855, 255);
 
     Frame5->hide();
 }
@@ -296,24 +230,24 @@ void Form1::createFontFrame()
 void Form1::createDataGridFrame()
 {
     Frame4 = frame(centralWidget(), "Frame4", QString());
-    app::place(Frame4, outputArea);
+    place(Frame4, outputArea);
 
     Option4 = optionButton(Frame4, "Option4", QStringLiteral("Read Only"));
-    app::place(Option4, 120, 120, 1215, 255);
+    place(Option4, 120, 120, 1215, 255);
     Option5 = optionButton(Frame4, "Option5", QStringLiteral("Read/Write"));
-    app::place(Option5, 120, 480, 1215, 255);
+    place(Option5, 120, 480, 1215, 255);
     // The safe choice until the user asks for more: edits need Read/Write.
     Option4->setChecked(true);
 
     Label12 = named(new QLabel(warningText, Frame4), "Label12");
     Label12->setWordWrap(true);
     Label12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    app::place(Label12, 1440, 120, outputArea.width - 1560, dataGridTop - 225);
+    place(Label12, 1440, 120, outputArea.width - 1560, dataGridTop - 225);
 
     // The data grid fills the frame below the options; the window's resize rules keep it so.
     DataGrid1 = named(new QTableView(Frame4), "DataGrid1");
     DataGrid1->setItemDelegate(new results::DataGridDelegate(DataGrid1));
-    app::place(DataGrid1, 0, dataGridTop, outputArea.width, std::max(0, outputArea.height - dataGridTop));
+    place(DataGrid1, 0, dataGridTop, outputArea.width, std::max(0, outputArea.height - dataGridTop));
 
     Frame4->hide();
 }
@@ -321,14 +255,14 @@ void Form1::createDataGridFrame()
 void Form1::createQuerysFrame()
 {
     Frame8 = frame(centralWidget(), "Frame8", QStringLiteral("Querys"));
-    app::place(Frame8, 6480, 1440, 3375, 3975);
+    place(Frame8, 6480, 1440, 3375, 3975);
 
     Command19 = button(Frame8, "Command19", QStringLiteral("Import"));
-    app::place(Command19, 240, 240, 1335, 315);
+    place(Command19, 240, 240, 1335, 315);
     Command20 = button(Frame8, "Command20", QStringLiteral("Hide"));
-    app::place(Command20, 1800, 240, 1335, 315);
+    place(Command20, 1800, 240, 1335, 315);
     List1 = named(new QListWidget(Frame8), "List1");
-    app::place(List1, 240, 600, 2895, 3180);
+    place(List1, 240, 600, 2895, 3180);
 
     Frame8->hide();
 }

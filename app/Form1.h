@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profiles/Layout.h"
+#include "app/Layout.h"
 #include "profiles/PasswordTable.h"
 
 #include <QMainWindow>
@@ -78,8 +78,8 @@ public:
     // Writes the fetched value of the data grid's current cell back into it.
     void Undo_Click();
 
-    // --- result tools: file output, the grid's pop-up menu, export, query files, Import
-    // (Form1ResultTools.cpp) ---
+    // --- result actions: file output, the grid's pop-up menu, export, query files, Import
+    // (Form1ResultActions.cpp) ---
     void DataOutputtoFile_Click();
     // A button pressed over the result grid (1 left, 2 right), at x, y twips in it: the right
     // button pops up Rmenu there.
@@ -267,7 +267,7 @@ private:
     void startOutput();
     bool runEvent(QObject* watched, QEvent* event);
     void connectDirectEdit();
-    void connectResultTools();
+    void connectResultActions();
     bool directEditEvent(QObject* watched, QEvent* event);
     void connectTray();
     void connectWorkspace();
@@ -280,5 +280,5 @@ private:
 
     profiles::PasswordTable passwords_; // this run's passwords, never stored
     bool fillingPasswords_ = false;     // the password boxes are being filled, not typed in
-    workspace::Splitter splitter_;
+    app::Splitter splitter_;
 };

@@ -2,8 +2,8 @@
 // and the output area, with the mouse pointer that shows it.
 #include "app/Form1.h"
 
-#include "app/Geometry.h"
-#include "profiles/Layout.h"
+#include "app/Layout.h"
+#include "ui/Controls.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/Twips.h"
 
@@ -17,18 +17,18 @@
 
 namespace {
 
-using workspace::Control;
-using workspace::Property;
+using app::Control;
+using app::Property;
 
 // The window's controls as the resize rules see them, in twips.
-class Form1Surface final : public workspace::LayoutSurface
+class Form1Surface final : public app::LayoutSurface
 {
 public:
     explicit Form1Surface(Form1& form) : form_(form) {}
 
     int get(Control c, Property p) const override
     {
-        const app::TwipsRect r = app::twipsGeometry(widget(c));
+        const ui::TwipsRect r = ui::twipsGeometry(widget(c));
         switch (p) {
         case Property::Left: return r.left;
         case Property::Top: return r.top;
@@ -41,14 +41,14 @@ public:
     bool set(Control c, Property p, int twips) override
     {
         QWidget* w = widget(c);
-        app::TwipsRect r = app::twipsGeometry(w);
+        ui::TwipsRect r = ui::twipsGeometry(w);
         switch (p) {
         case Property::Left: r.left = twips; break;
         case Property::Top: r.top = twips; break;
         case Property::Width: r.width = twips; break;
         case Property::Height: r.height = twips; break;
         }
-        app::place(w, r);
+        ui::place(w, r);
         return true;
     }
 
@@ -76,16 +76,16 @@ private:
 
 void setTop(QWidget* w, int top)
 {
-    app::TwipsRect r = app::twipsGeometry(w);
+    ui::TwipsRect r = ui::twipsGeometry(w);
     r.top = top;
-    app::place(w, r);
+    ui::place(w, r);
 }
 
 void setHeight(QWidget* w, int height)
 {
-    app::TwipsRect r = app::twipsGeometry(w);
+    ui::TwipsRect r = ui::twipsGeometry(w);
     r.height = height;
-    app::place(w, r);
+    ui::place(w, r);
 }
 
 } // namespace
@@ -132,19 +132,19 @@ void Form1::Form_Resize()
     // The rules take the window's outer size, borders and caption included.
     const QRect outer = frameGeometry();
     Form1Surface surface(*this);
-    workspace::resizeLayout(ui::twips(outer.width()), ui::twips(outer.height()), surface);
+    app::resizeLayout(ui::twips(outer.width()), ui::twips(outer.height()), surface);
 }
 
 void Form1::Form_MouseMove(Qt::MouseButtons buttons, int /*x*/, int y)
 {
     QWidget* surface = centralWidget();
-    const int text1Top = app::twipsGeometry(Text1).top;
-    const int text2Top = app::twipsGeometry(Text2).top;
+    const int text1Top = ui::twipsGeometry(Text1).top;
+    const int text2Top = ui::twipsGeometry(Text2).top;
     // The border never leaves the surface.
-    const int lowest = ui::twips(surface->height()) - workspace::Splitter::gap;
-    const workspace::SplitterMove move =
+    const int lowest = ui::twips(surface->height()) - app::Splitter::gap;
+    const app::SplitterMove move =
         splitter_.mouseMove(y, buttons.testFlag(Qt::LeftButton), text1Top, text2Top, lowest);
-    surface->setCursor(move.pointer == workspace::Pointer::SizeNS ? Qt::SizeVerCursor : Qt::ArrowCursor);
+    surface->setCursor(move.pointer == app::Pointer::SizeNS ? Qt::SizeVerCursor : Qt::ArrowCursor);
     if (!move.resize)
         return;
     setHeight(Text1, move.text1Height);

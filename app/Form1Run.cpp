@@ -12,6 +12,7 @@
 #include "results/RecordsetModel.h"
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
+#include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
 
 #include <QAction>
@@ -211,11 +212,7 @@ void Form1::Combo1_Click()
 namespace {
 void keepOutputChoice(const QString& value)
 {
-    try {
-        settings::store().save(settings::OptionBox, value);
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
-    }
+    ui::guarded<settings::StoreError>([&] { settings::store().save(settings::OptionBox, value); });
 }
 } // namespace
 

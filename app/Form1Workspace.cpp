@@ -4,7 +4,7 @@
 // to itself.
 #include "app/Form1.h"
 
-#include "profiles/FontSize.h"
+#include "app/FontSize.h"
 #include "profiles/PasswordTable.h"
 #include "profiles/Profile.h"
 #include "profiles/QuickQueries.h"
@@ -12,6 +12,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
+#include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
 
 #include <QAction>
@@ -132,9 +133,9 @@ void Form1::startWorkspace()
     fillQuickQueryList();
 
     try {
-        if (const auto size = workspace::storedQueryBoxFontSize())
+        if (const auto size = app::storedQueryBoxFontSize())
             setQueryBoxFontSize(*size);
-        if (const auto size = workspace::storedResultGridFontSize())
+        if (const auto size = app::storedResultGridFontSize())
             MSFlexGrid1->setFontSize(*size);
     } catch (const std::exception&) {
         // A size the controls refuse leaves them as they were.
@@ -197,12 +198,8 @@ void Form1::Command4_Click()
     f.saveAllStatements = Check4->isChecked();
 
     profiles::SaveResult saved;
-    try {
-        saved = profiles::saveProfile(name, f);
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
+    if (!ui::guarded<settings::StoreError>([&] { saved = profiles::saveProfile(name, f); }))
         return;
-    }
     if (saved.outcome != profiles::Outcome::Saved) {
         ui::msgBox(profiles::message(saved.outcome, name));
         return;
@@ -219,11 +216,7 @@ void Form1::Command5_Click()
         return;
 
     profiles::Outcome outcome = profiles::Outcome::NoName;
-    try {
-        outcome = profiles::deleteProfile(name);
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
-    }
+    ui::guarded<settings::StoreError>([&] { outcome = profiles::deleteProfile(name); });
     LoadProfiles();
     Combo2->setEditText(name);
     const QString text = profiles::message(outcome, name);
@@ -253,11 +246,8 @@ void Form1::LoadLastProfileonStartup_Click()
 {
     const bool nowSet = !LoadLastProfileonStartup->isChecked();
     LoadLastProfileonStartup->setChecked(nowSet);
-    try {
-        settings::store().save(settings::LoadProfile, nowSet ? QStringLiteral("1") : QStringLiteral("0"));
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
-    }
+    ui::guarded<settings::StoreError>(
+        [&] { settings::store().save(settings::LoadProfile, nowSet ? QStringLiteral("1") : QStringLiteral("0")); });
 }
 
 // --- statements -------------------------------------------------------------------------
@@ -345,12 +335,10 @@ void Form1::Command10_Click()
 {
     const QString name = Text12->text();
     profiles::AddQuickQueryResult added;
-    try {
-        added = profiles::addQuickQuery(Text1->toPlainText(), name, Combo2->currentText(), entriesOf(Combo4));
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
+    if (!ui::guarded<settings::StoreError>([&] {
+            added = profiles::addQuickQuery(Text1->toPlainText(), name, Combo2->currentText(), entriesOf(Combo4));
+        }))
         return;
-    }
     if (!added.message.isEmpty()) {
         ui::msgBox(added.message);
         return;
@@ -388,29 +376,29 @@ void Form1::setQueryBoxFontSize(float points)
 
 void Form1::MFontSettings_Click()
 {
-    Text14->setText(workspace::formatFontSize(float(Text1->font().pointSizeF())));
-    Text15->setText(workspace::formatFontSize(MSFlexGrid1->fontSize()));
+    Text14->setText(app::formatFontSize(float(Text1->font().pointSizeF())));
+    Text15->setText(app::formatFontSize(MSFlexGrid1->fontSize()));
     ui::doEvents();
     Frame5->setVisible(true);
 }
 
 void Form1::Command14_Click()
 {
-    const auto sizes = workspace::parseFontSizes(Text14->text(), Text15->text());
+    const auto sizes = app::parseFontSizes(Text14->text(), Text15->text());
     if (!sizes) {
-        ui::msgBox(workspace::fontSizeMessage());
+        ui::msgBox(app::fontSizeMessage());
         return;
     }
-    try {
-        setQueryBoxFontSize(sizes->queryBox);
-        MSFlexGrid1->setFontSize(sizes->resultGrid);
-        Frame5->setVisible(false);
-        workspace::keepFontSizes(Text14->text(), Text15->text());
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
-    } catch (const std::exception&) {
-        ui::msgBox(workspace::fontSizeMessage());
-    }
+    const bool applied = ui::guarded(
+        [&] {
+            setQueryBoxFontSize(sizes->queryBox);
+            MSFlexGrid1->setFontSize(sizes->resultGrid);
+        },
+        [](const ui::Failure&) { ui::msgBox(app::fontSizeMessage()); });
+    if (!applied)
+        return;
+    Frame5->setVisible(false);
+    ui::guarded<settings::StoreError>([&] { app::keepFontSizes(Text14->text(), Text15->text()); });
 }
 
 void Form1::Command15_Click()

@@ -1,7 +1,7 @@
 #pragma once
 
 // Quorvane's whole paths: a run through the main window (Form1::Command1_Click, event pump
-// included) into the grid or the plain-text box, Cancel during a run, the result tools
+// included) into the grid or the plain-text box, Cancel during a run, the result actions
 // (Data Output to File, ExportData, the whole-grid clipboard text) and the program's start.
 
 #include "bench/Measure.h"
@@ -33,7 +33,7 @@ Outcome runIntoFile(const Target& target, const std::string& sql, const std::str
 // Run returns; count is the records shown.
 Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs);
 
-// The result tools. Each reads or fills untimed what it needs first, then times itself.
+// The result actions. Each reads or fills untimed what it needs first, then times itself.
 // Building the plain text of a run (query::plainText) from the layer.
 Outcome buildPlainText(const Target& target, const std::string& sql, bool check);
 

@@ -6,11 +6,10 @@
 #include "query/db/Recordset.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
-#include "ui/TextFile.h"
+#include "ui/Failure.h"
 
 #include <QDateTime>
-#include <exception>
-#include <new>
+#include <memory>
 
 namespace query {
 
@@ -51,11 +50,6 @@ PanelText secondsPanel(qint64 seconds)
             int(QStringLiteral("Seconds:").size() + number.size()) * 200};
 }
 
-QString errorReport(qint32 number, const QString& description)
-{
-    return QString::number(number) + QStringLiteral("\r\n") + description;
-}
-
 namespace {
 
 // Whole seconds between two readings of the clock, counted as a date difference counts
@@ -87,34 +81,35 @@ void present(const RunRequest& request, const CommandText& command, db::Recordse
 
 void run(const RunRequest& request, RunWindow& window)
 {
-    // 4: a new connection and result for this run.
+    // A new connection and result for this run.
     auto connection = std::make_unique<db::Connection>();
     db::Recordset result;
 
-    // 5
+    // No type chosen: nothing to connect to.
     if (request.connection.type.isEmpty()) {
         ui::msgBox(QStringLiteral("Please Select a database type"));
         window.setRunning(false);
         return;
     }
 
-    // 6: an unknown type sets nothing, and opening then fails into the error report.
+    // The connection string of the type; an unknown type sets nothing, and opening then
+    // fails into the error report. A MySql run takes the SQL Server tools away.
     if (request.connection.type.toUpper() == QLatin1String("MYSQL"))
         window.disableTools();
     connectionSettings(request.connection).applyTo(*connection);
 
-    // 7, 8, 9
+    // Empty outputs, the connection, the statement log.
     window.clearOutputs();
     connection->Open();
     if (request.logStatement)
         window.logStatement();
 
-    // 10, 11
+    // The text to run: the whole box or the selection.
     const CommandText command = commandText(request);
     if (command.fromSelection)
         window.focusQueryBox();
 
-    // 12, 13
+    // The clock starts; the command runs.
     const qint64 started = QDateTime::currentSecsSinceEpoch();
     if (request.directEdit) {
         result.CursorLocation = db::adUseClient;
@@ -125,20 +120,20 @@ void run(const RunRequest& request, RunWindow& window)
         result = connection->Execute(command.text);
     }
 
-    // 14: what is shown is the one-row result of the row-count query.
+    // With the row count appended, what is shown is the one-row result of the row-count query.
     if (command.rowCountAppended)
         result = result.NextRecordset();
 
-    // 15
+    // The result into the chosen output.
     window.clearOutputs();
     qint64 records = 0;
     present(request, command, result, window, records);
 
-    // 16
+    // Rows read.
     const PanelText rows = rowsPanel(records);
     window.setStatusPanel(1, rows.text, rows.widthTwips);
 
-    // 17: the data grid keeps an open direct-edit set, and with it the connection's engine;
+    // The data grid keeps an open direct-edit set, and with it the connection's engine;
     // anything else is released. The rest of a direct-edit batch runs first, so that the grid
     // shows a database the whole batch has left, and its connection is free for the grid's
     // writes; an error there is the run's error, and the grid is left with nothing to edit.
@@ -158,11 +153,11 @@ void run(const RunRequest& request, RunWindow& window)
     }
     connection->Close();
 
-    // 18
+    // Seconds taken.
     const PanelText seconds = secondsPanel(secondsBetween(started, QDateTime::currentSecsSinceEpoch()));
     window.setStatusPanel(2, seconds.text, seconds.widthTwips);
 
-    // 19
+    // Idle again.
     window.setRunning(false);
 }
 
@@ -170,11 +165,11 @@ void run(const RunRequest& request, RunWindow& window)
 
 void runQuery(const RunRequest& request, RunWindow& window)
 {
-    // 1
+    // Empty status panels.
     window.setStatusPanel(1, QString(), std::nullopt);
     window.setStatusPanel(2, QString(), std::nullopt);
 
-    // 2
+    // The profile keeps the query text when asked to.
     if (request.keepQueryText) {
         if (request.profileName.isEmpty()) {
             ui::msgBox(QStringLiteral("You must select a profile name"));
@@ -183,23 +178,12 @@ void runQuery(const RunRequest& request, RunWindow& window)
         window.keepQueryText(request.profileName, request.queryBox);
     }
 
-    // 3
+    // Running: Run off, Cancel on, and the window catches up.
     window.setRunning(true);
     ui::doEvents();
 
-    try {
-        run(request, window);
-        return;
-    } catch (const db::Error& e) {
-        ui::msgBox(errorReport(e.number, e.description));
-    } catch (const ui::FileError& e) {
-        ui::msgBox(errorReport(e.number, e.description));
-    } catch (const std::bad_alloc&) {
-        ui::msgBox(errorReport(db::ErrorNumber::Unreachable, QStringLiteral("Out of memory")));
-    } catch (const std::exception& e) {
-        ui::msgBox(errorReport(db::ErrorNumber::Unreachable, QString::fromUtf8(e.what())));
-    }
-    window.setRunning(false);
+    if (!ui::guarded<db::Error>([&] { run(request, window); }))
+        window.setRunning(false);
 }
 
 } // namespace query

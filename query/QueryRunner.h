@@ -103,9 +103,6 @@ struct PanelText
 PanelText rowsPanel(qint64 rows);
 PanelText secondsPanel(qint64 seconds);
 
-// The main window's error report text: the number in decimal, CR LF, the description.
-QString errorReport(qint32 number, const QString& description);
-
 // Runs once, from start to idle again; never throws. Messages and the error report (of a
 // db::Error or a ui::FileError: its own number and description) go to ui::msgBox.
 void runQuery(const RunRequest& request, RunWindow& window);

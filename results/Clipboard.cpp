@@ -1,9 +1,9 @@
 #include "results/Clipboard.h"
 
-#include "results/ErrorReport.h"
 #include "results/FormFile.h"
 #include "results/GridText.h"
 #include "ui/Dialogs.h"
+#include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
 
 #include <QClipboard>
@@ -32,7 +32,7 @@ ClipboardWriter& installedWriter()
 void put(const QString& text, const QString& done = QString())
 {
     if (!putOnClipboard(text)) {
-        ui::msgBox(errorReport(clipboardErrorNumber, clipboardErrorDescription));
+        ui::showErrorReport({clipboardErrorNumber, clipboardErrorDescription});
         return;
     }
     if (!done.isEmpty())
@@ -55,12 +55,12 @@ void setClipboardWriter(ClipboardWriter writer)
 
 void copyCurrentCell(const ui::MSFlexGrid& grid)
 {
-    guarded([&] { put(grid.Text()); });
+    ui::guarded([&] { put(grid.Text()); });
 }
 
 void copySelectedRows(const ui::MSFlexGrid& grid)
 {
-    guarded([&] {
+    ui::guarded([&] {
         if (grid.Rows() < 1)
             return;
         if (selectedRange(grid).right != grid.Cols() - 1) {
@@ -73,7 +73,7 @@ void copySelectedRows(const ui::MSFlexGrid& grid)
 
 void copySelectedColumns(const ui::MSFlexGrid& grid)
 {
-    guarded([&] {
+    ui::guarded([&] {
         if (selectedRange(grid).bottom != grid.Rows() - 1) {
             ui::msgBox(completeColumnsMessage);
             return;
@@ -84,7 +84,7 @@ void copySelectedColumns(const ui::MSFlexGrid& grid)
 
 void exportClipboard(const ui::MSFlexGrid& grid)
 {
-    guarded([&] { put(wholeGridText(grid, exportDelimiter()), QStringLiteral("Complete")); });
+    ui::guarded([&] { put(wholeGridText(grid, exportDelimiter()), QStringLiteral("Complete")); });
 }
 
 } // namespace results

@@ -1,11 +1,11 @@
 #include "results/Export.h"
 
 #include "query/db/Recordset.h"
-#include "results/ErrorReport.h"
 #include "results/FormFile.h"
 #include "results/GridText.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
+#include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/TextBuilder.h"
 #include "ui/TextFile.h"
@@ -92,7 +92,7 @@ void appendUtf8ToFile(const QString& path, const QByteArray& utf8)
 
 void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
 {
-    guarded([&] {
+    ui::guarded([&] {
         const QString target = chooseFile(ChosenPath::ExportTarget, owner);
         if (grid.Rows() < 1 || target.isEmpty())
             return;

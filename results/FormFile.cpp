@@ -2,6 +2,7 @@
 
 #include "query/log/StatementLog.h"
 #include "settings/SettingsStore.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Twips.h"
 
@@ -21,19 +22,10 @@
 namespace results {
 namespace {
 
+using ui::named;
+using ui::place;
+
 constexpr int pathRole = Qt::UserRole;
-
-template <typename T> T* named(T* control, const char* name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-// Places a control at a rectangle in twips, relative to its container.
-void place(QWidget* control, int left, int top, int width, int height)
-{
-    control->setGeometry(ui::pixels(left), ui::pixels(top), ui::pixels(width), ui::pixels(height));
-}
 
 QStringList sortedNames(QStringList names)
 {

@@ -1,10 +1,10 @@
 #include "results/GridDeletes.h"
 
 #include "results/Clipboard.h"
-#include "results/ErrorReport.h"
 #include "results/GridText.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
+#include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
 
 #include <algorithm>
@@ -13,7 +13,7 @@ namespace results {
 
 void deleteSelectedRows(ui::MSFlexGrid& grid)
 {
-    guarded([&] {
+    ui::guarded([&] {
         const GridRange range = selectedRange(grid);
         if (range.right != grid.Cols() - 1) {
             ui::msgBox(completeRowsMessage);
@@ -28,7 +28,7 @@ void deleteSelectedRows(ui::MSFlexGrid& grid)
 
 void deleteSelectedColumns(ui::MSFlexGrid& grid)
 {
-    guarded([&] {
+    ui::guarded([&] {
         const GridRange range = selectedRange(grid);
         if (range.bottom != grid.Rows() - 1) {
             ui::msgBox(completeColumnsMessage);

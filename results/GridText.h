@@ -9,7 +9,7 @@ namespace ui {
 class MSFlexGrid;
 }
 
-// The grid text format of the result tools: each cell's text followed by the delimiter (the
+// The grid text format of the result actions: each cell's text followed by the delimiter (the
 // last cell of a line too), each grid row one line ending in CR LF (the last one too). Cell
 // texts are taken as they stand: no quoting, no escaping.
 //

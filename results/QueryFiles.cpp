@@ -1,11 +1,11 @@
 #include "results/QueryFiles.h"
 
 #include "query/log/StatementLog.h"
-#include "results/ErrorReport.h"
 #include "results/FormFile.h"
 #include "results/GridText.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
+#include "ui/Failure.h"
 #include "ui/TextFile.h"
 
 #include <QSaveFile>
@@ -70,7 +70,7 @@ QString loadQueryFile(const QString& path)
 
 void fileOpen(QWidget* owner, const SetText& setQueryBox)
 {
-    guarded([&] {
+    ui::guarded([&] {
         const QString path = chooseFile(ChosenPath::QueryFile, owner);
         if (path.isEmpty()) {
             ui::msgBox(invalidFile);
@@ -82,7 +82,7 @@ void fileOpen(QWidget* owner, const SetText& setQueryBox)
 
 void fileSave(QWidget* owner, const QString& queryBox)
 {
-    guarded([&] {
+    ui::guarded([&] {
         if (query::currentQueryFile().isEmpty())
             chooseFile(ChosenPath::QueryFile, owner);
         saveTo(query::currentQueryFile(), queryBox);
@@ -91,12 +91,12 @@ void fileSave(QWidget* owner, const QString& queryBox)
 
 void fileSaveAs(QWidget* owner, const QString& queryBox)
 {
-    guarded([&] { saveTo(chooseFile(ChosenPath::QueryFile, owner), queryBox); });
+    ui::guarded([&] { saveTo(chooseFile(ChosenPath::QueryFile, owner), queryBox); });
 }
 
 void importStatements(QWidget* owner, const SetText& addItem)
 {
-    guarded([&] {
+    ui::guarded([&] {
         const QString path = chooseFile(ChosenPath::QueryFile, owner);
         if (path.isEmpty()) {
             ui::msgBox(invalidFile);

@@ -1,5 +1,5 @@
 #include "app/Demo.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 #include "FormFixture.h"
 #include "results/DataGridDelegate.h"
 #include "results/RecordsetModel.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "app/Form1.h"
 
 #include "app/About.h"
-#include "app/Geometry.h"
 #include "app/Maker.h"
 #include "app/StatusBar.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "ui/Controls.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/Program.h"
 #include "ui/Twips.h"
@@ -27,12 +27,12 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace app {
+namespace ui {
 void PrintTo(const TwipsRect& r, std::ostream* os)
 {
     *os << "(" << r.left << ", " << r.top << ", " << r.width << ", " << r.height << ")";
 }
-} // namespace app
+} // namespace ui
 
 namespace {
 
@@ -316,7 +316,7 @@ TEST_F(Form1Test, OnlyRunOnlySelectedTextCarriesItsCheckMarkAtStart)
 struct Placed
 {
     const char* name;
-    app::TwipsRect rect;
+    ui::TwipsRect rect;
 };
 
 TEST_F(Form1Test, ControlsStartAtTheirDesignedPlaces)
@@ -357,28 +357,28 @@ TEST_F(Form1Test, ControlsStartAtTheirDesignedPlaces)
         for (int v : {p.rect.left, p.rect.top, p.rect.width, p.rect.height})
             ASSERT_EQ(v % ui::twipsPerPixel, 0) << p.name;
         if (auto* w = find<QWidget>(p.name)) {
-            EXPECT_EQ(app::twipsGeometry(w), p.rect) << p.name;
+            EXPECT_EQ(ui::twipsGeometry(w), p.rect) << p.name;
         }
     }
 }
 
 TEST_F(Form1Test, TheOutputViewsShareTheOutputArea)
 {
-    const app::TwipsRect area = app::twipsGeometry(form->Text2);
-    EXPECT_EQ(app::twipsGeometry(form->MSFlexGrid1), area);
-    EXPECT_EQ(app::twipsGeometry(form->Frame4), area);
+    const ui::TwipsRect area = ui::twipsGeometry(form->Text2);
+    EXPECT_EQ(ui::twipsGeometry(form->MSFlexGrid1), area);
+    EXPECT_EQ(ui::twipsGeometry(form->Frame4), area);
     EXPECT_EQ(form->MSFlexGrid1->parentWidget(), form->Text2->parentWidget());
     EXPECT_EQ(form->Frame4->parentWidget(), form->Text2->parentWidget());
 }
 
 TEST_F(Form1Test, TheDataGridSpansItsFrameBelowTheOptions)
 {
-    const app::TwipsRect grid = app::twipsGeometry(form->DataGrid1);
+    const ui::TwipsRect grid = ui::twipsGeometry(form->DataGrid1);
     EXPECT_EQ(grid.left, 0);
-    EXPECT_EQ(grid.width, app::twipsGeometry(form->Frame4).width);
+    EXPECT_EQ(grid.width, ui::twipsGeometry(form->Frame4).width);
     for (QWidget* above : {static_cast<QWidget*>(form->Option4), static_cast<QWidget*>(form->Option5),
                            static_cast<QWidget*>(form->Label12)}) {
-        const app::TwipsRect r = app::twipsGeometry(above);
+        const ui::TwipsRect r = ui::twipsGeometry(above);
         EXPECT_LE(r.top + r.height, grid.top) << above->objectName().toStdString();
     }
 }

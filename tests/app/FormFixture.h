@@ -6,31 +6,25 @@
 #include "app/StatusBar.h"
 #include "query/log/StatementLog.h"
 #include "settings/SettingsStore.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/WindowFixture.h"
 #include "ui/MSFlexGrid.h"
-#include "ui/Program.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
-class FormFixture : public testing::Test
+class FormFixture : public WindowFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        setenv("QUORVANE_SETTINGS", QFile::encodeName(dir.filePath("settings.sqlite")).constData(), 1);
-        settings::reopenStore();
-        ui::setEndProgramAction([this] { ++programEnds; });
+        WindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         query::setCurrentQueryFile(logFile());
         start();
     }
@@ -39,8 +33,7 @@ protected:
     {
         form.reset();
         query::setCurrentQueryFile({});
-        ui::setEndProgramAction({});
-        settings::reopenStore();
+        WindowFixture::TearDown();
     }
 
     // A program start: a new main window on the same store.
@@ -51,7 +44,6 @@ protected:
         form->Form_Load();
     }
 
-    settings::SettingsStore& store() { return settings::store(); }
     QString logFile() const { return dir.filePath("statements.log"); }
 
     void useSqlite(const QString& path)
@@ -103,24 +95,5 @@ protected:
         return rows;
     }
 
-    static QStringList listed(const QComboBox* combo)
-    {
-        QStringList entries;
-        for (int i = 0; i < combo->count(); ++i)
-            entries << combo->itemText(i);
-        return entries;
-    }
-
-    static QStringList listed(const QListWidget* list)
-    {
-        QStringList items;
-        for (int i = 0; i < list->count(); ++i)
-            items << list->item(i)->text();
-        return items;
-    }
-
-    QTemporaryDir dir;
-    qvtest::ScriptedDialogs dialogs;
     std::unique_ptr<Form1> form;
-    int programEnds = 0;
 };

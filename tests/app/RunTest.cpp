@@ -6,7 +6,7 @@
 #include "app/Demo.h"
 #include "app/Maker.h"
 #include "results/RecordsetModel.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 #include "tests/support/TdsServer.h"
 #include "ui/Events.h"
 #include "ui/GridModel.h"

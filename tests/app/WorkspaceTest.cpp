@@ -4,7 +4,7 @@
 // the window.
 #include "FormFixture.h"
 
-#include "app/Geometry.h"
+#include "ui/Controls.h"
 #include "ui/Twips.h"
 
 #include <QAction>
@@ -463,8 +463,8 @@ protected:
     void expectOutputAreaReachesTheBottom()
     {
         const int H = ui::twips(form->frameGeometry().height());
-        EXPECT_EQ(app::twipsGeometry(form->Text2).height,
-                  ui::twips(ui::pixels(H - app::twipsGeometry(form->Text2).top - 1000)));
+        EXPECT_EQ(ui::twipsGeometry(form->Text2).height,
+                  ui::twips(ui::pixels(H - ui::twipsGeometry(form->Text2).top - 1000)));
     }
 };
 
@@ -482,8 +482,8 @@ TEST_F(Layout, AWiderAndTallerWindowGrowsTheBoxesAndMovesThePanels)
     EXPECT_EQ(px(form->MSFlexGrid1), px(form->Text2));
     EXPECT_EQ(px(form->Frame4), px(form->Text2));
     EXPECT_EQ(px(form->DataGrid1).width(), px(form->Frame4).width());
-    EXPECT_EQ(app::twipsGeometry(form->DataGrid1).height,
-              ui::twips(ui::pixels(app::twipsGeometry(form->Frame4).height - 1200)));
+    EXPECT_EQ(ui::twipsGeometry(form->DataGrid1).height,
+              ui::twips(ui::pixels(ui::twipsGeometry(form->Frame4).height - 1200)));
     expectOutputAreaReachesTheBottom();
 }
 

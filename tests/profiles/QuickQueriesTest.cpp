@@ -1,4 +1,4 @@
-#include "FreshStore.h"
+#include "tests/support/FreshStore.h"
 
 #include "profiles/QuickQueries.h"
 

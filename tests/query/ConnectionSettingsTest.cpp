@@ -6,7 +6,7 @@
 #include "query/db/Connection.h"
 #include "query/db/ConnectionString.h"
 #include "tests/query/db/QtPrinters.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 
 #include <gtest/gtest.h>
 

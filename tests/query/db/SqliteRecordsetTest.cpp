@@ -5,7 +5,7 @@
 #include "query/db/Recordset.h"
 #include "tests/query/db/OdbcTestSupport.h"
 #include "tests/query/db/QtPrinters.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 
 #include <gtest/gtest.h>
 

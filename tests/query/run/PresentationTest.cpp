@@ -2,7 +2,7 @@
 #include "query/ResultPresentation.h"
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 #include "ui/Events.h"
 #include "ui/GridModel.h"
 #include "ui/MSFlexGrid.h"

@@ -1,6 +1,6 @@
 // The file chooser: its controls, its life (loaded once, then only hidden), the two paths it
 // hands back, the remembered settings, the lists and the resize rules.
-#include "ToolsSupport.h"
+#include "ActionsSupport.h"
 #include "ui/Twips.h"
 
 #include <QCheckBox>
@@ -13,11 +13,11 @@
 
 namespace {
 
+using actionstest::ActionsTest;
 using results::ChosenPath;
 using results::FormFile;
-using toolstest::ToolsTest;
 
-using FileChooser = ToolsTest;
+using FileChooser = ActionsTest;
 
 TEST_F(FileChooser, CarriesItsControlsWithTheirNamesAndCaptions)
 {
@@ -121,7 +121,7 @@ TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoadedSkippingWhatIsGon
 {
     QDir(dir.path()).mkpath(QStringLiteral("sub"));
     const QString sub = QDir::toNativeSeparators(path(QStringLiteral("sub")));
-    toolstest::writeBytes(path(QStringLiteral("sub/a.sql")), "x");
+    actionstest::writeBytes(path(QStringLiteral("sub/a.sql")), "x");
     settings::store().save(settings::FilePath, QStringLiteral("/somewhere/file.sql"));
     settings::store().save(settings::Drive1Drive, QStringLiteral("/"));
     settings::store().save(settings::Dir1Path, sub);
@@ -150,8 +150,8 @@ TEST_F(FileChooser, ListsRootsAndVolumesAndBrowsesRealFolders)
 {
     QDir(dir.path()).mkpath(QStringLiteral("one/inner"));
     QDir(dir.path()).mkpath(QStringLiteral("two"));
-    toolstest::writeBytes(path(QStringLiteral("b.txt")), "b");
-    toolstest::writeBytes(path(QStringLiteral("a.txt")), "a");
+    actionstest::writeBytes(path(QStringLiteral("b.txt")), "b");
+    actionstest::writeBytes(path(QStringLiteral("a.txt")), "a");
     FormFile& form = results::formFile();
 
     EXPECT_GE(form.Drive1->findText(QStringLiteral("/")), 0);
@@ -192,7 +192,7 @@ TEST_F(FileChooser, AClickInTheFileListJoinsFolderAndNameWithOneSeparator)
     FormFile& form = results::formFile();
     ASSERT_TRUE(form.Dir1->setPath(QStringLiteral("/")));
     EXPECT_EQ(form.File1->path(), QStringLiteral("/"));
-    toolstest::writeBytes(path(QStringLiteral("pick.sql")), "x");
+    actionstest::writeBytes(path(QStringLiteral("pick.sql")), "x");
     ASSERT_TRUE(form.Dir1->setPath(dir.path()));
     form.File1->setCurrentRow(0);
     form.File1_Click();

@@ -7,7 +7,7 @@
 // The main window's moving parts, in twips: the resize rules and the splitter between the
 // query box and the output area. Pure arithmetic over a surface the window provides, so
 // that the rules can be checked without a window.
-namespace workspace {
+namespace app {
 
 enum class Control {
     Frame1,      // profile panel
@@ -86,4 +86,4 @@ private:
     bool dragging_ = false;
 };
 
-} // namespace workspace
+} // namespace app

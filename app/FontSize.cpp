@@ -1,4 +1,4 @@
-#include "profiles/FontSize.h"
+#include "app/FontSize.h"
 
 #include "settings/SettingsStore.h"
 
@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace workspace {
+namespace app {
 namespace {
 
 std::optional<float> stored(const settings::Setting& setting)
@@ -59,4 +59,4 @@ void keepFontSizes(const QString& queryBox, const QString& resultGrid)
 std::optional<float> storedQueryBoxFontSize() { return stored(settings::FontSizeText1); }
 std::optional<float> storedResultGridFontSize() { return stored(settings::FontSizeMSFlexGrid1); }
 
-} // namespace workspace
+} // namespace app

@@ -1,10 +1,10 @@
 // Export Data to File and the file output of a run (Data Output to File).
 #include "results/Export.h"
 
-#include "ToolsSupport.h"
+#include "ActionsSupport.h"
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 #include "ui/Events.h"
 
 #include <QCheckBox>
@@ -12,11 +12,11 @@
 
 namespace {
 
-using toolstest::fileBytes;
-using toolstest::fillGrid;
-using toolstest::ToolsTest;
+using actionstest::ActionsTest;
+using actionstest::fileBytes;
+using actionstest::fillGrid;
 
-using ExportToFile = ToolsTest;
+using ExportToFile = ActionsTest;
 
 TEST_F(ExportToFile, WritesEveryRowAndColumnDelimitedThenAnEmptyLineAndAppends)
 {
@@ -123,7 +123,7 @@ TEST_F(ExportToFile, AFileThatCannotBeCreatedIsReportedWithNumberAndDescription)
 {
     ui::MSFlexGrid grid;
     fillGrid(grid, {"A"}, {{"1"}});
-    toolstest::writeBytes(path(QStringLiteral("plain")), "not a folder");
+    actionstest::writeBytes(path(QStringLiteral("plain")), "not a folder");
     chooseOnModal(path(QStringLiteral("plain/export.txt")));
     results::exportData(grid, nullptr);
     const QList<qvtest::ShownDialog> shown = dialogs.take();
@@ -137,12 +137,12 @@ TEST_F(ExportToFile, AFileThatCannotBeCreatedIsReportedWithNumberAndDescription)
 
 // --- the file output of a run ---
 
-class DataOutputToFile : public ToolsTest
+class DataOutputToFile : public ActionsTest
 {
 protected:
     void SetUp() override
     {
-        ToolsTest::SetUp();
+        ActionsTest::SetUp();
         database = files.create(QStringLiteral("data.sqlite"), R"sql(
             CREATE TABLE t (name TEXT, qty INTEGER);
             INSERT INTO t VALUES ('  pen', 2);

@@ -1,21 +1,21 @@
 // Deleting selected rows and blanking selected columns of the result grid.
 #include "results/GridDeletes.h"
 
-#include "ToolsSupport.h"
+#include "ActionsSupport.h"
 #include "ui/Events.h"
 
 #include <QTimer>
 
 namespace {
 
-using toolstest::ToolsTest;
+using actionstest::ActionsTest;
 
-class GridDeletes : public ToolsTest
+class GridDeletes : public ActionsTest
 {
 protected:
     void SetUp() override
     {
-        ToolsTest::SetUp();
+        ActionsTest::SetUp();
         // Ten records: "r1".."r10" in column 2, "v1".."v10" in column 3.
         grid.setCols(4);
         grid.setRows(11);

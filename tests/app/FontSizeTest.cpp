@@ -1,8 +1,8 @@
-#include "FreshStore.h"
+#include "tests/support/FreshStore.h"
 
-#include "profiles/FontSize.h"
+#include "app/FontSize.h"
 
-using namespace workspace;
+using namespace app;
 
 TEST(FontSizeTyping, NumbersWithinRangeAreTakenAsSinglePrecision)
 {

@@ -1,8 +1,8 @@
-#include "profiles/Layout.h"
+#include "app/Layout.h"
 
 #include <algorithm>
 
-namespace workspace {
+namespace app {
 namespace {
 
 class Resizer
@@ -85,4 +85,4 @@ SplitterMove Splitter::mouseMove(int y, bool leftButtonDown, int text1Top, int t
     return move;
 }
 
-} // namespace workspace
+} // namespace app

@@ -1,11 +1,11 @@
-// The result tools through the main window, as the user reaches them: Data Output to File in a
+// The result actions through the main window, as the user reaches them: Data Output to File in a
 // run, the result grid's pop-up menu and its copies and deletes, File Save / Open / Save As of
 // the query box, Import into the previous-queries list, and Undo in the data grid after the
 // result grid was trimmed or not filled, on SQLite and the MariaDB server of the test services.
 #include "FormFixture.h"
 #include "results/FormFile.h"
 #include "results/RecordsetModel.h"
-#include "tests/query/db/SqliteFixture.h"
+#include "tests/support/SqliteFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,7 +27,7 @@ INSERT INTO items VALUES (2, 'Kaffee');
 INSERT INTO items VALUES (3, 'Kakao');
 )sql";
 
-class ResultTools : public FormFixture
+class ResultActions : public FormFixture
 {
 protected:
     void SetUp() override
@@ -96,7 +96,7 @@ protected:
 
 const QByteArray shopBlock("id|name|\r\n1|Tee|\r\n2|Kaffee|\r\n3|Kakao|\r\n\r\n");
 
-TEST_F(ResultTools, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
+TEST_F(ResultActions, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
 {
     const QString out = dir.filePath(QStringLiteral("out.txt"));
     choose(out);
@@ -124,7 +124,7 @@ TEST_F(ResultTools, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
     EXPECT_TRUE(dialogs.take().isEmpty());
 }
 
-TEST_F(ResultTools, AFileThatCannotBeWrittenFailsTheRunThroughTheErrorReport)
+TEST_F(ResultActions, AFileThatCannotBeWrittenFailsTheRunThroughTheErrorReport)
 {
     // Cancelled chooser: the mode is on, with no target.
     results::setExportTarget(dir.filePath(QStringLiteral("before.txt")));
@@ -155,7 +155,7 @@ TEST_F(ResultTools, AFileThatCannotBeWrittenFailsTheRunThroughTheErrorReport)
         << told[0].toStdString();
 }
 
-TEST_F(ResultTools, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
+TEST_F(ResultActions, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
 {
     form->show();
     run(QStringLiteral("select id, name from items order by id"));
@@ -164,7 +164,7 @@ TEST_F(ResultTools, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
     pressOverGrid(Qt::LeftButton);
     EXPECT_FALSE(form->Rmenu->isVisible());
     pressOverGrid(Qt::RightButton);
-    EXPECT_TRUE(form->Rmenu->isVisible()); // its entries: Form1Test; their exact texts: results/tools
+    EXPECT_TRUE(form->Rmenu->isVisible()); // its entries: Form1Test; their exact texts: results/actions
     form->Rmenu->hide();
 
     // Rows 1 and 2 dragged across every column: the copy holds their fields only.
@@ -195,7 +195,7 @@ TEST_F(ResultTools, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
     EXPECT_EQ(fileBytes(exported), QByteArray("||id|name|\r\n||3|Kakao|\r\n\r\n"));
 }
 
-TEST_F(ResultTools, QueryFilesSaveAndOpenThroughTheQueryBox)
+TEST_F(ResultActions, QueryFilesSaveAndOpenThroughTheQueryBox)
 {
     const QString file = dir.filePath(QStringLiteral("q.sql"));
     form->Text1->setPlainText(QStringLiteral("  select 1  "));
@@ -236,7 +236,7 @@ TEST_F(ResultTools, QueryFilesSaveAndOpenThroughTheQueryBox)
     EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 2"));
 }
 
-TEST_F(ResultTools, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile)
+TEST_F(ResultActions, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile)
 {
     const QString log = dir.filePath(QStringLiteral("20240102.log"));
     {
@@ -265,7 +265,7 @@ TEST_F(ResultTools, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile)
 
 // --- Undo in the data grid, whatever the result grid holds ------------------------------------
 
-class UndoAfterResultGrid : public ResultTools
+class UndoAfterResultGrid : public ResultActions
 {
 protected:
     results::RecordsetModel* model() const
@@ -332,11 +332,11 @@ TEST_F(UndoAfterResultGrid, MariaDB)
 {
     if (!useMariaDb())
         return;
-    run(QStringLiteral("drop table if exists resulttools_undo;"
-                       " create table resulttools_undo (id int primary key, name varchar(20));"
-                       " insert into resulttools_undo values (1, 'Tee'), (2, 'Kaffee'), (3, 'Kakao')"));
+    run(QStringLiteral("drop table if exists resultactions_undo;"
+                       " create table resultactions_undo (id int primary key, name varchar(20));"
+                       " insert into resultactions_undo values (1, 'Tee'), (2, 'Kaffee'), (3, 'Kakao')"));
     ASSERT_TRUE(dialogs.take().isEmpty());
-    checkUndo(QStringLiteral("resulttools_undo"));
+    checkUndo(QStringLiteral("resultactions_undo"));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 
 // The font sizes of the query box and the result grid, typed by the user and kept as
 // typed ("Options" / "FontSizeText1", "FontSizeMSFlexGrid1").
-namespace workspace {
+namespace app {
 
 inline constexpr float minimumFontSize = 1.0f;
 inline constexpr float maximumFontSize = 400.0f;
@@ -39,4 +39,4 @@ void keepFontSizes(const QString& queryBox, const QString& resultGrid);
 std::optional<float> storedQueryBoxFontSize();
 std::optional<float> storedResultGridFontSize();
 
-} // namespace workspace
+} // namespace app

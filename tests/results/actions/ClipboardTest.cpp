@@ -1,27 +1,27 @@
 // The clipboard copies of the result grid, through the real (offscreen) clipboard.
 #include "results/Clipboard.h"
 
-#include "ToolsSupport.h"
+#include "ActionsSupport.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 
 namespace {
 
-using toolstest::fillGrid;
-using toolstest::ToolsTest;
+using actionstest::ActionsTest;
+using actionstest::fillGrid;
 
 QString clipboardText()
 {
     return QGuiApplication::clipboard()->text();
 }
 
-class ClipboardCopy : public ToolsTest
+class ClipboardCopy : public ActionsTest
 {
 protected:
     void SetUp() override
     {
-        ToolsTest::SetUp();
+        ActionsTest::SetUp();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         // Field names A, B, C; records 1, 2, 3 and 4, 5, 6.
         fillGrid(grid, {"A", "B", "C"}, {{"1", "2", "3"}, {"4", "5", "6"}});

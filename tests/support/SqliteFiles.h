@@ -1,4 +1,4 @@
-// SQLite database files for the data-object tests, created with the sqlite3 API itself so that
+// SQLite database files for tests, created with the sqlite3 API itself so that
 // the layer under test is never used to build its own fixtures.
 #pragma once
 

@@ -9,6 +9,7 @@
 #include "results/GridDeletes.h"
 #include "results/QueryFiles.h"
 #include "ui/Dialogs.h"
+#include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/Twips.h"
 
@@ -17,9 +18,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <exception>
 
-void Form1::connectResultTools()
+void Form1::connectResultActions()
 {
     connect(DataOutputtoFile, &QAction::triggered, this, &Form1::DataOutputtoFile_Click);
     connect(MSFlexGrid1, &ui::MSFlexGrid::mousePressed, this,
@@ -50,13 +50,9 @@ void Form1::DataOutputtoFile_Click()
         DataOutputtoFile->setChecked(false);
         return;
     }
-    try {
-        // Clears the export target first; a cancelled chooser leaves it empty, and the next
-        // run then reports the file it cannot write.
-        results::chooseFile(results::ChosenPath::ExportTarget, this);
-    } catch (const std::exception& e) {
-        ui::msgBox(QString::fromUtf8(e.what()));
-    }
+    // Clears the export target first; a cancelled chooser leaves it empty, and the next run
+    // then reports the file it cannot write.
+    ui::guarded([&] { results::chooseFile(results::ChosenPath::ExportTarget, this); });
     DataOutputtoFile->setChecked(true);
 }
 

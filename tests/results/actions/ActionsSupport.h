@@ -1,4 +1,4 @@
-// Shared by the result-tools tests: a fresh file chooser and fresh paths for every test,
+// Shared by the result-actions tests: a fresh file chooser and fresh paths for every test,
 // scripted dialogs, grids filled cell by cell, and small file helpers.
 #pragma once
 
@@ -16,11 +16,11 @@
 #include <initializer_list>
 #include <memory>
 
-namespace toolstest {
+namespace actionstest {
 
 // Every test starts with the chooser not loaded, no remembered file settings and both paths
 // empty, as at program start.
-class ToolsTest : public ::testing::Test
+class ActionsTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -106,4 +106,4 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-} // namespace toolstest
+} // namespace actionstest

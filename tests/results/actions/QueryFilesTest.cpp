@@ -1,7 +1,7 @@
 // Query files (File Open, File Save, File Save As (Specify)) and Import of a statement log.
 #include "results/QueryFiles.h"
 
-#include "ToolsSupport.h"
+#include "ActionsSupport.h"
 
 #include <QDir>
 #include <QFileDevice>
@@ -10,9 +10,9 @@
 
 namespace {
 
-using toolstest::fileBytes;
-using toolstest::ToolsTest;
-using toolstest::writeBytes;
+using actionstest::ActionsTest;
+using actionstest::fileBytes;
+using actionstest::writeBytes;
 
 // The query box of these tests.
 struct Box
@@ -24,7 +24,7 @@ struct Box
     }
 };
 
-using QueryFiles = ToolsTest;
+using QueryFiles = ActionsTest;
 
 TEST_F(QueryFiles, SaveTrimsSpacesAndEndsWithCrLfAndOpenLoadsItBack)
 {
@@ -166,7 +166,7 @@ TEST_F(QueryFiles, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
 
 // --- Import ---
 
-using Import = ToolsTest;
+using Import = ActionsTest;
 
 TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
 {

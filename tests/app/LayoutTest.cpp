@@ -1,10 +1,10 @@
-#include "profiles/Layout.h"
+#include "app/Layout.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-using namespace workspace;
+using namespace app;
 using C = Control;
 using P = Property;
 
