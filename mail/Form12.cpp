@@ -2,9 +2,12 @@
 
 #include "settings/SettingsStore.h"
 #include "ui/Clock.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
+#include "ui/Failure.h"
 #include "ui/Twips.h"
 
+#include <QFont>
 #include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,27 +23,13 @@ namespace {
 constexpr int surfaceWidth = 4695;
 constexpr int surfaceHeight = 2535;
 
-template <typename T> T* named(T* control, const char* name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-void place(QWidget* control, int left, int top, int width, int height)
-{
-    control->setGeometry(ui::pixels(left), ui::pixels(top), ui::pixels(width), ui::pixels(height));
-}
-
 // A box below its label, both 4455 twips wide.
 template <typename Box>
-Box* labelledBox(QWidget* parent, QLabel*& label, const char* labelName, const QString& caption,
-                 const char* boxName, int top)
+Box* labelledBox(QLabel*& label, Box* box, const char* labelName, const QString& caption, int top)
 {
-    label = named(new QLabel(caption, parent), labelName);
-    place(label, 120, top, 4455, 255);
-    auto* box = named(new Box(parent), boxName);
-    label->setBuddy(box);
-    place(box, 120, top + 240, 4455, 315);
+    label = ui::label(box->parentWidget(), labelName, caption, box);
+    ui::place(label, 120, top, 4455, 255);
+    ui::place(box, 120, top + 240, 4455, 315);
     return box;
 }
 
@@ -61,6 +50,7 @@ Form12::Form12(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Form12"));
     setWindowTitle(QStringLiteral("Mail Setup"));
+    setFont(ui::designedFont(ui::controlFontSize));
     createControls();
 
     connect(Command1, &QPushButton::clicked, this, &Form12::Command1_Click);
@@ -83,24 +73,25 @@ Form12::~Form12()
 void Form12::createControls()
 {
     setFixedSize(ui::pixels(surfaceWidth), ui::pixels(surfaceHeight));
-    Text1 = labelledBox<QLineEdit>(this, Label1, "Label1", QStringLiteral("Email SMTP Server"), "Text1", 120);
-    Text2 = labelledBox<QLineEdit>(this, Label2, "Label2", QStringLiteral("Email From:"), "Text2", 720);
-    Text5 = labelledBox<QLineEdit>(this, Label5, "Label5", QStringLiteral("Email To:"), "Text5", 1320);
-    Text3 = labelledBox<QLineEdit>(this, Label3, "Label3", QStringLiteral("Email Subject"), "Text3", 2640);
-    Text4 =
-        labelledBox<QPlainTextEdit>(this, Label4, "Label4", QStringLiteral("Email Message"), "Text4", 3240);
+    Text1 =
+        labelledBox(Label1, ui::textBox(this, "Text1"), "Label1", QStringLiteral("Email SMTP Server"), 120);
+    Text2 = labelledBox(Label2, ui::textBox(this, "Text2"), "Label2", QStringLiteral("Email From:"), 720);
+    Text5 = labelledBox(Label5, ui::textBox(this, "Text5"), "Label5", QStringLiteral("Email To:"), 1320);
+    Text3 = labelledBox(Label3, ui::textBox(this, "Text3"), "Label3", QStringLiteral("Email Subject"), 2640);
+    Text4 = labelledBox(Label4, ui::named(new QPlainTextEdit(this), "Text4"), "Label4",
+                        QStringLiteral("Email Message"), 3240);
     for (QWidget* hidden : {static_cast<QWidget*>(Label3), static_cast<QWidget*>(Text3),
                             static_cast<QWidget*>(Label4), static_cast<QWidget*>(Text4)})
         hidden->hide();
 
-    Command1 = named(new QPushButton(QStringLiteral("OK"), this), "Command1");
-    place(Command1, 2280, 2040, 1095, 375);
+    Command1 = ui::button(this, "Command1", QStringLiteral("OK"));
+    ui::place(Command1, 2280, 2040, 1095, 375);
     Command1->setDefault(true);
-    Command2 = named(new QPushButton(QStringLiteral("Cancel"), this), "Command2");
-    place(Command2, 3480, 2040, 1095, 375);
+    Command2 = ui::button(this, "Command2", QStringLiteral("Cancel"));
+    ui::place(Command2, 3480, 2040, 1095, 375);
 
-    Winsock1 = named(new QTcpSocket(this), "Winsock1");
-    waitLimit_ = named(new ui::Timer(this), "WaitLimit");
+    Winsock1 = ui::named(new QTcpSocket(this), "Winsock1");
+    waitLimit_ = ui::named(new ui::Timer(this), "WaitLimit");
 }
 
 void Form12::Form_Load()
@@ -110,7 +101,7 @@ void Form12::Form_Load()
 
 void Form12::Command1_Click()
 {
-    try {
+    ui::guarded<settings::StoreError>([&] {
         settings::SettingsStore& store = settings::store();
         store.save(settings::MailServerName, Text1->text());
         store.save(settings::MailUserName, Text2->text());
@@ -118,23 +109,19 @@ void Form12::Command1_Click()
         store.save(settings::MailBody, Text4->toPlainText());
         store.save(settings::MailTo, Text5->text());
         hide();
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
-    }
+    });
 }
 
 void Form12::Command2_Click()
 {
-    try {
+    ui::guarded<settings::StoreError>([&] {
         const settings::SettingsStore& store = settings::store();
         Text1->setText(store.get(settings::MailServerName));
         Text2->setText(store.get(settings::MailUserName));
         Text3->setText(store.get(settings::MailSubject));
         Text4->setPlainText(store.get(settings::MailBody));
         Text5->setText(store.get(settings::MailToRead));
-    } catch (const settings::StoreError& e) {
-        ui::msgBox(e.message);
-    }
+    });
 }
 
 void Form12::Send()
