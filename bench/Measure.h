@@ -7,6 +7,7 @@
 #include <ctime>
 #include <fstream>
 #include <optional>
+#include <string>
 #include <unistd.h>
 
 namespace bench {
@@ -57,6 +58,20 @@ inline std::size_t residentBytes()
     std::size_t pages = 0, resident = 0;
     statm >> pages >> resident;
     return resident * std::size_t(sysconf(_SC_PAGESIZE));
+}
+
+// This process's peak resident memory in bytes (VmHWM), since start or the last reset.
+inline std::size_t peakResidentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmHWM:") {
+            std::size_t kib = 0;
+            status >> kib;
+            return kib * 1024;
+        }
+    return 0;
 }
 
 } // namespace bench

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <mysql.h>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
@@ -101,6 +103,28 @@ template <class Sink> std::int64_t odbcRawLoop(OdbcConnection& connection, const
         }
         rows += std::int64_t(fetched);
     }
+    return rows;
+}
+
+// MariaDB Connector/C, the mariadb client's own way: mysql_use_result + mysql_fetch_row, the
+// rows streamed off the socket.
+template <class Sink> std::int64_t mysqlRawLoop(MYSQL* my, const std::string& sql, Sink& sink)
+{
+    if (mysql_real_query(my, sql.data(), static_cast<unsigned long>(sql.size())) != 0)
+        throw std::runtime_error(std::string("MariaDB: ") + mysql_error(my));
+    std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> result(mysql_use_result(my), mysql_free_result);
+    if (!result)
+        throw std::runtime_error(std::string("MariaDB: ") + mysql_error(my));
+    const unsigned columns = mysql_num_fields(result.get());
+    std::int64_t rows = 0;
+    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+        const unsigned long* lengths = mysql_fetch_lengths(result.get());
+        for (unsigned c = 0; c < columns; ++c)
+            sink.field(row[c] ? std::string_view(row[c], lengths[c]) : std::string_view(), c == columns - 1);
+        ++rows;
+    }
+    if (mysql_errno(my) != 0)
+        throw std::runtime_error(std::string("MariaDB: ") + mysql_error(my));
     return rows;
 }
 

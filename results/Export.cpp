@@ -13,6 +13,8 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 namespace results {
 namespace {
@@ -27,42 +29,84 @@ bool systemIsUtf8()
     return utf8;
 }
 
-struct FileOutputUtf8
-{
-    QByteArray text;
-    qint64 records = 0;
-};
+// Bytes of file text kept in memory before they are written: memory stays flat whatever the
+// size of the result.
+constexpr qsizetype kChunkBytes = 1 << 20;
 
-FileOutputUtf8 fileOutputUtf8(db::Recordset& result, const QString& delimiter, bool fieldNames)
+// Reads the result into lines of text (see fileOutput) and hands them to `write` in chunks of
+// about kChunkBytes, always whole lines; the buffer is empty after each call. Returns the
+// number of records.
+qint64 writeLines(db::Recordset& result, const QString& delimiter, bool fieldNames,
+                  const std::function<void(QByteArray&)>& write)
 {
-    FileOutputUtf8 output;
     if (result.State() == db::adStateClosed)
-        return output;
+        return 0;
     const QByteArray delim = delimiter.toUtf8();
     const int count = result.Fields().Count();
-    ui::TextBuilder text;
+    QByteArray chunk;
+    chunk.reserve(kChunkBytes + kChunkBytes / 4);
     ui::EventPump pump;
+    qint64 records = 0;
     while (!result.Eof()) {
-        if (output.records == 0 && fieldNames) {
+        if (records == 0 && fieldNames) {
             for (int j = 0; j < count; ++j) {
-                text.append(result.Fields().Item(j).Name().toUtf8());
-                text.append(delim);
+                chunk.append(result.Fields().Item(j).Name().toUtf8());
+                chunk.append(delim);
             }
-            text.append("\r\n");
+            chunk.append("\r\n");
         }
         // A null cell reads as the empty text.
         for (int j = 0; j < count; ++j) {
-            text.append(result.cellUtf8(j));
-            text.append(delim);
+            const std::string_view cell = result.cellUtf8(j);
+            chunk.append(cell.data(), static_cast<qsizetype>(cell.size()));
+            chunk.append(delim);
         }
-        text.append("\r\n");
-        ++output.records;
+        chunk.append("\r\n");
+        ++records;
+        if (chunk.size() >= kChunkBytes) {
+            write(chunk);
+            chunk.resize(0);
+        }
         result.MoveNext();
         pump.tick();
     }
-    output.text = text.take();
-    return output;
+    write(chunk);
+    chunk.resize(0);
+    return records;
 }
+
+// A file appended to in pieces; cutBack() returns it to its length before the first piece.
+class AppendingFile
+{
+public:
+    explicit AppendingFile(const QString& path) : file_(path)
+    {
+        if (path.isEmpty())
+            throw ui::FileError(ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)));
+        errno = 0;
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Append))
+            throw ui::FileError(errno != 0 ? errno : EIO, file_.errorString());
+        before_ = file_.size();
+    }
+
+    void append(const QByteArray& utf8)
+    {
+        const QByteArray bytes = systemIsUtf8() ? utf8 : ui::encodeText(QString::fromUtf8(utf8));
+        errno = 0;
+        if (file_.write(bytes) != bytes.size() || !file_.flush())
+            throw ui::FileError(errno != 0 ? errno : EIO, file_.errorString());
+    }
+
+    void cutBack() noexcept
+    {
+        file_.flush();
+        file_.resize(before_);
+    }
+
+private:
+    QFile file_;
+    qint64 before_ = 0;
+};
 
 } // namespace
 
@@ -103,18 +147,38 @@ void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
 
 FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fieldNames)
 {
-    const FileOutputUtf8 utf8 = fileOutputUtf8(result, delimiter, fieldNames);
-    return {QString::fromUtf8(utf8.text), utf8.records};
+    ui::TextBuilder text;
+    const qint64 records =
+        writeLines(result, delimiter, fieldNames, [&text](QByteArray& chunk) { text.append(chunk); });
+    return {QString::fromUtf8(text.take()), records};
 }
 
 qint64 outputToFile(db::Recordset& result, const QString& path)
 {
-    FileOutputUtf8 output = fileOutputUtf8(result, exportDelimiter(), exportColumnHeaders());
-    keepTrimmed(output.text);
-    output.text.append("\r\n", 2);
-    appendUtf8ToFile(path, output.text);
+    AppendingFile file(path);
+    qint64 records = 0;
+    try {
+        // The text is written with spaces trimmed from both ends: lines end in CR LF, so only
+        // the leading ones of the first line are left to cut.
+        bool started = false;
+        records = writeLines(result, exportDelimiter(), exportColumnHeaders(), [&](QByteArray& chunk) {
+            if (!started) {
+                qsizetype spaces = 0;
+                while (spaces < chunk.size() && chunk[spaces] == ' ')
+                    ++spaces;
+                chunk.remove(0, spaces);
+                started = !chunk.isEmpty();
+            }
+            file.append(chunk);
+        });
+        file.append(QByteArrayLiteral("\r\n"));
+    } catch (...) {
+        // Nothing half-written stays behind: the file is as it was before the run.
+        file.cutBack();
+        throw;
+    }
     ui::msgBox(exportComplete);
-    return output.records;
+    return records;
 }
 
 } // namespace results

@@ -40,11 +40,12 @@ struct FileOutput
 };
 FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fieldNames);
 
-// The file output of a run, whole: reads `result` as above with the chooser's delimiter and
-// column-header option, appends the text with spaces trimmed from both ends and one CR LF to
-// `path` in one write, and shows "Export Complete". Returns the number of records. Throws
-// db::Error while reading and ui::FileError when the file cannot be written (nothing is
-// written then), for the run's error report.
+// The file output of a run: reads `result` as above with the chooser's delimiter and
+// column-header option and appends the text, spaces trimmed from both ends, and one CR LF to
+// `path` as it reads, about 1 MB at a time, then shows "Export Complete". Returns the number of
+// records. Throws db::Error while reading and ui::FileError when the file cannot be written,
+// for the run's error report; the file is then cut back to its length before the run, so
+// nothing half-written is left.
 qint64 outputToFile(db::Recordset& result, const QString& path);
 
 } // namespace results

@@ -5,8 +5,9 @@
 // as text or null. That keeps the grid, the plain-text output and the export byte-for-byte what
 // the engine produced, and keeps each backend small.
 //
-// Threading: one thread, like the rest of the program. Errors: every method that can fail throws
-// db::Error (see Error.h for the numbers).
+// Threading: one thread at a time. A run's execute() may be made on a worker thread while the
+// user-interface thread waits (see Watch.h); cancel() is the one call made from another thread
+// meanwhile. Errors: every method that can fail throws db::Error (see Error.h for the numbers).
 
 #include "query/db/Error.h"
 
@@ -120,9 +121,20 @@ public:
     // source says it is read-only.
     virtual bool readOnly() const { return false; }
 
+    // Asks the engine to stop the statement that execute() is running on another thread, or the
+    // batch whose result is still open (SQLCancel, sqlite3_interrupt). Safe from any thread, at
+    // any time, more than once; a cancel that comes before the execute starts stops it at once.
+    // The statements of the batch not yet run are not run; callers close the connection after.
+    virtual void cancel() {}
+
     // Seconds a statement may run before it is abandoned; 0 means no limit. The data objects
     // set it before every execute().
     virtual void setCommandTimeout(int seconds) = 0;
+
+    // The next execute()'s rows are all to be read into memory (a client-side set). An engine
+    // that streams rows off the connection reads the whole batch at once instead, leaving the
+    // connection free for the statements that follow.
+    virtual void setClientSide(bool /*clientSide*/) {}
 
     // Runs the text as one command; a text of several statements runs as a batch, each
     // statement giving its own result in order (nextResult()). The returned result is at the

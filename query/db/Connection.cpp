@@ -2,6 +2,7 @@
 
 #include "query/db/ConnectionString.h"
 #include "query/db/ProviderMap.h"
+#include "query/db/mariadb/MariaDbBackend.h"
 #include "query/db/odbc/OdbcBackend.h"
 #include "query/db/sqlite/SqliteBackend.h"
 
@@ -29,8 +30,9 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     add("Password", password);
 
     const ProviderChoice choice = chooseProvider(full, Provider, Properties);
-    std::unique_ptr<BackendConnection> opened =
-        choice.kind == BackendKind::Sqlite ? sqlite::open(choice) : odbc::open(choice);
+    std::unique_ptr<BackendConnection> opened = choice.kind == BackendKind::Sqlite    ? sqlite::open(choice)
+                                                : choice.kind == BackendKind::MariaDb ? mariadb::open(choice)
+                                                                                      : odbc::open(choice);
     opened->setCommandTimeout(CommandTimeout);
     backend_ = std::move(opened);
 }

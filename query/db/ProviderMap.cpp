@@ -3,7 +3,42 @@
 #include "query/db/Error.h"
 #include "query/db/odbc/OdbcConnectionString.h"
 
+#include <atomic>
+
 namespace db {
+
+namespace {
+
+std::atomic<bool> g_nativeMySql{true};
+
+bool isMySqlString(const ConnectionStringParts& parts, const QString& provider)
+{
+    const QString p = provider.trimmed();
+    return (p.isEmpty() || p.startsWith(QLatin1String("MSDASQL"), Qt::CaseInsensitive)) &&
+           parts.value(QStringLiteral("Driver"))
+                   .trimmed()
+                   .compare(QLatin1String("MySql"), Qt::CaseInsensitive) == 0;
+}
+
+bool registered(const QList<odbc::InstalledDriver>& installed, const QString& name)
+{
+    for (const odbc::InstalledDriver& d : installed)
+        if (d.name == name)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void setNativeMySql(bool on)
+{
+    g_nativeMySql = on;
+}
+
+bool nativeMySql()
+{
+    return g_nativeMySql;
+}
 
 ProviderChoice chooseProvider(const QString& connectionString, const QString& provider,
                               const QMap<QString, QString>& properties)
@@ -35,7 +70,13 @@ ProviderChoice chooseProvider(const QString& connectionString, const QString& pr
         if (it.key().compare(QStringLiteral("Jet OLEDB:Database Password"), Qt::CaseInsensitive) == 0)
             request.databasePassword = it.value();
     }
-    const odbc::OdbcTarget target = odbc::translate(request, odbc::installedDrivers());
+    const QList<odbc::InstalledDriver> installed = odbc::installedDrivers();
+    if (g_nativeMySql && isMySqlString(parts, named) && !registered(installed, QStringLiteral("MySql"))) {
+        // Translated as for a driver of that name: the native backend reads the same keys.
+        const odbc::OdbcTarget target = odbc::translate(request, {{QStringLiteral("MySql"), {}}});
+        return {BackendKind::MariaDb, target.connectionString, target.loginTimeout};
+    }
+    const odbc::OdbcTarget target = odbc::translate(request, installed);
     return {BackendKind::Odbc, target.connectionString, target.loginTimeout};
 }
 

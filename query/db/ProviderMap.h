@@ -11,12 +11,13 @@
 
 namespace db {
 
-enum class BackendKind { Sqlite, Odbc };
+enum class BackendKind { Sqlite, Odbc, MariaDb };
 
 struct ProviderChoice
 {
     BackendKind kind = BackendKind::Odbc;
-    // Sqlite: the database file's path. Odbc: the string for SQLDriverConnect.
+    // Sqlite: the database file's path. Odbc: the string for SQLDriverConnect. MariaDb: the
+    // MySQL string as translated for ODBC, read by the native backend.
     QString connectionString;
     // Seconds the login may take; 0 means the driver's own default.
     int loginTimeout = 0;
@@ -25,6 +26,12 @@ struct ProviderChoice
 // connectionString and provider as set on the Connection (the string's own "Provider=" wins
 // over the property, as in the classic library); properties are the Connection's Properties,
 // e.g. "Jet OLEDB:Database Password". Throws db::Error when the string names nothing usable.
+// The MySql type's string ("Driver={MySql}") is served by the native MariaDB backend unless a
+// driver is registered under the exact name "MySql". Off, it goes to the ODBC drivers as any
+// other string: for the tests and the benchmark, which run both paths.
+void setNativeMySql(bool on);
+bool nativeMySql();
+
 ProviderChoice chooseProvider(const QString& connectionString, const QString& provider,
                               const QMap<QString, QString>& properties);
 

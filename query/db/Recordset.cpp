@@ -106,6 +106,7 @@ void Recordset::openOn(const QString& source, std::shared_ptr<BackendConnection>
     // Keyset and static cursors know their size and can be rewound: both are served from memory.
     d->client = CursorLocation == adUseClient || cursorType == adOpenKeyset || cursorType == adOpenStatic;
     d->backend = std::move(backend);
+    d->backend->setClientSide(d->client);
     d->result = d->backend->execute(source);
     d->start();
     d_ = std::move(d);

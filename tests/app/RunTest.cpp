@@ -2,9 +2,9 @@
 // start-up of the output choice and the type box, on real SQLite files, the MariaDB server of
 // the test services and the SQL Server test server through FreeTDS.
 #include "FormFixture.h"
-
 #include "app/Demo.h"
 #include "app/Maker.h"
+#include "query/db/ProviderMap.h"
 #include "results/RecordsetModel.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TdsServer.h"
@@ -225,8 +225,8 @@ TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
     // Every record gets its turn of events, and Cancel is pressed once 40 rows are shown.
     bool cancelEnabled = false, runDisabled = false;
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
-    const auto pressCancel = QObject::connect(
-        form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
+    const auto pressCancel =
+        QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
             if (form->MSFlexGrid1->gridModel()->rowCount() < 40)
                 return;
             cancelEnabled = form->Command9->isEnabled();
@@ -343,17 +343,24 @@ TEST_F(Run, ARunWithoutDirectEditHidesTheDataGridFrame)
 
 // --- MySQL (the MariaDB server of the test services) ------------------------------------------
 
-class MySqlRun : public Run
+// Through both backends of the type: native (true) and ODBC.
+class MySqlRun : public Run, public testing::WithParamInterface<bool>
 {
 protected:
     void SetUp() override
     {
         Run::SetUp();
+        db::setNativeMySql(GetParam());
         useMariaDb();
+    }
+    void TearDown() override
+    {
+        db::setNativeMySql(true);
+        Run::TearDown();
     }
 };
 
-TEST_F(MySqlRun, AnUpdateShowsZeroRowsAndToolsStayDisabled)
+TEST_P(MySqlRun, AnUpdateShowsZeroRowsAndToolsStayDisabled)
 {
     run("drop table if exists run_update; create table run_update (id int primary key, n int);"
         " insert into run_update values (1, 0)");
@@ -376,7 +383,7 @@ TEST_F(MySqlRun, AnUpdateShowsZeroRowsAndToolsStayDisabled)
     EXPECT_FALSE(form->Command2->isEnabled()) << "nothing in a run enables Tools again";
 }
 
-TEST_F(MySqlRun, AQueryOfOnlySpacesShowsTheDatabasesError)
+TEST_P(MySqlRun, AQueryOfOnlySpacesShowsTheDatabasesError)
 {
     run("     ");
     const QStringList told = dialogs.takeMessages();
@@ -387,6 +394,10 @@ TEST_F(MySqlRun, AQueryOfOnlySpacesShowsTheDatabasesError)
         << told[0].toStdString();
     expectIdle();
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, MySqlRun, testing::Bool(), [](const testing::TestParamInfo<bool>& info) {
+    return info.param ? "native" : "odbc";
+});
 
 TEST_F(Run, AFailedMySqlRunDisablesToolsToo)
 {
@@ -471,7 +482,8 @@ TEST_F(Run, AFreshStoreStartsOnTheGridWithEmptyBoxes)
     EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
     EXPECT_EQ(form->Combo2->count(), 0);
     EXPECT_FALSE(form->Check5->isChecked());
-    EXPECT_EQ(listed(form->Combo1), QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "Suggestion"}));
+    EXPECT_EQ(listed(form->Combo1),
+              QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "Suggestion"}));
 }
 
 TEST_F(Run, ChoosingSuggestionShowsTheAddressAndKeepsTheText)

@@ -1,5 +1,6 @@
-// The ODBC backend against a real MariaDB server (MariaDB Connector/ODBC), reached with the
-// MySQL connection string exactly as the program builds it.
+// The MySQL type against a real MariaDB server, reached with the MySQL connection string
+// exactly as the program builds it, through both backends: the native one (MariaDB
+// Connector/C) and the ODBC driver (MariaDB Connector/ODBC).
 #include "tests/query/db/OdbcTestSupport.h"
 
 #include <QTcpServer>
@@ -12,15 +13,17 @@ using odbctest::MariaDb;
 using odbctest::query;
 namespace N = db::ErrorNumber;
 
-class MariaDbTest : public testing::Test
+class MariaDbTest : public testing::TestWithParam<bool>
 {
 protected:
     void SetUp() override
     {
         REQUIRE_MARIADB(m);
+        db::setNativeMySql(GetParam());
         // Each test works in a database of its own.
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        database = QStringLiteral("odbc_%1").arg(QString::fromLatin1(info->name()).toLower());
+        // (named by a hash: a database name has at most 64 characters)
+        database = QStringLiteral("my_%1").arg(qHash(QString::fromLatin1(info->name())), 0, 16);
         auto admin = connect(m.connectionString());
         admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
         admin->execute(QStringLiteral("CREATE DATABASE ") + database +
@@ -33,6 +36,7 @@ protected:
         c.reset();
         if (m.available && !database.isEmpty())
             connect(m.connectionString())->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
+        db::setNativeMySql(true);
     }
 
     MariaDb m = MariaDb::fromEnvironment();
@@ -42,7 +46,7 @@ protected:
 
 // --- connecting -------------------------------------------------------------------------------
 
-TEST_F(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
+TEST_P(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
 {
     for (const QString& location :
          {QStringLiteral("127.0.0.1,") + m.port, QStringLiteral("127.0.0.1:") + m.port}) {
@@ -53,7 +57,7 @@ TEST_F(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
     }
 }
 
-TEST_F(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
+TEST_P(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
 {
     // (MariaDB's driver trims blanks around a value, braced or not: no password ends in one.)
     const QString password = QStringLiteral("p;w=1}{x");
@@ -72,7 +76,7 @@ TEST_F(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
 
 // --- errors -----------------------------------------------------------------------------------
 
-TEST_F(MariaDbTest, FailuresCarryTheirNumberAndTheDriversMessage)
+TEST_P(MariaDbTest, FailuresCarryTheirNumberAndTheDriversMessage)
 {
     // A port that was just free: nothing listens there once the probe is closed.
     QTcpServer probe;
@@ -108,7 +112,7 @@ TEST_F(MariaDbTest, FailuresCarryTheirNumberAndTheDriversMessage)
     }
 }
 
-TEST_F(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
+TEST_P(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
 {
     // MariaDB's driver runs the whole batch at execute and reports the failure there.
     const db::Error e = errorOf([&] {
@@ -122,7 +126,7 @@ TEST_F(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
 
 // --- batches and results ----------------------------------------------------------------------
 
-TEST_F(MariaDbTest, InsertThenSelectBatchGivesTwoResults)
+TEST_P(MariaDbTest, InsertThenSelectBatchGivesTwoResults)
 {
     c->execute(QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, name VARCHAR(20))"));
     auto result = c->execute(
@@ -141,7 +145,7 @@ TEST_F(MariaDbTest, InsertThenSelectBatchGivesTwoResults)
     EXPECT_EQ(result->columnCount(), 0);
 }
 
-TEST_F(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
+TEST_P(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
 {
     auto result = c->execute(
         QStringLiteral("SELECT seq, CONCAT('row ', seq), IF(seq % 7 = 0, NULL, seq * 2) FROM seq_1_to_2500"));
@@ -159,7 +163,7 @@ TEST_F(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
     EXPECT_FALSE(result->fetch());
 }
 
-TEST_F(MariaDbTest, NullsAndEmptyTextDiffer)
+TEST_P(MariaDbTest, NullsAndEmptyTextDiffer)
 {
     auto result = c->execute(QStringLiteral("SELECT NULL, '', 0, CAST(NULL AS CHAR(1000000))"));
     ASSERT_TRUE(result->fetch());
@@ -173,7 +177,7 @@ TEST_F(MariaDbTest, NullsAndEmptyTextDiffer)
     EXPECT_FALSE(result->fetch());
 }
 
-TEST_F(MariaDbTest, TypesReadAsText)
+TEST_P(MariaDbTest, TypesReadAsText)
 {
     c->execute(
         QStringLiteral("CREATE TABLE t (d DATE, ts DATETIME, n DECIMAL(10,3), f DOUBLE, b VARBINARY(4), "
@@ -189,7 +193,7 @@ TEST_F(MariaDbTest, TypesReadAsText)
 
 // --- text -------------------------------------------------------------------------------------
 
-TEST_F(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
+TEST_P(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
 {
     const QString text = QStringLiteral("Привет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
     c->execute(
@@ -208,7 +212,7 @@ TEST_F(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
     }
 }
 
-TEST_F(MariaDbTest, LongTextComesBackIntactBetweenOtherColumns)
+TEST_P(MariaDbTest, LongTextComesBackIntactBetweenOtherColumns)
 {
     QString big;
     for (int i = 0; big.size() < 200 * 1024; ++i)
@@ -241,7 +245,7 @@ TEST_F(MariaDbTest, LongTextComesBackIntactBetweenOtherColumns)
 
 // --- what direct edit needs -------------------------------------------------------------------
 
-TEST_F(MariaDbTest, ColumnsNameTheirBaseTableAndColumn)
+TEST_P(MariaDbTest, ColumnsNameTheirBaseTableAndColumn)
 {
     c->execute(QStringLiteral("CREATE TABLE people (id INT PRIMARY KEY, name VARCHAR(20))"));
     auto result = c->execute(QStringLiteral("SELECT name AS who, id, 1 + 1 AS two FROM people"));
@@ -254,7 +258,7 @@ TEST_F(MariaDbTest, ColumnsNameTheirBaseTableAndColumn)
     EXPECT_TRUE(result->column(2).baseTable.isEmpty());
 }
 
-TEST_F(MariaDbTest, PrimaryKeyColumnsInKeyOrder)
+TEST_P(MariaDbTest, PrimaryKeyColumnsInKeyOrder)
 {
     c->execute(QStringLiteral("CREATE TABLE k (a INT, b VARCHAR(5), c INT, PRIMARY KEY (c, a))"));
     c->execute(QStringLiteral("CREATE TABLE nokey (a INT)"));
@@ -266,7 +270,7 @@ TEST_F(MariaDbTest, PrimaryKeyColumnsInKeyOrder)
     EXPECT_EQ(c->quoteIdentifier(QStringLiteral("odd`name")), QStringLiteral("`odd``name`"));
 }
 
-TEST_F(MariaDbTest, ParameterisedUpdateInTransactionRollsBackOrCommits)
+TEST_P(MariaDbTest, ParameterisedUpdateInTransactionRollsBackOrCommits)
 {
     c->execute(QStringLiteral("CREATE TABLE e (id INT PRIMARY KEY, v VARCHAR(20)) ENGINE=InnoDB"));
     c->execute(QStringLiteral("INSERT INTO e VALUES (1, 'old'), (2, NULL)"));
@@ -295,5 +299,64 @@ TEST_F(MariaDbTest, ParameterisedUpdateInTransactionRollsBackOrCommits)
     EXPECT_EQ(c->engine(), db::Engine::MySql);
     EXPECT_FALSE(c->readOnly());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, MariaDbTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "native" : "odbc";
+                         });
+
+} // namespace
+
+namespace {
+
+// --- the native backend's own: bit fields, streamed reads, Cancel -----------------------------
+
+using NativeMariaDb = MariaDbTest;
+
+TEST_P(NativeMariaDb, BitFieldsReadAsNumbersAndBytesAsHexadecimal)
+{
+    c->execute(QStringLiteral("CREATE TABLE bits (f BIT(1), w BIT(10), b BINARY(2), t TINYBLOB)"));
+    c->execute(QStringLiteral("INSERT INTO bits VALUES (1, b'1000000001', 0x00ff, 0x0a), (0, 0, NULL, '')"));
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT * FROM bits")),
+              (QStringList{QStringLiteral("1|513|00FF|0A"), QStringLiteral("0|0|<null>|")}));
+}
+
+TEST_P(NativeMariaDb, AStreamedReadHoldsTheConnectionAClientSideOneFreesIt)
+{
+    auto streamed = c->execute(QStringLiteral("SELECT seq FROM seq_1_to_3"));
+    ASSERT_TRUE(streamed->fetch());
+    const db::Error busy = errorOf([&] { c->executeUpdate(QStringLiteral("DO ?"), {QStringLiteral("1")}); });
+    EXPECT_TRUE(busy.description.contains(QLatin1String("still reading"))) << busy.description.toStdString();
+    EXPECT_EQ(odbctest::rows(*streamed), (QStringList{QStringLiteral("2"), QStringLiteral("3")}));
+    EXPECT_FALSE(streamed->nextResult());
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT 'free'")), QStringList{QStringLiteral("free")});
+
+    c->setClientSide(true);
+    auto stored = c->execute(QStringLiteral("SELECT 1; SELECT 2; SELECT * FROM nowhere"));
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT 'between'")), QStringList{QStringLiteral("between")});
+    EXPECT_EQ(odbctest::rows(*stored), QStringList{QStringLiteral("1")});
+    ASSERT_TRUE(stored->nextResult());
+    EXPECT_EQ(odbctest::rows(*stored), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(errorOf([&] { stored->nextResult(); }).native, 1146);
+}
+
+TEST_P(NativeMariaDb, CancelStopsAStreamedReadAndTheConnectionGoesOn)
+{
+    auto result = c->execute(QStringLiteral("SELECT seq, REPEAT('x', 100) FROM seq_1_to_50000000"));
+    ASSERT_TRUE(result->fetch());
+    c->cancel();
+    qint64 read = 1;
+    const db::Error e = errorOf([&] {
+        while (result->fetch())
+            ++read;
+    });
+    EXPECT_EQ(e.native, 1317) << e.description.toStdString();
+    EXPECT_LT(read, 50000000);
+    result.reset();
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT 'after'")), QStringList{QStringLiteral("after")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Native, NativeMariaDb, testing::Values(true),
+                         [](const testing::TestParamInfo<bool>&) { return "native"; });
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "query/db/Backend.h"
 #include "query/db/ProviderMap.h"
+#include "query/db/mariadb/MariaDbBackend.h"
 #include "query/db/odbc/OdbcBackend.h"
 #include "tests/query/db/QtPrinters.h"
 
@@ -25,7 +26,8 @@ inline std::unique_ptr<db::BackendConnection> connect(const QString& connectionS
                                                       const QString& provider = {},
                                                       const QMap<QString, QString>& properties = {})
 {
-    return db::odbc::open(db::chooseProvider(connectionString, provider, properties));
+    const db::ProviderChoice choice = db::chooseProvider(connectionString, provider, properties);
+    return choice.kind == db::BackendKind::MariaDb ? db::mariadb::open(choice) : db::odbc::open(choice);
 }
 
 // The error a call throws; a test failure when it throws none.

@@ -203,4 +203,21 @@ TEST_F(DataOutputToFile, AClosedOrEmptyResultWritesOneEmptyLine)
     EXPECT_EQ(fileBytes(target), QByteArray("\r\n\r\n"));
 }
 
+TEST_F(DataOutputToFile, AReadThatFailsPartWayLeavesTheFileAsItWas)
+{
+    // About 3 MB of lines, written a megabyte at a time, and an overflow error at row 2500.
+    const QString target = path(QStringLiteral("out.txt"));
+    db::Recordset first = run("SELECT name FROM t");
+    results::outputToFile(first, target);
+    dialogs.takeMessages();
+    const QByteArray before = fileBytes(target);
+    db::Recordset failing =
+        run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+            "SELECT printf('%.1000c', 'x'), CASE WHEN i < 2500 THEN i ELSE abs(-9223372036854775807 - 1) END "
+            "FROM n");
+    EXPECT_THROW(results::outputToFile(failing, target), db::Error);
+    EXPECT_TRUE(dialogs.takeMessages().isEmpty()) << "nothing is reported complete";
+    EXPECT_EQ(fileBytes(target), before);
+}
+
 } // namespace

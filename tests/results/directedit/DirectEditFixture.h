@@ -6,6 +6,7 @@
 
 #include "query/ConnectionSettings.h"
 #include "query/db/Connection.h"
+#include "query/db/ProviderMap.h"
 #include "results/RecordsetModel.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TdsServer.h"
@@ -23,7 +24,13 @@
 
 namespace detest {
 
-enum class Kind { SQLite, MariaDb, SqlServer };
+// MariaDB is reached through both backends of the MySql type: native and ODBC.
+enum class Kind { SQLite, MariaDb, MariaDbOdbc, SqlServer };
+
+inline bool isMariaDb(Kind kind)
+{
+    return kind == Kind::MariaDb || kind == Kind::MariaDbOdbc;
+}
 
 inline const char* nameOf(Kind kind)
 {
@@ -32,6 +39,8 @@ inline const char* nameOf(Kind kind)
         return "SQLite";
     case Kind::MariaDb:
         return "MariaDB";
+    case Kind::MariaDbOdbc:
+        return "MariaDBOdbc";
     case Kind::SqlServer:
         return "SqlServer";
     }
@@ -53,7 +62,9 @@ public:
             fields_ = {QStringLiteral("SQLite"), {}, {}, path, {}, {}};
             break;
         }
-        case Kind::MariaDb: {
+        case Kind::MariaDb:
+        case Kind::MariaDbOdbc: {
+            db::setNativeMySql(kind == Kind::MariaDb);
             const QString port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
             if (port.isEmpty()) {
                 unavailable_ = QStringLiteral("no MariaDB server (run the tests with scripts/test.sh, which "
@@ -93,6 +104,7 @@ public:
             } catch (const db::Error&) {
             }
         }
+        db::setNativeMySql(true);
     }
 
     Kind kind() const { return kind_; }
@@ -108,7 +120,7 @@ public:
         if (kind_ == Kind::SQLite)
             sql.replace(QRegularExpression(QStringLiteral("(VARCHAR\\(\\d+\\))")),
                         QStringLiteral("\\1 COLLATE NOCASE"));
-        else if (kind_ == Kind::MariaDb)
+        else if (isMariaDb(kind_))
             sql += QStringLiteral(" DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci");
         if (tds_) {
             QJsonObject config = tds_->config();

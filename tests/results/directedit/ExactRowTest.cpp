@@ -191,7 +191,8 @@ TEST_P(ExactRows, TheRestOfADirectEditBatchRunsBeforeTheGridWrites)
         db::Error);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ExactRows, ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer),
+INSTANTIATE_TEST_SUITE_P(Engines, ExactRows,
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
                          kindName);
 
 // SQLite keeps a storage class per value: a row is named by the value as stored (an integer in

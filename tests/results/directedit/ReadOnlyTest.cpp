@@ -59,7 +59,8 @@ TEST_P(Permissions, ANewRowIsNeverOffered)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Permissions,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         kindName);
 
 QByteArray digestOf(const QString& path)
 {

@@ -108,7 +108,8 @@ TEST(OneRowOrNothingWithoutTransactions, RowsThatCannotBeToldApartAreNotChanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, OneRowOrNothing,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         kindName);
 
 using NotOneTable = DirectEditTest;
 
@@ -156,7 +157,8 @@ TEST_P(NotOneTable, ACalculatedColumnIsNotChangedButTheTablesColumnsAre)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, NotOneTable,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         kindName);
 
 using RefusedValues = DirectEditTest;
 
@@ -168,6 +170,7 @@ QStringList refusalWords(Kind kind)
         return {QStringLiteral("NOT NULL constraint failed: books.title"),
                 QStringLiteral("CHECK constraint failed")};
     case Kind::MariaDb:
+    case Kind::MariaDbOdbc:
         return {QStringLiteral("Column 'title' cannot be null"), QStringLiteral("native 4025")};
     case Kind::SqlServer:
         return {QStringLiteral("Cannot insert the value NULL into column 'title'"),
@@ -206,7 +209,8 @@ TEST_P(RefusedValues, AValueTheColumnCannotTakeIsRefusedWithTheDatabasesMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RefusedValues,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer), kindName);
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         kindName);
 
 } // namespace
 } // namespace detest

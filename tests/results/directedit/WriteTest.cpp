@@ -116,7 +116,8 @@ TEST_P(Writes, TwoIdenticalRowsWithoutAKeyOneEditChangesOne)
               (QStringList{QStringLiteral("other|2"), QStringLiteral("same|5")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Writes, ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::SqlServer),
+INSTANTIATE_TEST_SUITE_P(Engines, Writes,
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
                          kindName);
 
 } // namespace
