@@ -21,11 +21,11 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
-class QTimer;
 
 namespace ui {
 class MSFlexGrid;
-}
+class Timer;
+} // namespace ui
 namespace app {
 class PanelStatusBar;
 }
@@ -126,7 +126,7 @@ public:
     // Stores a query text still waiting now, and waits until it is stored (before another
     // profile is loaded, saved or deleted, before a run, at the end of the program).
     void flushQueryTextKeep();
-    QTimer* Text1KeepTimer = nullptr;
+    ui::Timer* Text1KeepTimer = nullptr;
     void Check1_Click();
     void Check4_Click();
     void AutomacticallySaveSqlStatements_Click();

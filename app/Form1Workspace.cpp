@@ -11,6 +11,7 @@
 #include "query/log/StatementLog.h"
 #include "settings/SettingsStore.h"
 #include "ui/BoxText.h"
+#include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
 #include "ui/Failure.h"
@@ -26,7 +27,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <exception>
 
@@ -64,12 +64,13 @@ void Form1::connectWorkspace()
     Text9->installEventFilter(this);
 
     queryTextKeeper_ = std::make_unique<profiles::QueryTextKeeper>();
-    Text1KeepTimer = new QTimer(this);
+    Text1KeepTimer = new ui::Timer(this);
     Text1KeepTimer->setObjectName(QStringLiteral("Text1KeepTimer"));
-    Text1KeepTimer->setSingleShot(true);
     Text1KeepTimer->setInterval(500);
-    connect(Text1KeepTimer, &QTimer::timeout, this,
-            [this] { queryTextKeeper_->keep(queryTextKeepProfile_, ui::boxText(Text1)); });
+    connect(Text1KeepTimer, &ui::Timer::timeout, this, [this] {
+        Text1KeepTimer->setEnabled(false);
+        queryTextKeeper_->keep(queryTextKeepProfile_, ui::boxText(Text1));
+    });
     connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
     connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
     connect(Check4, &QCheckBox::toggled, this, &Form1::Check4_Click);
@@ -277,14 +278,13 @@ void Form1::Text1_Change()
         flushQueryTextKeep();
     queryTextKeepProfile_ = profile;
     // Not restarted by further typing: what is typed is kept within one interval.
-    if (!Text1KeepTimer->isActive())
-        Text1KeepTimer->start();
+    Text1KeepTimer->setEnabled(true);
 }
 
 void Form1::flushQueryTextKeep()
 {
-    if (Text1KeepTimer->isActive()) {
-        Text1KeepTimer->stop();
+    if (Text1KeepTimer->isEnabled()) {
+        Text1KeepTimer->setEnabled(false);
         queryTextKeeper_->keep(queryTextKeepProfile_, ui::boxText(Text1));
     }
     queryTextKeeper_->wait();

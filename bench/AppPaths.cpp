@@ -12,6 +12,7 @@
 #include "results/FormFile.h"
 #include "results/GridText.h"
 #include "settings/SettingsStore.h"
+#include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/MSFlexGrid.h"
 
@@ -194,7 +195,6 @@ Outcome typeIntoQueryBox(bool kept, int keys, int boxBytes)
     };
     press(0); // warm-up: the first key lays the last block out
     form.flushQueryTextKeep();
-    form.Text1KeepTimer->setInterval(500);
 
     Outcome out;
     const qsizetype before = form.Text1->document()->characterCount();
@@ -202,9 +202,8 @@ Outcome typeIntoQueryBox(bool kept, int keys, int boxBytes)
     for (int i = 0; i < keys; ++i)
         press(i);
     // The text handed over to the keeper's thread, as the timer hands it over.
-    form.Text1KeepTimer->setInterval(0);
-    while (form.Text1KeepTimer->isActive())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (form.Text1KeepTimer->isEnabled())
+        form.Text1KeepTimer->fire();
     watch.stop(out.value, out.cpu);
     form.flushQueryTextKeep();
     out.count = form.Text1->document()->characterCount() - before;

@@ -4,6 +4,7 @@
 // the window.
 #include "FormFixture.h"
 
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 
@@ -15,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <sqlite3.h>
 
 namespace {
@@ -511,15 +511,13 @@ TEST_F(Statements, TheQueryTextIsKeptWithTheProfileSoonAfterItChangesWhileTheFir
     form->Combo2->setEditText("p");
     form->Check1->setChecked(true);
     form->Text1->setPlainText("select kept");
-    EXPECT_TRUE(form->Text1KeepTimer->isActive()) << "the change does not wait for the disk";
-    form->Text1KeepTimer->setInterval(0);
-    while (form->Text1KeepTimer->isActive())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_TRUE(form->Text1KeepTimer->isEnabled()) << "the change does not wait for the disk";
+    form->Text1KeepTimer->fire();
+    EXPECT_FALSE(form->Text1KeepTimer->isEnabled());
     form->flushQueryTextKeep(); // waits for the keeper's thread, with nothing left to hand over
     EXPECT_EQ(store().get("p", settings::profile::Text1), "select kept");
 
     // A change still waiting is kept with its own profile before another one is chosen.
-    form->Text1KeepTimer->setInterval(60000);
     form->Text1->setPlainText("select waiting");
     choose("q");
     EXPECT_EQ(store().get("p", settings::profile::Text1), "select waiting");
@@ -528,7 +526,7 @@ TEST_F(Statements, TheQueryTextIsKeptWithTheProfileSoonAfterItChangesWhileTheFir
     form->Check1->setChecked(false);
     EXPECT_EQ(store().get("p", settings::profile::CheckBox1Read), "0");
     form->Text1->setPlainText("select not kept");
-    EXPECT_FALSE(form->Text1KeepTimer->isActive());
+    EXPECT_FALSE(form->Text1KeepTimer->isEnabled());
     start();
     EXPECT_EQ(store().get("p", settings::profile::Text1), "select waiting");
 }
