@@ -81,7 +81,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     connectLayout();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    flushQueryTextKeep();
+}
 
 void Form1::createControls()
 {
@@ -288,6 +291,7 @@ void Form1::Form_Unload()
     // when the handler that started the run returns, and nothing reads on into a window
     // that is gone.
     Command9->setEnabled(false);
+    flushQueryTextKeep();
     ui::endProgram();
 }
 

@@ -2,9 +2,11 @@
 
 #include "app/Layout.h"
 #include "profiles/PasswordTable.h"
+#include "profiles/QueryTextKeeper.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -22,7 +24,8 @@ class QTableView;
 
 namespace ui {
 class MSFlexGrid;
-}
+class Timer;
+} // namespace ui
 namespace app {
 class PanelStatusBar;
 }
@@ -116,13 +119,20 @@ public:
     void LoadLastProfileonStartup_Click();
 
     // --- statements kept and previous queries ---
-    void Text1_Change(); // keeps the query text with the profile while Check1 is ticked
+    // Keeps the query text with the profile while Check1 is ticked: within
+    // Text1KeepTimer's interval of the change, written by a thread of its own, so that a
+    // keystroke never waits on the disk.
+    void Text1_Change();
+    // Stores a query text still waiting now, and waits until it is stored (before another
+    // profile is loaded, saved or deleted, before a run, at the end of the program).
+    void flushQueryTextKeep();
+    ui::Timer* Text1KeepTimer = nullptr;
     void Check1_Click();
     void Check4_Click();
     void AutomacticallySaveSqlStatements_Click();
     void AutomaticallySaveAllSQLStatements_Click();
     // A run's statement log: while Check4 is ticked, appends the query box to the log once per
-    // distinct text and lists it in List1. Never fails.
+    // distinct text and lists it in List1 unless the list holds it. Never fails.
     void LogStatement();
     void MQuerys_Click();
     void Command20_Click(); // Hide
@@ -280,5 +290,7 @@ private:
 
     profiles::PasswordTable passwords_; // this run's passwords, never stored
     bool fillingPasswords_ = false;     // the password boxes are being filled, not typed in
+    QString queryTextKeepProfile_;      // the profile whose query text Text1KeepTimer keeps
+    std::unique_ptr<profiles::QueryTextKeeper> queryTextKeeper_;
     app::Splitter splitter_;
 };

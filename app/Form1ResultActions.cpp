@@ -8,6 +8,7 @@
 #include "results/FormFile.h"
 #include "results/GridDeletes.h"
 #include "results/QueryFiles.h"
+#include "ui/BoxText.h"
 #include "ui/Dialogs.h"
 #include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
@@ -110,12 +111,12 @@ void Form1::FileOpen_Click()
 
 void Form1::FileSave_Click()
 {
-    results::fileSave(this, Text1->toPlainText());
+    results::fileSave(this, ui::boxText(Text1));
 }
 
 void Form1::FileSaveAsSpecify_Click()
 {
-    results::fileSaveAs(this, Text1->toPlainText());
+    results::fileSaveAs(this, ui::boxText(Text1));
 }
 
 // --- Import into the previous-queries list ----------------------------------------------

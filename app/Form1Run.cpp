@@ -11,6 +11,7 @@
 #include "results/FormFile.h"
 #include "results/RecordsetModel.h"
 #include "settings/SettingsStore.h"
+#include "ui/BoxText.h"
 #include "ui/Dialogs.h"
 #include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
@@ -68,7 +69,8 @@ public:
         f_.Frame4->setVisible(shown);
         if (!shown)
             return;
-        // Each direct-edit run starts read-only.
+        // Each direct-edit run starts read-only, and the option buttons say so.
+        f_.Option4->setChecked(true);
         if (auto* model = qobject_cast<results::RecordsetModel*>(f_.DataGrid1->model())) {
             model->setAllowUpdate(false);
             model->setAllowDelete(false);
@@ -80,6 +82,7 @@ public:
     {
         return results::outputToFile(result, results::exportTarget());
     }
+    void checkOutputFile() override { results::checkCanAppend(results::exportTarget()); }
     void bindDataGrid(db::Recordset result) override
     {
         QTableView* view = f_.DataGrid1;
@@ -156,6 +159,7 @@ void Form1::startOutput()
 
 void Form1::Command1_Click()
 {
+    flushQueryTextKeep();
     query::RunRequest request;
     request.profileName = Combo2->currentText();
     request.keepQueryText = Check1->isChecked();
@@ -166,10 +170,10 @@ void Form1::Command1_Click()
     request.connection.location = Text8->text();
     request.connection.databaseName = Text9->text();
     request.connection.dbPassword = Text10->text();
-    request.queryBox = Text1->toPlainText();
+    request.queryBox = ui::boxText(Text1);
     const QTextCursor cursor = Text1->textCursor();
     if (cursor.hasSelection())
-        request.selection = cursor.selection().toPlainText();
+        request.selection = ui::selectedText(cursor);
     request.runOnlySelectedText = RunOnlySelectedText->isChecked();
     request.directEdit = DirectEdit->isChecked();
     // Plain text wins over the file; the grid is the rest.

@@ -10,6 +10,8 @@
 #include "profiles/QuickQueries.h"
 #include "query/log/StatementLog.h"
 #include "settings/SettingsStore.h"
+#include "ui/BoxText.h"
+#include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
 #include "ui/Failure.h"
@@ -61,6 +63,14 @@ void Form1::connectWorkspace()
     Combo2->installEventFilter(this);
     Text9->installEventFilter(this);
 
+    queryTextKeeper_ = std::make_unique<profiles::QueryTextKeeper>();
+    Text1KeepTimer = new ui::Timer(this);
+    Text1KeepTimer->setObjectName(QStringLiteral("Text1KeepTimer"));
+    Text1KeepTimer->setInterval(500);
+    connect(Text1KeepTimer, &ui::Timer::timeout, this, [this] {
+        Text1KeepTimer->setEnabled(false);
+        queryTextKeeper_->keep(queryTextKeepProfile_, ui::boxText(Text1));
+    });
     connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
     connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
     connect(Check4, &QCheckBox::toggled, this, &Form1::Check4_Click);
@@ -156,6 +166,7 @@ void Form1::LoadProfiles()
 
 void Form1::Combo2_Click()
 {
+    flushQueryTextKeep();
     const QString name = Combo2->currentText();
     const profiles::ProfileFields f = profiles::loadProfile(name);
     Text1->setPlainText(f.queryText);
@@ -187,9 +198,10 @@ void Form1::Combo2_LostFocus()
 
 void Form1::Command4_Click()
 {
+    flushQueryTextKeep();
     const QString name = Combo2->currentText();
     profiles::ProfileFields f;
-    f.queryText = Text1->toPlainText();
+    f.queryText = ui::boxText(Text1);
     f.user = Text4->text();
     f.location = Text8->text();
     f.databaseName = Text9->text();
@@ -206,17 +218,21 @@ void Form1::Command4_Click()
     }
     if (saved.nameAdded)
         appendKeepingText(Combo2, name);
-    passwords_.save(name, Text5->text(), Text10->text());
+    else if (saved.listedName != name)
+        Combo2->setEditText(saved.listedName); // the same profile, as the list spells it
+    passwords_.save(saved.listedName, Text5->text(), Text10->text());
 }
 
 void Form1::Command5_Click()
 {
+    flushQueryTextKeep();
     const QString name = Combo2->currentText();
     if (!name.isEmpty() && !ui::askYesNo(QStringLiteral("Are You sure you want to Delete this Profile?")))
         return;
 
     profiles::Outcome outcome = profiles::Outcome::NoName;
-    ui::guarded<settings::StoreError>([&] { outcome = profiles::deleteProfile(name); });
+    if (!ui::guarded<settings::StoreError>([&] { outcome = profiles::deleteProfile(name); }))
+        return; // refused as a whole: the profile and the list are as they were
     LoadProfiles();
     Combo2->setEditText(name);
     const QString text = profiles::message(outcome, name);
@@ -245,21 +261,38 @@ void Form1::Check2_Click()
 void Form1::LoadLastProfileonStartup_Click()
 {
     const bool nowSet = !LoadLastProfileonStartup->isChecked();
-    LoadLastProfileonStartup->setChecked(nowSet);
-    ui::guarded<settings::StoreError>(
-        [&] { settings::store().save(settings::LoadProfile, nowSet ? QStringLiteral("1") : QStringLiteral("0")); });
+    // The mark shows what is stored, so the next start does what it shows.
+    if (ui::guarded<settings::StoreError>(
+            [&] { settings::store().save(settings::LoadProfile, nowSet ? QStringLiteral("1") : QStringLiteral("0")); }))
+        LoadLastProfileonStartup->setChecked(nowSet);
 }
 
 // --- statements -------------------------------------------------------------------------
 
 void Form1::Text1_Change()
 {
-    if (Check1->isChecked())
-        profiles::keepQueryText(Combo2->currentText(), Text1->toPlainText());
+    const QString profile = Combo2->currentText();
+    if (!Check1->isChecked() || profile.isEmpty())
+        return;
+    if (profile != queryTextKeepProfile_)
+        flushQueryTextKeep();
+    queryTextKeepProfile_ = profile;
+    // Not restarted by further typing: what is typed is kept within one interval.
+    Text1KeepTimer->setEnabled(true);
+}
+
+void Form1::flushQueryTextKeep()
+{
+    if (Text1KeepTimer->isEnabled()) {
+        Text1KeepTimer->setEnabled(false);
+        queryTextKeeper_->keep(queryTextKeepProfile_, ui::boxText(Text1));
+    }
+    queryTextKeeper_->wait();
 }
 
 void Form1::Check1_Click()
 {
+    flushQueryTextKeep();
     AutomacticallySaveSqlStatements->setChecked(Check1->isChecked());
     profiles::keepSaveCurrentStatement(Combo2->currentText(), Check1->isChecked());
 }
@@ -286,13 +319,19 @@ void Form1::LogStatement()
 {
     if (!Check4->isChecked())
         return;
+    const QString text = ui::boxText(Text1);
     try {
-        const QString text = Text1->toPlainText();
-        if (query::statementLog().log(text))
-            List1->addItem(text);
+        query::statementLog().log(text);
     } catch (const std::exception&) {
         // The statement log never stops a run.
     }
+    // The list holds every distinct statement of this run of the program, whatever the file
+    // held before.
+    for (int i = 0; i < List1->count(); ++i) {
+        if (List1->item(i)->text() == text)
+            return;
+    }
+    List1->addItem(text);
 }
 
 void Form1::MQuerys_Click()
@@ -336,7 +375,7 @@ void Form1::Command10_Click()
     const QString name = Text12->text();
     profiles::AddQuickQueryResult added;
     if (!ui::guarded<settings::StoreError>([&] {
-            added = profiles::addQuickQuery(Text1->toPlainText(), name, Combo2->currentText(), entriesOf(Combo4));
+            added = profiles::addQuickQuery(ui::boxText(Text1), name, Combo2->currentText(), entriesOf(Combo4));
         }))
         return;
     if (!added.message.isEmpty()) {
@@ -352,8 +391,9 @@ void Form1::Command12_Click()
 {
     const QString name = Combo4->currentText();
     profiles::removeQuickQuery(name);
+    // Names that differ only in letter case are one quick query.
     for (int i = Combo4->count() - 1; i >= 0; --i) {
-        if (Combo4->itemText(i) == name)
+        if (Combo4->itemText(i).compare(name, Qt::CaseInsensitive) == 0)
             Combo4->removeItem(i);
     }
     Combo4->setEditText(QString());

@@ -12,18 +12,23 @@
 #include "results/FormFile.h"
 #include "results/GridText.h"
 #include "settings/SettingsStore.h"
+#include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/MSFlexGrid.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 #include <atomic>
@@ -159,6 +164,54 @@ void prepareWindows(const std::string& folder)
 QString takeMessages()
 {
     return quietDialogs().take();
+}
+
+Outcome typeIntoQueryBox(bool kept, int keys, int boxBytes)
+{
+    Form1 form;
+    form.Form_Load();
+    form.show();
+    form.Combo2->setEditText(QStringLiteral("typing"));
+    form.Check1->setChecked(kept);
+    QString text;
+    text.reserve(boxBytes + 100);
+    for (int line = 0; text.size() < boxBytes; ++line)
+        text += QStringLiteral("select id, name, amount from orders where id = %1 -- line %1\n").arg(line);
+    form.Text1->setPlainText(text);
+    form.Text1->moveCursor(QTextCursor::End);
+    form.Text1->setFocus();
+    form.flushQueryTextKeep();
+    QApplication::processEvents();
+    expectMessages();
+
+    auto press = [&](int i) {
+        const QChar c = QLatin1Char(char('a' + i % 26));
+        const int key = Qt::Key_A + i % 26;
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(form.Text1, &down);
+        QApplication::sendEvent(form.Text1, &up);
+        QApplication::processEvents();
+    };
+    press(0); // warm-up: the first key lays the last block out
+    form.flushQueryTextKeep();
+
+    Outcome out;
+    const qsizetype before = form.Text1->document()->characterCount();
+    const Stopwatch watch;
+    for (int i = 0; i < keys; ++i)
+        press(i);
+    // The text handed over to the keeper's thread, as the timer hands it over.
+    if (form.Text1KeepTimer->isEnabled())
+        form.Text1KeepTimer->fire();
+    watch.stop(out.value, out.cpu);
+    form.flushQueryTextKeep();
+    out.count = form.Text1->document()->characterCount() - before;
+    expectMessages();
+    if (kept && settings::store().get(QStringLiteral("typing"), QStringLiteral("Text1"), QString()).size() !=
+                    form.Text1->toPlainText().size())
+        throw std::runtime_error("the typed text was not kept");
+    return out;
 }
 
 Outcome runIntoGrid(const Target& target, const std::string& sql, bool check)

@@ -42,6 +42,14 @@ Outcome exportData(const Target& target, const std::string& sql, const std::stri
 // The whole-grid clipboard text (File menu, Export Data to Clipboard) of a filled grid.
 Outcome clipboardText(const Target& target, const std::string& sql, bool check);
 
+// Typing `keys` characters at the end of a query box of about `boxBytes` characters, each
+// key pressed and released as a user's, with the window's events handled after each. With
+// `kept`, "Automatically Save Current SQL Statements." is ticked for a named profile, and
+// the time includes handing what was typed to the thread that stores it, whose write runs
+// meanwhile (its end is waited for untimed); without it nothing is kept. The value is the
+// wall time; count is the keys that reached the box.
+Outcome typeIntoQueryBox(bool kept, int keys, int boxBytes);
+
 // Program start to main window shown, in milliseconds: `program --startup-probe` started as a
 // child process with its own settings store in `folder`.
 Outcome startup(const QString& program, const std::string& folder);

@@ -27,6 +27,7 @@
 #include <malloc.h>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -249,6 +250,12 @@ public:
                 add("clipboard", "whole-grid clipboard text (Export Data to Clipboard)", raw, 0,
                     [this, s] { return clipboardText(target(s), selectQuery(), o_.check); });
         }
+        // Typing into a 1 MB query box, kept with the profile as typed and not kept.
+        p.push_back({"typing", "typing 100 keys into a 1 MB query box, not kept", Source::Sqlite, "", 0, "s",
+                     [] { return typeIntoQueryBox(false, 100, 1 << 20); }, 100});
+        p.push_back(
+            {"typing-kept", "the same typing kept with the profile (Check1), handed to the keeper's thread",
+             Source::Sqlite, "typing", 2.0, "s", [] { return typeIntoQueryBox(true, 100, 1 << 20); }, 100});
         p.push_back({"startup", "program start to main window shown (offscreen)", Source::Sqlite, "", 0, "ms",
                      [this] { return startup(QCoreApplication::applicationFilePath(), o_.data); }, 1});
         return p;

@@ -1,11 +1,18 @@
 #include "profiles/NameList.h"
 
+#include <algorithm>
+
 namespace profiles {
 namespace {
 
 const QString comma = QStringLiteral(",");
 
 QString enclosed(const QString& name) { return comma + name + comma; }
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.toCaseFolded() == b.toCaseFolded();
+}
 
 } // namespace
 
@@ -16,20 +23,27 @@ QStringList parseNameList(const QString& stored)
     // The last piece is never read: it is what follows the final comma (empty in a list
     // written whole, a double quote after an earlier version's delete).
     for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
-        if (!pieces[i].trimmed().isEmpty())
-            names.append(pieces[i]);
+        const QString& piece = pieces[i];
+        if (piece.trimmed().isEmpty() ||
+            std::any_of(names.cbegin(), names.cend(), [&](const QString& n) { return sameName(n, piece); }))
+            continue;
+        names.append(piece);
     }
     return names;
 }
 
-bool nameListContains(const QString& stored, const QString& name)
+QString listedSpelling(const QString& stored, const QString& name)
 {
-    return stored.contains(enclosed(name), Qt::CaseSensitive);
+    for (const QString& listed : parseNameList(stored)) {
+        if (sameName(listed, name))
+            return listed;
+    }
+    return {};
 }
 
 QString nameListWith(const QString& stored, const QString& name)
 {
-    if (nameListContains(stored, name))
+    if (!listedSpelling(stored, name).isEmpty())
         return stored;
     QString base = stored;
     if (base.endsWith(QStringLiteral(",\"")))
@@ -45,7 +59,9 @@ QString nameListWithout(const QString& stored, const QString& name)
     const QString target = enclosed(name);
     while (text.contains(target, Qt::CaseSensitive))
         text.replace(target, comma, Qt::CaseSensitive);
-    return formatNameList(parseNameList(text));
+    QStringList names = parseNameList(text);
+    names.removeIf([&](const QString& n) { return sameName(n, name); });
+    return formatNameList(names);
 }
 
 QString formatNameList(const QStringList& names)

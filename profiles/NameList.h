@@ -11,11 +11,15 @@
 // cut at every comma, the last piece is never read, and blank pieces are skipped.
 namespace profiles {
 
+// Names that differ only in letter case are one profile (the store keeps them in one
+// section): the list shows such a name once, in the spelling listed first.
+//
 // The names the profile list shows, in stored order, untrimmed.
 QStringList parseNameList(const QString& stored);
 
-// True when the list holds `name` enclosed in commas (exact, case-sensitive).
-bool nameListContains(const QString& stored, const QString& name);
+// The spelling under which the list holds `name` (compared without regard to letter case),
+// or "" when it does not hold it.
+QString listedSpelling(const QString& stored, const QString& name);
 
 // The list after saving `name`: the list itself when it already holds the name, else the
 // list followed by ",name,". An earlier version's ," ending is dropped first, so that its

@@ -7,7 +7,7 @@ int PasswordTable::find(const QString& name) const
     if (name.isEmpty())
         return -1;
     for (int i = 0; i < Usable; ++i) {
-        if (entries_[i].name == name)
+        if (entries_[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;

@@ -11,7 +11,8 @@ namespace profiles {
 // program's life), kept in memory only and never written anywhere. 101 entries, of which the first 100 are used: an entry is claimed for a
 // profile name the first time the name is chosen or saved, always the lowest empty one,
 // so the claimed entries form an unbroken run from entry 0; nothing is released until
-// the program ends. Names compare exactly (case-sensitive). An empty name never claims
+// the program ends. Names compare without regard to letter case, as the store compares
+// the sections they name. An empty name never claims
 // or matches an entry.
 class PasswordTable
 {

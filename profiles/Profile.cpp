@@ -33,7 +33,8 @@ QString tickText(bool ticked) { return ticked ? QStringLiteral("1") : QStringLit
 
 void keep(const QString& profile, const settings::ProfileSetting& s, const QString& value)
 {
-    if (profile.isEmpty())
+    // A name of one of the program's own sections is no profile: nothing goes there.
+    if (profile.isEmpty() || isReservedName(profile))
         return;
     try {
         settings::store().save(profile, s, value);
@@ -66,6 +67,13 @@ QString message(Outcome outcome, const QString& name)
             .arg(name);
     case Outcome::NotStored:
         return QStringLiteral("There is no saved profile named \"%1\"").arg(name);
+    case Outcome::BlankName:
+        return QStringLiteral("A profile name cannot be made of blanks only; please enter a profile name in "
+                              "the Profile Name box first");
+    case Outcome::CommaInName:
+        return QStringLiteral("The profile name \"%1\" holds a comma, which a profile name cannot hold; "
+                              "please choose another profile name")
+            .arg(name);
     }
     return {};
 }
@@ -112,9 +120,13 @@ void rememberLastProfile(const QString& name)
 SaveResult saveProfile(const QString& name, const ProfileFields& f)
 {
     if (name.isEmpty())
-        return {Outcome::NoName, false};
+        return {Outcome::NoName, false, {}};
+    if (name.trimmed().isEmpty())
+        return {Outcome::BlankName, false, {}};
+    if (name.contains(QLatin1Char(',')))
+        return {Outcome::CommaInName, false, {}};
     if (isReservedName(name))
-        return {Outcome::ReservedName, false};
+        return {Outcome::ReservedName, false, {}};
 
     namespace p = settings::profile;
     auto& store = settings::store();
@@ -127,35 +139,36 @@ SaveResult saveProfile(const QString& name, const ProfileFields& f)
     store.save(name, p::CheckBox4, tickText(f.saveAllStatements));
 
     const QString list = storedList();
-    if (nameListContains(list, name))
-        return {Outcome::Saved, false};
+    const QString listed = listedSpelling(list, name);
+    if (!listed.isEmpty())
+        return {Outcome::Saved, false, listed};
     store.save(settings::ProfileNames, nameListWith(list, name));
-    return {Outcome::Saved, true};
+    return {Outcome::Saved, true, name};
 }
 
 Outcome deleteProfile(const QString& name)
 {
+    auto& store = settings::store();
     Outcome outcome = Outcome::NoName;
-    if (isReservedName(name)) {
-        outcome = Outcome::ReservedNameDelisted;
-    } else if (!name.isEmpty()) {
-        try {
-            settings::store().deleteSection(name);
-            outcome = Outcome::Deleted;
-        } catch (const StoreError&) {
-            outcome = Outcome::NotStored;
+    store.transaction([&] {
+        if (isReservedName(name)) {
+            outcome = Outcome::ReservedNameDelisted;
+        } else if (!name.isEmpty()) {
+            try {
+                store.deleteSection(name);
+                outcome = Outcome::Deleted;
+            } catch (const StoreError& e) {
+                if (!e.missing)
+                    throw;
+                outcome = Outcome::NotStored;
+            }
         }
-    }
-    const QString list = storedList();
-    const QString tidied = nameListWithout(list, name);
-    if (tidied != list)
-        settings::store().save(settings::ProfileNames, tidied);
+        const QString list = storedList();
+        const QString tidied = nameListWithout(list, name);
+        if (tidied != list)
+            store.save(settings::ProfileNames, tidied);
+    });
     return outcome;
-}
-
-void keepQueryText(const QString& profile, const QString& text)
-{
-    keep(profile, settings::profile::Text1, text);
 }
 
 void keepQueryTextOnRun(const QString& profile, const QString& text)
@@ -175,11 +188,17 @@ void keepSaveAllStatements(const QString& profile, bool ticked)
 
 QStringList storedProfileNames()
 {
+    QStringList names;
     try {
-        return parseNameList(storedList());
+        for (const QString& name : parseNameList(storedList())) {
+            // A name without stored fields would load nothing (a piece of an earlier version's
+            // name with a comma, a delete that was cut short).
+            if (!isReservedName(name) && settings::store().getAll(name))
+                names.append(name);
+        }
     } catch (const StoreError&) {
-        return {};
     }
+    return names;
 }
 
 } // namespace profiles

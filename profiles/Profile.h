@@ -30,12 +30,17 @@ enum class Outcome {
     ReservedName, // save: the name is one of the program's own sections; nothing stored
     ReservedNameDelisted, // delete: such a name is only taken out of the list
     NotStored,    // delete: there was no stored profile of that name; the list is tidied
+    BlankName,            // save: the name is blanks only, which the list never shows
+    CommaInName,          // save: the list keeps names between commas and cannot hold this one
 };
 
+// Names that differ only in letter case name one profile (the store compares sections so):
+// the list holds such a name once, in the spelling it was first saved in.
 struct SaveResult
 {
     Outcome outcome = Outcome::Saved;
     bool nameAdded = false; // the name was new to the list: the profile box lists it now
+    QString listedName;     // the spelling the list shows for the saved profile
 };
 
 // The message that goes with an outcome ("" for Saved and Deleted).
@@ -54,21 +59,22 @@ void rememberLastProfile(const QString& name);
 SaveResult saveProfile(const QString& name, const ProfileFields& fields);
 
 // Removes the profile's section and its name from the stored list, rewriting the list in
-// its canonical form. The list is tidied even when there was nothing to delete.
-// Throws settings::StoreError when the store refuses the list's write.
+// its canonical form, in one transaction. The list is tidied even when there was nothing to
+// delete. Throws settings::StoreError when the store refuses the delete or the list's
+// write; nothing has changed then.
 Outcome deleteProfile(const QString& name);
 
-// The query box text kept with the profile while it changes, under "Text1" (and at each
-// run under "text1", the same value). Nothing happens for an empty profile name; a
+// The query box text kept with the profile at each run, under "text1" (the "Text1" that
+// QueryTextKeeper keeps as the box changes). Nothing happens for an empty profile name; a
 // failing write is ignored.
-void keepQueryText(const QString& profile, const QString& text);
 void keepQueryTextOnRun(const QString& profile, const QString& text);
 // The two automatic-save check boxes as they are clicked ("CheckBox1", "CheckBox4");
 // a failing write is ignored.
 void keepSaveCurrentStatement(const QString& profile, bool ticked);
 void keepSaveAllStatements(const QString& profile, bool ticked);
 
-// The names the profile list shows, from the store.
+// The names the profile list shows, from the store: each listed name that has stored
+// fields, once, never one of the program's own sections.
 QStringList storedProfileNames();
 
 // True when `name` addresses one of the program's own sections (profile sections share

@@ -40,8 +40,9 @@ AddQuickQueryResult addQuickQuery(const QString& queryText, const QString& name,
         return {noNameMessage(), false};
     if (profileName.isEmpty())
         return {noProfileMessage(), false};
+    // The store keeps names that differ only in letter case as one, under the first spelling.
     settings::store().save(section(), name, queryText);
-    return {QString(), !listed.contains(name, Qt::CaseSensitive)};
+    return {QString(), !listed.contains(name, Qt::CaseInsensitive)};
 }
 
 void removeQuickQuery(const QString& name)

@@ -21,7 +21,8 @@ struct AddQuickQueryResult
 
 // Add Query: checks, in this order, the query text, the name and the profile name, then
 // stores the text under the name (replacing a text stored before). `listed` is what the
-// list shows now; the name is compared with it exactly. Throws settings::StoreError when
+// list shows now; the name is compared with it without regard to letter case, as the store
+// compares keys. Throws settings::StoreError when
 // the store refuses the write.
 AddQuickQueryResult addQuickQuery(const QString& queryText, const QString& name,
                                   const QString& profileName, const QStringList& listed);

@@ -97,6 +97,8 @@ void run(const RunRequest& request, RunWindow& window)
     if (request.connection.type.toUpper() == QLatin1String("MYSQL"))
         window.disableTools();
     connectionSettings(request.connection).applyTo(*connection);
+    if (request.output == Output::File)
+        window.checkOutputFile();
 
     // Empty outputs, the connection, the statement log.
     window.clearOutputs();

@@ -69,6 +69,9 @@ public:
     // records. Throws db::Error while reading and ui::FileError when the file cannot be
     // written (no target chosen, a file that cannot be created); the run reports either.
     virtual qint64 outputToFile(db::Recordset& result) = 0;
+    // Throws ui::FileError unless the file output's target can be written: the run checks
+    // this before anything is sent, so a statement never runs into a file it cannot write.
+    virtual void checkOutputFile() = 0;
     // Makes the open client-side set, positioned on its first record, the data grid's source.
     // The set keeps its connection's engine open for as long as the data grid holds it.
     virtual void bindDataGrid(db::Recordset result) = 0;

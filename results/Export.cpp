@@ -134,6 +134,20 @@ void appendUtf8ToFile(const QString& path, const QByteArray& utf8)
         throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
 }
 
+void checkCanAppend(const QString& path)
+{
+    if (path.isEmpty())
+        throw ui::FileError(ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QFile file(path);
+    const bool existed = file.exists();
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
+    file.close();
+    if (!existed)
+        file.remove();
+}
+
 void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
 {
     ui::guarded([&] {

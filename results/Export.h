@@ -23,6 +23,10 @@ void appendToFile(const QString& path, const QString& text);
 // The same for text in UTF-8, written as it is when the system code page is UTF-8.
 void appendUtf8ToFile(const QString& path, const QByteArray& utf8);
 
+// Throws ui::FileError unless the file at `path` can be opened for appending (an empty path
+// is no file). A file that did not exist is not left behind.
+void checkCanAppend(const QString& path);
+
 // ExportData: clears the export target and shows the chooser; when the grid has a row and a
 // file was chosen, appends the export text and shows "Export Complete". A failure to create
 // or write the file shows the error report (number, CR LF, description). Never throws.

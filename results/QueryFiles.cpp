@@ -8,6 +8,7 @@
 #include "ui/Failure.h"
 #include "ui/TextFile.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 
@@ -47,7 +48,16 @@ QString queryFileText(const QString& queryBox)
 
 void saveQueryFile(const QString& path, const QString& queryBox)
 {
-    const QByteArray bytes = ui::encodeText(queryFileText(queryBox));
+    // A file is written back in the encoding it holds (its byte-order mark too), so that its
+    // bytes change only where its text does; a new file is written in the system code page.
+    ui::TextEncoding encoding = ui::TextEncoding::System;
+    try {
+        if (QFileInfo(path).isFile())
+            encoding = ui::readTextFileAndEncoding(path).encoding;
+    } catch (const ui::FileError&) {
+        // Unreadable: QSaveFile reports what stands in the way.
+    }
+    const QByteArray bytes = ui::byteOrderMark(encoding) + ui::encodeText(queryFileText(queryBox), encoding);
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))

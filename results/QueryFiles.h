@@ -16,8 +16,9 @@ namespace results {
 QString queryFileText(const QString& queryBox);
 
 // Replaces the file at `path` by the query file text of `queryBox`, atomically: the text is
-// written to a new file beside it, which is then renamed over the old one. Throws
-// ui::FileError on failure; the old file is then left whole.
+// written to a new file beside it, which is then renamed over the old one. An existing file
+// keeps its encoding and byte-order mark (ui::decodeTextAndEncoding). Throws ui::FileError
+// on failure; the old file is then left whole.
 void saveQueryFile(const QString& path, const QString& queryBox);
 
 // The whole file, unchanged (its final CR LF included). Throws ui::FileError.

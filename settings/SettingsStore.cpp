@@ -76,9 +76,29 @@ QString SettingsStore::defaultPath()
            QStringLiteral("/Quorvane/settings.sqlite");
 }
 
+// The file holds user names, servers and query texts: a folder made for it and the file
+// itself are the user's alone (SQLite gives its journal the file's mode). An existing
+// folder keeps its mode.
+static void makePrivateFile(const QString& path)
+{
+    QStringList missing;
+    for (QString folder = QFileInfo(path).absolutePath(); !QFileInfo::exists(folder);) {
+        missing.prepend(folder);
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    for (const QString& folder : missing)
+        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(path);
+    if (!file.exists())
+        file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner);
+}
+
 void SettingsStore::open()
 {
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    makePrivateFile(path_);
     const QByteArray file = QFile::encodeName(path_);
     if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
         SQLITE_OK) {
@@ -92,6 +112,7 @@ void SettingsStore::open()
         moveAside(QString::fromUtf8(sqlite3_errmsg(db_)));
     }
     // A fresh file in the same place, or failing that, a store that lasts this run only.
+    makePrivateFile(path_);
     if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
         SQLITE_OK) {
         try {
@@ -184,27 +205,64 @@ QString SettingsStore::get(const QString& profile, const ProfileSetting& s) cons
     return get(profile, QString::fromUtf8(s.key), QString::fromUtf8(s.defaultValue));
 }
 
+void SettingsStore::refusedWrite(const StoreError& e)
+{
+    if (!inTransaction_)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (e.missing || e.message.contains(QDir::toNativeSeparators(path_)))
+        throw e;
+    throw StoreError(QStringLiteral("The settings file %1 refused the write: %2")
+                         .arg(QDir::toNativeSeparators(path_), e.message));
+}
+
+void SettingsStore::transaction(const std::function<void()>& writes)
+{
+    if (inTransaction_) {
+        writes();
+        return;
+    }
+    try {
+        exec("BEGIN IMMEDIATE");
+        inTransaction_ = true;
+        writes();
+        inTransaction_ = false;
+        exec("COMMIT");
+    } catch (const StoreError& e) {
+        inTransaction_ = false;
+        refusedWrite(e);
+    }
+}
+
 void SettingsStore::save(const QString& section, const QString& key, const QString& value)
 {
     requireSection(section);
+    if (inTransaction_) {
+        try {
+            write(section, key, value);
+        } catch (const StoreError& e) {
+            refusedWrite(e);
+        }
+        return;
+    }
     try {
         exec("BEGIN IMMEDIATE");
-        Statement addSection(*this, "INSERT INTO sections (name, folded) VALUES (?1, ?2)"
-                                    " ON CONFLICT (folded) DO NOTHING");
-        addSection.bind(1, section).bind(2, folded(section)).step();
-        // An existing key keeps its first spelling and its place in the order.
-        Statement write(*this, "INSERT INTO entries (section_id, key, folded, value)"
-                               " SELECT id, ?2, ?3, ?4 FROM sections WHERE folded = ?1"
-                               " ON CONFLICT (section_id, folded) DO UPDATE SET value = excluded.value");
-        write.bind(1, folded(section)).bind(2, key).bind(3, folded(key)).bind(4, value).step();
+        write(section, key, value);
         exec("COMMIT");
     } catch (const StoreError& e) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        if (e.message.contains(QDir::toNativeSeparators(path_)))
-            throw;
-        throw StoreError(QStringLiteral("The settings file %1 refused the write: %2")
-                             .arg(QDir::toNativeSeparators(path_), e.message));
+        refusedWrite(e);
     }
+}
+
+void SettingsStore::write(const QString& section, const QString& key, const QString& value)
+{
+    Statement addSection(*this, "INSERT INTO sections (name, folded) VALUES (?1, ?2)"
+                                " ON CONFLICT (folded) DO NOTHING");
+    addSection.bind(1, section).bind(2, folded(section)).step();
+    // An existing key keeps its first spelling and its place in the order.
+    Statement write(*this, "INSERT INTO entries (section_id, key, folded, value)"
+                           " SELECT id, ?2, ?3, ?4 FROM sections WHERE folded = ?1"
+                           " ON CONFLICT (section_id, folded) DO UPDATE SET value = excluded.value");
+    write.bind(1, folded(section)).bind(2, key).bind(3, folded(key)).bind(4, value).step();
 }
 
 void SettingsStore::save(const Setting& s, const QString& value)
@@ -235,7 +293,7 @@ void SettingsStore::deleteSection(const QString& section)
     Statement remove(*this, "DELETE FROM sections WHERE folded = ?1");
     remove.bind(1, folded(section)).step();
     if (sqlite3_changes(db_) == 0)
-        throw StoreError(QStringLiteral("There is no settings section \"%1\" to delete.").arg(section));
+        throw StoreError(QStringLiteral("There is no settings section \"%1\" to delete.").arg(section), true);
 }
 
 void SettingsStore::deleteKey(const QString& section, const QString& key)
@@ -245,7 +303,8 @@ void SettingsStore::deleteKey(const QString& section, const QString& key)
     remove.bind(1, folded(section)).bind(2, folded(key)).step();
     if (sqlite3_changes(db_) == 0)
         throw StoreError(
-            QStringLiteral("There is no setting \"%1\" in section \"%2\" to delete.").arg(key, section));
+            QStringLiteral("There is no setting \"%1\" in section \"%2\" to delete.").arg(key, section),
+            true);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -19,8 +20,11 @@ namespace settings {
 struct StoreError : std::exception
 {
     QString message;
+    bool missing = false; // a delete found nothing to delete; the file refused nothing
 
-    explicit StoreError(QString message) : message(std::move(message)) {}
+    explicit StoreError(QString message, bool missing = false) : message(std::move(message)), missing(missing)
+    {
+    }
     const char* what() const noexcept override { return "settings store error"; }
 };
 
@@ -57,9 +61,13 @@ public:
     // nothing when the section does not exist or holds no keys.
     std::optional<KeyValueList> getAll(const QString& section) const;
 
-    // Both fail with StoreError when the section or key does not exist.
+    // Both fail with StoreError (missing set) when the section or key does not exist.
     void deleteSection(const QString& section);
     void deleteKey(const QString& section, const QString& key);
+
+    // Runs `writes`, saves and deletes of this store, as one transaction: when one of them
+    // fails, or the file refuses the commit, none is kept and the StoreError is passed on.
+    void transaction(const std::function<void()>& writes);
 
     QString path() const { return path_; }
     // Set when the file at path() was unreadable and has been replaced: the text to tell
@@ -76,11 +84,14 @@ private:
     void prepareSchema();
     void moveAside(const QString& reason);
     void exec(const char* sql) const;
+    void write(const QString& section, const QString& key, const QString& value);
     [[noreturn]] void fail(const QString& what) const;
+    [[noreturn]] void refusedWrite(const StoreError& e);
 
     QString path_;
     QString recoveryNotice_;
     sqlite3* db_ = nullptr;
+    bool inTransaction_ = false;
 };
 
 // The program's store, opened at first use from SettingsStore::defaultPath().

@@ -47,6 +47,22 @@ QString withCrLf(const QString& text)
     return out;
 }
 
+// True when `entry` stands in `content` as a whole entry: at the start of the file or
+// after the line end that closes the entry before it, and followed by the end of the file
+// or by the next entry. A piece of a longer entry does not count.
+bool holdsEntry(const QString& content, const QString& entry)
+{
+    const QStringView text(content);
+    for (qsizetype at = text.indexOf(entry); at >= 0; at = text.indexOf(entry, at + 1)) {
+        const qsizetype end = at + entry.size();
+        const bool starts = at == 0 || text.mid(at - crlf.size(), crlf.size()) == crlf;
+        const bool ends = end == text.size() || text.mid(end).startsWith(cut);
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
 bool canWriteIn(const QString& folder)
 {
     const QFileInfo info(folder);
@@ -100,16 +116,17 @@ bool StatementLog::log(const QString& queryText)
 {
     const QString path = target();
     const QString entry = entryFor(queryText);
-    QString content;
+    ui::DecodedText content;
     try {
-        content = ui::readTextFile(path);
+        content = ui::readTextFileAndEncoding(path);
     } catch (const ui::FileError&) {
         // Not there yet (or unreadable): counts as empty.
     }
-    if (content.contains(entry, Qt::CaseSensitive))
+    if (holdsEntry(content.text, entry))
         return false;
     try {
-        ui::appendText(path, entry);
+        // In the encoding of the file, which may be a query file of another system.
+        ui::appendText(path, entry, content.encoding);
     } catch (const ui::FileError&) {
         // The log never reports; the list still gets the text.
     }

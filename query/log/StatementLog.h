@@ -35,10 +35,13 @@ public:
     // run past midnight goes on writing to the same file.
     QString target();
 
-    // Logs `queryText` (the whole query box) unless the target already holds its entry
-    // exactly as the log writes it. Returns true when the text is new to the target: the
-    // caller then adds it, as it is, to the end of the previous-queries list — also when
-    // the file could not be written, which is never reported.
+    // Logs `queryText` (the whole query box) unless the target already holds it as a whole
+    // entry, exactly as the log writes it (a piece of a longer entry does not count). Returns
+    // true when the text was new to the target, also when the file could not be written,
+    // which is never reported.
+    //
+    // The format cannot tell an entry whose text holds two empty lines in a row from two
+    // entries: a text equal to the part before or after them counts as logged.
     bool log(const QString& queryText);
 
     // The entry as written for `queryText`.

@@ -124,9 +124,9 @@ TEST_F(ResultActions, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
     EXPECT_TRUE(dialogs.take().isEmpty());
 }
 
-TEST_F(ResultActions, AFileThatCannotBeWrittenFailsTheRunThroughTheErrorReport)
+TEST_F(ResultActions, AFileThatCannotBeWrittenIsReportedBeforeTheStatementIsSent)
 {
-    // Cancelled chooser: the mode is on, with no target.
+    // Cancelled chooser: the mode is on, with no target; then a folder as the target.
     results::setExportTarget(dir.filePath(QStringLiteral("before.txt")));
     choose(QString());
     form->DataOutputtoFile->trigger();
@@ -134,25 +134,27 @@ TEST_F(ResultActions, AFileThatCannotBeWrittenFailsTheRunThroughTheErrorReport)
     EXPECT_TRUE(form->DataOutputtoFile->isChecked());
     EXPECT_TRUE(results::exportTarget().isEmpty());
 
-    run(QStringLiteral("select id, name from items"));
-    QStringList told = dialogs.takeMessages();
-    ASSERT_EQ(told.size(), 1);
-    EXPECT_TRUE(told[0].startsWith(QString::number(ENOENT) + QStringLiteral("\r\n")))
-        << told[0].toStdString();
-    EXPECT_GT(told[0].size(), QString::number(ENOENT).size() + 2) << "a description follows";
-    EXPECT_TRUE(form->Command1->isEnabled());
-    EXPECT_FALSE(form->Command9->isEnabled());
-
-    // A folder as the target: the platform's own number and words, not the database's.
-    form->DataOutputtoFile->trigger();
-    choose(dir.path());
-    form->DataOutputtoFile->trigger();
-    expectChooserThen();
-    run(QStringLiteral("select id, name from items"));
-    told = dialogs.takeMessages();
-    ASSERT_EQ(told.size(), 1);
-    EXPECT_TRUE(told[0].startsWith(QString::number(EISDIR) + QStringLiteral("\r\n")))
-        << told[0].toStdString();
+    const struct
+    {
+        QString target;
+        int number; // the platform's own number, not the database's
+    } cases[] = {
+        {QString(), ENOENT}, {dir.path(), EISDIR}, {dir.filePath(QStringLiteral("no/such/out.txt")), ENOENT}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        results::setExportTarget(c.target);
+        run(QStringLiteral("update items set name = name || '+' where id = 1"));
+        const QStringList told = dialogs.takeMessages();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].startsWith(QString::number(c.number) + QStringLiteral("\r\n")))
+            << told[0].toStdString();
+        EXPECT_GT(told[0].size(), QString::number(c.number).size() + 2) << "a description follows";
+        EXPECT_EQ(SqliteFiles::scalar(shop, "select name from items where id = 1"), QStringLiteral("Tee"))
+            << "nothing was sent";
+        EXPECT_TRUE(form->Command1->isEnabled());
+        EXPECT_FALSE(form->Command9->isEnabled());
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("no")))) << "nothing is left behind";
 }
 
 TEST_F(ResultActions, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)

@@ -4,6 +4,7 @@
 // the window.
 #include "FormFixture.h"
 
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 
@@ -15,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <sqlite3.h>
 
 namespace {
 
@@ -54,6 +56,26 @@ protected:
                 all += file.readAll();
         }
         return all;
+    }
+
+    // Makes the settings file refuse writes as a full disk does: every write, or only the
+    // removal of a section (a disk with room for a small write only).
+    void refuseWrites(bool sectionRemovalOnly)
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(store().path()).constData(), &db), SQLITE_OK);
+        QByteArray sql = "CREATE TRIGGER IF NOT EXISTS full1 BEFORE DELETE ON sections BEGIN"
+                         " SELECT RAISE(ABORT, 'database or disk is full'); END;";
+        if (!sectionRemovalOnly) {
+            for (const char* what :
+                 {"INSERT ON sections", "INSERT ON entries", "UPDATE ON entries", "DELETE ON entries"})
+                sql += QByteArray("CREATE TRIGGER \"") + what + "\" BEFORE " + what +
+                       " BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;";
+        }
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message), SQLITE_OK) << message;
+        sqlite3_free(message);
+        sqlite3_close(db);
     }
 
     QByteArray logBytes() const
@@ -101,8 +123,9 @@ TEST_F(Profiles, DeleteAsksFirstAndKeepsTheOthers)
 TEST_F(Profiles, AnEmptyOrUnstoredNameIsToldAndTheListStillTidied)
 {
     store().save(settings::ProfileNames, ",ghost,a,,\"");
+    store().save("a", settings::profile::Text9, "db");
     start();
-    EXPECT_EQ(listed(form->Combo2), QStringList({"ghost", "a"})) << "a list from an earlier version";
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a"})) << "a list from an earlier version";
 
     form->Combo2->setEditText("");
     form->Command4_Click();
@@ -117,6 +140,86 @@ TEST_F(Profiles, AnEmptyOrUnstoredNameIsToldAndTheListStillTidied)
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[1].text.contains("ghost"));
     EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+}
+
+TEST_F(Profiles, NamesThatDifferOnlyInLetterCaseAreOneProfile)
+{
+    saveProfile("a", "first", "pw-a");
+    saveProfile("A", "second", "pw-A");
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+    EXPECT_EQ(form->Combo2->currentText(), "a") << "the listed spelling";
+    choose("b");
+    choose("A");
+    EXPECT_EQ(form->Text9->text(), "second");
+    EXPECT_EQ(form->Text5->text(), "pw-A") << "one password entry under either spelling";
+
+    saveProfile("ok");
+    deleteProfile("OK", ui::Answer::Yes);
+    EXPECT_EQ(dialogs.take().size(), 1) << "the question only";
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
+    EXPECT_FALSE(store().getAll("ok").has_value());
+
+    // A list of an earlier version: each spelling once, and nothing that loads nothing.
+    store().save(settings::ProfileNames, ",a,,A,,x,,ghost,,Options,");
+    store().save("x", settings::profile::Text9, "sales");
+    start();
+    EXPECT_EQ(listed(form->Combo2), QStringList({"a", "x"}));
+}
+
+TEST_F(Profiles, NamesTheListCannotShowAreRefusedOnSave)
+{
+    for (const char* name : {"a,b", "   "}) {
+        SCOPED_TRACE(name);
+        saveProfile(name);
+        const QStringList told = dialogs.takeMessages();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].contains(QString(name).trimmed())) << told[0].toStdString();
+        EXPECT_FALSE(store().getAll(name).has_value());
+        EXPECT_EQ(store().get(settings::ProfileNames), "");
+    }
+}
+
+TEST_F(Profiles, AProgramSectionNeverGetsAProfilesWrites)
+{
+    for (const char* name : {"QuickQuery", "options"}) {
+        SCOPED_TRACE(name);
+        form->Combo2->setEditText(name);
+        form->Check1->setChecked(false);
+        form->Check1->setChecked(true);
+        form->Check4->setChecked(false);
+        form->Text1->setPlainText("select 1");
+        form->Combo1->setEditText(QString());
+        form->Command1_Click(); // keeps "text1" before it asks for a type
+        EXPECT_EQ(dialogs.takeMessages(), QStringList({"Please Select a database type"}));
+        form->flushQueryTextKeep();
+        for (const char* key : {"Text1", "CheckBox1", "CheckBox4"})
+            EXPECT_EQ(store().get(name, key, "none"), "none") << key;
+    }
+}
+
+TEST_F(Profiles, ADeleteTheStoreRefusesChangesNothingAndSaysSoOnce)
+{
+    for (const char* name : {"a", "b"})
+        saveProfile(name);
+    for (const bool removalOnly : {true, false}) {
+        SCOPED_TRACE(removalOnly ? "a nearly full disk" : "a full disk");
+        refuseWrites(removalOnly);
+        deleteProfile("b", ui::Answer::Yes);
+        const auto shown = dialogs.take();
+        ASSERT_EQ(shown.size(), 2) << "the question, then one message";
+        EXPECT_TRUE(shown[1].text.contains("database or disk is full")) << shown[1].text.toStdString();
+        EXPECT_EQ(listed(form->Combo2), QStringList({"a", "b"}));
+        EXPECT_EQ(store().get(settings::ProfileNames), ",a,,b,");
+        EXPECT_EQ(store().get("b", settings::profile::Text9), "db");
+    }
+
+    // The menu's mark shows what is stored, so the next start does what it shows.
+    form->LoadLastProfileonStartup->trigger();
+    EXPECT_EQ(dialogs.takeMessages().size(), 1);
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_EQ(store().get(settings::LoadProfile), "0");
 }
 
 TEST_F(Profiles, ChoosingAProfileFillsEveryField)
@@ -283,6 +386,22 @@ TEST_F(QuickQueries, AddingUnderAListedNameReplacesTheTextAndChoosingItLoadsIt)
     EXPECT_EQ(form->Text12->text(), "");
 }
 
+TEST_F(QuickQueries, NamesThatDifferOnlyInLetterCaseAreOneQuickQuery)
+{
+    form->Combo2->setEditText("p");
+    for (const char* name : {"Foo", "foo"}) {
+        form->Text1->setPlainText(QStringLiteral("select '%1'").arg(name));
+        form->Text12->setText(name);
+        form->Command10_Click();
+    }
+    EXPECT_EQ(listed(form->Combo4), QStringList({"Foo"}));
+    EXPECT_EQ(store().get("QuickQuery", "Foo", ""), "select 'foo'");
+    form->Combo4->setEditText("FOO");
+    form->Command12_Click();
+    EXPECT_EQ(form->Combo4->count(), 0) << "no entry left that loads nothing";
+    EXPECT_FALSE(store().getAll("QuickQuery").has_value());
+}
+
 TEST_F(QuickQueries, RemoveEmptiesTheComboAndTheStoreButNotTheQueryBox)
 {
     store().save("QuickQuery", "q", "select 42");
@@ -339,6 +458,44 @@ TEST_F(Statements, EachTextIsWrittenAndListedOnceExactlyAsRun)
     EXPECT_EQ(logBytes(), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect 2\r\n"));
 }
 
+TEST_F(Statements, APartOfAnEarlierEntryIsAStatementOfItsOwn)
+{
+    form->Check4->setChecked(true);
+    const struct
+    {
+        const char* earlier;
+        const char* part;
+        const char* file;
+    } cases[] = {
+        {"select 1\n\nselect 2", "select 2", "\r\n\r\nselect 1\r\n\r\nselect 2\r\n\r\n\r\nselect 2\r\n"},
+        {"select *\nfrom orders\nwhere id = 1", "select *",
+         "\r\n\r\nselect *\r\nfrom orders\r\nwhere id = 1\r\n\r\n\r\nselect *\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.part);
+        query::setCurrentQueryFile(dir.filePath(QString::fromUtf8(c.part).remove(' ') + ".log"));
+        form->List1->clear();
+        for (const char* text : {c.earlier, c.part, c.part}) {
+            form->Text1->setPlainText(text);
+            form->LogStatement();
+        }
+        EXPECT_EQ(listed(form->List1), QStringList({c.earlier, c.part}));
+        QFile log(query::currentQueryFile());
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_EQ(log.readAll(), QByteArray(c.file));
+    }
+
+    // A statement the file held before this run of the program is listed, not written again.
+    start();
+    form->Check4->setChecked(true);
+    form->Text1->setPlainText("select *");
+    form->LogStatement();
+    EXPECT_EQ(listed(form->List1), QStringList({"select *"}));
+    QFile log(query::currentQueryFile());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), QByteArray(cases[1].file));
+}
+
 TEST_F(Statements, AnUnwritableTargetStillListsAndShowsNothing)
 {
     query::setCurrentQueryFile(dir.filePath("no/such/folder/x.log"));
@@ -349,16 +506,29 @@ TEST_F(Statements, AnUnwritableTargetStillListsAndShowsNothing)
     EXPECT_TRUE(dialogs.take().isEmpty());
 }
 
-TEST_F(Statements, TheQueryTextIsKeptWithTheProfileWhileTheFirstBoxIsTicked)
+TEST_F(Statements, TheQueryTextIsKeptWithTheProfileSoonAfterItChangesWhileTheFirstBoxIsTicked)
 {
     form->Combo2->setEditText("p");
     form->Check1->setChecked(true);
     form->Text1->setPlainText("select kept");
+    EXPECT_TRUE(form->Text1KeepTimer->isEnabled()) << "the change does not wait for the disk";
+    form->Text1KeepTimer->fire();
+    EXPECT_FALSE(form->Text1KeepTimer->isEnabled());
+    form->flushQueryTextKeep(); // waits for the keeper's thread, with nothing left to hand over
     EXPECT_EQ(store().get("p", settings::profile::Text1), "select kept");
+
+    // A change still waiting is kept with its own profile before another one is chosen.
+    form->Text1->setPlainText("select waiting");
+    choose("q");
+    EXPECT_EQ(store().get("p", settings::profile::Text1), "select waiting");
+
+    choose("p");
     form->Check1->setChecked(false);
     EXPECT_EQ(store().get("p", settings::profile::CheckBox1Read), "0");
     form->Text1->setPlainText("select not kept");
-    EXPECT_EQ(store().get("p", settings::profile::Text1), "select kept");
+    EXPECT_FALSE(form->Text1KeepTimer->isEnabled());
+    start();
+    EXPECT_EQ(store().get("p", settings::profile::Text1), "select waiting");
 }
 
 TEST_F(Statements, TheMenuEntriesSwitchTheirBoxesAndShowTheirState)

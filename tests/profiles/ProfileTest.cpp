@@ -1,6 +1,7 @@
 #include "tests/support/FreshStore.h"
 
 #include "profiles/Profile.h"
+#include "profiles/QueryTextKeeper.h"
 
 using namespace profiles;
 
@@ -48,15 +49,16 @@ TEST_F(ProfileSaving, AFirstSaveStoresEveryFieldUnderItsKeyAndListsTheName)
     EXPECT_EQ(store().get("a", "CheckBox4", ""), "1");
 }
 
-TEST_F(ProfileSaving, NamesDifferingInCaseShareOneSectionButAreTwoListEntries)
+TEST_F(ProfileSaving, NamesDifferingInCaseAreOneProfileListedAsFirstSaved)
 {
     ProfileFields lower = sampleFields();
     saveProfile("work", lower);
     ProfileFields upper = sampleFields();
     upper.databaseName = "archive";
     const SaveResult r = saveProfile("WORK", upper);
-    EXPECT_TRUE(r.nameAdded);
-    EXPECT_EQ(storedProfileNames(), QStringList({"work", "WORK"}));
+    EXPECT_FALSE(r.nameAdded);
+    EXPECT_EQ(r.listedName, "work");
+    EXPECT_EQ(storedProfileNames(), QStringList({"work"}));
     EXPECT_EQ(loadProfile("work").databaseName, "archive") << "one section for both spellings";
 }
 
@@ -76,6 +78,8 @@ TEST_F(ProfileSaving, AnEmptyOrReservedNameStoresNothingAndSaysSo)
 TEST_F(ProfileSaving, AListFromAnEarlierVersionGainsTheNameWithoutAPhantomQuote)
 {
     store().save(settings::ProfileNames, ",a,c,,\"");
+    saveProfile("a", sampleFields());
+    saveProfile("c", sampleFields());
     saveProfile("d", sampleFields());
     EXPECT_EQ(storedProfileNames(), QStringList({"a", "c", "d"}));
 }
@@ -130,7 +134,10 @@ using StatementKeeping = FreshStore;
 
 TEST_F(StatementKeeping, TheQueryTextAndCheckBoxesAreKeptPerProfile)
 {
-    keepQueryText("p", "select 1");
+    QueryTextKeeper keeper;
+    keeper.keep("p", "select 0");
+    keeper.keep("p", "select 1");
+    keeper.wait();
     keepSaveCurrentStatement("p", false);
     keepSaveAllStatements("p", true);
     const ProfileFields f = loadProfile("p");
@@ -146,7 +153,7 @@ TEST_F(StatementKeeping, WithoutAProfileNameNothingIsKeptAndNothingFails)
 {
     // The store refuses an empty section; the keepers never pass the refusal on.
     EXPECT_THROW(store().save("", "Text1", "x"), settings::StoreError);
-    EXPECT_NO_THROW(keepQueryText("", "select 1"));
+    EXPECT_NO_THROW(QueryTextKeeper().keep("", "select 1"));
     EXPECT_NO_THROW(keepQueryTextOnRun("", "select 1"));
     EXPECT_NO_THROW(keepSaveCurrentStatement("", false));
     EXPECT_NO_THROW(keepSaveAllStatements("", false));

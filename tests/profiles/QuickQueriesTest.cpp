@@ -6,10 +6,10 @@ using namespace profiles;
 
 using QuickQueryAdding = FreshStore;
 
-TEST_F(QuickQueryAdding, TheListIsComparedWithLetterCase)
+TEST_F(QuickQueryAdding, TheListIsComparedWithoutLetterCaseAsTheStoreDoes)
 {
     addQuickQuery("select 1", "one", "p", {});
-    EXPECT_TRUE(addQuickQuery("select 2", "ONE", "p", {"one"}).addToList);
+    EXPECT_FALSE(addQuickQuery("select 2", "ONE", "p", {"one"}).addToList);
 }
 
 TEST_F(QuickQueryAdding, TheSetIsTheSameWhicheverProfileAddsOrReads)

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using settings::SettingsStore;
 
@@ -151,4 +152,23 @@ TEST_F(StoreTest, AWriteTheFileRefusesNamesTheFileAndKeepsTheOldValue)
     }
     ASSERT_TRUE(QDir().rmdir(path + "-journal"));
     EXPECT_EQ(store.get(settings::OptionBox), "1");
+}
+
+TEST_F(StoreTest, TheFileItsJournalAndTheFoldersMadeForItAreTheUsersAlone)
+{
+    const auto mode = [](const QString& p) {
+        struct stat st = {};
+        return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString nested = dir.filePath("made/for/it/settings.sqlite");
+    SettingsStore store(nested);
+    store.transaction([&] {
+        store.save("work", "Text4", "sa");
+        EXPECT_EQ(mode(nested + "-journal"), 0600u) << "the journal of a write";
+    });
+    EXPECT_EQ(mode(nested), 0600u);
+    for (const char* folder : {"made", "made/for", "made/for/it"})
+        EXPECT_EQ(mode(dir.filePath(folder)), 0700u) << folder;
+    EXPECT_EQ(mode(dir.path()), 0755u) << "a folder that was there keeps its mode";
 }

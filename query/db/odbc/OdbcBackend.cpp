@@ -128,6 +128,45 @@ struct Traits
     bool readOnlyDriver = false;
 };
 
+// The first word of a statement in lower case, after blanks, "--" and "/* */" comments.
+QString firstWord(const QString& sql)
+{
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    while (i < n) {
+        if (sql[i].isSpace()) {
+            ++i;
+        } else if (sql.mid(i, 2) == QLatin1String("--")) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? n : end + 1;
+        } else if (sql.mid(i, 2) == QLatin1String("/*")) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else {
+            break;
+        }
+    }
+    qsizetype end = i;
+    while (end < n && sql[end].isLetter())
+        ++end;
+    return sql.mid(i, end - i).toLower();
+}
+
+// A write sent to a driver that only reads would come back as a parse error that names no
+// cause; the user is told what is wrong instead, and nothing is sent.
+void refuseWriteToReadOnlyDriver(const QString& sql)
+{
+    const QString word = firstWord(sql);
+    if (word != QLatin1String("insert") && word != QLatin1String("update") && word != QLatin1String("delete"))
+        return;
+    throw Error(
+        ErrorNumber::Unreachable,
+        QStringLiteral("The driver installed for Access files (MDBTools) can only read them: it cannot "
+                       "run an insert, update or delete. Changing an Access file needs the Microsoft "
+                       "Access Driver (*.mdb, *.accdb), the Access driver on Windows."),
+        QStringLiteral("HY000"));
+}
+
 SQLLEN normalized(SQLLEN ind, const Traits& traits)
 {
     return traits.int32Indicators ? static_cast<SQLLEN>(static_cast<std::int32_t>(ind & 0xFFFFFFFF)) : ind;
@@ -705,6 +744,8 @@ private:
 
     QString statementText(const QString& sql) const
     {
+        if (m_traits.readOnlyDriver)
+            refuseWriteToReadOnlyDriver(sql);
         if (!m_traits.stripTrailingSemicolon)
             return sql;
         // mdbtools rejects a statement that ends in ";".

@@ -123,8 +123,13 @@ public:
         tail_ = sql_.constData();
         end_ = tail_ + sql_.size();
         runUpToRows();
-        if (!pending_.empty())
-            takeFront();
+        // The other engines refuse a text without a statement; SQLite would quietly do nothing.
+        if (pending_.empty())
+            throw Error(ErrorNumber::CommandRejected,
+                        QStringLiteral("There was no statement to run: the query text is empty or holds only "
+                                       "comments."),
+                        QStringLiteral("42000"));
+        takeFront();
     }
 
     ~SqliteResult() override

@@ -140,6 +140,20 @@ TEST_F(AccessTest, RejectedSqlGivesTheDriversMessage)
     EXPECT_TRUE(e.description.contains(QLatin1String("Couldn't parse SQL"))) << e.description.toStdString();
 }
 
+TEST_F(AccessTest, WritesAreRefusedNamingTheDriverThatWrites)
+{
+    OPEN_OR_SKIP(c, "testV2007.accdb");
+    for (const char* sql : {"INSERT INTO Table1 (A) VALUES ('x')", "  update Table1 SET A = 'x'",
+                            "-- tidy up\n/* all */ Delete FROM Table1"}) {
+        SCOPED_TRACE(sql);
+        const db::Error e = errorOf([&] { c->execute(QString::fromUtf8(sql)); });
+        EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+        EXPECT_TRUE(e.description.contains(QLatin1String("can only read"))) << e.description.toStdString();
+        EXPECT_TRUE(e.description.contains(QLatin1String("Microsoft Access Driver")))
+            << e.description.toStdString();
+    }
+}
+
 TEST_F(AccessTest, MissingFileIsNamedInTheError)
 {
     const QString missing = accessFolder() + QStringLiteral("/no such file.mdb");

@@ -84,6 +84,39 @@ TEST_F(QueryFiles, CancelledSaveAsLeavesNoCurrentFileSoSaveAsksAgain)
     EXPECT_EQ(fileBytes(file), QByteArray("select 3\r\n"));
 }
 
+TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadIn)
+{
+    // Opened, one word changed, saved: only that word's bytes change.
+    const struct
+    {
+        const char* what;
+        QByteArray before;
+        QByteArray after;
+    } cases[] = {
+        {"UTF-8", "select 'caf\xC3\xA9' as x\r\n", "select 'caf\xC3\xA9' as y\r\n"},
+        {"UTF-8 with a stray byte, which becomes the character shown for it",
+         "select 'caf\xC3\xA9' as x -- \x85\r\n", "select 'caf\xC3\xA9' as y -- \xE2\x80\xA6\r\n"},
+        {"Windows-1252", "select 'caf\xE9 \x80' as x\r\n", "select 'caf\xE9 \x80' as y\r\n"},
+        {"UTF-8 after a byte-order mark", "\xEF\xBB\xBFselect '\xC3\xA9' as x\r\n",
+         "\xEF\xBB\xBFselect '\xC3\xA9' as y\r\n"},
+        {"UTF-16 after a byte-order mark", QByteArray("\xFF\xFEx\0\r\0\n\0", 8),
+         QByteArray("\xFF\xFEy\0\r\0\n\0", 8)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString file = path(QStringLiteral("encoded.sql"));
+        writeBytes(file, c.before);
+        const QString text = results::loadQueryFile(file);
+        EXPECT_FALSE(text.contains(QStringLiteral("\u00c3"))) << "no mojibake: " << text.toStdString();
+        QString edited = text.chopped(2); // the final CR LF the save adds again
+        const qsizetype at = edited.lastIndexOf(QLatin1Char('x'));
+        ASSERT_GE(at, 0);
+        edited[at] = QLatin1Char('y');
+        results::saveQueryFile(file, edited);
+        EXPECT_EQ(fileBytes(file), c.after);
+    }
+}
+
 TEST_F(QueryFiles, SavingOverALongerFileReplacesItEntirely)
 {
     const QString file = path(QStringLiteral("q.sql"));
