@@ -34,6 +34,9 @@ CommandText commandText(const RunRequest& request)
         c.text += QStringLiteral("\r\n") + QLatin1String(rowCountQuery);
         c.rowCountAppended = true;
     }
+    const qsizetype semicolon = c.text.indexOf(QLatin1Char(';'));
+    for (qsizetype i = semicolon; semicolon >= 0 && i < c.text.size() && !c.mayBeBatch; ++i)
+        c.mayBeBatch = !c.text[i].isSpace() && c.text[i] != QLatin1Char(';');
     return c;
 }
 
@@ -97,6 +100,8 @@ void run(const RunRequest& request, RunWindow& window)
     if (request.connection.type.toUpper() == QLatin1String("MYSQL"))
         window.disableTools();
     connectionSettings(request.connection).applyTo(*connection);
+    const CommandText command = commandText(request);
+    connection->MultipleStatements = command.mayBeBatch;
 
     // Empty outputs, the connection, the statement log.
     window.clearOutputs();
@@ -104,8 +109,7 @@ void run(const RunRequest& request, RunWindow& window)
     if (request.logStatement)
         window.logStatement();
 
-    // The text to run: the whole box or the selection.
-    const CommandText command = commandText(request);
+    // The text to run: the whole box or the selection (read above).
     if (command.fromSelection)
         window.focusQueryBox();
 

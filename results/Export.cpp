@@ -3,6 +3,7 @@
 #include "query/db/Recordset.h"
 #include "results/FormFile.h"
 #include "results/GridText.h"
+#include "text/DataText.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
 #include "ui/Failure.h"
@@ -76,18 +77,12 @@ void appendToFile(const QString& path, const QString& text)
 void appendUtf8ToFile(const QString& path, const QByteArray& utf8)
 {
     if (!systemIsUtf8()) {
-        appendToFile(path, QString::fromUtf8(utf8));
+        appendToFile(path, text::fromUtf8Data(utf8.constData(), utf8.size()));
         return;
     }
     if (path.isEmpty())
         throw ui::FileError(ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)));
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
-    errno = 0;
-    if (file.write(utf8) != utf8.size() || !file.flush())
-        throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
+    ui::appendBytes(path, utf8);
 }
 
 void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
@@ -104,7 +99,7 @@ void exportData(const ui::MSFlexGrid& grid, QWidget* owner)
 FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fieldNames)
 {
     const FileOutputUtf8 utf8 = fileOutputUtf8(result, delimiter, fieldNames);
-    return {QString::fromUtf8(utf8.text), utf8.records};
+    return {text::fromUtf8Data(utf8.text.constData(), utf8.text.size()), utf8.records};
 }
 
 qint64 outputToFile(db::Recordset& result, const QString& path)

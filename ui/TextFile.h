@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <exception>
 
 namespace ui {
@@ -27,6 +26,8 @@ QString decodeText(const QByteArray& bytes);
 // Each throws FileError on failure.
 QString readTextFile(const QString& path);
 void appendText(const QString& path, const QString& text);
+// Appends bytes as they are. A write that fails leaves the file as it was.
+void appendBytes(const QString& path, const QByteArray& bytes);
 void deleteFile(const QString& path);
 
 } // namespace ui

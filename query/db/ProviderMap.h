@@ -24,8 +24,11 @@ struct ProviderChoice
 
 // connectionString and provider as set on the Connection (the string's own "Provider=" wins
 // over the property, as in the classic library); properties are the Connection's Properties,
-// e.g. "Jet OLEDB:Database Password". Throws db::Error when the string names nothing usable.
+// e.g. "Jet OLEDB:Database Password". commandTimeout (seconds, 0 = none) and whether a command
+// may be a batch shape the string for drivers that take them there (MySQL's).
+// Throws db::Error when the string names nothing usable.
 ProviderChoice chooseProvider(const QString& connectionString, const QString& provider,
-                              const QMap<QString, QString>& properties);
+                              const QMap<QString, QString>& properties, int commandTimeout = 0,
+                              bool multipleStatements = true);
 
 } // namespace db

@@ -1,5 +1,6 @@
 // The ODBC backend against a real MariaDB server (MariaDB Connector/ODBC), reached with the
 // MySQL connection string exactly as the program builds it.
+#include "query/db/Connection.h"
 #include "tests/query/db/OdbcTestSupport.h"
 
 #include <QTcpServer>
@@ -71,6 +72,19 @@ TEST_F(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
 }
 
 // --- errors -----------------------------------------------------------------------------------
+
+// The driver manager counts the string in 16 bits: a longer one is refused, never cut.
+TEST_F(MariaDbTest, AConnectionStringTooLongForTheDriverIsRefusedClearly)
+{
+    for (int length : {40117, 65817}) {
+        db::Connection connection;
+        connection.ConnectionString = m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database,
+                                                         m.user, QString(length, u'p'));
+        const db::Error e = errorOf([&] { connection.Open(); });
+        EXPECT_EQ(e.number, N::Unreachable) << length;
+        EXPECT_TRUE(e.description.contains(QLatin1String("at most 32767"))) << e.description.toStdString();
+    }
+}
 
 TEST_F(MariaDbTest, FailuresCarryTheirNumberAndTheDriversMessage)
 {
@@ -191,7 +205,8 @@ TEST_F(MariaDbTest, TypesReadAsText)
 
 TEST_F(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
 {
-    const QString text = QStringLiteral("Привет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
+    const QString text =
+        QStringLiteral("\uFEFFПривет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
     c->execute(
         QStringLiteral("CREATE TABLE u (id INT PRIMARY KEY, s VARCHAR(100), l TEXT) CHARACTER SET utf8mb4"));
     c->execute(QStringLiteral("INSERT INTO u VALUES (1, '%1', '%1')").arg(text));
