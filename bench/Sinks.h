@@ -69,7 +69,8 @@ public:
     {
         if (used_ + value.size() + 1 > buffer_.size())
             spill(value.size() + 1);
-        std::memcpy(buffer_.data() + used_, value.data(), value.size());
+        if (!value.empty()) // an empty value may have a null pointer, which memcpy may not see
+            std::memcpy(buffer_.data() + used_, value.data(), value.size());
         used_ += value.size();
         buffer_[used_++] = last ? '\n' : '|';
     }

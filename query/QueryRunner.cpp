@@ -34,6 +34,9 @@ CommandText commandText(const RunRequest& request)
         c.text += QStringLiteral("\r\n") + QLatin1String(rowCountQuery);
         c.rowCountAppended = true;
     }
+    const qsizetype semicolon = c.text.indexOf(QLatin1Char(';'));
+    for (qsizetype i = semicolon; semicolon >= 0 && i < c.text.size() && !c.mayBeBatch; ++i)
+        c.mayBeBatch = !c.text[i].isSpace() && c.text[i] != QLatin1Char(';');
     return c;
 }
 
@@ -99,6 +102,8 @@ void run(const RunRequest& request, RunWindow& window)
     connectionSettings(request.connection).applyTo(*connection);
     if (request.output == Output::File)
         window.checkOutputFile();
+    const CommandText command = commandText(request);
+    connection->MultipleStatements = command.mayBeBatch;
 
     // Empty outputs, the connection, the statement log.
     window.clearOutputs();
@@ -106,8 +111,7 @@ void run(const RunRequest& request, RunWindow& window)
     if (request.logStatement)
         window.logStatement();
 
-    // The text to run: the whole box or the selection.
-    const CommandText command = commandText(request);
+    // The text to run: the whole box or the selection (read above).
     if (command.fromSelection)
         window.focusQueryBox();
 

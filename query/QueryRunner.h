@@ -83,6 +83,10 @@ struct CommandText
     QString text;
     bool rowCountAppended = false;
     bool fromSelection = false;
+    // Whether the text may hold more than one statement: a ";" followed by anything but
+    // blanks and ";", wherever it stands (in a quote or a comment too; such a text only
+    // costs a connection that allows batches).
+    bool mayBeBatch = false;
 };
 
 // The selection when asked for and not empty, else the whole box; spaces (only spaces) removed

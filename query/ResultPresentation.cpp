@@ -1,6 +1,7 @@
 #include "query/ResultPresentation.h"
 
 #include "query/db/Recordset.h"
+#include "text/DataText.h"
 #include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/TextBuilder.h"
@@ -87,7 +88,8 @@ PlainTextResult plainText(db::Recordset& result, const KeepReading& keepReading)
         result.MoveNext();
         pump.tick();
     }
-    out.text = QString::fromUtf8(text.take());
+    const QByteArray utf8 = text.take();
+    out.text = text::fromUtf8Data(utf8.constData(), utf8.size());
     return out;
 }
 

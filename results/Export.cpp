@@ -3,6 +3,7 @@
 #include "query/db/Recordset.h"
 #include "results/FormFile.h"
 #include "results/GridText.h"
+#include "text/DataText.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
 #include "ui/Failure.h"
@@ -120,18 +121,12 @@ void appendToFile(const QString& path, const QString& text)
 void appendUtf8ToFile(const QString& path, const QByteArray& utf8)
 {
     if (!systemIsUtf8()) {
-        appendToFile(path, QString::fromUtf8(utf8));
+        appendToFile(path, text::fromUtf8Data(utf8.constData(), utf8.size()));
         return;
     }
     if (path.isEmpty())
         throw ui::FileError(ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)));
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
-    errno = 0;
-    if (file.write(utf8) != utf8.size() || !file.flush())
-        throw ui::FileError(errno != 0 ? errno : EIO, file.errorString());
+    ui::appendBytes(path, utf8);
 }
 
 void checkCanAppend(const QString& path)
@@ -164,7 +159,8 @@ FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fiel
     ui::TextBuilder text;
     const qint64 records =
         writeLines(result, delimiter, fieldNames, [&text](QByteArray& chunk) { text.append(chunk); });
-    return {QString::fromUtf8(text.take()), records};
+    const QByteArray utf8 = text.take();
+    return {text::fromUtf8Data(utf8.constData(), utf8.size()), records};
 }
 
 qint64 outputToFile(db::Recordset& result, const QString& path)

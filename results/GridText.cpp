@@ -1,5 +1,6 @@
 #include "results/GridText.h"
 
+#include "text/DataText.h"
 #include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/TextBuilder.h"
@@ -69,7 +70,8 @@ QByteArray gridTextUtf8(const ui::MSFlexGrid& grid, int fromRow, int toRow, int 
 QString gridText(const ui::MSFlexGrid& grid, int fromRow, int toRow, int fromCol, int toCol,
                  const QString& delimiter)
 {
-    return QString::fromUtf8(gridTextUtf8(grid, fromRow, toRow, fromCol, toCol, delimiter.toUtf8()));
+    const QByteArray utf8 = gridTextUtf8(grid, fromRow, toRow, fromCol, toCol, delimiter.toUtf8());
+    return text::fromUtf8Data(utf8.constData(), utf8.size());
 }
 
 QString wholeGridText(const ui::MSFlexGrid& grid, const QString& delimiter)
@@ -101,7 +103,8 @@ QByteArray exportFileUtf8(const ui::MSFlexGrid& grid, const QString& delimiter, 
 
 QString exportFileText(const ui::MSFlexGrid& grid, const QString& delimiter, bool columnHeaders)
 {
-    return QString::fromUtf8(exportFileUtf8(grid, delimiter, columnHeaders));
+    const QByteArray utf8 = exportFileUtf8(grid, delimiter, columnHeaders);
+    return text::fromUtf8Data(utf8.constData(), utf8.size());
 }
 
 } // namespace results

@@ -1,17 +1,29 @@
 #include "settings/SettingsStore.h"
 
+#include "text/DataText.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-
 #include <sqlite3.h>
 
 namespace settings {
 namespace {
 
-QString folded(const QString& name) { return name.toCaseFolded(); }
+int busyTimeoutMs = 10000;
+
+QString folded(const QString& name)
+{
+    return name.toCaseFolded();
+}
+
+// SQLite's verdict that the file holds no store at all, as opposed to one it cannot use now.
+bool isNotAStore(int code)
+{
+    return (code & 0xff) == SQLITE_NOTADB || (code & 0xff) == SQLITE_CORRUPT;
+}
 
 void requireSection(const QString& section)
 {
@@ -21,7 +33,7 @@ void requireSection(const QString& section)
 
 QString fromUtf8(const unsigned char* text, int bytes)
 {
-    return QString::fromUtf8(reinterpret_cast<const char*>(text), bytes);
+    return text::fromUtf8Data(reinterpret_cast<const char*>(text), bytes);
 }
 
 } // namespace
@@ -63,9 +75,15 @@ struct SettingsStore::Statement
     qint64 integer(int column) const { return sqlite3_column_int64(stmt, column); }
 };
 
-SettingsStore::SettingsStore(const QString& path) : path_(path) { open(); }
+SettingsStore::SettingsStore(const QString& path) : path_(path)
+{
+    open();
+}
 
-SettingsStore::~SettingsStore() { sqlite3_close(db_); }
+SettingsStore::~SettingsStore()
+{
+    sqlite3_close(db_);
+}
 
 QString SettingsStore::defaultPath()
 {
@@ -96,41 +114,85 @@ static void makePrivateFile(const QString& path)
         file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner);
 }
 
+void SettingsStore::setBusyTimeout(int milliseconds)
+{
+    busyTimeoutMs = milliseconds;
+}
+
 void SettingsStore::open()
 {
     makePrivateFile(path_);
     const QByteArray file = QFile::encodeName(path_);
-    if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
-        SQLITE_OK) {
-        try {
-            prepareSchema();
+    const QString shown = QDir::toNativeSeparators(path_);
+    QByteArray copyFrom = file;
+    const StoreError opened = openFile(file);
+    if (opened.code == SQLITE_OK) {
+        if (!sqlite3_db_readonly(db_, "main"))
             return;
-        } catch (const StoreError& e) {
-            moveAside(e.message);
-        }
+        recoveryNotice_ =
+            QStringLiteral("The settings file %1 is read-only; it is left as it is.").arg(shown);
+    } else if (isNotAStore(opened.code)) {
+        // Only a file SQLite calls no database or corrupt is moved aside: anything else
+        // (a lock, a read-only file or folder, a full disk) passes, and the file is the user's.
+        moveAside(opened.message);
+        makePrivateFile(path_);
+        if (openFile(file).code == SQLITE_OK && !sqlite3_db_readonly(db_, "main"))
+            return;
+        copyFrom.clear();
     } else {
-        moveAside(QString::fromUtf8(sqlite3_errmsg(db_)));
+        recoveryNotice_ = QStringLiteral("The settings file %1 cannot be used now (%2); it is left as it is.")
+                              .arg(shown, opened.message);
     }
-    // A fresh file in the same place, or failing that, a store that lasts this run only.
-    makePrivateFile(path_);
-    if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
-        SQLITE_OK) {
-        try {
-            prepareSchema();
-            return;
-        } catch (const StoreError&) {
-        }
+    openInMemory(copyFrom);
+    recoveryNotice_ +=
+        QStringLiteral("\r\nSettings cannot be written to %1; changes last until Quorvane ends.").arg(shown);
+}
+
+// Opens the file and prepares its tables; the error carries SQLite's code, SQLITE_OK on success.
+StoreError SettingsStore::openFile(const QByteArray& file)
+{
+    sqlite3_close(db_);
+    db_ = nullptr;
+    if (sqlite3_open_v2(file.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        return StoreError(QString::fromUtf8(sqlite3_errmsg(db_)), sqlite3_extended_errcode(db_));
+    try {
+        prepareSchema();
+    } catch (const StoreError& e) {
+        return e;
     }
+    return StoreError(QString(), SQLITE_OK);
+}
+
+// A store for this run only, holding what the file at copyFrom holds when it can be read now
+// (a lock or a crashed transaction's journal that cannot be rolled back leaves it empty).
+void SettingsStore::openInMemory(const QByteArray& copyFrom)
+{
     sqlite3_close(db_);
     sqlite3_open(":memory:", &db_);
-    prepareSchema();
-    recoveryNotice_ += QStringLiteral("\r\nSettings cannot be written to %1; changes last until Quorvane ends.")
-                           .arg(QDir::toNativeSeparators(path_));
+    if (!copyFrom.isEmpty()) {
+        sqlite3* source = nullptr;
+        if (sqlite3_open_v2(copyFrom.constData(), &source, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            if (sqlite3_backup* backup = sqlite3_backup_init(db_, "main", source, "main")) {
+                sqlite3_backup_step(backup, -1);
+                sqlite3_backup_finish(backup);
+            }
+        }
+        sqlite3_close(source);
+    }
+    try {
+        prepareSchema();
+    } catch (const StoreError&) {
+        // What was copied is not a usable store: start this run's store empty.
+        sqlite3_close(db_);
+        sqlite3_open(":memory:", &db_);
+        prepareSchema();
+    }
 }
 
 void SettingsStore::prepareSchema()
 {
-    sqlite3_busy_timeout(db_, 10000);
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
     exec("PRAGMA synchronous = FULL");
     exec("PRAGMA foreign_keys = ON");
     exec("CREATE TABLE IF NOT EXISTS sections ("
@@ -146,9 +208,12 @@ void SettingsStore::prepareSchema()
          " UNIQUE (section_id, folded))");
     Statement check(*this, "PRAGMA quick_check");
     if (check.step() && check.text(0) != QLatin1String("ok"))
-        throw StoreError(check.text(0));
+        throw StoreError(check.text(0), SQLITE_CORRUPT);
 }
 
+// Moves the file aside together with its journal, so that SQLite can still roll back a
+// transaction it holds when the kept copy is opened, and the fresh store sees no stranger's
+// journal.
 void SettingsStore::moveAside(const QString& reason)
 {
     sqlite3_close(db_);
@@ -156,8 +221,11 @@ void SettingsStore::moveAside(const QString& reason)
     const QString aside =
         path_ + QStringLiteral(".unreadable-") + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
     const bool moved = !QFile::exists(path_) || QFile::rename(path_, aside);
-    for (const char* companion : {"-journal", "-wal", "-shm"})
-        QFile::remove(path_ + QLatin1String(companion));
+    if (moved) {
+        for (const char* companion : {"-journal", "-wal", "-shm"})
+            if (QFile::exists(path_ + QLatin1String(companion)))
+                QFile::rename(path_ + QLatin1String(companion), aside + QLatin1String(companion));
+    }
     recoveryNotice_ = QStringLiteral("The settings file %1 could not be read (%2).")
                           .arg(QDir::toNativeSeparators(path_), reason);
     if (moved && QFile::exists(aside))
@@ -171,14 +239,15 @@ void SettingsStore::exec(const char* sql) const
     if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = QString::fromUtf8(message ? message : sqlite3_errmsg(db_));
         sqlite3_free(message);
-        throw StoreError(text);
+        throw StoreError(text, sqlite3_extended_errcode(db_));
     }
 }
 
 void SettingsStore::fail(const QString& what) const
 {
     throw StoreError(QStringLiteral("The settings file %1 refused the %2: %3")
-                         .arg(QDir::toNativeSeparators(path_), what, QString::fromUtf8(sqlite3_errmsg(db_))));
+                         .arg(QDir::toNativeSeparators(path_), what, QString::fromUtf8(sqlite3_errmsg(db_))),
+                     sqlite3_extended_errcode(db_));
 }
 
 QString SettingsStore::get(const QString& section, const QString& key, const QString& defaultValue) const
@@ -212,7 +281,8 @@ void SettingsStore::refusedWrite(const StoreError& e)
     if (e.missing || e.message.contains(QDir::toNativeSeparators(path_)))
         throw e;
     throw StoreError(QStringLiteral("The settings file %1 refused the write: %2")
-                         .arg(QDir::toNativeSeparators(path_), e.message));
+                         .arg(QDir::toNativeSeparators(path_), e.message),
+                     e.code);
 }
 
 void SettingsStore::transaction(const std::function<void()>& writes)
@@ -293,7 +363,7 @@ void SettingsStore::deleteSection(const QString& section)
     Statement remove(*this, "DELETE FROM sections WHERE folded = ?1");
     remove.bind(1, folded(section)).step();
     if (sqlite3_changes(db_) == 0)
-        throw StoreError(QStringLiteral("There is no settings section \"%1\" to delete.").arg(section), true);
+        throw StoreError(QStringLiteral("There is no settings section \"%1\" to delete.").arg(section), 0, true);
 }
 
 void SettingsStore::deleteKey(const QString& section, const QString& key)
@@ -304,7 +374,7 @@ void SettingsStore::deleteKey(const QString& section, const QString& key)
     if (sqlite3_changes(db_) == 0)
         throw StoreError(
             QStringLiteral("There is no setting \"%1\" in section \"%2\" to delete.").arg(key, section),
-            true);
+            0, true);
 }
 
 namespace {
@@ -323,6 +393,9 @@ SettingsStore& store()
     return *instance;
 }
 
-void reopenStore() { programStore().reset(); }
+void reopenStore()
+{
+    programStore().reset();
+}
 
 } // namespace settings

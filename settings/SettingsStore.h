@@ -5,7 +5,6 @@
 #include <QList>
 #include <QPair>
 #include <QString>
-
 #include <exception>
 #include <functional>
 #include <memory>
@@ -20,9 +19,11 @@ namespace settings {
 struct StoreError : std::exception
 {
     QString message;
+    int code = 0;         // SQLite's extended result code, 0 when the store itself refused
     bool missing = false; // a delete found nothing to delete; the file refused nothing
 
-    explicit StoreError(QString message, bool missing = false) : message(std::move(message)), missing(missing)
+    explicit StoreError(QString message, int code = 0, bool missing = false)
+        : message(std::move(message)), code(code), missing(missing)
     {
     }
     const char* what() const noexcept override { return "settings store error"; }
@@ -38,9 +39,11 @@ using KeyValueList = QList<QPair<QString, QString>>;
 class SettingsStore
 {
 public:
-    // Opens the store at `path`, creating it when missing. A file that cannot be read as a
-    // store is moved aside and a fresh store is started (see recoveryNotice()); when even
-    // that fails, the store lives in memory for this run.
+    // Opens the store at `path`, creating it when missing. A file that is not a store or is
+    // corrupt is moved aside with its journal and a fresh store is started. A file that is
+    // read-only, locked by another program past the busy time-out or otherwise refused is
+    // left untouched: the store then lives in memory for this run, starting from the file's
+    // settings where they can be read. Either way recoveryNotice() says so.
     explicit SettingsStore(const QString& path);
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
@@ -74,6 +77,9 @@ public:
     // the user once.
     QString recoveryNotice() const { return recoveryNotice_; }
 
+    // How long a read or save waits for another program's lock (10 s); tests shorten it.
+    static void setBusyTimeout(int milliseconds);
+
     // QUORVANE_SETTINGS when set, else Quorvane/settings.sqlite in the per-user
     // configuration folder.
     static QString defaultPath();
@@ -81,6 +87,8 @@ public:
 private:
     struct Statement;
     void open();
+    StoreError openFile(const QByteArray& file);
+    void openInMemory(const QByteArray& copyFrom);
     void prepareSchema();
     void moveAside(const QString& reason);
     void exec(const char* sql) const;

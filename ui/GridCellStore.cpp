@@ -1,5 +1,7 @@
 #include "ui/GridCellStore.h"
 
+#include "text/DataText.h"
+
 #include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
@@ -70,7 +72,7 @@ QString GridCellStore::text(int row, int col) const
     const std::string_view v = cellUtf8(row, col);
     if (v.empty())
         return {};
-    return QString::fromUtf8(v.data(), qsizetype(v.size()));
+    return text::fromUtf8Data(v);
 }
 
 // --- text buffers ---

@@ -1,5 +1,7 @@
 #include "ui/GridModel.h"
 
+#include "text/DataText.h"
+
 #include <QMetaObject>
 #include <algorithm>
 #include <stdexcept>
@@ -35,7 +37,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
     const std::string_view v = store_.cellUtf8(row + 1, index.column());
     if (v.empty())
         return {};
-    return QString::fromUtf8(v.data(), qsizetype(v.size()));
+    return text::fromUtf8Data(v);
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -19,6 +19,10 @@ public:
 
     void append(std::string_view piece)
     {
+        // An empty value may have no bytes at all (a null data pointer), and memcpy wants
+        // valid pointers even for no bytes.
+        if (piece.empty())
+            return;
         if (std::size_t(capacityEnd_ - end_) < piece.size())
             grow(qsizetype(piece.size()));
         std::memcpy(end_, piece.data(), piece.size());

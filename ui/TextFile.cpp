@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-
 #include <array>
 #include <cerrno>
 
@@ -207,14 +206,25 @@ void appendText(const QString& path, const QString& text)
 
 void appendText(const QString& path, const QString& text, TextEncoding encoding)
 {
+    appendBytes(path, encodeText(text, encoding));
+}
+
+void appendBytes(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Unbuffered: nothing is left in a buffer to be written after a failure.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         throw lastError(file);
-    const QByteArray bytes = encodeText(text, encoding);
+    const qint64 before = file.size();
     errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw lastError(file);
+    if (file.write(bytes) != bytes.size()) {
+        const FileError error = lastError(file);
+        // A full disk may have taken part of the text: the file is given back as it was
+        // rather than left with a cut line at its end.
+        file.resize(before);
+        throw error;
+    }
 }
 
 void deleteFile(const QString& path)

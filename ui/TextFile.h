@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <exception>
 
 namespace ui {
@@ -56,6 +55,8 @@ DecodedText readTextFileAndEncoding(const QString& path);
 void appendText(const QString& path, const QString& text);
 // Appends in the encoding the file was read in (no second byte-order mark).
 void appendText(const QString& path, const QString& text, TextEncoding encoding);
+// Appends bytes as they are. A write that fails leaves the file as it was.
+void appendBytes(const QString& path, const QByteArray& bytes);
 void deleteFile(const QString& path);
 
 } // namespace ui

@@ -1,5 +1,7 @@
 #include "query/db/ClientCursor.h"
 
+#include "text/DataText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <map>
@@ -42,7 +44,7 @@ QString ClientCursor::text(qint64 row, int col) const
     const std::string_view bytes = utf8(row, col);
     if (bytes.empty())
         return QString(QLatin1String("")); // empty, not null
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return text::fromUtf8Data(bytes);
 }
 
 Param ClientCursor::value(qint64 row, int col) const

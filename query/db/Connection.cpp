@@ -7,6 +7,19 @@
 #include "query/db/sqlite/SqliteBackend.h"
 
 namespace db {
+namespace {
+int g_commandTimeout = 30;
+} // namespace
+
+int Connection::defaultCommandTimeout()
+{
+    return g_commandTimeout;
+}
+
+void Connection::setDefaultCommandTimeout(int seconds)
+{
+    g_commandTimeout = seconds;
+}
 
 Connection::Connection() = default;
 Connection::~Connection() = default;
@@ -29,7 +42,8 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     add("User ID", userId);
     add("Password", password);
 
-    const ProviderChoice choice = chooseProvider(full, Provider, Properties);
+    const ProviderChoice choice =
+        chooseProvider(full, Provider, Properties, CommandTimeout, MultipleStatements);
     std::unique_ptr<BackendConnection> opened = choice.kind == BackendKind::Sqlite    ? sqlite::open(choice)
                                                 : choice.kind == BackendKind::MariaDb ? mariadb::open(choice)
                                                                                       : odbc::open(choice);

@@ -18,10 +18,15 @@ public:
     QString ConnectionString;
     // The provider when the string names none ("Microsoft.Jet.OLEDB.4.0").
     QString Provider;
-    // Seconds a command may run; 0 means no limit.
-    int CommandTimeout = 30;
+    // Seconds a command may run; 0 means no limit. 30 unless a test shortens the default.
+    int CommandTimeout = defaultCommandTimeout();
+    static int defaultCommandTimeout();
+    static void setDefaultCommandTimeout(int seconds);
     // Provider properties, e.g. "Jet OLEDB:Database Password"; set before Open.
     QMap<QString, QString> Properties;
+    // Whether a command may be a batch of statements; set before Open. MySQL connections
+    // that allow batches cost the MariaDB driver memory it never frees.
+    bool MultipleStatements = true;
 
     Connection();
     ~Connection();

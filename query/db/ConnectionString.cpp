@@ -105,8 +105,11 @@ QString connectionStringValue(const QString& value)
 {
     const bool needsBraces = value.contains(u';') || value.contains(u'{') || value.contains(u'}') ||
                              (!value.isEmpty() && (value.front().isSpace() || value.back().isSpace()));
-    if (!needsBraces)
-        return value;
+    return needsBraces ? bracedConnectionStringValue(value) : value;
+}
+
+QString bracedConnectionStringValue(const QString& value)
+{
     QString escaped = value;
     escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
     return u'{' + escaped + u'}';

@@ -39,5 +39,7 @@ ConnectionStringParts parseConnectionString(const QString& connectionString);
 // blanks at either end; then it is wrapped in braces with "}" doubled, which
 // parseConnectionString reads back as the original value.
 QString connectionStringValue(const QString& value);
+// The same value always in braces (how a Driver= name is written).
+QString bracedConnectionStringValue(const QString& value);
 
 } // namespace db

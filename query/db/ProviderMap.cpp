@@ -41,7 +41,8 @@ bool nativeMySql()
 }
 
 ProviderChoice chooseProvider(const QString& connectionString, const QString& provider,
-                              const QMap<QString, QString>& properties)
+                              const QMap<QString, QString>& properties, int commandTimeout,
+                              bool multipleStatements)
 {
     const ConnectionStringParts parts = parseConnectionString(connectionString);
     QString named = parts.value(QStringLiteral("Provider"));
@@ -66,6 +67,8 @@ ProviderChoice chooseProvider(const QString& connectionString, const QString& pr
     odbc::OdbcRequest request;
     request.keys = parts.parts;
     request.provider = provider;
+    request.commandTimeout = commandTimeout;
+    request.multipleStatements = multipleStatements;
     for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
         if (it.key().compare(QStringLiteral("Jet OLEDB:Database Password"), Qt::CaseInsensitive) == 0)
             request.databasePassword = it.value();

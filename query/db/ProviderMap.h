@@ -23,16 +23,19 @@ struct ProviderChoice
     int loginTimeout = 0;
 };
 
-// connectionString and provider as set on the Connection (the string's own "Provider=" wins
-// over the property, as in the classic library); properties are the Connection's Properties,
-// e.g. "Jet OLEDB:Database Password". Throws db::Error when the string names nothing usable.
 // The MySql type's string ("Driver={MySql}") is served by the native MariaDB backend unless a
 // driver is registered under the exact name "MySql". Off, it goes to the ODBC drivers as any
 // other string: for the tests and the benchmark, which run both paths.
 void setNativeMySql(bool on);
 bool nativeMySql();
 
+// connectionString and provider as set on the Connection (the string's own "Provider=" wins
+// over the property, as in the classic library); properties are the Connection's Properties,
+// e.g. "Jet OLEDB:Database Password". commandTimeout (seconds, 0 = none) and whether a command
+// may be a batch shape the string for drivers that take them there (MySQL's).
+// Throws db::Error when the string names nothing usable.
 ProviderChoice chooseProvider(const QString& connectionString, const QString& provider,
-                              const QMap<QString, QString>& properties);
+                              const QMap<QString, QString>& properties, int commandTimeout = 0,
+                              bool multipleStatements = true);
 
 } // namespace db

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -69,8 +68,12 @@ TEST_F(StoreTest, ValuesRoundTripUnchanged)
     store.save("p", "Text1", awkward);
     store.save("p", "Big", big);
     store.save("p", "Empty", "");
+    const QString marks = QStringLiteral("\uFEFF\uFEFFx\uFFFE");
+    store.save("p", marks, marks);
 
     SettingsStore reopened(path);
+    EXPECT_EQ(reopened.get("p", marks, ""), marks) << "byte-order marks are characters of the value";
+    EXPECT_EQ(reopened.getAll("p")->last().first, marks);
     EXPECT_EQ(reopened.get("p", "Text1", ""), awkward);
     EXPECT_EQ(reopened.get("p", "Big", ""), big);
     EXPECT_EQ(reopened.get("p", "Empty", "default"), "") << "a stored empty text is not the default";

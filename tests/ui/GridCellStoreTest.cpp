@@ -71,6 +71,9 @@ TEST(GridCellStore, AppendedRowsReadBackFromEveryKindOfInput)
               (Table{{"a", "Grüße", "", "日本語 😀"}, {"", "", "bytes", ""}, {"", "Ärger", "", "x\ty\r\nz"}}));
     EXPECT_EQ(s.text(0, 3), QStringLiteral("日本語 😀"));
     EXPECT_EQ(s.text(2, 1), QStringLiteral("Ärger"));
+    s.setText(2, 1, QStringLiteral("\uFEFF\uFEFFmark"));
+    EXPECT_EQ(s.text(2, 1), QStringLiteral("\uFEFF\uFEFFmark"))
+        << "byte-order marks are characters of a cell";
 }
 
 TEST(GridCellStore, EmptyAndUnsetCellsReadEmptyAndCostNoText)

@@ -2,6 +2,7 @@
 
 #include "query/db/odbc/OdbcConnectionString.h"
 #include "query/db/odbc/OdbcHandles.h"
+#include "text/DataText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -274,10 +275,11 @@ public:
         if (ind == SQL_NULL_DATA)
             return QString();
         if (c.bound && m_traits.wide && !c.binary)
-            return QString::fromUtf16(reinterpret_cast<const char16_t*>(c.buffer.data() + m_row * c.width),
-                                      static_cast<qsizetype>(ind) / static_cast<qsizetype>(sizeof(SQLWCHAR)));
+            return text::fromUtf16Data(reinterpret_cast<const char16_t*>(c.buffer.data() + m_row * c.width),
+                                       static_cast<qsizetype>(ind) /
+                                           static_cast<qsizetype>(sizeof(SQLWCHAR)));
         const std::string_view v = utf8(col);
-        QString s = QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
+        QString s = text::fromUtf8Data(v);
         if (s.isNull())
             s = QStringLiteral(""); // an empty value is not a null one
         return s;
@@ -803,6 +805,14 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
         if (!file.isEmpty())
             checkAccessFile(file);
     }
+
+    // SQLDriverConnect counts the string in 16 bits: a longer one would reach the driver cut.
+    if (choice.connectionString.size() > SHRT_MAX)
+        throw layerError(ErrorNumber::Unreachable,
+                         QStringLiteral("The connection string is %1 characters long; an ODBC driver accepts "
+                                        "at most %2. Shorten the connection fields.")
+                             .arg(choice.connectionString.size())
+                             .arg(SHRT_MAX));
 
     EnvironmentHandle env = EnvironmentHandle::allocate();
     ConnectionHandle dbc = ConnectionHandle::allocate(env, traits.family);

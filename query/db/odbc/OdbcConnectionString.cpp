@@ -148,7 +148,10 @@ public:
         m_parts << key + QLatin1Char('=') + connectionStringValue(value);
     }
     void add(const char* key, const QString& value) { add(QLatin1String(key), value); }
-    void driver(const QString& name) { m_parts << QStringLiteral("Driver={%1}").arg(name); }
+    void driver(const QString& name)
+    {
+        m_parts << QStringLiteral("Driver=") + bracedConnectionStringValue(name);
+    }
     QString text() const { return m_parts.join(QLatin1Char(';')); }
 
 private:
@@ -310,8 +313,9 @@ const DriverRule& mySqlRule()
     return rule;
 }
 
-OdbcTarget translateMySql(const QList<ConnectionStringPart>& keys, const QList<InstalledDriver>& installed)
+OdbcTarget translateMySql(const OdbcRequest& request, const QList<InstalledDriver>& installed)
 {
+    const QList<ConnectionStringPart>& keys = request.keys;
     const InstalledDriver d = pick(mySqlRule(), installed);
     Builder b;
     b.driver(d.name);
@@ -333,8 +337,10 @@ OdbcTarget translateMySql(const QList<ConnectionStringPart>& keys, const QList<I
     if (auto db = find(keys, {"Database", "DB", "Initial Catalog"}))
         b.add("Database", db->trimmed());
 
-    qulonglong option = kMultiStatements;
-    bool hasCharset = false;
+    // The MariaDB driver leaks about 1 KiB per connection that allows batches: only a
+    // command that may be one asks for them.
+    qulonglong option = request.multipleStatements ? kMultiStatements : 0;
+    bool hasCharset = false, hasConnectTimeout = false, hasReadTimeout = false;
     for (const ConnectionStringPart& kv : keys) {
         if (is(kv.key, {"Server", "Data Source", "Host", "Port", "UID", "User", "User ID", "PWD", "Password",
                         "Database", "DB", "Initial Catalog", "Driver", "Provider", "WSID", "Language"}) ||
@@ -350,19 +356,29 @@ OdbcTarget translateMySql(const QList<ConnectionStringPart>& keys, const QList<I
             continue;
         }
         hasCharset = hasCharset || is(kv.key, {"CHARSET"});
+        hasConnectTimeout = hasConnectTimeout || is(kv.key, {"CONN_TIMEOUT"});
+        hasReadTimeout = hasReadTimeout || is(kv.key, {"READ_TIMEOUT"});
         b.add(kv.key, kv.value);
     }
     // Batches ("insert ...; select ...") need the multi-statement option.
-    b.add("OPTION", QString::number(option));
+    if (option != 0)
+        b.add("OPTION", QString::number(option));
     // Text read as narrow characters arrives as UTF-8, all of Unicode included.
     if (!hasCharset)
         b.add("CHARSET", QStringLiteral("utf8mb4"));
+    // The driver ignores the login and query time-outs of the ODBC API: without these a
+    // server that stops answering holds the connect or a read for good.
+    const int loginTimeout = timeoutFrom(keys);
+    if (loginTimeout > 0 && !hasConnectTimeout)
+        b.add("CONN_TIMEOUT", QString::number(loginTimeout));
+    if (request.commandTimeout > 0 && !hasReadTimeout)
+        b.add("READ_TIMEOUT", QString::number(request.commandTimeout));
 
     OdbcTarget t;
     t.connectionString = b.text();
     t.driver = d.name;
     t.family = DriverFamily::MySql;
-    t.loginTimeout = timeoutFrom(keys);
+    t.loginTimeout = loginTimeout;
     return t;
 }
 
@@ -534,7 +550,7 @@ OdbcTarget translate(const OdbcRequest& request, const QList<InstalledDriver>& i
     if (driver.compare(QLatin1String("SQL Server"), Qt::CaseInsensitive) == 0)
         return translateSqlServer(request.keys, installed);
     if (driver.compare(QLatin1String("MySql"), Qt::CaseInsensitive) == 0)
-        return translateMySql(request.keys, installed);
+        return translateMySql(request, installed);
     if (!driver.isEmpty() || find(request.keys, {"DSN", "FILEDSN"}).value_or(QString()).trimmed().size() > 0)
         return passThrough(request.keys, installed);
     bool empty = true;

@@ -28,6 +28,8 @@ struct OdbcRequest
     QList<ConnectionStringPart> keys;        // parseConnectionString(...).parts
     QString provider;                        // the Provider property; the string's own wins
     std::optional<QString> databasePassword; // the "Jet OLEDB:Database Password" property
+    int commandTimeout = 0;                  // seconds a command may wait; 0 = no limit
+    bool multipleStatements = true;          // whether a command may be a batch
 };
 
 // The connection an ODBC backend makes.

@@ -1,5 +1,7 @@
 #include "query/db/odbc/OdbcHandles.h"
 
+#include "text/DataText.h"
+
 #include <vector>
 
 namespace db::odbc {
@@ -13,7 +15,7 @@ QString fromWide(const SQLWCHAR* text, qsizetype chars)
         while (text[chars] != 0)
             ++chars;
     }
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), chars);
+    return text::fromUtf16Data(reinterpret_cast<const char16_t*>(text), chars);
 }
 
 QList<DiagRecord> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool firstOnly)

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <climits>
 #include <sql.h>
 #include <sqlext.h>
 #include <utility>
@@ -20,7 +21,12 @@ class WideText
 public:
     explicit WideText(const QString& text) : m_text(text) {}
     SQLWCHAR* get() { return const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(m_text.utf16())); }
-    SQLSMALLINT smallLength() const { return static_cast<SQLSMALLINT>(m_text.size()); }
+    // The length where an API counts in 16 bits; a longer text is passed NUL-terminated
+    // rather than with a count that wraps.
+    SQLSMALLINT smallLength() const
+    {
+        return m_text.size() > SHRT_MAX ? SQLSMALLINT(SQL_NTS) : static_cast<SQLSMALLINT>(m_text.size());
+    }
     SQLINTEGER length() const { return static_cast<SQLINTEGER>(m_text.size()); }
 
 private:

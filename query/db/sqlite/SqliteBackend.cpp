@@ -1,5 +1,7 @@
 #include "query/db/sqlite/SqliteBackend.h"
 
+#include "text/DataText.h"
+
 #include <QFileInfo>
 #include <climits>
 #include <deque>
@@ -184,7 +186,7 @@ public:
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), col));
         if (!text)
             return QString();
-        return QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), col));
+        return text::fromUtf8Data(text, sqlite3_column_bytes(stmt_.get(), col));
     }
 
     ValueKind kind(int col) override

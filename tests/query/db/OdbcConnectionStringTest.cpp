@@ -86,7 +86,7 @@ TEST_P(Translates, ToTheInstalledDriversString)
 }
 
 const QString kFreeTdsTail = QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8");
-const QString kMariaDbTail = QStringLiteral("OPTION=67108864;CHARSET=utf8mb4");
+const QString kMariaDbTail = QStringLiteral("OPTION=67108864;CHARSET=utf8mb4;CONN_TIMEOUT=15");
 
 const Translation kTranslations[] = {
     // SQL Server through FreeTDS: a port always (TCP), protocol 7.4, UTF-8 text, no empty DSN.
@@ -138,7 +138,10 @@ const Translation kTranslations[] = {
     {"MySqlNoPort", QStringLiteral("Driver={MySql};Server=h;UID=u"), kDebian,
      "Driver={MariaDB Unicode};Server=h;UID=u;" + kMariaDbTail},
     {"MySqlOptionKeepsItsBits", QStringLiteral("Driver={MySql};Server=h;OPTION=3"), kDebian,
-     QStringLiteral("Driver={MariaDB Unicode};Server=h;OPTION=67108867;CHARSET=utf8mb4")},
+     QStringLiteral("Driver={MariaDB Unicode};Server=h;OPTION=67108867;CHARSET=utf8mb4;CONN_TIMEOUT=15")},
+    {"MySqlTimeoutsOfItsOwnKept", QStringLiteral("Driver={MySql};Server=h;CONN_TIMEOUT=4;Connect Timeout=9"),
+     kDebian,
+     QStringLiteral("Driver={MariaDB Unicode};Server=h;CONN_TIMEOUT=4;OPTION=67108864;CHARSET=utf8mb4")},
     {"MySqlPasswordStaysBraced", QStringLiteral("Driver={MySql};Server=h;PWD={p;w=1};DSN=;"), kDebian,
      "Driver={MariaDB Unicode};Server=h;PWD={p;w=1};" + kMariaDbTail},
     {"DriverRegisteredAsMySqlWins",
@@ -166,6 +169,13 @@ const Translation kTranslations[] = {
     {"OtherDriverUnchanged", QStringLiteral("Driver={FreeTDS};Server=h;Port=2000;UID=u;PWD={a;b}"), kDebian,
      QStringLiteral("Driver={FreeTDS};Server=h;Port=2000;UID=u;PWD={a;b}")},
     {"DsnUnchanged", QStringLiteral("DSN=warehouse;UID=u"), kDebian, QStringLiteral("DSN=warehouse;UID=u")},
+    // A brace in a driver's name is doubled like any value's, so the driver manager reads the name back.
+    {"DriverNameWithBraces", QStringLiteral("Driver={My}}Driver};UID={a}}b}"), kDebian,
+     QStringLiteral("Driver={My}}Driver};UID={a}}b}")},
+    {"ChosenDriverNameWithBraces",
+     QStringLiteral("Driver={MySql};Server=h"),
+     {{QStringLiteral("MySQL ODBC 8.0 {Unicode} Driver"), QStringLiteral("/usr/lib/libmyodbc8w.so")}},
+     "Driver={MySQL ODBC 8.0 {Unicode}} Driver};Server=h;" + kMariaDbTail},
 };
 
 INSTANTIATE_TEST_SUITE_P(Strings, Translates, testing::ValuesIn(kTranslations),
@@ -185,6 +195,21 @@ TEST(SqlServerString, FreeTdsTargetCarriesFamilyAndLoginTimeout)
     const int shortened = translate(kSqlString).loginTimeout;
     db::odbc::setDefaultLoginTimeout(15);
     EXPECT_EQ(shortened, 1);
+}
+
+// A single statement needs no batches (the MariaDB driver leaks per connection that allows
+// them); a command time-out becomes the driver's read time-out, which ends a frozen server.
+TEST(MySqlString, BatchesAndReadTimeoutFollowTheConnection)
+{
+    db::odbc::OdbcRequest request;
+    request.keys = db::parseConnectionString(kMySqlString).parts;
+    request.multipleStatements = false;
+    request.commandTimeout = 7;
+    const db::ConnectionStringParts parts =
+        db::parseConnectionString(db::odbc::translate(request, kDebian).connectionString);
+    EXPECT_FALSE(parts.contains(QStringLiteral("OPTION")));
+    EXPECT_EQ(parts.value(QStringLiteral("READ_TIMEOUT")), QStringLiteral("7"));
+    EXPECT_EQ(parts.value(QStringLiteral("CONN_TIMEOUT")), QStringLiteral("15"));
 }
 
 TEST(SqlServerString, BracedPasswordReadsBackIntact)

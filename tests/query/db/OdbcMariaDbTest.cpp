@@ -1,6 +1,7 @@
 // The MySQL type against a real MariaDB server, reached with the MySQL connection string
 // exactly as the program builds it, through both backends: the native one (MariaDB
 // Connector/C) and the ODBC driver (MariaDB Connector/ODBC).
+#include "query/db/Connection.h"
 #include "tests/query/db/OdbcTestSupport.h"
 
 #include <QTcpServer>
@@ -75,6 +76,20 @@ TEST_P(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
 }
 
 // --- errors -----------------------------------------------------------------------------------
+
+// The driver manager counts the string in 16 bits: a longer one is refused, never cut.
+TEST_P(MariaDbTest, AConnectionStringTooLongForTheDriverIsRefusedClearly)
+{
+    db::setNativeMySql(false); // the count is the ODBC driver manager's
+    for (int length : {40117, 65817}) {
+        db::Connection connection;
+        connection.ConnectionString = m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database,
+                                                         m.user, QString(length, u'p'));
+        const db::Error e = errorOf([&] { connection.Open(); });
+        EXPECT_EQ(e.number, N::Unreachable) << length;
+        EXPECT_TRUE(e.description.contains(QLatin1String("at most 32767"))) << e.description.toStdString();
+    }
+}
 
 TEST_P(MariaDbTest, FailuresCarryTheirNumberAndTheDriversMessage)
 {
@@ -195,7 +210,8 @@ TEST_P(MariaDbTest, TypesReadAsText)
 
 TEST_P(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
 {
-    const QString text = QStringLiteral("Привет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
+    const QString text =
+        QStringLiteral("\uFEFFПривет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
     c->execute(
         QStringLiteral("CREATE TABLE u (id INT PRIMARY KEY, s VARCHAR(100), l TEXT) CHARACTER SET utf8mb4"));
     c->execute(QStringLiteral("INSERT INTO u VALUES (1, '%1', '%1')").arg(text));

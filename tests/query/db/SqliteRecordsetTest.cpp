@@ -108,7 +108,8 @@ TEST_F(SqliteData, UnicodeTextComesBackUnchanged)
 {
     const QString cyrillic = QStringLiteral("Съешь же ещё этих мягких французских булок");
     const QString cjk = QStringLiteral("漢字かな交じり文");
-    const QString emoji = QStringLiteral("🐘 and 👩‍💻");
+    const QString emoji =
+        QStringLiteral("\uFEFF🐘 and 👩‍💻"); // a leading byte-order mark is data too
     db::Recordset created = conn.Execute(QStringLiteral("CREATE TABLE u (a TEXT, b TEXT, c TEXT);"
                                                         "INSERT INTO u VALUES ('%1', '%2', '%3')")
                                              .arg(cyrillic, cjk, emoji));

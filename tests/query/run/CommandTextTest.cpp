@@ -70,3 +70,12 @@ TEST(CommandText, OtherStatementsAndOtherTypesRunUnchanged)
 }
 
 } // namespace
+
+TEST(CommandText, ATextThatMayHoldSeveralStatementsIsABatch)
+{
+    for (const char* batch :
+         {"insert into t values (1); select 1", "select 1;select 2;", "select ';x'", "select 1; -- done"})
+        EXPECT_TRUE(query::commandText(request("MySql", batch)).mayBeBatch) << batch;
+    for (const char* single : {"select 1", "select 1;", "select 1 ;  ;\r\n", ""})
+        EXPECT_FALSE(query::commandText(request("MySql", single)).mayBeBatch) << single;
+}

@@ -1,0 +1,141 @@
+// A full disk (a small tmpfs the test mounts and fills) under every writer of files: each
+// says so (or, for the statement log, says nothing as always) and leaves its file as it was.
+#include "query/db/Connection.h"
+#include "query/db/Recordset.h"
+#include "query/log/StatementLog.h"
+#include "results/Export.h"
+#include "results/QueryFiles.h"
+#include "settings/SettingsStore.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SmallFileSystem.h"
+#include "ui/TextFile.h"
+
+#include <QDate>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+// More than the slack of the file's last page, so that part of it fits and part does not.
+const QString kLong = QString(64 * 1024, u'x');
+const QByteArray kBefore = "kept as it was\r\n";
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct Writer
+{
+    const char* name;
+    // Writes to `path`; true when it told of a failure (threw a file error).
+    std::function<bool(const QString& path)> write;
+};
+
+bool failsWithFileError(const std::function<void()>& write)
+{
+    try {
+        write();
+    } catch (const ui::FileError& e) {
+        EXPECT_EQ(e.number, ENOSPC) << e.description.toStdString();
+        return true;
+    }
+    return false;
+}
+
+// A one-column SQLite result of 5,000 rows for Data Output to File.
+class Numbers
+{
+public:
+    Numbers()
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(path()).constData(), &db);
+        sqlite3_exec(db,
+                     "CREATE TABLE n (label TEXT); WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                     "FROM c WHERE i < 5000) INSERT INTO n SELECT 'row number ' || i FROM c",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        connection.Open(QStringLiteral("Provider=SQLite;Data Source=") + path());
+    }
+    QString path() const { return folder.filePath(QStringLiteral("numbers.sqlite")); }
+
+    QTemporaryDir folder;
+    db::Connection connection;
+};
+
+const Writer kWriters[] = {
+    {"Export",
+     [](const QString& path) {
+         return failsWithFileError([&] { results::appendUtf8ToFile(path, kLong.toUtf8()); });
+     }},
+    {"DataOutputToFile",
+     [](const QString& path) {
+         Numbers numbers;
+         db::Recordset result = numbers.connection.Execute(QStringLiteral("SELECT label FROM n"));
+         return failsWithFileError([&] { results::outputToFile(result, path); });
+     }},
+    {"QueryFile",
+     [](const QString& path) { return failsWithFileError([&] { results::saveQueryFile(path, kLong); }); }},
+    {"StatementLog",
+     [](const QString& path) {
+         query::setCurrentQueryFile(path);
+         query::StatementLog log(QString(), QString(), [] { return QDate(2024, 1, 2); });
+         EXPECT_TRUE(log.log(kLong)) << "the list still gets the text";
+         query::setCurrentQueryFile({});
+         return true; // the log never reports
+     }},
+};
+
+class FullDisk : public testing::TestWithParam<Writer>
+{
+};
+
+TEST_P(FullDisk, TheWriterSaysSoAndTheFileStaysAsItWas)
+{
+    qvtest::SmallFileSystem disk(256 * 1024);
+    if (!disk.skipReason().isEmpty())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString path = disk.filePath(QStringLiteral("target.txt"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kBefore);
+    }
+    disk.fill();
+    qvtest::ScriptedDialogs dialogs;
+    EXPECT_TRUE(GetParam().write(path));
+    EXPECT_EQ(contents(path), kBefore);
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, FullDisk, testing::ValuesIn(kWriters),
+                         [](const testing::TestParamInfo<Writer>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(FullDiskSettings, ASaveThatDoesNotFitFailsAndTheStoreKeepsItsValues)
+{
+    qvtest::SmallFileSystem disk(256 * 1024);
+    if (!disk.skipReason().isEmpty())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString path = disk.filePath(QStringLiteral("settings.sqlite"));
+    {
+        settings::SettingsStore store(path);
+        store.save(settings::OptionBox, "1");
+        disk.fill();
+        EXPECT_THROW(store.save("Profiles", "Big", kLong + kLong + kLong + kLong), settings::StoreError);
+        EXPECT_EQ(store.get(settings::OptionBox), "1");
+    }
+    settings::SettingsStore reopened(path);
+    EXPECT_TRUE(reopened.recoveryNotice().isEmpty()) << reopened.recoveryNotice().toStdString();
+    EXPECT_EQ(reopened.get(settings::OptionBox), "1");
+    EXPECT_EQ(reopened.get("Profiles", "Big", "none"), "none");
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+// No password typed into the program (the profile's, the Access database's, a wrong one) ever
+// reaches the settings store, the statement log, an output, export or query file, or a
+// message: the main window is used the way a user would, then every file the test's home
+// and folder hold and every message shown is searched for them.
+#include "results/FormFile.h"
+#include "tests/app/FormFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QPushButton>
+
+namespace {
+
+class PasswordScan : public FormFixture
+{
+protected:
+    void choose(const QString& path)
+    {
+        dialogs.onModal([path](QWidget* window) {
+            auto* chooser = qobject_cast<results::FormFile*>(window);
+            ASSERT_NE(chooser, nullptr);
+            chooser->Text2->setText(path);
+            chooser->Command1->click();
+        });
+    }
+
+    // Every message and window shown so far, as text.
+    void collectDialogs()
+    {
+        for (const qvtest::ShownDialog& d : dialogs.take())
+            shown << d.text + u'\n' + d.title;
+    }
+
+    QStringList shown;
+};
+
+TEST_F(PasswordScan, NoPasswordReachesAFileOrAMessage)
+{
+    if (!useMariaDb())
+        return;
+    const QStringList passwords{qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"),
+                                QStringLiteral("Pw-Wrong-4471"), QStringLiteral("Pw-Access-5512")};
+
+    form->Combo2->setEditText(QStringLiteral("scan"));
+    form->Text10->setText(passwords[2]);
+    form->Text10_Change();
+    form->Command4_Click(); // Save Profile, the password boxes filled
+    form->Check1->setChecked(true);
+    form->Check4->setChecked(true);
+    run(QStringLiteral("SELECT 'visible' AS a"));
+
+    choose(dir.filePath(QStringLiteral("output.txt")));
+    form->DataOutputtoFile->trigger();
+    run(QStringLiteral("SELECT 'to a file' AS a"));
+    form->Option2_Click();
+    run(QStringLiteral("SELECT 'in the grid' AS a"));
+    choose(dir.filePath(QStringLiteral("export.txt")));
+    form->ExportData_Click();
+    choose(dir.filePath(QStringLiteral("query.sql")));
+    form->FileSaveAsSpecify_Click();
+
+    form->Text5->setText(passwords[1]); // refused: the error report
+    run(QStringLiteral("SELECT 1"));
+    form->Command4_Click();
+    form->Combo2_Click();
+    collectDialogs();
+    ASSERT_TRUE(shown.join(u'\n').contains(QLatin1String("-2147217843"))) << "the wrong password was refused";
+    ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("export.txt"))));
+    form.reset();
+    settings::reopenStore();
+
+    QStringList files;
+    for (const QString& root : {dir.path(), qEnvironmentVariable("HOME")}) {
+        QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+    }
+    ASSERT_GE(files.size(), 5);
+    for (const QString& password : passwords) {
+        for (const QString& path : files) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+            const QByteArray bytes = f.readAll();
+            EXPECT_FALSE(bytes.contains(password.toUtf8())) << path.toStdString();
+            EXPECT_FALSE(bytes.contains(
+                QByteArray(reinterpret_cast<const char*>(password.utf16()), password.size() * 2)))
+                << path.toStdString() << " (UTF-16)";
+        }
+        for (const QString& text : shown)
+            EXPECT_FALSE(text.contains(password)) << text.toStdString();
+    }
+}
+
+} // namespace

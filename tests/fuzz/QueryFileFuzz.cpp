@@ -1,0 +1,28 @@
+// Query files: any bytes decode without harm, valid UTF-8 comes back byte for byte, and a
+// query box saved as a file reads back as the text written.
+#include "results/QueryFiles.h"
+#include "tests/fuzz/FuzzInput.h"
+#include "ui/TextFile.h"
+
+#include <QStringDecoder>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzz::Input in(data, size);
+    QString box = in.text(60);
+    for (QChar& c : box)
+        if (c.isSurrogate())
+            c = u'?';
+    const QString written = results::queryFileText(box);
+    FUZZ_CHECK(ui::decodeText(ui::encodeText(written)) == written);
+
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString decoded = ui::decodeText(bytes);
+    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    (void)strict.decode(bytes);
+    if (!strict.hasError() && !bytes.startsWith("\xEF\xBB\xBF"))
+        FUZZ_CHECK(ui::encodeText(decoded) == bytes);
+    return 0;
+}

@@ -1,0 +1,33 @@
+// The statement log: Import splits any file text into non-blank pieces without its cuts, and
+// a statement logged twice is written once (the duplicate check reads what the log wrote).
+#include "query/log/StatementLog.h"
+#include "tests/fuzz/FuzzInput.h"
+
+#include <QDate>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static QTemporaryDir folder;
+    fuzz::Input in(data, size);
+    QString statement = in.text(40);
+    // Text as a user can type it: whole characters only.
+    for (QChar& c : statement)
+        if (c.isSurrogate())
+            c = u'?';
+
+    QFile::remove(folder.filePath(QStringLiteral("20240102.log")));
+    query::StatementLog log(folder.path(), folder.path(), [] { return QDate(2024, 1, 2); });
+    const bool first = log.log(statement);
+    FUZZ_CHECK(first);
+    FUZZ_CHECK(!log.log(statement));
+
+    const QString anything = in.rest();
+    for (const QString& piece : query::importedStatements(anything)) {
+        FUZZ_CHECK(piece.count(u' ') < piece.size()); // not only spaces
+        FUZZ_CHECK(!piece.contains(QStringLiteral("\r\n\r\n")));
+    }
+    return 0;
+}
