@@ -77,6 +77,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     connectDirectEdit();
     connectResultActions();
     connectTray();
+    connectTools();
     connectWorkspace();
     connectLayout();
 }
@@ -288,6 +289,7 @@ void Form1::Form_Unload()
     // when the handler that started the run returns, and nothing reads on into a window
     // that is gone.
     Command9->setEnabled(false);
+    stopTools();
     ui::endProgram();
 }
 
