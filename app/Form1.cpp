@@ -77,6 +77,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     connectDirectEdit();
     connectResultActions();
     connectTray();
+    connectTools();
     connectWorkspace();
     connectLayout();
 }
@@ -292,6 +293,7 @@ void Form1::Form_Unload()
     // that is gone.
     Command9->setEnabled(false);
     flushQueryTextKeep();
+    stopTools();
     ui::endProgram();
 }
 

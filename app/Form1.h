@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <memory>
 
+class Form2;
 class QAction;
 class QCheckBox;
 class QCloseEvent;
@@ -98,6 +99,10 @@ public:
     void FileSave_Click();
     void FileSaveAsSpecify_Click();
     void Command19_Click(); // Import
+
+    // --- the tools window (Form1Tools.cpp) ---
+    void Command2_Click(); // Tools: shows Form2, created on the first click
+    Form2* toolsWindow = nullptr;
 
     // --- tray, stay on top, help (Form1Tray.cpp) ---
     void Command8_Click(); // Minimize
@@ -280,6 +285,8 @@ private:
     void connectResultActions();
     bool directEditEvent(QObject* watched, QEvent* event);
     void connectTray();
+    void connectTools();
+    void stopTools();
     void connectWorkspace();
     void connectLayout();
     void startWorkspace();

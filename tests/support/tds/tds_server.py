@@ -1661,6 +1661,9 @@ class Session:
         proc = name.lower()
         LOG.info("spid %d: procedure %s %s", self.spid, proc, brief(args))
         handler = SYSTEM_PROCS.get(proc)
+        if proc in self.server.config.load().get("refused_procedures", []):
+            raise SqlError(229, 14, "The EXECUTE permission was denied on the object '%s', database '%s', "
+                                    "schema 'sys'." % (proc, self.db_name))
         if handler is None:
             cfg = self.server.config.load()
             procs = {normalize_name(k): k for k in cfg.get("procedures", {})}
@@ -1701,6 +1704,8 @@ class Session:
                 rows.append((n, "sys", "system table"))
             for n in ("TABLES", "COLUMNS", "VIEWS"):
                 rows.append((n, "INFORMATION_SCHEMA", "view"))
+            for n, owner, t in cfg.get("listed_objects", []):
+                rows.append((n, owner, t))
             rows.sort(key=lambda r: (r[2], r[0].lower()), reverse=False)
             self.proc_result(out, [sysname("Name"), sysname("Owner"), Column("Object_type", "nvarchar", 31)], rows)
             self.proc_result(out, [sysname("User_type"), sysname("Storage_type"), Column("Length", "smallint"),

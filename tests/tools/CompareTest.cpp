@@ -1,0 +1,261 @@
+// Connect, Compare and the compare log through the tools window, FreeTDS and two test servers.
+#include "ToolsFixture.h"
+#include "tools/Form10.h"
+#include "tools/ObjectCompare.h"
+#include "tools/ToolsConnection.h"
+#include "ui/Controls.h"
+#include "ui/Twips.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+const char* side1Sql = R"sql(
+CREATE TABLE same (id INTEGER, name TEXT); INSERT INTO same VALUES (1, 'a'), (2, 'b'), (3, 'c');
+CREATE TABLE third (id INTEGER, name TEXT); INSERT INTO third VALUES (1, 'a'), (2, 'b'), (3, 'c');
+CREATE TABLE longer (id INTEGER); INSERT INTO longer VALUES (1), (2);
+CREATE TABLE shorter (id INTEGER); INSERT INTO shorter VALUES (1), (2), (3);
+CREATE TABLE nulls (id INTEGER, name TEXT); INSERT INTO nulls VALUES (1, NULL);
+CREATE TABLE joined (a TEXT, b TEXT); INSERT INTO joined VALUES ('ab', 'c');
+CREATE TABLE "Order" (id INTEGER);
+CREATE VIEW someview AS SELECT 1 AS one;
+)sql";
+const char* side2Sql = R"sql(
+CREATE TABLE same (id INTEGER, name TEXT); INSERT INTO same VALUES (1, 'a'), (2, 'b'), (3, 'c');
+CREATE TABLE third (id INTEGER, name TEXT); INSERT INTO third VALUES (1, 'a'), (2, 'b'), (3, 'X');
+CREATE TABLE longer (id INTEGER); INSERT INTO longer VALUES (1), (2), (3);
+CREATE TABLE shorter (id INTEGER); INSERT INTO shorter VALUES (1), (2);
+CREATE TABLE nulls (id INTEGER, name TEXT); INSERT INTO nulls VALUES (1, '');
+CREATE TABLE joined (a TEXT, b TEXT); INSERT INTO joined VALUES ('a', 'bc');
+CREATE TABLE Orders (id INTEGER);
+CREATE TABLE extra (id INTEGER);
+)sql";
+
+class Compare : public ToolsFixture
+{
+protected:
+    void SetUp() override
+    {
+        ToolsFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        one.procedures = {{"dbo.GetOrders", "create procedure GetOrders as\nselect 1"}, {"dbo.Same", "x"}};
+        two.procedures = {{"dbo.GetOrders", "create procedure GetOrders as\nSELECT 1"}, {"dbo.Same", "x"}};
+        one.objects.append(QJsonArray{"Mixed", "dbo", "User Table"});
+        compareSides(database(one, QStringLiteral("cmp1"), side1Sql),
+                     database(two, QStringLiteral("cmp2"), side2Sql));
+    }
+
+    void connectAs(bool tables)
+    {
+        (tables ? form->Option1 : form->Option2)->setChecked(true);
+        form->Command11_Click();
+    }
+
+    // Compares two entries picked from the lists; returns the verdict dialog.
+    qvtest::ShownDialog comparePicked(const QString& name1, const QString& name2)
+    {
+        pick(form->Combo1, name1);
+        pick(form->Combo2, name2);
+        form->Command9_Click();
+        const auto shown = dialogs.take();
+        EXPECT_EQ(shown.size(), 1);
+        return shown.value(0);
+    }
+
+    QString log() const { return tools::form10(form.get()).Text1->toPlainText(); }
+};
+
+TEST_F(Compare, ConnectListsAllThenTheObjectsOfTheKindInTheServersOrder)
+{
+    EXPECT_FALSE(form->Command9->isEnabled());
+    connectAs(false);
+    EXPECT_EQ(listed(form->Combo1), (QStringList{"All", "[dbo].[GetOrders]", "[dbo].[Same]"}));
+    EXPECT_EQ(form->Combo1->currentText(), "");
+    EXPECT_EQ(form->Label28->text(), "Connected");
+    EXPECT_TRUE(form->Command9->isEnabled());
+    EXPECT_TRUE(form->Command11->isEnabled());
+
+    connectAs(true);
+    EXPECT_EQ(listed(form->Combo1),
+              (QStringList{"All", "[dbo].[Mixed]", "[dbo].[joined]", "[dbo].[longer]", "[dbo].[nulls]",
+                           "[dbo].[Order]", "[dbo].[same]", "[dbo].[shorter]", "[dbo].[third]"}));
+    EXPECT_EQ(listed(form->Combo2).size(), 9);
+    EXPECT_EQ(store().get(settings::CompareServerName2), server(two));
+    EXPECT_EQ(store().get(settings::CompareDataBase1), "cmp1");
+    EXPECT_TRUE(dialogs.take().isEmpty());
+}
+
+TEST_F(Compare, AFailedConnectReportsByNumberAndLeavesBothLists)
+{
+    connectAs(true);
+    const QStringList before1 = listed(form->Combo1), before2 = listed(form->Combo2);
+    struct Case
+    {
+        std::function<void()> spoil;
+        QString message;
+        QString status;
+    } cases[] = {
+        {[&] { form->Text14->setText(QStringLiteral("wrong")); },
+         "Problem with Login: Check username and password.", "Error -2147217843"},
+        {[&] { form->Text23->setText(QStringLiteral("nosuchdb")); },
+         "Could not find Database: Check database and server names.", "Error -2147467259"},
+        {[&] {
+             two.refused = {"sp_help"};
+             two.configure();
+         },
+         "Error 1422--2147217900", "Error -2147217900"},
+    };
+    for (const Case& c : cases) {
+        compareSides(QStringLiteral("cmp1"), QStringLiteral("cmp2"));
+        c.spoil();
+        form->Command11_Click();
+        EXPECT_EQ(dialogs.takeMessages(), QStringList{c.message});
+        EXPECT_EQ(form->Label28->text(), c.status);
+        EXPECT_EQ(listed(form->Combo1), before1);
+        EXPECT_EQ(listed(form->Combo2), before2);
+        EXPECT_TRUE(form->Command11->isEnabled());
+        EXPECT_TRUE(form->Command9->isEnabled()) << "an earlier Connect enabled Compare";
+    }
+}
+
+TEST_F(Compare, PickedTablesAndProceduresGiveTheVerdictTheLogAndWhereTheyDiffer)
+{
+    struct Case
+    {
+        bool tables;
+        QString name;
+        bool differ;
+        QString where;
+    } cases[] = {
+        {true, "[dbo].[same]", false, ""},
+        {true, "[dbo].[third]", true, "    row 3, column name: 'c' against 'X'"},
+        {true, "[dbo].[longer]", true, "    row counts differ: 2 against 3"},
+        {true, "[dbo].[shorter]", true, "    row counts differ: 3 against 2"},
+        {true, "[dbo].[nulls]", true, "    row 1, column name: Null against ''"},
+        {true, "[dbo].[joined]", true, "    row 1, column a: 'ab' against 'a'"},
+        {false, "[dbo].[GetOrders]", true, "    line 2: 'select 1' against 'SELECT 1'"},
+        {false, "[dbo].[Same]", false, ""},
+    };
+    for (const Case& c : cases) {
+        connectAs(c.tables);
+        const qvtest::ShownDialog verdict = comparePicked(c.name, c.name);
+        const QString kind = c.tables ? QStringLiteral("Tables") : QStringLiteral("Stored Procedures");
+        const QString outcome =
+            c.differ ? QStringLiteral("are not identicle") : QStringLiteral("are identicle");
+        EXPECT_EQ(verdict.text, kind + " " + c.name + " and " + c.name + " " + outcome + ".");
+        EXPECT_EQ(verdict.title, "Quorvane");
+        EXPECT_EQ(verdict.icon, c.differ ? ui::Icon::Exclamation : ui::Icon::Information);
+        EXPECT_EQ(form->Label28->text(), kind + " " + outcome);
+        EXPECT_EQ(log(), c.name + (c.differ ? " <> " : " = ") + c.name + "\n" +
+                             (c.differ ? c.where + "\n" : "") + "\n");
+        EXPECT_TRUE(form->Command9->isEnabled());
+    }
+    EXPECT_FALSE(tools::form10(form.get()).isVisible()) << "the compare writes the log without showing it";
+}
+
+TEST_F(Compare, TheRowCounterCountsEqualRowsAndStopsAtTheFirstDifference)
+{
+    struct Recorder final : tools::CompareWatcher
+    {
+        QStringList statuses;
+        void status(const QString& text) override { statuses << text; }
+        bool stopRequested() const override { return false; }
+    } recorder;
+    tools::CompareRequest request;
+    request.connection1 = tools::toolsConnectionString({server(one), "tester", "s3cret!", "cmp1"});
+    request.connection2 = tools::toolsConnectionString({server(two), "tester", "s3cret!", "cmp2"});
+    request.kind = tools::ObjectKind::Tables;
+    request.name1 = request.name2 = QStringLiteral("[dbo].[third]");
+    EXPECT_TRUE(tools::runCompare(request, recorder).different);
+    EXPECT_EQ(recorder.statuses,
+              (QStringList{"Comparing Line: [dbo].[third]  1", "Comparing Line: [dbo].[third]  2"}));
+
+    recorder.statuses.clear();
+    request.kind = tools::ObjectKind::StoredProcedures;
+    request.name1 = request.name2 = QStringLiteral("[dbo].[Same]");
+    EXPECT_FALSE(tools::runCompare(request, recorder).different);
+    EXPECT_EQ(recorder.statuses, QStringList{"Comparing: [dbo].[Same]"});
+}
+
+TEST_F(Compare, EmptyBoxesTypedAllAndFailuresAreReportedAndKeepThePreviousLog)
+{
+    connectAs(true);
+    form->Combo1->setEditText(QStringLiteral("  "));
+    form->Combo2->setEditText(QStringLiteral("[dbo].[same]"));
+    form->Command9_Click();
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{"Please enter objects to compare."});
+    EXPECT_EQ(form->Label28->text(), "Connected");
+
+    comparePicked(QStringLiteral("[dbo].[same]"), QStringLiteral("[dbo].[same]"));
+    const QString previous = log();
+    // "All" typed without choosing the entry names a table All, which neither side has;
+    // Compare reports every number unmapped.
+    QString seen;
+    QTimer::singleShot(0, form.get(), [&] { seen = form->Label28->text(); });
+    form->Combo1->setEditText(QStringLiteral("All"));
+    form->Combo2->setEditText(QStringLiteral("All"));
+    form->Command9_Click();
+    EXPECT_EQ(seen, "Conecting ...");
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{"Error -2147217900"});
+    EXPECT_EQ(form->Label28->text(), "Error -2147217900");
+    EXPECT_EQ(log(), previous);
+    EXPECT_TRUE(form->Command9->isEnabled());
+
+    form->Text14->setText(QStringLiteral("wrong"));
+    comparePicked(QStringLiteral("[dbo].[same]"), QStringLiteral("[dbo].[same]"));
+    EXPECT_EQ(form->Label28->text(), "Error -2147217843");
+    EXPECT_EQ(log(), previous);
+}
+
+TEST_F(Compare, AllObjectsComparesEveryListedObjectByWholeNamesWithAFlagPerObject)
+{
+    connectAs(true);
+    form->Text22->setText(QStringLiteral(" cmp1 "));
+    const qvtest::ShownDialog verdict = comparePicked(QStringLiteral("All"), QStringLiteral("All"));
+    EXPECT_EQ(verdict.text, "All Tables are not identicle.");
+    EXPECT_EQ(verdict.icon, ui::Icon::Exclamation);
+    // "Order" is missing on side 2 although "Orders" is there; "same" after "nulls" is still
+    // logged identical.
+    EXPECT_EQ(log(), "[dbo].[joined] <> [dbo].[joined]\n"
+                     "    row 1, column a: 'ab' against 'a'\n"
+                     "[dbo].[longer] <> [dbo].[longer]\n"
+                     "    row counts differ: 2 against 3\n"
+                     "[dbo].[nulls] <> [dbo].[nulls]\n"
+                     "    row 1, column name: Null against ''\n"
+                     "[dbo].[same] = [dbo].[same]\n"
+                     "[dbo].[shorter] <> [dbo].[shorter]\n"
+                     "    row counts differ: 3 against 2\n"
+                     "[dbo].[third] <> [dbo].[third]\n"
+                     "    row 3, column name: 'c' against 'X'\n"
+                     "\n"
+                     "[dbo].[Mixed] is not found in cmp2\n"
+                     "[dbo].[Order] is not found in cmp2\n"
+                     "[dbo].[extra] is not found in cmp1\n"
+                     "[dbo].[Orders] is not found in cmp1\n");
+}
+
+TEST_F(Compare, TheLogWindowIsOneAndHiddenOnCloseKeepingEdits)
+{
+    form->Command12_Click();
+    tools::Form10& log = tools::form10(form.get());
+    EXPECT_TRUE(log.isVisible());
+    EXPECT_EQ(log.windowTitle(), "Brindle Compare Log");
+    EXPECT_EQ(log.Text1->toPlainText(), "") << "no compare yet";
+    EXPECT_EQ(log.Text1->font().family(), "Courier");
+    EXPECT_EQ(log.Text1->font().pointSizeF(), 9.75);
+    log.Text1->setPlainText(QStringLiteral("my note"));
+    log.close();
+    EXPECT_FALSE(log.isVisible());
+    form->Command12_Click();
+    EXPECT_EQ(&tools::form10(), &log);
+    EXPECT_EQ(log.Text1->toPlainText(), "my note");
+    log.Command1_Click();
+    EXPECT_FALSE(log.isVisible());
+}
+
+} // namespace
