@@ -7,6 +7,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/MSFlexGrid.h"
+#include "ui/PlainTextView.h"
 #include "ui/Program.h"
 #include "ui/Twips.h"
 
@@ -100,8 +101,7 @@ void Form1::createControls()
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     place(Text1, 120, 360, 9735, 1095);
 
-    Text2 = named(new QPlainTextEdit(surface), "Text2");
-    Text2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text2 = named(new ui::PlainTextView(surface), "Text2");
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     place(Text2, outputArea);
@@ -117,6 +117,7 @@ void Form1::createControls()
     place(Command9, 1440, 0, 1215, 255);
     // Nothing runs yet: a run enables Cancel and disables it again when it ends.
     Command9->setEnabled(false);
+    Command9->setCursor(Qt::ArrowCursor); // no busy pointer over Cancel during a run
     Command8 = button(surface, "Command8", QStringLiteral("Minimize"));
     place(Command8, 2760, 0, 1215, 255);
     Command2 = button(surface, "Command2", QStringLiteral("Tools"));

@@ -3,6 +3,7 @@
 #include "app/Layout.h"
 #include "profiles/PasswordTable.h"
 #include "profiles/QueryTextKeeper.h"
+#include "ui/PlainTextView.h"
 
 #include <QMainWindow>
 #include <QSystemTrayIcon>
@@ -71,6 +72,9 @@ public:
     void DataGridReadWrite(); // the data grid's permissions from Option4 / Option5
     void Option4_Click();     // Read Only
     void Option5_Click();     // Read/Write
+    // The busy pointer of a run over the window's surface, its menus and status bar (Cancel
+    // and the text boxes keep their own pointers).
+    void setBusyPointer(bool busy);
 
     // --- the data grid of direct edit (Form1DirectEdit.cpp) ---
     // A button pressed over the data grid (1 left, 2 right), at x, y twips in it: the right
@@ -161,16 +165,16 @@ public:
     void Form_MouseMove(Qt::MouseButtons buttons, int x, int y);
 
     // --- controls on the window's surface ---
-    QPlainTextEdit* Text1 = nullptr; // the query box
-    QPushButton* Command1 = nullptr; // "&Run"
-    QPushButton* Command9 = nullptr; // "Cancel": enabled while a run reads rows
-    QPushButton* Command8 = nullptr; // "Minimize"
-    QPushButton* Command2 = nullptr; // "Tools"
-    QRadioButton* Option1 = nullptr; // "Plain Text"
-    QRadioButton* Option2 = nullptr; // "Data Grid"
-    QCheckBox* Check2 = nullptr;     // "Show / Hide Profile Menu"
-    QCheckBox* Check5 = nullptr;     // "Show / Hide Quick Query"
-    QPlainTextEdit* Text2 = nullptr; // plain-text output; its rectangle is the output area
+    QPlainTextEdit* Text1 = nullptr;    // the query box
+    QPushButton* Command1 = nullptr;    // "&Run"
+    QPushButton* Command9 = nullptr;    // "Cancel": enabled while a run reads rows
+    QPushButton* Command8 = nullptr;    // "Minimize"
+    QPushButton* Command2 = nullptr;    // "Tools"
+    QRadioButton* Option1 = nullptr;    // "Plain Text"
+    QRadioButton* Option2 = nullptr;    // "Data Grid"
+    QCheckBox* Check2 = nullptr;        // "Show / Hide Profile Menu"
+    QCheckBox* Check5 = nullptr;        // "Show / Hide Quick Query"
+    ui::PlainTextView* Text2 = nullptr; // plain-text output; its rectangle is the output area
     ui::MSFlexGrid* MSFlexGrid1 = nullptr;
     app::PanelStatusBar* StatusBar1 = nullptr;
 
@@ -294,6 +298,9 @@ private:
     void setQueryBoxFontSize(float points);
     bool workspaceEvent(QObject* watched, QEvent* event);
     bool layoutEvent(QObject* watched, QEvent* event);
+
+    Qt::CursorShape restingPointer() const; // the arrow, or the busy pointer during a run
+    bool busy_ = false;
 
     profiles::PasswordTable passwords_; // this run's passwords, never stored
     bool fillingPasswords_ = false;     // the password boxes are being filled, not typed in

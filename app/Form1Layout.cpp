@@ -117,7 +117,7 @@ bool Form1::layoutEvent(QObject* watched, QEvent* event)
     }
     // Over the panels, the two boxes and the grid the pointer is the normal arrow again.
     if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-        surface->setCursor(Qt::ArrowCursor);
+        surface->setCursor(restingPointer());
     return false;
 }
 
@@ -144,7 +144,7 @@ void Form1::Form_MouseMove(Qt::MouseButtons buttons, int /*x*/, int y)
     const int lowest = ui::twips(surface->height()) - app::Splitter::gap;
     const app::SplitterMove move =
         splitter_.mouseMove(y, buttons.testFlag(Qt::LeftButton), text1Top, text2Top, lowest);
-    surface->setCursor(move.pointer == app::Pointer::SizeNS ? Qt::SizeVerCursor : Qt::ArrowCursor);
+    surface->setCursor(move.pointer == app::Pointer::SizeNS ? Qt::SizeVerCursor : restingPointer());
     if (!move.resize)
         return;
     setHeight(Text1, move.text1Height);

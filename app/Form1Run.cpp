@@ -15,6 +15,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Failure.h"
 #include "ui/MSFlexGrid.h"
+#include "ui/PlainTextView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -50,7 +51,9 @@ public:
     {
         f_.Command9->setEnabled(running);
         f_.Command1->setEnabled(!running);
+        f_.setBusyPointer(running);
     }
+    void showRunNote(const QString& text) override { f_.StatusBar1->setNote(text); }
     bool cancelEnabled() const override { return f_.Command9->isEnabled(); }
     void disableTools() override { f_.Command2->setEnabled(false); }
     void keepQueryText(const QString& profileName, const QString& text) override
@@ -77,7 +80,7 @@ public:
         }
     }
     ui::MSFlexGrid& grid() override { return *f_.MSFlexGrid1; }
-    void setPlainText(const QString& text) override { f_.Text2->setPlainText(text); }
+    ui::PlainTextView& plainText() override { return *f_.Text2; }
     qint64 outputToFile(db::Recordset& result) override
     {
         return results::outputToFile(result, results::exportTarget());
@@ -188,6 +191,21 @@ void Form1::Command1_Click()
         // runQuery reports its own failures; whatever else happens, the run ends idle.
         window.setRunning(false);
     }
+}
+
+void Form1::setBusyPointer(bool busy)
+{
+    busy_ = busy;
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+    centralWidget()->setCursor(restingPointer());
+}
+
+Qt::CursorShape Form1::restingPointer() const
+{
+    return busy_ ? Qt::BusyCursor : Qt::ArrowCursor;
 }
 
 void Form1::Command9_Click()

@@ -18,6 +18,19 @@ PanelStatusBar::PanelStatusBar(QWidget* parent) : QStatusBar(parent)
         addWidget(label);
         setPanelWidth(i + 1, initialPanelWidth);
     }
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("Note"));
+    addWidget(note_, 1);
+}
+
+QString PanelStatusBar::note() const
+{
+    return note_->text();
+}
+
+void PanelStatusBar::setNote(const QString& text)
+{
+    note_->setText(text);
 }
 
 QLabel* PanelStatusBar::panel(int index) const

@@ -7,7 +7,8 @@ class QLabel;
 namespace app {
 
 // The main window's status bar: two text panels, numbered 1 and 2, each with a width in
-// twips. Panel 1 shows the row count of a run, panel 2 its elapsed seconds.
+// twips. Panel 1 shows the row count of a run, panel 2 its elapsed seconds; a note beside them
+// tells how a run is going.
 class PanelStatusBar : public QStatusBar
 {
     Q_OBJECT
@@ -26,8 +27,13 @@ public:
 
     QLabel* panel(int index) const;
 
+    // The line beside the panels: a run's progress, a cancelled result, or nothing.
+    QString note() const;
+    void setNote(const QString& text);
+
 private:
     QLabel* panels_[panelCount] = {};
+    QLabel* note_ = nullptr;
     int widths_[panelCount] = {};
 };
 

@@ -15,6 +15,7 @@
 #include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/MSFlexGrid.h"
+#include "ui/PlainTextView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,6 +34,7 @@
 #include <QWindow>
 #include <atomic>
 #include <filesystem>
+#include <malloc.h>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -249,15 +251,26 @@ Outcome runIntoText(const Target& target, const std::string& sql, bool check)
     return out;
 }
 
-Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs)
+Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs, CancelPoint point)
 {
-    auto form = openWindow(target, sql, false);
+    auto form = openWindow(target, sql, point == CancelPoint::TextLines);
+    const auto reached = [&] {
+        switch (point) {
+        case CancelPoint::GridRows:
+            return form->MSFlexGrid1->Rows() >= 2;
+        case CancelPoint::TextLines:
+            return form->Text2->lineCount() >= 2;
+        case CancelPoint::Execute:
+            return form->Command9->isEnabled();
+        }
+        return false;
+    };
     std::atomic<std::int64_t> clickedAt{0};
     std::thread clicker;
     QTimer watch;
     watch.setInterval(1);
     QObject::connect(&watch, &QTimer::timeout, form.get(), [&] {
-        if (form->MSFlexGrid1->Rows() < 2)
+        if (!reached())
             return;
         watch.stop();
         const std::int64_t due = monotonicNanoseconds() + std::int64_t(afterMs) * 1000000;
@@ -284,17 +297,28 @@ Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterM
     return out;
 }
 
+void textMemoryProbe(const Target& target, const std::string& sql)
+{
+    auto form = openWindow(target, sql, true);
+    malloc_trim(0);
+    const std::size_t before = residentBytes();
+    clearPeakResident();
+    form->Command1_Click();
+    const std::size_t peak = peakResidentBytes();
+    std::printf("peak %zu text %lld\n", peak - before, static_cast<long long>(form->Text2->lines().bytes()));
+}
+
 Outcome buildPlainText(const Target& target, const std::string& sql, bool check)
 {
     auto connection = openLayer(target);
     Outcome out;
     const Stopwatch watch;
     db::Recordset result = connection->Execute(QString::fromStdString(sql));
-    const query::PlainTextResult text = query::plainText(result, [] { return true; });
+    ui::PlainTextView view;
+    out.count = query::fillPlainText(result, view, [] { return true; });
     watch.stop(out.value, out.cpu);
-    out.count = text.records;
     if (check) {
-        const QByteArray bytes = text.text.toUtf8();
+        const QByteArray bytes = view.toPlainText().toUtf8();
         const DelimitedDigest d =
             delimitedDigest(std::string_view(bytes.constData(), std::size_t(bytes.size())), "\t", 1, 0);
         out.digest = d.digest;

@@ -28,13 +28,20 @@ Outcome runIntoGrid(const Target& target, const std::string& sql, bool check);
 Outcome runIntoText(const Target& target, const std::string& sql, bool check);
 // A whole run in Data Output to File mode, the chooser having named `file`.
 Outcome runIntoFile(const Target& target, const std::string& sql, const std::string& file, bool check);
+// Where a run is when the clock of Cancel starts: its first records in the grid or in the
+// plain-text box, or the statement executing (the clock starts with the run).
+enum class CancelPoint { GridRows, TextLines, Execute };
 // Cancel pressed (posted as a click from another thread, as a user's click arrives) `afterMs`
-// after the first records reached the grid: the value is milliseconds from the click until
-// Run returns; count is the records shown.
-Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs);
+// after the point: the value is milliseconds from the click until Run returns; count is the
+// records shown.
+Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs, CancelPoint point);
+
+// The child's side of the plain-text memory path: one run into the plain-text box of a fresh
+// window; prints the peak resident memory the run added and the size of the text shown.
+void textMemoryProbe(const Target& target, const std::string& sql);
 
 // The result actions. Each reads or fills untimed what it needs first, then times itself.
-// Building the plain text of a run (query::plainText) from the layer.
+// Building the plain text of a run (query::fillPlainText) from the layer.
 Outcome buildPlainText(const Target& target, const std::string& sql, bool check);
 
 // ExportData from a filled grid: the export text written to `file`, as after the chooser's OK.

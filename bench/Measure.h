@@ -74,4 +74,10 @@ inline std::size_t peakResidentBytes()
     return 0;
 }
 
+// Starts the peak of peakResidentBytes() afresh from the present resident memory (Linux).
+inline void clearPeakResident()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 } // namespace bench

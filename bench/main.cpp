@@ -62,6 +62,7 @@ struct Options
     bool list = false;
     std::string fileMemoryProbe; // internal: "sqlite" or "mariadb", the file-memory path's child
     bool memoryProbe = false;    // internal: the child process that measures the grid's memory
+    bool textMemoryProbe = false; // internal: the same for the plain-text box
     bool startupProbe = false;   // internal: the child process of the start-up path
 };
 
@@ -103,6 +104,8 @@ Options parseOptions(const QStringList& arguments)
             o.fileMemoryProbe = value();
         else if (arg == "--memory-probe")
             o.memoryProbe = true;
+        else if (arg == "--text-memory-probe")
+            o.textMemoryProbe = true;
         else if (arg == "--startup-probe")
             o.startupProbe = true;
         else if (arg == "--help" || arg == "-h")
@@ -227,12 +230,29 @@ public:
                 });
             add(
                 "cancel", "Cancel 300 ms into the records: click to end of run", "", 100,
-                [this, s] { return cancelDuringRun(target(s), selectQuery(), 300); }, "ms");
+                [this, s] { return cancelDuringRun(target(s), selectQuery(), 300, CancelPoint::GridRows); },
+                "ms");
             p.back().expected = -1; // a small run ends before the click
-            add("text-build", "building the plain text (query::plainText)", rawOf, 1.5,
+            add(
+                "cancel-execute", "Cancel 300 ms into an endless execute: click to end of run", "", 100,
+                [this, s] { return cancelDuringRun(target(s), endlessQuery(s), 300, CancelPoint::Execute); },
+                "ms");
+            p.back().expected = 0;
+            add(
+                "cancel-text", "Cancel 300 ms into the plain-text fill: click to end of run", "", 100,
+                [this, s] { return cancelDuringRun(target(s), selectQuery(), 300, CancelPoint::TextLines); },
+                "ms");
+            p.back().expected = -1;
+            add("text-build", "building the plain text (query::fillPlainText)", rawOf, 1.5,
                 [this, s] { return buildPlainText(target(s), selectQuery(), o_.check); });
-            add("run-text", "whole run into the plain-text box", rawOf, 0,
+            add("run-text", "whole run into the plain-text box, Run to the box showing it", rawOf, 1.5,
                 [this, s] { return runIntoText(target(s), selectQuery(), o_.check); });
+            if (lite) {
+                add(
+                    "text-memory", "peak memory of a run into the plain-text box per byte of its text", "",
+                    1.5, [this] { return textMemory(); }, "x");
+                p.back().expected = -1;
+            }
             add("run-file", "whole run in Data Output to File mode", rawFileOf, lite ? 0 : 1.1,
                 [this, s, engine] {
                     return runIntoFile(target(s), selectQuery(), outputFile(engine + "-run-file"), o_.check);
@@ -260,6 +280,17 @@ public:
                      [this] { return startup(QCoreApplication::applicationFilePath(), o_.data); }, 1});
         return p;
     }
+
+    // A statement that keeps the engine busy before its first row until it is cancelled.
+    static std::string endlessQuery(Source source)
+    {
+        return source == Source::Sqlite
+                   ? "with recursive c(i) as (select 1 union all select i + 1 from c) select count(*) from c"
+                   : "select sleep(3600)";
+    }
+
+    // The child process of the plain-text memory path.
+    void textMemoryProbe() { bench::textMemoryProbe(target(Source::Sqlite), selectQuery()); }
 
     void prepare(bool sqlite, bool mariaDb)
     {
@@ -490,6 +521,28 @@ private:
         return out;
     }
 
+    // The peak resident memory a run into the plain-text box adds, per byte of the text shown,
+    // measured in a fresh child process.
+    Outcome textMemory()
+    {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--text-memory-probe"), QStringLiteral("--rows"),
+                     QString::number(o_.rows), QStringLiteral("--data"), QString::fromStdString(o_.data)});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0)
+            throw std::runtime_error("the plain-text memory probe failed");
+        std::istringstream in(child.readAllStandardOutput().toStdString());
+        std::map<std::string, double> figures;
+        for (std::string word; in >> word;)
+            in >> figures[word];
+        Outcome out;
+        out.count = o_.rows;
+        if (figures["text"] > 0)
+            out.value = figures["peak"] / figures["text"];
+        return out;
+    }
+
 public:
     double storeOverheadPerCell() const { return storeOverheadPerCell_; }
 
@@ -534,12 +587,20 @@ struct Measured
     const Path* path;
     std::vector<Outcome> outcomes;
 
-    double medianOf(double Outcome::*field) const
+    double medianOf(double Outcome::*field) const { return median(values(field)); }
+    // The lowest and highest of the repetitions.
+    std::pair<double, double> spreadOf(double Outcome::*field) const
     {
-        std::vector<double> values;
+        const std::vector<double> v = values(field);
+        const auto [low, high] = std::minmax_element(v.begin(), v.end());
+        return {*low, *high};
+    }
+    std::vector<double> values(double Outcome::*field) const
+    {
+        std::vector<double> v;
         for (const Outcome& o : outcomes)
-            values.push_back(o.*field);
-        return median(values);
+            v.push_back(o.*field);
+        return v;
     }
 
     // (max - min) / median of the wall figures: how far apart the repetitions lie.
@@ -772,6 +833,11 @@ int main(int argc, char** argv)
         }
         if (options.memoryProbe) {
             bench::Bench(options, std::nullopt).memoryProbe();
+            return 0;
+        }
+        if (options.textMemoryProbe) {
+            bench::prepareWindows(options.data + "/windows-probe");
+            bench::Bench(options, std::nullopt).textMemoryProbe();
             return 0;
         }
         return bench::run(options);

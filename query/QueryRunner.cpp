@@ -4,11 +4,17 @@
 #include "query/db/Connection.h"
 #include "query/db/Error.h"
 #include "query/db/Recordset.h"
+#include "query/db/Watch.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
 #include "ui/Failure.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <memory>
 
 namespace query {
@@ -53,6 +59,19 @@ PanelText secondsPanel(qint64 seconds)
             int(QStringLiteral("Seconds:").size() + number.size()) * 200};
 }
 
+QString runningNote(qint64 seconds, qint64 rows)
+{
+    QString note = QStringLiteral("Running\u2026 %1 s").arg(seconds);
+    if (rows > 0)
+        note += QStringLiteral(", %1 rows").arg(rows);
+    return note;
+}
+
+QString cancelledNote(qint64 rows)
+{
+    return QStringLiteral("Cancelled: the result holds %1 rows").arg(rows);
+}
+
 namespace {
 
 // Whole seconds between two readings of the clock, counted as a date difference counts
@@ -62,17 +81,84 @@ qint64 secondsBetween(qint64 startSecs, qint64 nowSecs)
     return nowSecs - startSecs;
 }
 
-void present(const RunRequest& request, const CommandText& command, db::Recordset& result, RunWindow& window,
-             qint64& records)
+// The clock of the run's "Seconds": the wall clock, less the time message boxes stood open
+// since the run began.
+class RunClock
 {
-    const KeepReading keepReading = [&window] { return window.cancelEnabled(); };
-    switch (request.output) {
-    case Output::PlainText: {
-        PlainTextResult text = plainText(result, keepReading);
-        records = text.records;
-        window.setPlainText(text.text);
-        break;
+public:
+    RunClock() : dialogsAtStart_(ui::timeInDialogs()) {}
+    qint64 nowSecs() const
+    {
+        const auto open = ui::timeInDialogs() - dialogsAtStart_;
+        return (QDateTime::currentMSecsSinceEpoch() -
+                std::chrono::duration_cast<std::chrono::milliseconds>(open).count()) /
+               1000;
     }
+
+private:
+    std::chrono::steady_clock::duration dialogsAtStart_;
+};
+
+// The run's eye on its work: lets window events run while the statement executes and while
+// rows are read, notices Cancel, counts the rows and keeps the progress note current.
+class RunMonitor final : public db::Watch
+{
+public:
+    explicit RunMonitor(RunWindow& window) : window_(window)
+    {
+        elapsed_.start();
+        progress_.setInterval(250);
+        QObject::connect(&progress_, &QTimer::timeout,
+                         [this] { window_.showRunNote(runningNote(elapsed_.elapsed() / 1000, rows())); });
+        window_.showRunNote(runningNote(0, 0));
+        progress_.start();
+    }
+
+    bool proceed(qint64 rowsRead) override
+    {
+        loaded_ = rowsRead;
+        pump_.tick();
+        return stillRunning();
+    }
+
+    // The reading loops' question before every record.
+    bool keepReading()
+    {
+        if (!stillRunning())
+            return false;
+        ++presented_;
+        return true;
+    }
+
+    bool cancelled() const { return cancelled_; }
+    qint64 rows() const { return std::max(loaded_, presented_); }
+    void stop() { progress_.stop(); }
+
+private:
+    bool stillRunning()
+    {
+        if (!cancelled_ && !window_.cancelEnabled())
+            cancelled_ = true;
+        return !cancelled_;
+    }
+
+    RunWindow& window_;
+    ui::EventPump pump_;
+    QElapsedTimer elapsed_;
+    QTimer progress_;
+    qint64 loaded_ = 0;
+    qint64 presented_ = 0;
+    bool cancelled_ = false;
+};
+
+void present(const RunRequest& request, const CommandText& command, db::Recordset& result, RunWindow& window,
+             RunMonitor& monitor, qint64& records)
+{
+    const KeepReading keepReading = [&monitor] { return monitor.keepReading(); };
+    switch (request.output) {
+    case Output::PlainText:
+        records = fillPlainText(result, window.plainText(), keepReading);
+        break;
     case Output::File:
         records = window.outputToFile(result);
         break;
@@ -82,15 +168,33 @@ void present(const RunRequest& request, const CommandText& command, db::Recordse
     }
 }
 
-void run(const RunRequest& request, RunWindow& window)
+// Rows read.
+void showRows(RunWindow& window, qint64 records)
 {
-    // A new connection and result for this run.
+    const PanelText rows = rowsPanel(records);
+    window.setStatusPanel(1, rows.text, rows.widthTwips);
+}
+
+// Seconds taken, and the note of a cancelled result.
+void showSeconds(RunWindow& window, const RunMonitor& monitor, qint64 records, qint64 started,
+                 const RunClock& clock)
+{
+    const PanelText seconds = secondsPanel(secondsBetween(started, clock.nowSecs()));
+    window.setStatusPanel(2, seconds.text, seconds.widthTwips);
+    window.showRunNote(monitor.cancelled() ? cancelledNote(records) : QString());
+}
+
+void run(const RunRequest& request, RunWindow& window, RunMonitor& monitor)
+{
+    // A new connection and result for this run; its statements execute under the monitor.
     auto connection = std::make_unique<db::Connection>();
+    connection->setWatch(&monitor);
     db::Recordset result;
 
     // No type chosen: nothing to connect to.
     if (request.connection.type.isEmpty()) {
         ui::msgBox(QStringLiteral("Please Select a database type"));
+        window.showRunNote(QString());
         window.setRunning(false);
         return;
     }
@@ -116,14 +220,24 @@ void run(const RunRequest& request, RunWindow& window)
         window.focusQueryBox();
 
     // The clock starts; the command runs.
-    const qint64 started = QDateTime::currentSecsSinceEpoch();
-    if (request.directEdit) {
-        result.CursorLocation = db::adUseClient;
-        result.Open(command.text, *connection, db::adOpenDynamic, db::adLockOptimistic);
-        window.showDataGridFrame(true);
-    } else {
-        window.showDataGridFrame(false);
-        result = connection->Execute(command.text);
+    const RunClock clock;
+    const qint64 started = clock.nowSecs();
+    try {
+        if (request.directEdit) {
+            result.CursorLocation = db::adUseClient;
+            result.Open(command.text, *connection, db::adOpenDynamic, db::adLockOptimistic);
+            window.showDataGridFrame(true);
+        } else {
+            window.showDataGridFrame(false);
+            result = connection->Execute(command.text);
+        }
+    } catch (const db::Cancelled&) {
+        // Cancel during the execute: nothing to show; the connection goes with the run.
+        connection->Close();
+        showRows(window, 0);
+        showSeconds(window, monitor, 0, started, clock);
+        window.setRunning(false);
+        return;
     }
 
     // With the row count appended, what is shown is the one-row result of the row-count query.
@@ -133,35 +247,43 @@ void run(const RunRequest& request, RunWindow& window)
     // The result into the chosen output.
     window.clearOutputs();
     qint64 records = 0;
-    present(request, command, result, window, records);
+    present(request, command, result, window, monitor, records);
 
     // Rows read.
-    const PanelText rows = rowsPanel(records);
-    window.setStatusPanel(1, rows.text, rows.widthTwips);
+    showRows(window, records);
 
-    // The data grid keeps an open direct-edit set, and with it the connection's engine;
-    // anything else is released. The rest of a direct-edit batch runs first, so that the grid
-    // shows a database the whole batch has left, and its connection is free for the grid's
-    // writes; an error there is the run's error, and the grid is left with nothing to edit.
-    if (request.directEdit) {
-        try {
-            result.runRestOfBatch();
-        } catch (const db::Error&) {
+    if (monitor.cancelled()) {
+        // Cancelled: nothing more of the batch runs, and a direct-edit set cut short is not
+        // kept for editing.
+        if (const auto engine = connection->backend())
+            engine->cancel();
+        if (request.directEdit)
             window.bindDataGrid(db::Recordset());
-            throw;
-        }
-    }
-    if (request.directEdit && result.State() == db::adStateOpen) {
-        result.MoveFirst();
-        window.bindDataGrid(std::move(result));
-    } else {
         result.Close();
+    } else {
+        // The data grid keeps an open direct-edit set, and with it the connection's engine;
+        // anything else is released. The rest of a direct-edit batch runs first, so that the grid
+        // shows a database the whole batch has left, and its connection is free for the grid's
+        // writes; an error there is the run's error, and the grid is left with nothing to edit.
+        if (request.directEdit) {
+            try {
+                result.runRestOfBatch();
+            } catch (const db::Error&) {
+                window.bindDataGrid(db::Recordset());
+                throw;
+            }
+        }
+        if (request.directEdit && result.State() == db::adStateOpen) {
+            result.MoveFirst();
+            window.bindDataGrid(std::move(result));
+        } else {
+            result.Close();
+        }
     }
     connection->Close();
 
-    // Seconds taken.
-    const PanelText seconds = secondsPanel(secondsBetween(started, QDateTime::currentSecsSinceEpoch()));
-    window.setStatusPanel(2, seconds.text, seconds.widthTwips);
+    // Seconds taken, and the note of a cancelled result.
+    showSeconds(window, monitor, records, started, clock);
 
     // Idle again.
     window.setRunning(false);
@@ -184,12 +306,17 @@ void runQuery(const RunRequest& request, RunWindow& window)
         window.keepQueryText(request.profileName, request.queryBox);
     }
 
-    // Running: Run off, Cancel on, and the window catches up.
+    // Running: Run off, Cancel on, the progress note, and the window catches up.
     window.setRunning(true);
+    RunMonitor monitor(window);
     ui::doEvents();
 
-    if (!ui::guarded<db::Error>([&] { run(request, window); }))
+    const bool ranThrough = ui::guarded<db::Error>([&] { run(request, window, monitor); });
+    monitor.stop();
+    if (!ranThrough) {
+        window.showRunNote(QString());
         window.setRunning(false);
+    }
 }
 
 } // namespace query

@@ -12,7 +12,8 @@ class Recordset;
 } // namespace db
 namespace ui {
 class MSFlexGrid;
-}
+class PlainTextView;
+} // namespace ui
 
 // The run of the main window's Run button: connect for the chosen database type, run the
 // query box (or its selection) as one command, present the first result, and report rows and
@@ -46,8 +47,12 @@ public:
 
     // Status-bar panel 1 (rows) or 2 (seconds); a width in twips, or none to keep the width.
     virtual void setStatusPanel(int panel, const QString& text, std::optional<int> widthTwips) = 0;
-    // Running: Run disabled and Cancel enabled; idle: the reverse.
+    // Running: Run disabled and Cancel enabled, a busy pointer over the window (not over
+    // Cancel); idle: the reverse.
     virtual void setRunning(bool running) = 0;
+    // The status bar's line beside the panels: the progress of a run, a cancelled result, or
+    // nothing.
+    virtual void showRunNote(const QString& text) = 0;
     // True while Cancel is still enabled; the reading loops stop as soon as it is not.
     virtual bool cancelEnabled() const = 0;
     // The Tools button, disabled for a MySql run (nothing in a run enables it again).
@@ -63,7 +68,8 @@ public:
     // Shows the data-grid frame with both edit permissions withdrawn, or hides it.
     virtual void showDataGridFrame(bool shown) = 0;
     virtual ui::MSFlexGrid& grid() = 0;
-    virtual void setPlainText(const QString& text) = 0;
+    // The plain-text box, which the plain-text output fills while it reads.
+    virtual ui::PlainTextView& plainText() = 0;
     // The file output: reads the whole result (Cancel is not consulted), appends it to the
     // export target in one write after the read, tells the user, and returns the number of
     // records. Throws db::Error while reading and ui::FileError when the file cannot be
@@ -110,8 +116,19 @@ struct PanelText
 PanelText rowsPanel(qint64 rows);
 PanelText secondsPanel(qint64 seconds);
 
+// The status note while a run works ("Running… 3 s", then with the rows read so far) and after
+// a cancelled one.
+QString runningNote(qint64 seconds, qint64 rows);
+QString cancelledNote(qint64 rows);
+
 // Runs once, from start to idle again; never throws. Messages and the error report (of a
 // db::Error or a ui::FileError: its own number and description) go to ui::msgBox.
+//
+// The statement executes on a worker thread of the run while this thread keeps window events
+// running and tests Cancel every few milliseconds; Cancel then stops the statement at the
+// driver and the run ends with the cancelled note and no rows. Rows are read here, as are
+// client-side sets, between window events. The progress note is updated a few times a second.
+// "Seconds" counts the run without the time a message box stood open.
 void runQuery(const RunRequest& request, RunWindow& window);
 
 } // namespace query

@@ -4,10 +4,11 @@
 #include "text/DataText.h"
 #include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
-#include "ui/TextBuilder.h"
+#include "ui/PlainTextView.h"
 
 #include <QByteArray>
 #include <QStringList>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -60,37 +61,39 @@ qint64 fillGrid(db::Recordset& result, ui::MSFlexGrid& grid, bool rowCountAppend
     return records;
 }
 
-PlainTextResult plainText(db::Recordset& result, const KeepReading& keepReading)
+qint64 fillPlainText(db::Recordset& result, ui::PlainTextView& view, const KeepReading& keepReading)
 {
-    PlainTextResult out;
     if (!isOpen(result))
-        return out;
-    // Built as UTF-8 in one growing buffer and converted once at the end.
-    ui::TextBuilder text;
+        return 0;
+    // Each line is built here and reaches the view in one append.
+    std::string line;
     ui::EventPump pump;
     int fieldCount = 0;
+    qint64 records = 0;
     while (!result.Eof() && keepReading()) {
-        if (out.records == 0) {
+        if (records == 0) {
             const QStringList names = fieldNames(result);
             fieldCount = int(names.size());
             for (const QString& name : names) {
-                text.append(name.toUtf8());
-                text.append("\t");
+                line += name.toStdString();
+                line += '\t';
             }
-            text.append("\r\n");
+            line += "\r\n";
         }
         for (int j = 0; j < fieldCount; ++j) {
-            text.append(result.cellUtf8(j));
-            text.append("\t");
+            line += result.cellUtf8(j);
+            line += '\t';
         }
-        text.append("\r\n");
-        ++out.records;
+        line += "\r\n";
+        view.appendUtf8(line);
+        line.clear();
+        ++records;
         result.MoveNext();
-        pump.tick();
+        if (pump.tick())
+            view.flushLines();
     }
-    const QByteArray utf8 = text.take();
-    out.text = text::fromUtf8Data(utf8.constData(), utf8.size());
-    return out;
+    view.flushLines();
+    return records;
 }
 
 } // namespace query

@@ -8,7 +8,8 @@ class Recordset;
 }
 namespace ui {
 class MSFlexGrid;
-}
+class PlainTextView;
+} // namespace ui
 
 // Reading a run's result into its output, record by record. Each loop asks `keepReading`
 // before every record (the main window answers whether Cancel is still enabled), lets window
@@ -27,15 +28,12 @@ using KeepReading = std::function<bool()>;
 qint64 fillGrid(db::Recordset& result, ui::MSFlexGrid& grid, bool rowCountAppended,
                 const KeepReading& keepReading);
 
-// The plain text: a line of field names, then one line per record; every name or value is
-// followed by a tab, every line ends with CR LF; a null is the empty text. No records, no text
-// (not even the names). The text is built once and handed back whole.
-struct PlainTextResult
-{
-    QString text;
-    qint64 records = 0;
-};
-PlainTextResult plainText(db::Recordset& result, const KeepReading& keepReading);
+// The plain text, into the view as it is read: a line of field names, then one line per
+// record; every name or value is followed by a tab, every line ends with CR LF; a null is the
+// empty text. No records, no text (not even the names). Whole lines reach the view, which
+// learns of them at every event-pump tick, so the first lines show at once and a stopped read
+// shows every record read so far. The view is expected empty.
+qint64 fillPlainText(db::Recordset& result, ui::PlainTextView& view, const KeepReading& keepReading);
 
 // The widths the grid is given, in twips.
 inline constexpr int firstColumnWidth = 200;

@@ -52,6 +52,17 @@ public:
 };
 
 Dialogs* installed = nullptr;
+std::chrono::steady_clock::duration openDialogs{};
+
+// Adds the time from its making to its end to openDialogs.
+class DialogClock
+{
+public:
+    ~DialogClock() { openDialogs += std::chrono::steady_clock::now() - start_; }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
 
 } // namespace
 
@@ -61,10 +72,26 @@ Dialogs& dialogs()
     return installed ? *installed : real;
 }
 
-void setDialogs(Dialogs* replacement) { installed = replacement; }
+void setDialogs(Dialogs* replacement)
+{
+    installed = replacement;
+}
 
-void msgBox(const QString& text, Icon icon) { dialogs().message(text, programTitle(), icon); }
+void msgBox(const QString& text, Icon icon)
+{
+    const DialogClock clock;
+    dialogs().message(text, programTitle(), icon);
+}
 
-bool askYesNo(const QString& text) { return dialogs().question(text, QString()) == Answer::Yes; }
+bool askYesNo(const QString& text)
+{
+    const DialogClock clock;
+    return dialogs().question(text, QString()) == Answer::Yes;
+}
+
+std::chrono::steady_clock::duration timeInDialogs()
+{
+    return openDialogs;
+}
 
 } // namespace ui

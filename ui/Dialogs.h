@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 class QWidget;
 
@@ -31,10 +32,17 @@ Dialogs& dialogs();
 void setDialogs(Dialogs* replacement);
 
 // The program's own title for OK-only messages.
-inline QString programTitle() { return QStringLiteral("Quorvane"); }
+inline QString programTitle()
+{
+    return QStringLiteral("Quorvane");
+}
 
 // Shorthands for the common cases.
 void msgBox(const QString& text, Icon icon = Icon::None);
 bool askYesNo(const QString& text);
+
+// The time message boxes and questions (the shorthands above) have stood open since the program
+// started: a run's "Seconds" leaves it out.
+std::chrono::steady_clock::duration timeInDialogs();
 
 } // namespace ui

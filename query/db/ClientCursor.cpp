@@ -1,6 +1,7 @@
 #include "query/db/ClientCursor.h"
 
 #include "text/DataText.h"
+#include "query/db/Watch.h"
 
 #include <algorithm>
 #include <charconv>
@@ -65,7 +66,7 @@ Param ClientCursor::value(qint64 row, int col) const
     return p;
 }
 
-void ClientCursor::load(BackendResult& result)
+void ClientCursor::load(BackendResult& result, Watch* watch)
 {
     columns_.clear();
     blocks_.clear();
@@ -80,7 +81,7 @@ void ClientCursor::load(BackendResult& result)
         return;
 
     std::vector<ValueKind> rowKinds(size_t(columns), ValueKind::Text);
-    while (result.fetch()) {
+    while ((!watch || watch->proceed(rows_)) && result.fetch()) {
         // The storage class is read before the text: reading the text may convert the value.
         for (int c = 0; c < columns; ++c)
             rowKinds[size_t(c)] = result.isNull(c) ? ValueKind::Text : result.kind(c);

@@ -13,6 +13,8 @@
 
 namespace db {
 
+class Watch;
+
 // A column of a client-side set: what the engine said, plus the key columns of its base table
 // (empty when the table has no key, the engine cannot tell, or there is no base table).
 struct ClientColumn : ColumnInfo
@@ -40,8 +42,9 @@ public:
     // binds to name this cell's row.
     Param value(qint64 row, int col) const;
 
-    // Takes the columns of result's current row set and reads all its remaining rows.
-    void load(BackendResult& result);
+    // Takes the columns of result's current row set and reads all its remaining rows; with a
+    // watch, asks it before each row and stops, keeping the rows read, when it says so.
+    void load(BackendResult& result, Watch* watch = nullptr);
     // Fills in base tables and key columns. When the engine named no base table for any
     // column, the single table of "SELECT ... FROM name ..." in sourceText is taken as the base
     // of every column (base column = the column's name). Key lookups that fail leave the key

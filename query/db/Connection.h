@@ -2,6 +2,7 @@
 
 #include "query/db/Backend.h"
 #include "query/db/Recordset.h"
+#include "query/db/Watch.h"
 
 #include <QMap>
 #include <QString>
@@ -48,8 +49,16 @@ public:
     // The open engine connection, nullptr when closed.
     std::shared_ptr<BackendConnection> backend() const { return backend_; }
 
+    // With a watch, the statements that Execute and Recordset::Open run on this connection
+    // execute on a worker thread while the watch is asked whether to go on, and a client-side
+    // set loads its rows asking it too (see Watch.h). Without one, everything runs in the call.
+    // The watch must outlive those calls.
+    void setWatch(Watch* watch) { watch_ = watch; }
+    Watch* watch() const { return watch_; }
+
 private:
     std::shared_ptr<BackendConnection> backend_;
+    Watch* watch_ = nullptr;
 };
 
 } // namespace db

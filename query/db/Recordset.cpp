@@ -2,6 +2,7 @@
 
 #include "query/db/Command.h"
 #include "query/db/Connection.h"
+#include "query/db/Watch.h"
 
 #include <vector>
 
@@ -40,8 +41,9 @@ struct Recordset::Impl
     ClientCursor cursor;
     mutable std::vector<QString> foldedNames; // built on the first lookup by name
 
-    // Positions a fresh result on its first record.
-    void start()
+    // Positions a fresh result on its first record. A client-side set loads its rows asking
+    // the watch, if any, before each one; when it says stop, the set keeps the rows loaded.
+    void start(Watch* watch = nullptr)
     {
         foldedNames.clear();
         position = 0;
@@ -52,7 +54,7 @@ struct Recordset::Impl
             return;
         }
         if (client) {
-            cursor.load(*result);
+            cursor.load(*result, watch);
             cursor.describe(*backend, source);
             eof = cursor.rowCount() == 0;
             columns = cursor.columnCount();
@@ -77,7 +79,7 @@ void Recordset::Open(const QString& source, Connection& activeConnection, int cu
     if (activeConnection.State() != adStateOpen)
         throw objectClosedError();
     activeConnection.backend()->setCommandTimeout(activeConnection.CommandTimeout);
-    openOn(source, activeConnection.backend(), cursorType, lockType);
+    openOn(source, activeConnection.backend(), cursorType, lockType, activeConnection.watch());
 }
 
 void Recordset::Open(const QString& source, const QString& connectionString, int cursorType, int lockType)
@@ -98,7 +100,7 @@ void Recordset::Open(const Command& source, int cursorType, int lockType)
 }
 
 void Recordset::openOn(const QString& source, std::shared_ptr<BackendConnection> backend, int cursorType,
-                       int lockType)
+                       int lockType, Watch* watch)
 {
     Q_UNUSED(lockType); // writes go through the direct-edit model, which locks optimistically
     auto d = std::make_unique<Impl>();
@@ -107,8 +109,8 @@ void Recordset::openOn(const QString& source, std::shared_ptr<BackendConnection>
     d->client = CursorLocation == adUseClient || cursorType == adOpenKeyset || cursorType == adOpenStatic;
     d->backend = std::move(backend);
     d->backend->setClientSide(d->client);
-    d->result = d->backend->execute(source);
-    d->start();
+    d->result = watch ? executeWatched(d->backend, source, *watch) : d->backend->execute(source);
+    d->start(watch);
     d_ = std::move(d);
 }
 

@@ -13,6 +13,7 @@ namespace db {
 class Command;
 class Connection;
 class Recordset;
+class Watch;
 
 // Constants of the classic data objects, with their values.
 enum CursorLocationEnum { adUseServer = 2, adUseClient = 3 };
@@ -147,7 +148,7 @@ private:
     struct Impl;
 
     void openOn(const QString& source, std::shared_ptr<BackendConnection> backend, int cursorType,
-                int lockType);
+                int lockType, Watch* watch = nullptr);
     void requireRecord(int col) const;
     int indexOf(const QString& name) const;
     QString columnName(int col) const;

@@ -10,6 +10,7 @@
 #include "tests/support/TdsServer.h"
 #include "ui/Events.h"
 #include "ui/GridModel.h"
+#include "ui/PlainTextView.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTextCursor>
+#include <QTimer>
 #include <functional>
 
 namespace {
@@ -51,6 +53,44 @@ protected:
     {
         EXPECT_TRUE(form->Command1->isEnabled()) << "Run enabled again";
         EXPECT_FALSE(form->Command9->isEnabled()) << "Cancel disabled again";
+        EXPECT_EQ(form->centralWidget()->cursor().shape(), Qt::ArrowCursor) << "the busy pointer is gone";
+    }
+
+    // Runs a statement that keeps the database busy before its first row and presses Cancel
+    // once a timer of the test has fired a few times during it: the window must have kept
+    // processing events, show the busy pointer (but not over Cancel) and the progress note.
+    // The run ends cancelled with nothing read, and the next run on the window works.
+    void cancelDuringExecute(const QString& slow)
+    {
+        int ticks = 0;
+        bool busy = false, arrowOverCancel = false;
+        QString note;
+        QTimer timer;
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (++ticks != 5)
+                return;
+            busy = form->centralWidget()->cursor().shape() == Qt::BusyCursor;
+            arrowOverCancel = form->Command9->cursor().shape() == Qt::ArrowCursor;
+            note = form->StatusBar1->note();
+            form->Command9->click();
+        });
+        timer.start();
+        run(slow);
+        timer.stop();
+        EXPECT_TRUE(dialogs.take().isEmpty()) << "a cancelled run is no error";
+        EXPECT_GE(ticks, 5) << "the timer fired while the statement ran";
+        EXPECT_TRUE(busy);
+        EXPECT_TRUE(arrowOverCancel);
+        EXPECT_TRUE(note.startsWith(QStringLiteral("Running\u2026 "))) << note.toStdString();
+        EXPECT_EQ(form->StatusBar1->note(), "Cancelled: the result holds 0 rows");
+        EXPECT_EQ(panel(1), "Rows: 0");
+        expectIdle();
+
+        run("select 'next' as after_cancel");
+        EXPECT_TRUE(dialogs.take().isEmpty());
+        EXPECT_EQ(gridRows(), QStringList({"after_cancel", "next"}));
+        EXPECT_EQ(form->StatusBar1->note(), "");
     }
 
     SqliteFiles files;
@@ -241,7 +281,7 @@ TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
             if (cancelEnabled)
                 form->Command9->click();
         });
-    run("select i from numbers order by i");
+    run("select i from numbers order by i; update counter set n = 5 where id = 1");
     QObject::disconnect(pressCancel);
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
 
@@ -251,6 +291,75 @@ TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
     EXPECT_EQ(form->MSFlexGrid1->Rows(), 41);
     EXPECT_EQ(form->MSFlexGrid1->TextMatrix(40, 2), "40");
     EXPECT_EQ(form->MSFlexGrid1->TextMatrix(1, 2), "1");
+    EXPECT_EQ(form->StatusBar1->note(), "Cancelled: the result holds 40 rows");
+    EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0")
+        << "the rest of the batch does not run after Cancel";
+    expectIdle();
+}
+
+TEST_F(Run, CancelDuringTheExecuteStopsTheStatementAndTheWindowStaysResponsive)
+{
+    useSqlite(shop);
+    // An endless count: SQLite works inside the execute until it is interrupted; the insert
+    // after it in the batch never runs.
+    cancelDuringExecute("with recursive c(i) as (select 1 union all select i + 1 from c) "
+                        "select count(*) from c; update counter set n = 99 where id = 1");
+    EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0");
+}
+
+TEST_F(Run, PlainTextShowsEveryRecordReadWholeLinesWhereverCancelComes)
+{
+    form->PlainText_Click();
+    useSqlite(shop);
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    for (const int cancelAt : {1, 37, 2500}) {
+        SCOPED_TRACE(cancelAt);
+        // With a tick at every record, the box knows each line as soon as it is read.
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (form->Text2->lineCount() > cancelAt + 1 && form->Command9->isEnabled())
+                form->Command9->click();
+        });
+        timer.start();
+        run("select i, 'n' || i as name from numbers order by i");
+        timer.stop();
+
+        const qint64 shown = panel(1).section(' ', 1).toLongLong();
+        EXPECT_GE(shown, cancelAt);
+        EXPECT_LT(shown, 5000);
+        QString expected = QStringLiteral("i\tname\t\n");
+        for (qint64 i = 1; i <= shown; ++i)
+            expected += QStringLiteral("%1\tn%1\t\n").arg(i);
+        EXPECT_EQ(form->Text2->toPlainText(), expected);
+        EXPECT_EQ(form->StatusBar1->note(), QStringLiteral("Cancelled: the result holds %1 rows").arg(shown));
+        expectIdle();
+    }
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
+}
+
+TEST_F(Run, CancelWhileADirectEditSetLoadsStopsTheBatchAndKeepsNothingToEdit)
+{
+    useSqlite(shop);
+    form->DirectEdit_Click();
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    int turns = 0;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++turns == 50)
+            form->Command9->click();
+    });
+    timer.start();
+    run("select i from numbers order by i; update counter set n = 7 where id = 1");
+    timer.stop();
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
+
+    EXPECT_TRUE(dialogs.take().isEmpty());
+    const QAbstractItemModel* model = form->DataGrid1->model();
+    EXPECT_TRUE(!model || model->rowCount() == 0);
+    EXPECT_EQ(form->StatusBar1->note(), "Cancelled: the result holds 0 rows");
+    EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0") << "the rest of the batch";
     expectIdle();
 }
 
@@ -392,6 +501,11 @@ TEST_P(MySqlRun, AnUpdateShowsZeroRowsAndToolsStayDisabled)
     EXPECT_FALSE(form->Command2->isEnabled()) << "nothing in a run enables Tools again";
 }
 
+TEST_P(MySqlRun, CancelDuringTheExecuteStopsTheQuery)
+{
+    cancelDuringExecute("select sleep(30) as slept");
+}
+
 TEST_P(MySqlRun, AQueryWithoutAStatementIsRefusedOnEveryType)
 {
     // MariaDB runs a text of comments only as a statement that does nothing.
@@ -487,6 +601,14 @@ TEST_F(SqlServerRun, AnInsertEndingInACommentStillShowsTheCount)
     EXPECT_EQ(gridRows(), QStringList({"Affected Rows", "1"}));
     run("select count(*) as n from visits");
     EXPECT_EQ(gridRows(), QStringList({"n", "1"})) << "inserted once";
+}
+
+TEST_F(SqlServerRun, CancelDuringTheExecuteSendsAnAttention)
+{
+    // The attention ends the whole batch: the insert after the wait never runs.
+    cancelDuringExecute("waitfor delay '00:00:30'; insert into visits values (9, 'late')");
+    run("select count(*) as n from visits");
+    EXPECT_EQ(gridRows(), QStringList({"n", "0"})) << server->log().toStdString();
 }
 
 // --- start-up, the type box and the output choice ---------------------------------------------

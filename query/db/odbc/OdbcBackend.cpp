@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -168,6 +171,41 @@ void refuseWriteToReadOnlyDriver(const QString& sql)
         QStringLiteral("HY000"));
 }
 
+// The statement of a connection that Cancel would stop: the one executing, or the one whose
+// result is still open. Shared by the connection and that result; the mutex keeps the handle
+// alive while SQLCancel uses it from another thread.
+struct CancelSlot
+{
+    std::mutex mutex;
+    SQLHSTMT active = nullptr;
+    bool cancelled = false;
+    // Stops the server's work another way than SQLCancel (MySQL), when set.
+    std::function<void()> stopServer;
+
+    void cancel()
+    {
+        const std::lock_guard lock(mutex);
+        cancelled = true;
+        if (!active)
+            return;
+        if (stopServer)
+            stopServer();
+        else
+            SQLCancel(active);
+    }
+    bool isCancelled()
+    {
+        const std::lock_guard lock(mutex);
+        return cancelled;
+    }
+    void release(SQLHSTMT stmt)
+    {
+        const std::lock_guard lock(mutex);
+        if (active == stmt)
+            active = nullptr;
+    }
+};
+
 SQLLEN normalized(SQLLEN ind, const Traits& traits)
 {
     return traits.int32Indicators ? static_cast<SQLLEN>(static_cast<std::int32_t>(ind & 0xFFFFFFFF)) : ind;
@@ -187,18 +225,25 @@ QString readColumnText(const StatementHandle& stmt, SQLUSMALLINT col, SQLUSMALLI
 class OdbcResult final : public BackendResult
 {
 public:
-    OdbcResult(StatementHandle stmt, Traits traits, SQLRETURN executed)
-        : m_stmt(std::move(stmt)), m_traits(traits)
+    OdbcResult(StatementHandle stmt, Traits traits, SQLRETURN executed, std::shared_ptr<CancelSlot> slot = {})
+        : m_stmt(std::move(stmt)), m_traits(traits), m_slot(std::move(slot))
     {
-        describe(executed == SQL_NO_DATA);
+        try {
+            describe(executed == SQL_NO_DATA);
+        } catch (...) {
+            if (m_slot)
+                m_slot->release(m_stmt.get());
+            throw;
+        }
     }
 
     ~OdbcResult() override
     {
-        // The statements of the batch that nobody read still run to their end.
+        // The statements of the batch that nobody read still run to their end, unless the
+        // batch was cancelled.
         try {
             SQLFreeStmt(m_stmt.get(), SQL_UNBIND);
-            for (int i = 0; i < 100000; ++i) {
+            for (int i = 0; i < 100000 && !(m_slot && m_slot->isCancelled()); ++i) {
                 const SQLRETURN rc = SQLMoreResults(m_stmt.get());
                 if (rc == SQL_NO_DATA || rc == SQL_INVALID_HANDLE)
                     break;
@@ -208,6 +253,8 @@ public:
             SQLFreeStmt(m_stmt.get(), SQL_CLOSE);
         } catch (...) {
         }
+        if (m_slot)
+            m_slot->release(m_stmt.get());
     }
 
     bool hasRows() const override { return !m_columns.isEmpty(); }
@@ -507,6 +554,7 @@ private:
 
     StatementHandle m_stmt;
     Traits m_traits;
+    std::shared_ptr<CancelSlot> m_slot;
     QList<ColumnInfo> m_columns;
     std::vector<Cell> m_cells;
     std::vector<SQLUSMALLINT> m_status;
@@ -595,11 +643,23 @@ public:
     std::unique_ptr<BackendResult> execute(const QString& sql) override
     {
         StatementHandle stmt = newStatement();
+        {
+            const std::lock_guard lock(m_cancel->mutex);
+            if (m_cancel->cancelled)
+                throw Error(ErrorNumber::Unreachable, QStringLiteral("Operation canceled"),
+                            QStringLiteral("HY008"));
+            m_cancel->active = stmt.get();
+        }
         WideText text(statementText(sql));
         const SQLRETURN rc = SQLExecDirectW(stmt.get(), text.get(), text.length());
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+            m_cancel->release(stmt.get()); // before the handle goes with the error
         stmt.check(rc, "SQLExecDirectW");
-        return std::make_unique<OdbcResult>(std::move(stmt), m_traits, rc);
+        return std::make_unique<OdbcResult>(std::move(stmt), m_traits, rc, m_cancel);
     }
+
+    void cancel() override { m_cancel->cancel(); }
+    void stopServerBy(std::function<void()> stop) { m_cancel->stopServer = std::move(stop); }
 
     qint64 executeUpdate(const QString& sql, const QList<Param>& params) override
     {
@@ -765,10 +825,51 @@ private:
     ConnectionHandle m_dbc;
     Traits m_traits;
     QString m_quote;
+    std::shared_ptr<CancelSlot> m_cancel = std::make_shared<CancelSlot>();
     int m_commandTimeout = 0;
     bool m_inTransaction = false;
     bool m_readOnly = false;
 };
+
+// MySQL's server thread of a connection, 0 when it cannot be told.
+qint64 mySqlConnectionId(const ConnectionHandle& dbc)
+{
+    StatementHandle stmt = StatementHandle::allocate(dbc);
+    WideText text(QStringLiteral("SELECT CONNECTION_ID()"));
+    SQLBIGINT id = 0;
+    SQLLEN indicator = 0;
+    if (!SQL_SUCCEEDED(SQLExecDirectW(stmt.get(), text.get(), text.length())) ||
+        !SQL_SUCCEEDED(SQLFetch(stmt.get())) ||
+        !SQL_SUCCEEDED(SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &id, 0, &indicator)) ||
+        indicator == SQL_NULL_DATA)
+        id = 0;
+    SQLFreeStmt(stmt.get(), SQL_CLOSE);
+    return id;
+}
+
+// Ends a MySQL connection from a second one. MariaDB's SQLCancel kills only the running query,
+// and only when the driver happens to hold its lock: a batch then goes on with its next
+// statement, and a cancel between two statements leaves the driver locked. Killing the
+// connection stops the whole batch; the run closes the connection anyway.
+void killMySqlConnection(const QString& connectionString, qint64 id)
+{
+    try {
+        EnvironmentHandle env = EnvironmentHandle::allocate();
+        ConnectionHandle dbc = ConnectionHandle::allocate(env, DriverFamily::MySql);
+        WideText text(connectionString);
+        if (!SQL_SUCCEEDED(SQLDriverConnectW(dbc.get(), nullptr, text.get(), text.smallLength(), nullptr, 0,
+                                             nullptr, SQL_DRIVER_NOPROMPT)))
+            return;
+        {
+            StatementHandle stmt = StatementHandle::allocate(dbc);
+            WideText kill(QStringLiteral("KILL CONNECTION %1").arg(id));
+            SQLExecDirectW(stmt.get(), kill.get(), kill.length());
+        }
+        SQLDisconnect(dbc.get());
+    } catch (const Error&) {
+        // The statement then runs to its end; nothing else can be done.
+    }
+}
 
 bool namesUtf8(const ConnectionStringParts& parts, const char* key)
 {
@@ -836,7 +937,12 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
                     .arg(parts.value(QStringLiteral("DBQ"))));
         throw makeError(records, traits.family, "SQLDriverConnectW");
     }
-    return std::make_unique<OdbcConnection>(std::move(env), std::move(dbc), traits);
+    const qint64 mySqlId = traits.family == DriverFamily::MySql ? mySqlConnectionId(dbc) : 0;
+    auto connection = std::make_unique<OdbcConnection>(std::move(env), std::move(dbc), traits);
+    if (mySqlId > 0)
+        connection->stopServerBy(
+            [string = choice.connectionString, mySqlId] { killMySqlConnection(string, mySqlId); });
+    return connection;
 }
 
 } // namespace db::odbc

@@ -3,6 +3,7 @@
 #include "text/DataText.h"
 
 #include <QFileInfo>
+#include <atomic>
 #include <climits>
 #include <deque>
 #include <sql.h>
@@ -119,8 +120,10 @@ class SqliteResult final : public BackendResult
 {
 public:
     // params are bound to the first statement of the batch.
-    SqliteResult(sqlite3* db, const QString& sql, const QList<Param>& params = {})
-        : db_(db), sql_(sql.toUtf8()), params_(params)
+    // Once *cancelled is set, no further statement of the batch starts.
+    SqliteResult(sqlite3* db, const QString& sql, const QList<Param>& params = {},
+                 const std::atomic<bool>* cancelled = nullptr)
+        : db_(db), sql_(sql.toUtf8()), params_(params), cancelled_(cancelled)
     {
         tail_ = sql_.constData();
         end_ = tail_ + sql_.size();
@@ -251,6 +254,11 @@ private:
     void runUpToRows()
     {
         while (tail_ < end_) {
+            if (cancelled_ && cancelled_->load()) {
+                tail_ = end_;
+                throw Error(ErrorNumber::Unreachable, QStringLiteral("interrupted"), QStringLiteral("HY008"),
+                            SQLITE_INTERRUPT);
+            }
             sqlite3_stmt* raw = nullptr;
             const char* rest = nullptr;
             const int rc = sqlite3_prepare_v2(db_, tail_, int(end_ - tail_), &raw, &rest);
@@ -303,6 +311,7 @@ private:
     sqlite3* db_;
     QByteArray sql_;
     QList<Param> params_;
+    const std::atomic<bool>* cancelled_ = nullptr;
     const char* tail_ = nullptr;
     const char* end_ = nullptr;
     std::deque<Pending> pending_;
@@ -317,10 +326,23 @@ private:
 class SqliteConnection final : public BackendConnection
 {
 public:
-    explicit SqliteConnection(DatabaseHandle db) : db_(std::move(db)) {}
+    explicit SqliteConnection(DatabaseHandle db) : db_(std::move(db))
+    {
+        // Every few hundred steps of the engine: stop when cancelled. Unlike sqlite3_interrupt
+        // alone, this also stops a statement that had not started when Cancel came.
+        sqlite3_progress_handler(db_.get(), 500, &SqliteConnection::stopWhenCancelled, this);
+    }
+
+    ~SqliteConnection() override { sqlite3_progress_handler(db_.get(), 0, nullptr, nullptr); }
 
     Engine engine() const override { return Engine::SQLite; }
     bool readOnly() const override { return sqlite3_db_readonly(db_.get(), "main") == 1; }
+
+    void cancel() override
+    {
+        cancelled_.store(true);
+        sqlite3_interrupt(db_.get());
+    }
 
     void setCommandTimeout(int seconds) override
     {
@@ -331,7 +353,7 @@ public:
 
     std::unique_ptr<BackendResult> execute(const QString& sql) override
     {
-        return std::make_unique<SqliteResult>(db_.get(), sql);
+        return std::make_unique<SqliteResult>(db_.get(), sql, QList<Param>{}, &cancelled_);
     }
 
     qint64 executeUpdate(const QString& sql, const QList<Param>& params) override
@@ -379,6 +401,11 @@ public:
     void rollback() override { run("ROLLBACK"); }
 
 private:
+    static int stopWhenCancelled(void* self)
+    {
+        return static_cast<SqliteConnection*>(self)->cancelled_.load(std::memory_order_relaxed) ? 1 : 0;
+    }
+
     StatementHandle prepare(const QString& sql)
     {
         const QByteArray utf8 = sql.toUtf8();
@@ -405,6 +432,7 @@ private:
     }
 
     DatabaseHandle db_;
+    std::atomic<bool> cancelled_{false};
 };
 
 Error cannotOpen(const QString& path, const QString& why, int rc)

@@ -6,6 +6,7 @@
 #include "ui/Events.h"
 #include "ui/GridModel.h"
 #include "ui/MSFlexGrid.h"
+#include "ui/PlainTextView.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -91,18 +92,19 @@ TEST_F(Presentation, RowsReachTheViewAtEventTicksNotPerRecord)
 TEST_F(Presentation, PlainTextHasTabsAfterEveryValueAndCrLfAfterEveryLine)
 {
     db::Recordset rs = run("select id, name, city from people order by id");
-    const query::PlainTextResult out = query::plainText(rs, always);
-    EXPECT_EQ(out.records, 2);
-    EXPECT_EQ(out.text, QStringLiteral("id\tname\tcity\t\r\n1\tZoë\tZürich\t\r\n2\tОльга\t\t\r\n"));
+    ui::PlainTextView view;
+    EXPECT_EQ(query::fillPlainText(rs, view, always), 2);
+    EXPECT_EQ(view.lines().utf8(),
+              QStringLiteral("id\tname\tcity\t\r\n1\tZoë\tZürich\t\r\n2\tОльга\t\t\r\n").toUtf8());
 }
 
 TEST_F(Presentation, PlainTextStopsWhenAskedAndKeepsWhatWasRead)
 {
     db::Recordset rs = run("select id, name from people order by id");
     int asked = 0;
-    const query::PlainTextResult out = query::plainText(rs, [&] { return ++asked <= 1; });
-    EXPECT_EQ(out.records, 1);
-    EXPECT_EQ(out.text, QStringLiteral("id\tname\t\r\n1\tZoë\t\r\n"));
+    ui::PlainTextView view;
+    EXPECT_EQ(query::fillPlainText(rs, view, [&] { return ++asked <= 1; }), 1);
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("id\tname\t\n1\tZoë\t\n"));
 }
 
 } // namespace

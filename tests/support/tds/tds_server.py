@@ -19,6 +19,7 @@ import sqlite3
 import struct
 import sys
 import threading
+import time
 import uuid
 
 LOG = logging.getLogger("tds_server")
@@ -1281,7 +1282,36 @@ class Session:
             return self.exec_proc_statement(out, s, params, more)
         if first == "go":
             return self.done(out, done_tok, more)
+        if first == "waitfor":
+            self.exec_waitfor(s)
+            return self.done(out, done_tok, more)
         self.exec_sql(out, st, s, params, done_tok, more, first)
+
+    def exec_waitfor(self, s):
+        """WAITFOR DELAY 'hh:mm:ss[.fff]': a statement that takes a set time; an attention from
+        the client ends it at once (the batch is then cancelled)."""
+        m = None
+        if len(s) >= 3 and s[1][1].lower() == "delay" and s[2][0] == "str":
+            m = re.fullmatch(r"(\d{1,2}):(\d{1,2}):(\d{1,2})(?:\.(\d{1,3}))?", unquote_str(s[2][1]))
+        if not m:
+            raise SqlError(102, 15, "Incorrect syntax near 'WAITFOR'.")
+        h, mi, sec, frac = m.groups()
+        seconds = int(h) * 3600 + int(mi) * 60 + int(sec) + (int(frac.ljust(3, "0")) / 1000 if frac else 0)
+        LOG.info("spid %d: waiting %.3f s", self.spid, seconds)
+        end = time.monotonic() + seconds
+        while True:
+            left = end - time.monotonic()
+            if left <= 0:
+                return
+            try:
+                select.select([self.sock], [], [], min(left, IDLE_POLL))
+            except (OSError, ValueError) as e:
+                raise ClientGone(str(e))
+            if self.poll_attention():
+                LOG.info("spid %d: attention during WAITFOR", self.spid)
+                raise Cancelled()
+            if self.server.stopping.is_set():
+                raise ClientGone("server stopping")
 
     def eval_simple(self, toks):
         if len(toks) == 1 and toks[0][0] == "str":
