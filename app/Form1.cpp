@@ -77,6 +77,9 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     connectRun();
     connectDirectEdit();
     connectResultActions();
+    connectKeys();
+    connectConnectionFields();
+    connectPlace();
     connectTray();
     connectTools();
     connectWorkspace();
@@ -285,6 +288,7 @@ void Form1::Form_Load()
 {
     startOutput();    // the grid's empty columns, the output choice, the database types
     startWorkspace(); // profiles, last profile, quick queries, font sizes
+    restoreWindowPlace();
 }
 
 void Form1::Form_Unload()
@@ -300,6 +304,8 @@ void Form1::Form_Unload()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    if (placeTimer_->isActive())
+        SaveWindowPlace();
     Form_Unload();
     event->accept();
 }

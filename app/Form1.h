@@ -23,6 +23,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QTimer;
 
 namespace ui {
 class MSFlexGrid;
@@ -80,7 +81,7 @@ public:
     // A button pressed over the data grid (1 left, 2 right), at x, y twips in it: the right
     // button pops up UndoMenu there.
     void DataGrid1_MouseDown(int button, Qt::KeyboardModifiers shift, int x, int y);
-    // A key pressed in the data grid: Delete deletes the selected rows where AllowDelete lets
+    // A key pressed in the data grid: Delete deletes the selected rows, after asking, where AllowDelete lets
     // it. True when the key was used.
     bool DataGrid1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     // Writes the fetched value of the data grid's current cell back into it.
@@ -103,6 +104,26 @@ public:
     void FileSave_Click();
     void FileSaveAsSpecify_Click();
     void Command19_Click(); // Import
+    void ExportCsv_Click();
+    void CopyAsCsv_Click();
+
+    // --- connection fields (Form1Connection.cpp) ---
+    // The type box's text changed: the empty boxes hint at what this type expects, and Browse
+    // shows for a type kept in a file.
+    void Combo1_Change();
+    // Chooses the database file for the Location box (SQLite, Access).
+    void BrowseLocation_Click();
+
+    // --- the window's place, kept between runs (Form1Place.cpp) ---
+    void SaveWindowPlace();
+
+    // --- keys (Form1Keys.cpp) ---
+    // F5 and Ctrl+Enter run as the Run button does, Esc cancels a run as Cancel does; Ctrl+C in
+    // either grid copies the selected cells, tab-separated under a line of column names.
+    void RunKey_Click();
+    void CancelKey_Click();
+    // A key pressed in the result grid: Ctrl+C copies the selected cells. True when used.
+    bool MSFlexGrid1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
 
     // --- the tools window (Form1Tools.cpp) ---
     void Command2_Click(); // Tools: shows Form2, created on the first click
@@ -188,6 +209,7 @@ public:
     QLineEdit* Text5 = nullptr; // masked
     QLabel* LocationLabel = nullptr;
     QLineEdit* Text8 = nullptr;
+    QPushButton* BrowseLocation = nullptr; // "…": a database file for Location
     QLabel* DatabaseNameLabel = nullptr;
     QLineEdit* Text9 = nullptr;
     QLabel* DBPasswordLabel = nullptr;
@@ -235,6 +257,7 @@ public:
     QAction* FileSaveAsSpecify = nullptr;
     QAction* ExportData = nullptr;
     QAction* ExportClipboard = nullptr;
+    QAction* ExportCsv = nullptr; // "Export as CSV…"
     QAction* Exitm = nullptr;
 
     QMenu* OptionsM = nullptr;
@@ -261,13 +284,19 @@ public:
     QAction* DeleteRow = nullptr;
     QAction* DeleteColumn = nullptr;
     QAction* CopyCurrentCellData = nullptr;
+    QAction* CopyAsCsv = nullptr; // "Copy as CSV": the selected cells
 
     QMenu* UndoMenu = nullptr; // of the data grid
     QAction* Undo = nullptr;
 
+    // --- keys of the whole window, in no menu ---
+    QAction* RunKey = nullptr;    // F5, Ctrl+Enter: as Run
+    QAction* CancelKey = nullptr; // Esc: as Cancel, while a run reads rows
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -287,6 +316,12 @@ private:
     bool runEvent(QObject* watched, QEvent* event);
     void connectDirectEdit();
     void connectResultActions();
+    void connectKeys();
+    void connectConnectionFields();
+    void connectPlace();
+    void restoreWindowPlace();
+    void windowPlaceChanged();
+    bool keyEvent(QObject* watched, QEvent* event);
     bool directEditEvent(QObject* watched, QEvent* event);
     void connectTray();
     void connectTools();
@@ -307,4 +342,6 @@ private:
     QString queryTextKeepProfile_;      // the profile whose query text Text1KeepTimer keeps
     std::unique_ptr<profiles::QueryTextKeeper> queryTextKeeper_;
     app::Splitter splitter_;
+    QTimer* placeTimer_ = nullptr; // writes the window's place once it has settled
+    bool placeRestored_ = false;
 };

@@ -3,6 +3,7 @@
 // the selected rows, Ctrl+0 sets the current cell to NULL, and a right button press pops up
 // UndoMenu, whose Undo writes the current cell's fetched value back.
 #include "app/Form1.h"
+#include "results/Csv.h"
 #include "results/DataGridDelegate.h"
 #include "results/RecordsetModel.h"
 #include "ui/Dialogs.h"
@@ -23,6 +24,13 @@ namespace {
 results::RecordsetModel* editModel(QTableView* grid)
 {
     return qobject_cast<results::RecordsetModel*>(grid->model());
+}
+
+QString deleteRowsQuestion(int count, const QString& table)
+{
+    return count == 1
+               ? QStringLiteral("Delete 1 row from %1? This cannot be undone.").arg(table)
+               : QStringLiteral("Delete %1 rows from %2? This cannot be undone.").arg(count).arg(table);
 }
 
 } // namespace
@@ -62,6 +70,10 @@ void Form1::DataGrid1_MouseDown(int button, Qt::KeyboardModifiers /*shift*/, int
 
 bool Form1::DataGrid1_KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 {
+    if (keyCode == Qt::Key_C && (shift & Qt::ControlModifier)) {
+        results::copyCells(*DataGrid1);
+        return true;
+    }
     if (results::DataGridDelegate::isSetNullKey(keyCode, shift)) {
         results::RecordsetModel* model = editModel(DataGrid1);
         const QModelIndex current = DataGrid1->currentIndex();
@@ -83,6 +95,11 @@ bool Form1::DataGrid1_KeyDown(int keyCode, Qt::KeyboardModifiers shift)
         QModelIndexList rows = DataGrid1->selectionModel()->selectedRows();
         if (rows.isEmpty())
             return false;
+        // A delete reaches the database at once and Undo cannot bring the rows back: ask first.
+        // A result nothing can be written to is refused by the delete itself, without a question.
+        const QString table = model->tableName();
+        if (!table.isEmpty() && !ui::askYesNoDefaultNo(deleteRowsQuestion(int(rows.size()), table)))
+            return true;
         // Highest first, so the rows still to go keep their numbers; a refused row ends it.
         std::sort(rows.begin(), rows.end(),
                   [](const QModelIndex& a, const QModelIndex& b) { return a.row() > b.row(); });

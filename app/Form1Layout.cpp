@@ -110,8 +110,10 @@ bool Form1::layoutEvent(QObject* watched, QEvent* event)
             const QPoint at = m->position().toPoint();
             Form_MouseMove(m->buttons(), ui::twips(at.x()), ui::twips(at.y()));
         } else if (event->type() == QEvent::MouseButtonRelease) {
-            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
                 splitter_.release();
+                windowPlaceChanged();
+            }
         }
         return false;
     }
@@ -125,6 +127,13 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     Form_Resize();
+    windowPlaceChanged();
+}
+
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    windowPlaceChanged();
 }
 
 void Form1::Form_Resize()

@@ -45,6 +45,7 @@ void Form1::createMenus()
     FileM->addSeparator();
     ExportData = item(FileM, "ExportData", QStringLiteral("Export Data to File"));
     ExportClipboard = item(FileM, "ExportClipboard", QStringLiteral("Export Data to Clipboard"));
+    ExportCsv = item(FileM, "ExportCsv", QStringLiteral("Export as CSV\u2026"));
     FileM->addSeparator();
     Exitm = item(FileM, "Exitm", QStringLiteral("Exit"));
 
@@ -85,6 +86,8 @@ void Form1::createMenus()
     Rmenu->addSeparator();
     CopyCurrentCellData =
         item(Rmenu, "CopyCurrentCellData", QStringLiteral("Copy Current Cell to Clipboard"));
+    Rmenu->addSeparator();
+    CopyAsCsv = item(Rmenu, "CopyAsCsv", QStringLiteral("Copy as CSV"));
 
     UndoMenu = menu(this, "UndoMenu", QStringLiteral("UndoMenu"));
     Undo = item(UndoMenu, "Undo", QStringLiteral("Undo "));

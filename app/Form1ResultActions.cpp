@@ -4,6 +4,7 @@
 // done in results/; each handler here hands it the controls it needs.
 #include "app/Form1.h"
 #include "results/Clipboard.h"
+#include "results/Csv.h"
 #include "results/Export.h"
 #include "results/FormFile.h"
 #include "results/GridDeletes.h"
@@ -41,6 +42,8 @@ void Form1::connectResultActions()
     connect(FileSave, &QAction::triggered, this, &Form1::FileSave_Click);
     connect(FileSaveAsSpecify, &QAction::triggered, this, &Form1::FileSaveAsSpecify_Click);
     connect(Command19, &QPushButton::clicked, this, &Form1::Command19_Click);
+    connect(ExportCsv, &QAction::triggered, this, &Form1::ExportCsv_Click);
+    connect(CopyAsCsv, &QAction::triggered, this, &Form1::CopyAsCsv_Click);
 }
 
 // --- Data Output to File ----------------------------------------------------------------
@@ -82,6 +85,11 @@ void Form1::CopyCurrentCellData_Click()
     results::copyCurrentCell(*MSFlexGrid1);
 }
 
+void Form1::CopyAsCsv_Click()
+{
+    results::copyAsCsv(*MSFlexGrid1);
+}
+
 void Form1::DeleteRow_Click()
 {
     results::deleteSelectedRows(*MSFlexGrid1);
@@ -102,6 +110,11 @@ void Form1::ExportClipboard_Click()
 void Form1::ExportData_Click()
 {
     results::exportData(*MSFlexGrid1, this);
+}
+
+void Form1::ExportCsv_Click()
+{
+    results::exportCsv(*MSFlexGrid1, this);
 }
 
 void Form1::FileOpen_Click()

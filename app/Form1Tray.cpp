@@ -1,15 +1,14 @@
 // The main window's own place on the desktop: minimise to the tray and back, stay on top,
 // and the help page.
 #include "app/Form1.h"
-#include "app/Maker.h"
+#include "app/HelpPage.h"
 #include "app/Tray.h"
-#include "ui/Program.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QPushButton>
 #include <QStyle>
-#include <QUrl>
 
 void Form1::connectTray()
 {
@@ -68,5 +67,5 @@ void Form1::StayonTopWindow_Click()
 
 void Form1::Help_Click()
 {
-    ui::openUrl(QUrl(maker::helpAddress()));
+    app::openHelp(QCoreApplication::applicationDirPath());
 }

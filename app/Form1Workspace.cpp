@@ -100,7 +100,7 @@ void Form1::connectWorkspace()
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (workspaceEvent(watched, event) || layoutEvent(watched, event) || runEvent(watched, event) ||
-        directEditEvent(watched, event))
+        directEditEvent(watched, event) || keyEvent(watched, event))
         return true;
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,11 +1,16 @@
+#include "app/CommandLine.h"
 #include "app/Demo.h"
 #include "app/Form1.h"
+#include "app/HeadlessExport.h"
 #include "settings/SettingsStore.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QStringList>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -27,19 +32,55 @@ void prepareDemo()
     }
 }
 
+void print(std::FILE* to, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), to);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Read before the toolkit starts, so that these answers need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const app::CommandLine line = app::parseCommandLine(arguments);
+    switch (line.action) {
+    case app::CommandLine::Action::Help:
+        print(stdout, app::usageText());
+        return 0;
+    case app::CommandLine::Action::Version:
+        print(stdout, app::versionText() + QLatin1Char('\n'));
+        return 0;
+    case app::CommandLine::Action::Refuse:
+        print(stderr, QStringLiteral("quorvane: ") + line.refusal + QLatin1Char('\n') + app::usageText());
+        return 2;
+    case app::CommandLine::Action::Export: {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvane"));
+        QString report, failure;
+        const int code =
+            app::runHeadlessExport({line.profile, line.exportQuery, line.output}, report, failure);
+        if (code == 0)
+            print(stdout, report + QLatin1Char('\n'));
+        else
+            print(stderr, QStringLiteral("quorvane: ") + failure + QLatin1Char('\n'));
+        return code;
+    }
+    case app::CommandLine::Action::Window:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
-    const bool demoMode = QApplication::arguments().contains(QStringLiteral("--demo"));
-    if (demoMode)
+    if (line.demo)
         prepareDemo();
 
     Form1 form;
     form.Form_Load();
     form.show();
+    app::applyToWindow(line, form);
 
     const QString notice = settings::store().recoveryNotice();
     if (!notice.isEmpty())

@@ -1,5 +1,6 @@
 #include "query/QueryRunner.h"
 
+#include "query/ConnectionHints.h"
 #include "query/ResultPresentation.h"
 #include "query/db/Connection.h"
 #include "query/db/Error.h"
@@ -209,8 +210,10 @@ void run(const RunRequest& request, RunWindow& window, RunMonitor& monitor)
     const CommandText command = commandText(request);
     connection->MultipleStatements = command.mayBeBatch;
 
-    // Empty outputs, the connection, the statement log.
+    // Empty outputs, the connection, the statement log; a database file that is not there is
+    // named by its box before any driver tries it.
     window.clearOutputs();
+    checkDatabaseFile(request.connection.type, request.connection.location);
     connection->Open();
     if (request.logStatement)
         window.logStatement();

@@ -48,10 +48,15 @@ qint64 fillGrid(db::Recordset& result, ui::MSFlexGrid& grid, bool rowCountAppend
                 grid.setColWidth(ui::MSFlexGrid::firstFieldCol, affectedRowsColumnWidth);
             values.resize(std::size_t(names.size()));
         }
-        // The fast path: the engine's UTF-8 straight into the grid's store (null is empty).
+        // The fast path: the engine's UTF-8 straight into the grid's store. A null shows
+        // empty and is marked as null, so that a CSV export can tell it from ''.
         for (std::size_t j = 0; j < values.size(); ++j)
             values[j] = result.cellUtf8(int(j));
         grid.appendRowUtf8(std::span<const std::string_view>(values));
+        for (std::size_t j = 0; j < values.size(); ++j) {
+            if (values[j].empty() && result.isNull(int(j)))
+                grid.setNull(grid.Rows() - 1, ui::MSFlexGrid::firstFieldCol + int(j));
+        }
         ++records;
         result.MoveNext();
         if (pump.tick())

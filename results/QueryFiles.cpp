@@ -1,6 +1,7 @@
 #include "results/QueryFiles.h"
 
 #include "query/log/StatementLog.h"
+#include "results/FileReplace.h"
 #include "results/FormFile.h"
 #include "results/GridText.h"
 #include "ui/Dialogs.h"
@@ -9,31 +10,30 @@
 #include "ui/TextFile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
-#include <cerrno>
 
 namespace results {
 namespace {
 
 const QString invalidFile = QStringLiteral("Invalid File");
 
-// The platform's error number of the failure just seen, EIO when it left none.
-int lastErrno(int saved)
+// The statement log that Import made the current query file; saving the query box over it
+// asks first, as over any other file that was not the query file.
+QString& importedLog()
 {
-    return saved != 0 ? saved : EIO;
+    static QString path;
+    return path;
 }
 
-ui::FileError saveError(int number, const QSaveFile& file, const QString& path)
+// Saves the query box to `path` unless it holds a file that `ask` says to protect and the user
+// answers No. True when the file was written.
+bool saveAsked(const QString& path, const QString& queryBox, bool ask)
 {
-    return ui::FileError(lastErrno(number), file.errorString() + QStringLiteral("\r\nThe file ") + path +
-                                                QStringLiteral(" was left as it was."));
-}
-
-
-void saveTo(const QString& path, const QString& queryBox)
-{
-    if (!path.isEmpty())
-        saveQueryFile(path, queryBox);
+    if (ask && !mayReplace(path))
+        return false;
+    saveQueryFile(path, queryBox);
+    if (path == importedLog())
+        importedLog().clear();
+    return true;
 }
 
 } // namespace
@@ -55,22 +55,9 @@ void saveQueryFile(const QString& path, const QString& queryBox)
         if (QFileInfo(path).isFile())
             encoding = ui::readTextFileAndEncoding(path).encoding;
     } catch (const ui::FileError&) {
-        // Unreadable: QSaveFile reports what stands in the way.
+        // Unreadable: the save reports what stands in the way.
     }
-    const QByteArray bytes = ui::byteOrderMark(encoding) + ui::encodeText(queryFileText(queryBox), encoding);
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw saveError(errno, file, path);
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int number = errno;
-        file.cancelWriting();
-        throw saveError(number, file, path);
-    }
-    errno = 0;
-    if (!file.commit())
-        throw saveError(errno, file, path);
+    replaceFile(path, ui::byteOrderMark(encoding) + ui::encodeText(queryFileText(queryBox), encoding));
 }
 
 QString loadQueryFile(const QString& path)
@@ -86,6 +73,15 @@ void fileOpen(QWidget* owner, const SetText& setQueryBox)
             ui::msgBox(invalidFile);
             return;
         }
+        openQueryFile(path, setQueryBox);
+    });
+}
+
+void openQueryFile(const QString& path, const SetText& setQueryBox)
+{
+    ui::guarded([&] {
+        query::setCurrentQueryFile(path);
+        importedLog().clear();
         setQueryBox(loadQueryFile(path));
     });
 }
@@ -93,15 +89,30 @@ void fileOpen(QWidget* owner, const SetText& setQueryBox)
 void fileSave(QWidget* owner, const QString& queryBox)
 {
     ui::guarded([&] {
-        if (query::currentQueryFile().isEmpty())
-            chooseFile(ChosenPath::QueryFile, owner);
-        saveTo(query::currentQueryFile(), queryBox);
+        QString path = query::currentQueryFile();
+        if (!path.isEmpty()) {
+            // The query file itself is saved without a question, a log that Import opened is not.
+            saveAsked(path, queryBox, path == importedLog());
+            return;
+        }
+        path = chooseFile(ChosenPath::QueryFile, owner);
+        // No leaves no file chosen, so the next File Save asks for one again.
+        if (!path.isEmpty() && !saveAsked(path, queryBox, true))
+            query::setCurrentQueryFile(QString());
     });
 }
 
 void fileSaveAs(QWidget* owner, const QString& queryBox)
 {
-    ui::guarded([&] { saveTo(chooseFile(ChosenPath::QueryFile, owner), queryBox); });
+    ui::guarded([&] {
+        const QString before = query::currentQueryFile();
+        const QString path = chooseFile(ChosenPath::QueryFile, owner);
+        if (path.isEmpty())
+            return;
+        const bool queryFileAgain = path == before && before != importedLog();
+        if (!saveAsked(path, queryBox, !queryFileAgain))
+            query::setCurrentQueryFile(QString());
+    });
 }
 
 void importStatements(QWidget* owner, const SetText& addItem)
@@ -112,6 +123,7 @@ void importStatements(QWidget* owner, const SetText& addItem)
             ui::msgBox(invalidFile);
             return;
         }
+        importedLog() = path;
         const QStringList statements = query::importedStatements(ui::readTextFile(path));
         ui::EventPump pump;
         for (const QString& statement : statements) {

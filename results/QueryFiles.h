@@ -33,12 +33,18 @@ using SetText = std::function<void(const QString&)>;
 // was chosen; otherwise the file's text goes to `setQueryBox`, or the error report (number,
 // CR LF, description) is shown and the box keeps its text.
 void fileOpen(QWidget* owner, const SetText& setQueryBox);
+// Opens `path` as File Open does once a file is chosen: it becomes the current query file and
+// its text goes to `setQueryBox`, or the error report is shown.
+void openQueryFile(const QString& path, const SetText& setQueryBox);
 // FileSave: shows the chooser only when no query file is chosen, then saves to the current
 // query file if there is one. A failed save shows the error report and leaves the old file
-// as it was.
+// as it was. Saving over an existing file that was not the query file (one just chosen, or a
+// statement log that Import made current) asks first; No writes nothing, and a file just
+// chosen is then not kept as the query file.
 void fileSave(QWidget* owner, const QString& queryBox);
 // FileSaveAsSpecify: clears the current query file, always shows the chooser, saves to the
-// chosen file if one was chosen.
+// chosen file if one was chosen, asking first as File Save does unless it is the query file
+// that was current before.
 void fileSaveAs(QWidget* owner, const QString& queryBox);
 
 // Import (Command19): clears the current query file and shows the chooser; "Invalid File"

@@ -295,6 +295,12 @@ bool RecordsetModel::removeRows(int row, int count, const QModelIndex& parent)
     return true;
 }
 
+QString RecordsetModel::tableName()
+{
+    const Target& t = target();
+    return t.refusal.isEmpty() ? t.tableName : QString();
+}
+
 const RecordsetModel::Target& RecordsetModel::target()
 {
     if (target_)

@@ -72,6 +72,10 @@ public:
     // the same way.
     bool restoreFetched(const QModelIndex& index);
 
+    // The table that edits and deletes write to, as named in messages; "" when nothing can be
+    // written (the write itself then says why).
+    QString tableName();
+
     // The set the model shows.
     const db::Recordset& recordset() const { return recordset_; }
 

@@ -45,6 +45,11 @@ inline constexpr Setting FontSizeText1{"Options", "FontSizeText1", "10"};
 inline constexpr Setting FontSizeMSFlexGrid1{"Options", "FontSizeMSFlexGrid1", "10"};
 
 inline constexpr Setting QuickQueryShown{"check5", "showhide", "0"};
+
+// The main window's place (its saved geometry, base64) and the query box's height in twips,
+// kept between runs; empty until the window was first moved, resized or split.
+inline constexpr Setting WindowGeometry{"Window", "Geometry", ""};
+inline constexpr Setting QueryBoxHeight{"Window", "QueryBoxHeight", ""};
 // Keys of this section are the quick queries' names; values are their texts.
 inline constexpr const char* QuickQuerySection = "QuickQuery";
 

@@ -30,10 +30,19 @@ public:
         box.exec();
     }
 
-    Answer question(const QString& text, const QString& title) override
+    Answer question(const QString& text, const QString& title) override { return ask(text, title, false); }
+
+    Answer questionDefaultNo(const QString& text, const QString& title) override
+    {
+        return ask(text, title, true);
+    }
+
+    static Answer ask(const QString& text, const QString& title, bool defaultNo)
     {
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No,
                         QApplication::activeWindow());
+        if (defaultNo)
+            box.setDefaultButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
 
@@ -92,6 +101,11 @@ bool askYesNo(const QString& text)
 std::chrono::steady_clock::duration timeInDialogs()
 {
     return openDialogs;
+}
+
+bool askYesNoDefaultNo(const QString& text)
+{
+    return dialogs().questionDefaultNo(text, QString()) == Answer::Yes;
 }
 
 } // namespace ui

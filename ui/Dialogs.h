@@ -22,6 +22,12 @@ public:
     virtual void message(const QString& text, const QString& title, Icon icon) = 0;
     // A Yes/No question; the program's confirmations carry an empty title.
     virtual Answer question(const QString& text, const QString& title) = 0;
+    // The same for a step that cannot be undone: No is the default button, so Enter answers
+    // No.
+    virtual Answer questionDefaultNo(const QString& text, const QString& title)
+    {
+        return question(text, title);
+    }
     // Shows a window modally and returns when it has been hidden again.
     virtual void showModal(QWidget* window) = 0;
 };
@@ -40,6 +46,8 @@ inline QString programTitle()
 // Shorthands for the common cases.
 void msgBox(const QString& text, Icon icon = Icon::None);
 bool askYesNo(const QString& text);
+// Asks with No as the default button; true only for Yes.
+bool askYesNoDefaultNo(const QString& text);
 
 // The time message boxes and questions (the shorthands above) have stood open since the program
 // started: a run's "Seconds" leaves it out.

@@ -236,6 +236,25 @@ void GridCellStore::setCellUtf8(int row, int col, std::string_view utf8)
     compactIfWasteful(b);
 }
 
+void GridCellStore::setNull(int row, int col)
+{
+    checkCell(row, col);
+    const Location loc = locate(row);
+    Block& b = blocks_[loc.block];
+    Cell& cell = cellAt(b, loc.row, col);
+    b.garbage += cell.length;
+    cell = {nullOffset, 0};
+}
+
+bool GridCellStore::isNull(int row, int col) const
+{
+    checkCell(row, col);
+    const Location loc = locate(row);
+    const Block& b = blocks_[loc.block];
+    const Cell& c = b.cells[std::size_t(loc.row) * cols_ + col];
+    return c.length == 0 && c.offset == nullOffset;
+}
+
 void GridCellStore::setText(int row, int col, QStringView text)
 {
     checkCell(row, col);

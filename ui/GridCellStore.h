@@ -46,6 +46,11 @@ public:
     void setCellUtf8(int row, int col, std::string_view utf8);
     void setText(int row, int col, QStringView text);
 
+    // A cell the result left null reads as the empty text, like an empty one, but keeps
+    // that it was null (for exports that tell the two apart) until its text is set again.
+    void setNull(int row, int col);
+    bool isNull(int row, int col) const;
+
     // Appends one row. values[i] goes to column firstCol + i; the other cells stay empty.
     // Throws std::invalid_argument when the values reach beyond the last column.
     void appendRowUtf8(std::span<const std::string_view> values, int firstCol = 0);
@@ -76,6 +81,8 @@ private:
         std::uint32_t offset;
         std::uint32_t length;
     };
+    // The offset of a null cell (its length is 0, so no text is ever read from there).
+    static constexpr std::uint32_t nullOffset = 0xffffffffu;
     struct FreeDeleter
     {
         void operator()(char* p) const { std::free(p); }

@@ -32,6 +32,8 @@ public:
     void setCols(int cols);
     void setCellText(int row, int col, QStringView text);
     void setCellUtf8(int row, int col, std::string_view utf8);
+    // Marks a cell that is empty because the result held null there (it shows empty).
+    void setCellNull(int row, int col) { store_.setNull(row, col); }
     void appendRowUtf8(std::span<const std::string_view> values, int firstCol);
     void appendRowUtf8(std::span<const QByteArrayView> values, int firstCol);
     void appendRow(std::span<const QString> values, int firstCol);

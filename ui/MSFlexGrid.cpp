@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -210,6 +211,16 @@ void MSFlexGrid::setTextMatrix(int row, int col, const QString& text)
 void MSFlexGrid::setTextMatrixUtf8(int row, int col, std::string_view utf8)
 {
     model_->setCellUtf8(row, col, utf8);
+}
+
+bool MSFlexGrid::isNull(int row, int col) const
+{
+    return model_->store().isNull(row, col);
+}
+
+void MSFlexGrid::setNull(int row, int col)
+{
+    model_->setCellNull(row, col);
 }
 
 QString MSFlexGrid::Text() const
@@ -451,6 +462,12 @@ void MSFlexGrid::keyPressEvent(QKeyEvent* event)
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (Rows() < 2 || Cols() < 1) {
         event->ignore();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        // Every cell, as a press on the top-left header cell selects them.
+        selectRange(1, firstCol(), Rows() - 1, Cols() - 1);
+        event->accept();
         return;
     }
     int row = shift ? rowSel_ : row_;

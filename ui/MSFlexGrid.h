@@ -28,7 +28,8 @@ class GridModel;
 // range; Shift extends from the anchor; dragging across headers or column 0 extends whole
 // columns or rows; clicking the top-left header cell selects every cell. As in the classic
 // control, setting Row or Col also moves RowSel and ColSel onto the new current cell; set
-// RowSel and ColSel afterwards to select a range (or call selectRange()).
+// RowSel and ColSel afterwards to select a range (or call selectRange()). Ctrl+A selects
+// every cell, as the top-left header cell does.
 //
 // Out-of-range cell, row or column numbers throw std::out_of_range; negative sizes throw
 // std::invalid_argument.
@@ -65,6 +66,10 @@ public:
     void setTextMatrix(int row, int col, const QString& text);
     std::string_view textMatrixUtf8(int row, int col) const;
     void setTextMatrixUtf8(int row, int col, std::string_view utf8);
+    // A cell the result left null shows empty like an empty text; isNull() tells them apart
+    // until the cell's text is set again.
+    bool isNull(int row, int col) const;
+    void setNull(int row, int col);
     // The current cell's text (Row, Col); empty when the grid has no cell.
     QString Text() const;
     void setText(const QString& text);

@@ -13,9 +13,9 @@ std::function<void()>& endAction()
     return action;
 }
 
-std::function<void(const QUrl&)>& urlAction()
+std::function<bool(const QUrl&)>& urlAction()
 {
-    static std::function<void(const QUrl&)> action;
+    static std::function<bool(const QUrl&)> action;
     return action;
 }
 
@@ -33,15 +33,13 @@ void endProgram()
 
 void setEndProgramAction(std::function<void()> action) { endAction() = std::move(action); }
 
-void openUrl(const QUrl& url)
+bool openUrl(const QUrl& url)
 {
-    if (urlAction()) {
-        urlAction()(url);
-        return;
-    }
-    QDesktopServices::openUrl(url);
+    if (urlAction())
+        return urlAction()(url);
+    return QDesktopServices::openUrl(url);
 }
 
-void setOpenUrlAction(std::function<void(const QUrl&)> action) { urlAction() = std::move(action); }
+void setOpenUrlAction(std::function<bool(const QUrl&)> action) { urlAction() = std::move(action); }
 
 } // namespace ui

@@ -11,8 +11,9 @@ namespace ui {
 void endProgram();
 void setEndProgramAction(std::function<void()> action);
 
-// Opens an address with the desktop's URL handler (the browser for web pages).
-void openUrl(const QUrl& url);
-void setOpenUrlAction(std::function<void(const QUrl&)> action);
+// Opens an address with the desktop's URL handler (the browser for web pages); false when no
+// handler could be started.
+bool openUrl(const QUrl& url);
+void setOpenUrlAction(std::function<bool(const QUrl&)> action);
 
 } // namespace ui

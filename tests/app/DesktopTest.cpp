@@ -112,7 +112,10 @@ TEST_F(Desktop, StayOnTopOfAHiddenWindowLeavesItHidden)
 TEST_F(Desktop, HelpOpensTheHelpPage)
 {
     QList<QUrl> opened;
-    ui::setOpenUrlAction([&](const QUrl& url) { opened << url; });
+    ui::setOpenUrlAction([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
     form->Help->trigger();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0], QUrl(maker::helpAddress()));

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
@@ -155,11 +156,24 @@ TEST_F(DirectEditWindow, ReadWriteWritesATypedCellAndDeletesTheSelectedRows)
                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
     form->DataGrid1->selectionModel()->select(model()->index(2, 0),
                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    press(form->DataGrid1, Qt::Key_Delete);
+    // Ctrl+C copies the selected cells under their column names, null and '' alike empty.
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(form->DataGrid1, &copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("id\tname\tnote\r\n2\tKaffee\t\r\n3\tKakao\theiß\r\n"));
 
-    EXPECT_EQ(model()->rowCount(), 1);
+    // The delete asks first, with No as the default; No deletes nothing.
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+        dialogs.answer(answer);
+        press(form->DataGrid1, Qt::Key_Delete);
+        const QList<qvtest::ShownDialog> asked = dialogs.take();
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_EQ(asked[0].kind, qvtest::ShownDialog::Question);
+        EXPECT_TRUE(asked[0].defaultNo);
+        EXPECT_EQ(asked[0].text, QStringLiteral("Delete 2 rows from items? This cannot be undone."));
+        EXPECT_EQ(model()->rowCount(), answer == ui::Answer::No ? 3 : 1);
+    }
     EXPECT_EQ(itemsInFile(), QStringList{QStringLiteral("1|Tee|schwarz")});
-    EXPECT_TRUE(dialogs.take().isEmpty());
 
     // A cell that is only current, not a selected row, is not deleted by the key.
     form->DataGrid1->clearSelection();

@@ -110,7 +110,8 @@ TEST_F(Form1Test, EveryControlAndMenuEntryExistsWithItsKindAndCaption)
         {"Frame8", "QGroupBox", "Querys"}, {"Frame4", "QGroupBox", ""}, {"FileOpen", "QAction", "File Open"},
         {"FileSave", "QAction", "File Save"}, {"FileSaveAsSpecify", "QAction", "File Save As (Specify)"},
         {"ExportData", "QAction", "Export Data to File"},
-        {"ExportClipboard", "QAction", "Export Data to Clipboard"}, {"Exitm", "QAction", "Exit"},
+        {"ExportClipboard", "QAction", "Export Data to Clipboard"}, {"ExportCsv", "QAction", "Export as CSV\u2026"},
+        {"Exitm", "QAction", "Exit"},
         {"AutomacticallySaveSqlStatements", "QAction", "Automactically Save Current Sql Statements"},
         {"AutomaticallySaveAllSQLStatements", "QAction", "Automatically Save All SQL Statements"},
         {"RunOnlySelectedText", "QAction", "Run Only Selected Text"},
@@ -124,7 +125,8 @@ TEST_F(Form1Test, EveryControlAndMenuEntryExistsWithItsKindAndCaption)
         {"CopyCurrentColumntoClipboard", "QAction", "Copy Selected Columns to Clipboard"},
         {"DeleteRow", "QAction", "Delete the Selected Rows"},
         {"DeleteColumn", "QAction", "Delete the Selected Columns"},
-        {"CopyCurrentCellData", "QAction", "Copy Current Cell to Clipboard"}, {"Undo", "QAction", "Undo "},
+        {"CopyCurrentCellData", "QAction", "Copy Current Cell to Clipboard"}, {"CopyAsCsv", "QAction", "Copy as CSV"},
+        {"Undo", "QAction", "Undo "},
         // without a caption
         {"Text4", "QLineEdit", nullptr}, {"Text5", "QLineEdit", nullptr}, {"Text8", "QLineEdit", nullptr},
         {"Text9", "QLineEdit", nullptr}, {"Text10", "QLineEdit", nullptr}, {"Text12", "QLineEdit", nullptr},
@@ -270,8 +272,9 @@ TEST_F(Form1Test, MenusHoldTheirItemsInOrderWithSeparators)
     for (const QAction* a : form->menuBar()->actions())
         bar << a->menu()->objectName() + QLatin1Char('=') + a->text();
     EXPECT_EQ(bar, (QStringList{"FileM=File", "OptionsM=Options", "HelpM=Help"})) << "no pop-up menu in the bar";
-    EXPECT_EQ(itemNames(form->FileM), (QStringList{"FileOpen", "FileSave", "FileSaveAsSpecify", "-",
-                                                   "ExportData", "ExportClipboard", "-", "Exitm"}));
+    EXPECT_EQ(itemNames(form->FileM),
+              (QStringList{"FileOpen", "FileSave", "FileSaveAsSpecify", "-", "ExportData", "ExportClipboard",
+                           "ExportCsv", "-", "Exitm"}));
     EXPECT_EQ(
         itemNames(form->OptionsM),
         (QStringList{"AutomacticallySaveSqlStatements", "AutomaticallySaveAllSQLStatements",
@@ -280,7 +283,7 @@ TEST_F(Form1Test, MenusHoldTheirItemsInOrderWithSeparators)
     EXPECT_EQ(itemNames(form->HelpM), (QStringList{"About", "Help"}));
     EXPECT_EQ(itemNames(form->Rmenu),
               (QStringList{"CopySelectRowstoClipboard", "CopyCurrentColumntoClipboard", "-", "DeleteRow",
-                           "DeleteColumn", "-", "CopyCurrentCellData"}));
+                           "DeleteColumn", "-", "CopyCurrentCellData", "-", "CopyAsCsv"}));
     EXPECT_EQ(itemNames(form->UndoMenu), (QStringList{"Undo"}));
 }
 

@@ -48,6 +48,13 @@ ui::Answer ScriptedDialogs::question(const QString& text, const QString& title)
     return a;
 }
 
+ui::Answer ScriptedDialogs::questionDefaultNo(const QString& text, const QString& title)
+{
+    const ui::Answer a = question(text, title);
+    shown_.last().defaultNo = true;
+    return a;
+}
+
 void ScriptedDialogs::showModal(QWidget* window)
 {
     shown_.append({ShownDialog::Modal, {}, window->windowTitle(), ui::Buttons::Ok, ui::Icon::None,

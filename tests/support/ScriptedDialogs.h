@@ -20,7 +20,8 @@ struct ShownDialog
     QString title;
     ui::Buttons buttons;
     ui::Icon icon;
-    QString windowName; // objectName of a modally shown window
+    QString windowName;     // objectName of a modally shown window
+    bool defaultNo = false; // a question whose default button is No
 };
 
 // Replaces the real dialogs for the lifetime of the object. Every dialog is recorded;
@@ -45,6 +46,7 @@ public:
 
     void message(const QString& text, const QString& title, ui::Icon icon) override;
     ui::Answer question(const QString& text, const QString& title) override;
+    ui::Answer questionDefaultNo(const QString& text, const QString& title) override;
     void showModal(QWidget* window) override;
 
 private:

@@ -1,0 +1,494 @@
+// What users of other query tools expect, through the main window: CSV that other programs read
+// back, a question before a file is written over, the keys, Help without a browser and the
+// command line.
+#include "FormFixture.h"
+#include "app/CommandLine.h"
+#include "app/HelpPage.h"
+#include "results/FormFile.h"
+#include "settings/Keys.h"
+#include "tests/support/SqliteFiles.h"
+#include "ui/Twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QUrl>
+#include <cerrno>
+
+namespace {
+
+// Values CSV must carry: NULL and '' apart, the delimiter, a quote, CR LF, Unicode, 100 KB.
+constexpr const char* kValues = R"sql(
+CREATE TABLE hab_values (id INTEGER PRIMARY KEY, v TEXT);
+INSERT INTO hab_values VALUES (1, NULL), (2, ''), (3, 'a,b'), (4, 'say "hi"'),
+    (5, 'line1' || char(13, 10) || 'line2'), (6, 'Grüße – 東京 😀'),
+    (7, replace(hex(zeroblob(34134)), '00', 'é,'));
+)sql";
+
+QStringList expectedValues()
+{
+    return {QString(),
+            QString(),
+            QStringLiteral("a,b"),
+            QStringLiteral("say \"hi\""),
+            QStringLiteral("line1\r\nline2"),
+            QStringLiteral("Grüße – 東京 😀"),
+            QStringLiteral("é,").repeated(34134)};
+}
+
+class Habits : public FormFixture
+{
+protected:
+    void SetUp() override
+    {
+        values = files.create("values.sqlite", kValues);
+        results::setExportTarget(QString());
+        FormFixture::SetUp();
+        useSqlite(values);
+    }
+
+    void TearDown() override
+    {
+        FormFixture::TearDown();
+        results::setExportTarget(QString());
+        ui::setOpenUrlAction({});
+    }
+
+    // The chooser, when shown, gets `path` typed into its file box and OK.
+    void choose(const QString& path)
+    {
+        dialogs.onModal([path](QWidget* window) {
+            auto* chooser = qobject_cast<results::FormFile*>(window);
+            ASSERT_NE(chooser, nullptr);
+            chooser->Text2->setText(path);
+            chooser->Command1->click();
+        });
+    }
+
+    // Every dialog shown since the last look, as "chooser", "?question" (asked with No as the
+    // default) or the message's text.
+    QStringList shown()
+    {
+        QStringList seen;
+        for (const qvtest::ShownDialog& d : dialogs.take()) {
+            if (d.kind == qvtest::ShownDialog::Modal)
+                seen << QStringLiteral("chooser");
+            else if (d.kind == qvtest::ShownDialog::Question)
+                seen << (d.defaultNo && d.title.isEmpty() ? QStringLiteral("?") : QStringLiteral("?!")) +
+                            d.text;
+            else
+                seen << d.text;
+        }
+        return seen;
+    }
+
+    static QString replaceQuestion(const QString& path)
+    {
+        return QStringLiteral("?The file %1 already exists. Replace it?").arg(path);
+    }
+
+    static QByteArray bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    static void write(const QString& path, const QByteArray& content)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    static void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers)
+    {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &down);
+    }
+
+    // Runs a program and gives its exit code, standard output and standard error.
+    struct Ran
+    {
+        int code;
+        QString out, err;
+    };
+    static Ran runProgram(const QString& program, const QStringList& args,
+                          const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+    {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(60000)) << program.toStdString();
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    SqliteFiles files;
+    QString values;
+};
+
+TEST_F(Habits, CsvExportAndCopyRoundTripThroughPythonAndTheSqliteShell)
+{
+    run(QStringLiteral("select id, v from hab_values order by id"));
+    const QString csv = dir.filePath(QStringLiteral("values.csv"));
+    const QString runTarget = dir.filePath(QStringLiteral("run-output.txt"));
+    results::setExportTarget(runTarget);
+    choose(csv);
+    form->ExportCsv->trigger();
+    EXPECT_EQ(shown(), (QStringList{"chooser", "Export Complete"}));
+    EXPECT_EQ(results::exportTarget(), runTarget) << "Data Output to File keeps its file";
+
+    // NULL against '' on the raw bytes (both readers below give ''), then quoting and CR LF.
+    const QByteArray raw = bytes(csv);
+    EXPECT_TRUE(raw.startsWith("id,v\r\n1,\r\n2,\"\"\r\n3,\"a,b\"\r\n4,\"say \"\"hi\"\"\"\r\n"
+                               "5,\"line1\r\nline2\"\r\n6,Grüße – 東京 😀\r\n7,\""))
+        << raw.left(120).toStdString();
+    EXPECT_TRUE(raw.endsWith("é,\"\r\n"));
+
+    QStringList ids;
+    for (int id = 1; id <= 7; ++id)
+        ids << QString::number(id);
+
+    // Python's csv module.
+    const Ran python =
+        runProgram(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import csv, json, sys\n"
+                                   "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+                                   "    print(json.dumps(list(csv.reader(f))))\n"),
+                    csv});
+    ASSERT_EQ(python.code, 0) << python.err.toStdString();
+    const QJsonArray rows = QJsonDocument::fromJson(python.out.toUtf8()).array();
+    ASSERT_EQ(rows.size(), 8);
+    EXPECT_EQ(rows[0].toArray().toVariantList(), (QVariantList{"id", "v"}));
+    for (int i = 0; i < 7; ++i) {
+        const QJsonArray row = rows[i + 1].toArray();
+        ASSERT_EQ(row.size(), 2) << "row " << i;
+        EXPECT_EQ(row[0].toString(), ids[i]);
+        EXPECT_EQ(row[1].toString(), expectedValues()[i]) << "row " << i;
+    }
+
+    // The sqlite3 shell's .import.
+    const QString imported = dir.filePath(QStringLiteral("imported.sqlite"));
+    const Ran shell =
+        runProgram(QStringLiteral("sqlite3"), {imported, QStringLiteral(".import --csv '%1' back").arg(csv)});
+    ASSERT_EQ(shell.code, 0) << shell.err.toStdString();
+    const QJsonArray back =
+        QJsonDocument::fromJson(SqliteFiles::scalar(imported,
+                                                    "SELECT json_group_array(json_array(id, v)) FROM "
+                                                    "(SELECT id, v FROM back ORDER BY CAST(id AS INTEGER))")
+                                    .toUtf8())
+            .array();
+    ASSERT_EQ(back.size(), 7);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(back[i].toArray()[0].toString(), ids[i]);
+        EXPECT_EQ(back[i].toArray()[1].toString(), expectedValues()[i]) << "row " << i;
+    }
+
+    // Ctrl+A in the grid, then Copy as CSV: the same text on the clipboard.
+    press(form->MSFlexGrid1, Qt::Key_A, Qt::ControlModifier);
+    form->CopyAsCsv->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toUtf8(), raw);
+
+    // Another export onto the file asks first; No leaves it, Yes replaces it.
+    run(QStringLiteral("select v from hab_values where id = 3"));
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+        choose(csv);
+        dialogs.answer(answer);
+        form->ExportCsv->trigger();
+        QStringList expected{"chooser", replaceQuestion(csv)};
+        if (answer == ui::Answer::Yes)
+            expected << "Export Complete";
+        EXPECT_EQ(shown(), expected);
+        EXPECT_EQ(bytes(csv), answer == ui::Answer::Yes ? QByteArray("v\r\n\"a,b\"\r\n") : raw);
+    }
+}
+
+TEST_F(Habits, CtrlCCopiesTheSelectedCellsTabSeparatedUnderTheirColumnNames)
+{
+    run(QStringLiteral("select id, v from hab_values where id <= 4 order by id"));
+    form->MSFlexGrid1->selectRange(2, 2, 4, 3);
+    press(form->MSFlexGrid1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("id\tv\r\n2\t\r\n3\ta,b\r\n4\t\"say \"\"hi\"\"\"\r\n"));
+}
+
+TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFile)
+{
+    query::setCurrentQueryFile(QString());
+    const QString exported = dir.filePath(QStringLiteral("export.csv"));
+    write(exported, "id,v\r\n1,x\r\n");
+    form->Text1->setPlainText(QStringLiteral("select 1"));
+
+    // Chosen for File Save: No writes nothing and leaves no query file, so Save asks again.
+    choose(exported);
+    dialogs.answer(ui::Answer::No);
+    form->FileSave->trigger();
+    EXPECT_EQ(shown(), (QStringList{"chooser", replaceQuestion(exported)}));
+    EXPECT_EQ(bytes(exported), QByteArray("id,v\r\n1,x\r\n"));
+    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+
+    choose(exported);
+    dialogs.answer(ui::Answer::Yes);
+    form->FileSave->trigger();
+    EXPECT_EQ(shown(), (QStringList{"chooser", replaceQuestion(exported)}));
+    EXPECT_EQ(bytes(exported), QByteArray("select 1\r\n"));
+
+    // Now the query file: Save, and Save As onto it, write without a question.
+    form->Text1->setPlainText(QStringLiteral("select 2"));
+    form->FileSave->trigger();
+    choose(exported);
+    form->FileSaveAsSpecify->trigger();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
+    EXPECT_EQ(bytes(exported), QByteArray("select 2\r\n"));
+
+    // A statement log that Import made current is asked about until it was saved over.
+    const QString log = dir.filePath(QStringLiteral("20240102.log"));
+    write(log, "\r\n\r\nA\r\n");
+    choose(log);
+    form->Command19->click();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+        dialogs.answer(answer);
+        form->FileSave->trigger();
+        EXPECT_EQ(shown(), QStringList{replaceQuestion(log)});
+        EXPECT_EQ(bytes(log),
+                  answer == ui::Answer::Yes ? QByteArray("select 2\r\n") : QByteArray("\r\n\r\nA\r\n"));
+        EXPECT_EQ(query::currentQueryFile(), log);
+    }
+    form->FileSave->trigger();
+    EXPECT_TRUE(shown().isEmpty());
+}
+
+TEST_F(Habits, KeysRunCancelAndSaveAsTheButtonsAndMenusDo)
+{
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Text1->setFocus();
+
+    form->Text1->setPlainText(QStringLiteral("select v from hab_values where id = 3"));
+    QTest::keyClick(form->Text1, Qt::Key_F5);
+    EXPECT_EQ(gridRows(), (QStringList{"v", "a,b"}));
+    form->Text1->setPlainText(QStringLiteral("select v from hab_values where id = 4"));
+    QTest::keyClick(form->Text1, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(gridRows(), (QStringList{"v", "say \"hi\""}));
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select v from hab_values where id = 4"));
+
+    // Esc while a run reads rows (Cancel enabled) stops it as Cancel does; otherwise nothing.
+    form->Command9->setEnabled(true);
+    QTest::keyClick(form->Text1, Qt::Key_Escape);
+    EXPECT_FALSE(form->Command9->isEnabled());
+
+    // The File menu's shortcut.
+    const QString file = dir.filePath(QStringLiteral("keys.sql"));
+    query::setCurrentQueryFile(file);
+    QTest::keyClick(form->Text1, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(bytes(file), QByteArray("select v from hab_values where id = 4\r\n"));
+    EXPECT_TRUE(shown().isEmpty());
+}
+
+TEST_F(Habits, TheConnectionBoxesHintPerTypeAndBrowseFillsAFileLocation)
+{
+    form->Combo1->setEditText(QStringLiteral("Oracle"));
+    EXPECT_EQ(form->Text8->placeholderText(), QStringLiteral("server"));
+    EXPECT_EQ(form->Text9->placeholderText(), QStringLiteral("TNS name or service"));
+    EXPECT_TRUE(form->BrowseLocation->isHidden());
+
+    // A file type: Browse chooses the file.
+    form->Combo1->setEditText(QStringLiteral("SQLite"));
+    EXPECT_EQ(form->Text8->placeholderText(), QStringLiteral("database file"));
+    EXPECT_FALSE(form->BrowseLocation->isHidden());
+    form->Text8->clear();
+    dialogs.onModal([this](QWidget* window) {
+        auto* chooser = qobject_cast<QFileDialog*>(window);
+        ASSERT_NE(chooser, nullptr);
+        chooser->selectFile(values);
+        static_cast<QDialog*>(chooser)->accept(); // as its Open button does
+    });
+    form->BrowseLocation->click();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
+    EXPECT_EQ(form->Text8->text(), values);
+
+    // A missing file is named with its box, before any driver tries it.
+    for (const QString& type : {QStringLiteral("SQLite"), QStringLiteral("Access")}) {
+        form->Combo1->setEditText(type);
+        form->Text8->setText(dir.filePath(QStringLiteral("gone.db")));
+        run(QStringLiteral("select 1"));
+        EXPECT_EQ(
+            dialogs.takeMessages(),
+            QStringList{QStringLiteral("-2147467259\r\nThe database file in Location does not exist: ") +
+                        dir.filePath(QStringLiteral("gone.db"))})
+            << type.toStdString();
+    }
+}
+
+TEST_F(Habits, TheWindowKeepsItsSizePlaceAndBorderBetweenRuns)
+{
+    form->show();
+    const QRect designed = form->geometry();
+    start();
+    form->show();
+    EXPECT_EQ(form->geometry(), designed) << "the first run's place is the designed one";
+
+    // Made larger, moved, and the border dragged 300 twips down.
+    form->setGeometry(designed.adjusted(10, 20, 110, 120));
+    const int border = ui::twips(form->Text1->geometry().bottom()) + 50;
+    form->Form_MouseMove(Qt::NoButton, 0, border);
+    form->Form_MouseMove(Qt::LeftButton, 0, border);
+    form->Form_MouseMove(Qt::LeftButton, 0, border + 300);
+    const QRect enlarged = form->geometry();
+    const int text1Height = ui::twips(form->Text1->height());
+    ASSERT_NEAR(text1Height, border + 300 - ui::twips(form->Text1->y()), 15);
+    form->SaveWindowPlace();
+
+    start();
+    form->show();
+    EXPECT_EQ(form->geometry(), enlarged);
+    EXPECT_NEAR(ui::twips(form->Text1->height()), text1Height, 15);
+    EXPECT_NEAR(ui::twips(form->Text2->y()), ui::twips(form->Text1->y() + form->Text1->height()) + 100, 15);
+
+    // A place beyond the screen comes back inside it.
+    form->move(5000, 5000);
+    form->SaveWindowPlace();
+    start();
+    form->show();
+    EXPECT_TRUE(form->screen()->availableGeometry().intersects(form->frameGeometry()));
+}
+
+TEST_F(Habits, HelpWithoutABrowserOpensTheShippedReadmeOrShowsABuiltInPage)
+{
+    QList<QUrl> opened;
+    bool filesOpen = false;
+    ui::setOpenUrlAction([&](const QUrl& url) {
+        opened << url;
+        return filesOpen && url.isLocalFile();
+    });
+
+    // The test program's folder ships no README.
+    form->Help->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    QStringList told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith(
+        QStringLiteral("The help page %1 could not be opened and no README").arg(opened[0].toString())));
+    EXPECT_TRUE(told[0].endsWith(app::builtInHelp()));
+
+    write(dir.filePath(QStringLiteral("README.md")), "# Quorvane\n");
+    opened.clear();
+    filesOpen = true;
+    app::openHelp(dir.path());
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[1], QUrl::fromLocalFile(dir.filePath(QStringLiteral("README.md"))));
+    told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(QStringLiteral("the README shipped with Quorvane was opened instead")));
+    EXPECT_TRUE(told[0].endsWith(dir.filePath(QStringLiteral("README.md"))));
+}
+
+TEST_F(Habits, TheCommandLineAnswersWithoutAWindowAndOpensAQueryFile)
+{
+    using Action = app::CommandLine::Action;
+    struct Case
+    {
+        QStringList args;
+        Action action;
+        bool demo;
+        QString file;
+        QString refusal;
+    };
+    const Case cases[] = {
+        {{}, Action::Window, false, {}, {}},
+        {{"--demo", "q.sql"}, Action::Window, true, "q.sql", {}},
+        {{"-platform", "offscreen", "--style", "Fusion", "-reverse"}, Action::Window, false, {}, {}},
+        {{"--demo", "--help"}, Action::Help, false, {}, {}},
+        {{"--version", "--bogus"}, Action::Version, false, {}, {}},
+        {{"--bogus"}, Action::Refuse, false, {}, "Unknown option: --bogus"},
+        {{"-"}, Action::Refuse, false, {}, "Unknown option: -"},
+        {{"a.sql", "b.sql"},
+         Action::Refuse,
+         false,
+         {},
+         "Only one query file can be opened: a.sql and b.sql."},
+        {{"-platform"}, Action::Refuse, false, {}, "The option -platform needs a value."},
+        {{"--profile", "P", "--query-file", "q.sql", "--output", "o.txt"}, Action::Export, false, {}, {}},
+        {{"--profile", "P", "--output", "o.txt"},
+         Action::Refuse,
+         false,
+         {},
+         "A run without a window takes --profile, --query-file and --output, and nothing else."},
+    };
+    for (const Case& c : cases) {
+        const app::CommandLine line = app::parseCommandLine(QStringList{"quorvane"} + c.args);
+        const std::string args = c.args.join(' ').toStdString();
+        EXPECT_EQ(line.action, c.action) << args;
+        if (c.action == Action::Window) {
+            EXPECT_EQ(line.demo, c.demo) << args;
+            EXPECT_EQ(line.queryFile, c.file) << args;
+        }
+        EXPECT_EQ(line.refusal, c.refusal) << args;
+    }
+
+    // The program itself, on a system without a display: it must not try to open one.
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    noDisplay.remove(QStringLiteral("DISPLAY"));
+    noDisplay.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    const QString program = QStringLiteral(QUORVANE_PROGRAM);
+    const Ran help = runProgram(program, {QStringLiteral("--help")}, noDisplay);
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out, app::usageText());
+    const Ran version = runProgram(program, {QStringLiteral("--version")}, noDisplay);
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, QStringLiteral("Quorvane 2.1\n"));
+    const Ran refused = runProgram(program, {QStringLiteral("--bogus")}, noDisplay);
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_EQ(refused.err, QStringLiteral("quorvane: Unknown option: --bogus\n") + app::usageText());
+
+    // A run without a window on a saved profile appends the Data Output to File format.
+    store().save(QStringLiteral("HabExport"), settings::profile::Combo1, QStringLiteral("SQLite"));
+    store().save(QStringLiteral("HabExport"), settings::profile::Text8, values);
+    const QString query = dir.filePath(QStringLiteral("export.sql"));
+    write(query, "select id, v from hab_values where id between 2 and 4 order by id\r\n");
+    const QString output = dir.filePath(QStringLiteral("export.txt"));
+    QProcessEnvironment ownStore = noDisplay;
+    ownStore.insert(QStringLiteral("QUORVANE_SETTINGS"), dir.filePath(QStringLiteral("settings.sqlite")));
+    const QStringList exportArgs{"--profile", "HabExport", "--query-file", query, "--output", output};
+    const Ran exported = runProgram(program, exportArgs, ownStore);
+    EXPECT_EQ(exported.code, 0) << exported.err.toStdString();
+    EXPECT_EQ(exported.out, QStringLiteral("Rows: 3\n"));
+    EXPECT_EQ(bytes(output), QByteArray("id|v|\r\n2||\r\n3|a,b|\r\n4|say \"hi\"|\r\n\r\n"));
+    const Ran unknown =
+        runProgram(program, {"--profile", "Nobody", "--query-file", query, "--output", output}, ownStore);
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_EQ(unknown.err,
+              QStringLiteral("quorvane: There is no profile named Nobody with a database type.\n"));
+
+    // FILE.sql: into the query box, and the current query file, as File Open does.
+    const QString file = dir.filePath(QStringLiteral("start.sql"));
+    write(file, "select 42\r\n");
+    app::CommandLine line;
+    line.queryFile = file;
+    app::applyToWindow(line, *form);
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 42\n"));
+    EXPECT_EQ(query::currentQueryFile(), file);
+    line.queryFile = dir.filePath(QStringLiteral("missing.sql"));
+    form->Text1->setPlainText(QStringLiteral("kept"));
+    app::applyToWindow(line, *form);
+    const QStringList told = dialogs.takeMessages();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith(QString::number(ENOENT) + QStringLiteral("\r\n")));
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("kept"));
+}
+
+} // namespace
