@@ -4,6 +4,7 @@
 #include "query/db/Hex.h"
 #include "query/db/mariadb/MariaDbHandles.h"
 #include "query/db/mariadb/PlaceholderText.h"
+#include "text/DataText.h"
 
 #include <atomic>
 #include <cstdint>
@@ -126,8 +127,8 @@ public:
     {
         if (m_row[col] == nullptr)
             return {};
-        const std::string_view v = utf8(col);
-        return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
+        // A leading U+FEFF is data here, not a byte-order mark.
+        return ::text::fromUtf8Data(utf8(col));
     }
     bool nextResult() override;
 
