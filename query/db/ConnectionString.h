@@ -40,4 +40,13 @@ ConnectionStringParts parseConnectionString(const QString& connectionString);
 // parseConnectionString reads back as the original value.
 QString connectionStringValue(const QString& value);
 
+// A server written "host", "host,port", "host:port", "tcp:host,port" or "[v6]:port"; port is
+// empty when none was written.
+struct ServerAddress
+{
+    QString host;
+    QString port;
+};
+ServerAddress splitServer(QString server);
+
 } // namespace db

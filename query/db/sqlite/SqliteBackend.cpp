@@ -1,5 +1,7 @@
 #include "query/db/sqlite/SqliteBackend.h"
 
+#include "query/db/Hex.h"
+
 #include <QFileInfo>
 #include <climits>
 #include <deque>
@@ -165,9 +167,19 @@ public:
     }
 
     bool isNull(int col) override { return sqlite3_column_type(stmt_.get(), col) == SQLITE_NULL; }
+    bool isBinary(int col) override { return sqlite3_column_type(stmt_.get(), col) == SQLITE_BLOB; }
 
     std::string_view utf8(int col) override
     {
+        if (isBinary(col)) {
+            // Bytes as hexadecimal, as the ODBC drivers give them: x'00FF' and x'00FE' must not
+            // both look like a NUL and a replacement character.
+            std::string& hex = hex_[size_t(col)];
+            hex.clear();
+            appendHex(hex, sqlite3_column_blob(stmt_.get(), col),
+                      size_t(sqlite3_column_bytes(stmt_.get(), col)));
+            return hex;
+        }
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), col));
         if (!text)
             return {};
@@ -176,10 +188,11 @@ public:
 
     QString text(int col) override
     {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), col));
-        if (!text)
+        const std::string_view bytes = utf8(col);
+        if (bytes.data() == nullptr)
             return QString();
-        return QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), col));
+        QString s = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+        return s.isNull() ? QString(QLatin1String("")) : s;
     }
 
     ValueKind kind(int col) override
@@ -237,6 +250,7 @@ private:
         columns_ = std::move(next.columns);
         firstRowWaiting_ = next.firstRowWaiting;
         changes_ = next.changes;
+        hex_.assign(columns_.size(), std::string());
     }
 
     // Prepares and runs statements from the tail of the batch until one with rows has been
@@ -302,6 +316,7 @@ private:
 
     StatementHandle stmt_;
     std::vector<ColumnInfo> columns_;
+    std::vector<std::string> hex_; // per column: the current row's bytes as hexadecimal
     bool hasRows_ = false;
     bool firstRowWaiting_ = false;
     qint64 changes_ = -1;
