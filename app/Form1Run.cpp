@@ -154,7 +154,8 @@ void Form1::startOutput()
 
     const QString typed = Combo1->currentText();
     Combo1->addItems({QStringLiteral("SQL"), QStringLiteral("Access"), QStringLiteral("Oracle"),
-                      QStringLiteral("MySql"), QStringLiteral("SQLite"), QStringLiteral("Suggestion")});
+                      QStringLiteral("MySql"), QStringLiteral("SQLite"), QStringLiteral("PostgreSQL"),
+                      QStringLiteral("ODBC"), QStringLiteral("Suggestion")});
     Combo1->setEditText(typed);
 }
 

@@ -51,8 +51,43 @@ ConnectionSettings connectionSettings(const ConnectionFields& f)
     } else if (type == QLatin1String("SQLITE")) {
         s.recognised = true;
         s.connectionString = QStringLiteral("Provider=SQLite;Data Source=") + v(f.location);
+    } else if (type == QLatin1String("POSTGRESQL")) {
+        s.recognised = true;
+        const db::ServerAddress server = db::splitServer(f.location);
+        s.connectionString = QStringLiteral("Driver={PostgreSQL Unicode};Server=") + v(server.host) +
+                             QStringLiteral(";Port=") +
+                             (server.port.isEmpty() ? QStringLiteral("5432") : server.port) +
+                             QStringLiteral(";Database=") + v(f.databaseName) + QStringLiteral(";UID=") +
+                             v(f.user) + QStringLiteral(";PWD=") + v(f.password);
+    } else if (type == QLatin1String("ODBC")) {
+        s.recognised = true;
+        s.connectionString = odbcTypeString(f);
     }
     return s;
+}
+
+QString odbcTypeString(const ConnectionFields& f)
+{
+    // A location with "=" is a whole connection string; anything else names a data source.
+    const QString location = f.location.trimmed();
+    QString text = location.contains(QLatin1Char('='))
+                       ? location
+                       : QStringLiteral("DSN=") + db::connectionStringValue(location);
+    const db::ConnectionStringParts parts = db::parseConnectionString(text);
+    const auto add = [&](const char* key, const QString& value, std::initializer_list<QString> names) {
+        if (value.isEmpty())
+            return;
+        for (const QString& name : names)
+            if (parts.contains(name))
+                return;
+        if (!text.endsWith(QLatin1Char(';')))
+            text += QLatin1Char(';');
+        text += QLatin1String(key) + QLatin1Char('=') + db::connectionStringValue(value);
+    };
+    add("UID", f.user, {QStringLiteral("UID"), QStringLiteral("User ID"), QStringLiteral("User")});
+    add("PWD", f.password, {QStringLiteral("PWD"), QStringLiteral("Password")});
+    add("Database", f.databaseName, {QStringLiteral("Database"), QStringLiteral("DB")});
+    return text;
 }
 
 } // namespace query

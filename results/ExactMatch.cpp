@@ -25,6 +25,10 @@ constexpr Exact exactByEngine[] = {
     {db::Engine::SQLite, "%1 = ? AND %1 = ? COLLATE BINARY", "%1 = ? AND %1 = ? COLLATE BINARY", true},
     // The no-pad binary collation tells 'abc' from 'ABC' and 'abc ' (a _bin one pads with blanks).
     {db::Engine::MySql, "%1 = ? AND %1 = CONVERT(? USING utf8mb4) COLLATE utf8mb4_nopad_bin", "%1 = ?", false},
+    // Equal under a nondeterministic collation is not enough: the text is compared byte by byte
+    // too, against the value read through the column's own type (char(n) keeps its padding).
+    {db::Engine::PostgreSql,
+     "%1 = ? AND %1::text COLLATE \"C\" = (CASE WHEN false THEN %1 ELSE ? END)::text", "%1 = ?", false},
     // BIN2 compares code points but, like every SQL Server collation, pads with blanks: the
     // lengths with a closing character tell 'abc' from 'abc '.
     {db::Engine::SqlServer,

@@ -85,6 +85,26 @@ db::Param typedValue(const db::ClientColumn& column, const QString& typed)
     return value;
 }
 
+bool holdsBytes(int sqlType)
+{
+    return sqlType == SQL_BINARY || sqlType == SQL_VARBINARY || sqlType == SQL_LONGVARBINARY;
+}
+
+// A binary column's bytes as the hexadecimal text the grid shows, so that a row is found by the
+// bytes fetched; empty where no such expression is known for the engine.
+QString hexOf(db::Engine engine, const QString& column)
+{
+    switch (engine) {
+    case db::Engine::SQLite:
+    case db::Engine::MySql:
+        return QStringLiteral("hex(%1)").arg(column);
+    case db::Engine::PostgreSql:
+        return QStringLiteral("upper(encode(%1, 'hex'))").arg(column);
+    default:
+        return {};
+    }
+}
+
 bool sameName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -404,6 +424,9 @@ const RecordsetModel::Target& RecordsetModel::target()
         }
         t.column[c] = connection_->quoteIdentifier(name);
         t.text[size_t(c)] = holdsText(info.sqlType);
+        // Bytes the engine cannot compare as the grid shows them do not name the row.
+        if (holdsBytes(info.sqlType) && hexOf(t.engine, t.column[c]).isEmpty())
+            continue;
         if (!shown.contains(name, Qt::CaseInsensitive)) {
             shown << name;
             t.naming.push_back(c);
@@ -458,6 +481,13 @@ RecordsetModel::RowFilter RecordsetModel::rowFilter(const Target& t, qint64 setR
             terms << t.column[c] + QStringLiteral(" IS NULL");
             continue;
         }
+        // Bytes are compared as the hexadecimal text fetched, bound as that text.
+        if (const QString hex = cursor_->isBinary(setRow, c) ? hexOf(t.engine, t.column[c]) : QString();
+            !hex.isEmpty()) {
+            terms << hex + QStringLiteral(" = ?");
+            f.params << db::Param(*v);
+            continue;
+        }
         // A value just written is compared as the column stored it, whatever class it was bound with.
         const ExactTerm term = equalsTerm(t.engine, t.column[c], t.text[size_t(c)],
                                           replaced ? std::nullopt : std::optional<db::ValueKind>(v.kind));
@@ -487,6 +517,9 @@ QString statement(db::Engine engine, const QString& table, const QString& set, c
                       : QStringLiteral("DELETE TOP (1) FROM %1 WHERE %2").arg(table, where);
     if (limitOne && engine == db::Engine::MySql)
         return QStringLiteral("%1 WHERE %2 LIMIT 1").arg(head, where);
+    if (limitOne && engine == db::Engine::PostgreSql)
+        return QStringLiteral("%1 WHERE ctid = (SELECT ctid FROM %2 WHERE %3 LIMIT 1)")
+            .arg(head, table, where);
     return QStringLiteral("%1 WHERE %2").arg(head, where);
 }
 
@@ -513,6 +546,13 @@ bool RecordsetModel::write(int row, int col, const Value& value, bool undo)
     }
     if (!t.columnRefusal[col].isEmpty()) {
         tell(t.columnRefusal[col]);
+        return false;
+    }
+    if (holdsBytes(cursor_->column(col).sqlType) || cursor_->isBinary(setRow, col)) {
+        tell(QStringLiteral(
+                 "The column %1 holds binary data, which the grid shows as hexadecimal digits, so it "
+                 "cannot be changed in the data grid.")
+                 .arg(cursor_->column(col).name));
         return false;
     }
 

@@ -62,6 +62,10 @@ public:
     virtual bool fetch() = 0;
     // Cell access on the current row (after fetch() returned true), 0 <= col < columnCount().
     virtual bool isNull(int col) = 0;
+    // True when the cell holds bytes, which utf8() and text() give as hexadecimal digits (two
+    // per byte, upper case), so that no two values look alike and no text holds control
+    // characters the database did not store as text.
+    virtual bool isBinary(int col) = 0;
     // The cell's text as UTF-8, exactly as the engine gave it; empty for null (test isNull()).
     // The view stays valid until the next fetch(), nextResult() or destruction, so the
     // fast path copies nothing.
@@ -108,7 +112,7 @@ struct Param
 
 // The kind of engine behind a connection, for the few generated statements that engines
 // write differently (direct edit's one-row limit).
-enum class Engine { Other, SQLite, SqlServer, MySql, Access, Oracle };
+enum class Engine { Other, SQLite, SqlServer, MySql, Access, Oracle, PostgreSql };
 
 // An open connection to one database. Closed when destroyed.
 class BackendConnection

@@ -30,6 +30,12 @@ bool ClientCursor::isNull(qint64 row, int col) const
     return b.nulls[size_t((row - b.firstRow) * columnCount() + col)];
 }
 
+bool ClientCursor::isBinary(qint64 row, int col) const
+{
+    const Block& b = blockOf(row);
+    return b.binaries[size_t((row - b.firstRow) * columnCount() + col)];
+}
+
 std::string_view ClientCursor::utf8(qint64 row, int col) const
 {
     const Block& b = blockOf(row);
@@ -60,8 +66,8 @@ Param ClientCursor::value(qint64 row, int col) const
         const auto exact = b.reals.find(cell);
         p.real = exact != b.reals.end() ? exact->second : p->toDouble();
     } else if (p.kind == ValueKind::Blob) {
-        const std::string_view bytes = utf8(row, col);
-        p.bytes = QByteArray(bytes.data(), qsizetype(bytes.size()));
+        const std::string_view hex = utf8(row, col); // bytes are kept as their hexadecimal text
+        p.bytes = QByteArray::fromHex(QByteArray(hex.data(), qsizetype(hex.size())));
     }
     return p;
 }
@@ -112,6 +118,7 @@ void ClientCursor::load(BackendResult& result, Watch* watch)
             b.kinds.push_back(kind);
             b.ends.push_back(quint32(b.bytes.size()));
             b.nulls.push_back(null);
+            b.binaries.push_back(!null && result.isBinary(c));
         }
         ++b.rows;
         ++rows_;
@@ -121,6 +128,7 @@ void ClientCursor::load(BackendResult& result, Watch* watch)
         b.ends.shrink_to_fit();
         b.nulls.shrink_to_fit();
         b.kinds.shrink_to_fit();
+        b.binaries.shrink_to_fit();
     }
 }
 

@@ -35,6 +35,8 @@ public:
 
     // 0 <= row < rowCount(), 0 <= col < columnCount().
     bool isNull(qint64 row, int col) const;
+    // The cell holds bytes, kept as their hexadecimal text (BackendResult::isBinary).
+    bool isBinary(qint64 row, int col) const;
     // Valid while the cursor lives (cells are never moved once stored).
     std::string_view utf8(qint64 row, int col) const;
     QString text(qint64 row, int col) const;
@@ -63,6 +65,7 @@ private:
         std::vector<bool> nulls;
         std::vector<ValueKind> kinds;
         std::unordered_map<size_t, double> reals; // cell -> exact value, where its text rounds it
+        std::vector<bool> binaries;
     };
     const Block& blockOf(qint64 row) const;
 

@@ -101,6 +101,42 @@ ConnectionStringParts parseConnectionString(const QString& text)
     return result;
 }
 
+namespace {
+bool allDigits(const QString& s)
+{
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (!c.isDigit())
+            return false;
+    return true;
+}
+
+} // namespace
+
+ServerAddress splitServer(QString server)
+{
+    server = server.trimmed();
+    if (server.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
+        server = server.mid(4);
+    ServerAddress a{server, {}};
+    qsizetype at = server.lastIndexOf(QLatin1Char(','));
+    if (at < 0 && server.count(QLatin1Char(':')) == 1)
+        at = server.indexOf(QLatin1Char(':'));
+    if (at < 0 && server.startsWith(QLatin1Char('[')) && server.contains(QLatin1String("]:")))
+        at = server.lastIndexOf(QLatin1Char(':'));
+    if (at >= 0) {
+        const QString port = server.mid(at + 1).trimmed();
+        if (allDigits(port)) {
+            a.host = server.left(at).trimmed();
+            a.port = port;
+        }
+    }
+    if (a.host.startsWith(QLatin1Char('[')) && a.host.endsWith(QLatin1Char(']')))
+        a.host = a.host.mid(1, a.host.size() - 2);
+    return a;
+}
+
 QString connectionStringValue(const QString& value)
 {
     const bool needsBraces = value.contains(u';') || value.contains(u'{') || value.contains(u'}') ||

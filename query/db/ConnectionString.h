@@ -42,4 +42,13 @@ QString connectionStringValue(const QString& value);
 // The same value always in braces (how a Driver= name is written).
 QString bracedConnectionStringValue(const QString& value);
 
+// A server written "host", "host,port", "host:port", "tcp:host,port" or "[v6]:port"; port is
+// empty when none was written.
+struct ServerAddress
+{
+    QString host;
+    QString port;
+};
+ServerAddress splitServer(QString server);
+
 } // namespace db

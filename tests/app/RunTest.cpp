@@ -632,8 +632,8 @@ TEST_F(Run, AFreshStoreStartsOnTheGridWithEmptyBoxes)
     EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
     EXPECT_EQ(form->Combo2->count(), 0);
     EXPECT_FALSE(form->Check5->isChecked());
-    EXPECT_EQ(listed(form->Combo1),
-              QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "Suggestion"}));
+    EXPECT_EQ(listed(form->Combo1), QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "PostgreSQL",
+                                                 "ODBC", "Suggestion"}));
 }
 
 TEST_F(Run, ChoosingSuggestionShowsTheAddressAndKeepsTheText)

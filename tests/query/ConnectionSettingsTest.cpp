@@ -34,6 +34,9 @@ TEST(ConnectionSettingsStrings, EachServerTypeBuildsItsStringAndSetsNothingElse)
         // Oracle takes its data source from the database name.
         {"ORACLE", QStringLiteral("Provider=MSDAORA;Data Source=Northwind;User ID=sa; Password=Secret1;"
                                   "Server=dbhost;")},
+        {"PostgreSQL",
+         QStringLiteral("Driver={PostgreSQL Unicode};Server=dbhost;Port=5432;Database=Northwind;"
+                        "UID=sa;PWD=Secret1")},
     };
     for (const auto& [type, expected] : cases) {
         const query::ConnectionSettings s = query::connectionSettings(fields(QString::fromLatin1(type)));
@@ -42,6 +45,40 @@ TEST(ConnectionSettingsStrings, EachServerTypeBuildsItsStringAndSetsNothingElse)
         EXPECT_FALSE(s.commandTimeout) << type;
         EXPECT_FALSE(s.provider) << type;
         EXPECT_FALSE(s.databasePassword) << type;
+    }
+}
+
+TEST(ConnectionSettingsStrings, PostgreSqlTakesThePortFromTheLocation)
+{
+    for (const char* location : {"dbhost:6543", "dbhost,6543"}) {
+        query::ConnectionFields f = fields(QStringLiteral("postgresql"));
+        f.location = QString::fromLatin1(location);
+        const db::ConnectionStringParts parts =
+            db::parseConnectionString(query::connectionSettings(f).connectionString);
+        EXPECT_EQ(parts.value(QStringLiteral("Server")), QStringLiteral("dbhost")) << location;
+        EXPECT_EQ(parts.value(QStringLiteral("Port")), QStringLiteral("6543")) << location;
+    }
+}
+
+TEST(ConnectionSettingsStrings, OdbcAddsTheBoxesTheStringDoesNotName)
+{
+    struct Case
+    {
+        const char* location;
+        const char* user;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Company DSN", "sa", "DSN=Company DSN;UID=sa;PWD=Secret1;Database=Northwind"},
+        {"Driver={SQLite3};Database=/d/a.db", "", "Driver={SQLite3};Database=/d/a.db;PWD=Secret1"},
+        {"DSN=pg;uid=me;Password=x;", "sa", "DSN=pg;uid=me;Password=x;Database=Northwind"},
+        {"DSN=pg;User=me;DB=other", "sa", "DSN=pg;User=me;DB=other;PWD=Secret1"},
+    };
+    for (const Case& c : cases) {
+        query::ConnectionFields f = fields(QStringLiteral("ODBC"));
+        f.location = QString::fromUtf8(c.location);
+        f.user = QString::fromUtf8(c.user);
+        EXPECT_EQ(query::connectionSettings(f).connectionString, QString::fromUtf8(c.expected)) << c.location;
     }
 }
 
@@ -85,7 +122,8 @@ TEST(ConnectionSettingsTypes, TheTypeIsMatchedInAnyLetterCase)
     EXPECT_TRUE(query::connectionSettings(fields(QStringLiteral("access"))).provider.has_value());
     EXPECT_TRUE(query::connectionSettings(fields(QStringLiteral("mysql"))).recognised);
     EXPECT_TRUE(query::connectionSettings(fields(QStringLiteral("oracle"))).recognised);
-    EXPECT_TRUE(query::connectionSettings(fields(QStringLiteral("sqlite"))).recognised);
+    for (const char* type : {"sqlite", "postgresql", "PostgreSql", "odbc", "Odbc"})
+        EXPECT_TRUE(query::connectionSettings(fields(QString::fromLatin1(type))).recognised) << type;
 }
 
 TEST(ConnectionSettingsTypes, AnyOtherTypeSetsNothingAndOpeningFails)

@@ -18,6 +18,7 @@ start_services() {
     mkdir -p "$QUORVANE_SERVICES_DIR"
     register_odbc_drivers
     start_mariadb
+    start_postgres
     start_tds_server
     start_smtp_server
 }
@@ -37,10 +38,11 @@ register_odbc_drivers() {
     : >"$dir/odbc.ini"
     : >"$dir/odbcinst.ini"
     if [ -z "$libdir" ]; then
-        service_failed "no ODBC driver folder found (install tdsodbc, odbc-mariadb, odbc-mdbtools)"
+        service_failed "no ODBC driver folder found (install tdsodbc, odbc-mariadb, odbc-mdbtools, odbc-postgresql, libsqliteodbc)"
     else
         local entry name lib
-        for entry in "FreeTDS:libtdsodbc.so" "MariaDB Unicode:libmaodbc.so" "MDBTools:libmdbodbcW.so"; do
+        for entry in "FreeTDS:libtdsodbc.so" "MariaDB Unicode:libmaodbc.so" "MDBTools:libmdbodbcW.so" \
+                "PostgreSQL Unicode:psqlodbcw.so" "PostgreSQL ANSI:psqlodbca.so" "SQLite3:libsqlite3odbc.so"; do
             name=${entry%%:*}
             lib=${entry#*:}
             if [ -f "$libdir/$lib" ]; then
@@ -94,23 +96,10 @@ start_mariadb() {
             </dev/null >>"$log" 2>&1 &
         pid=$!
         up=""
-        for _ in $(seq 300); do
-            if ! kill -0 "$pid" 2>/dev/null; then
-                break
-            fi
-            if mariadb-admin --no-defaults --socket="$sock" --user=root --connect-timeout=2 \
-                    ping >/dev/null 2>&1; then
-                up=yes
-                break
-            fi
-            sleep 0.1
-        done
-        if [ -n "$up" ]; then
+        if await_service "$pid" mariadb-admin --no-defaults --socket="$sock" --user=root \
+                --connect-timeout=2 ping; then
+            up=yes
             break
-        fi
-        if kill -0 "$pid" 2>/dev/null; then
-            kill -TERM -- "-$pid" 2>/dev/null || kill -TERM "$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
         fi
         # Another program took the port between the choice and the bind: try another one.
         if grep -qiE "Address already in use|Bind on TCP/IP port" "$log"; then
@@ -143,6 +132,76 @@ SQL
     export QUORVANE_MARIADB_PORT="$port" QUORVANE_MARIADB_USER="$user"
     export QUORVANE_MARIADB_PASSWORD="$password" QUORVANE_MARIADB_SOCKET="$sock"
     echo "services: MariaDB on 127.0.0.1:$port (log $log)"
+}
+
+# --- PostgreSQL -----------------------------------------------------------------------------
+# A private cluster in $QUORVANE_SERVICES_DIR/postgres on a free loopback port. initdb and
+# postgres refuse to run as root: they run as the postgres user the package creates, in a
+# folder it owns. Logins over TCP need a password (so a wrong one is refused); the socket in
+# the same folder trusts the local superuser for the set-up. Exports QUORVANE_POSTGRES_PORT,
+# _USER and _PASSWORD; leaves them unset when the server does not come up.
+start_postgres() {
+    local dir="$QUORVANE_SERVICES_DIR/postgres"
+    local data="$dir/data" log="$dir/postgres.log" sock="$dir" bin
+    bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+    if [ -z "$bin" ] || [ ! -x "$bin/initdb" ] || [ ! -x "$bin/postgres" ] || ! id postgres >/dev/null 2>&1; then
+        service_failed "PostgreSQL is not installed (package postgresql): the PostgreSQL tests skip"
+        return 0
+    fi
+    mkdir -p "$dir"
+    # A Unix socket path must stay short (about 107 bytes).
+    if [ ${#sock} -gt 80 ]; then
+        sock=$(mktemp -d /tmp/quorvane-postgres-XXXXXX)
+        chown postgres: "$sock"
+    fi
+    chown postgres: "$dir"
+    if ! runuser -u postgres -- "$bin/initdb" -D "$data" -U postgres --auth-local=trust \
+            --auth-host=scram-sha-256 --encoding=UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1; then
+        cat "$dir/initdb.log" >&2
+        service_failed "initdb failed: the PostgreSQL tests skip"
+        return 0
+    fi
+
+    local port attempt pid up
+    for attempt in 1 2 3 4 5; do
+        port=$(free_loopback_port)
+        runuser -u postgres -- sh -c ': >"$1"' sh "$log"
+        setsid runuser -u postgres -- "$bin/postgres" -D "$data" -p "$port" \
+            -c listen_addresses=127.0.0.1 -c unix_socket_directories="$sock" -c fsync=off \
+            -c synchronous_commit=off -c full_page_writes=off </dev/null >>"$log" 2>&1 &
+        pid=$!
+        up=""
+        if await_service "$pid" "$bin/pg_isready" -q -h "$sock" -p "$port" -t 2; then
+            up=yes
+            break
+        fi
+        if grep -qi "Address already in use" "$log"; then
+            echo "services: PostgreSQL port $port was taken, trying another (attempt $attempt)" >&2
+            continue
+        fi
+        break
+    done
+    if [ -z "$up" ]; then
+        echo "services: PostgreSQL log ($log):" >&2
+        cat "$log" "$dir/initdb.log" >&2
+        service_failed "PostgreSQL did not start: the PostgreSQL tests skip"
+        return 0
+    fi
+    service_pids+=("$pid")
+
+    local user=quorvane password="Qv-pg-$$-$RANDOM"
+    if ! runuser -u postgres -- "$bin/psql" -X -q -v ON_ERROR_STOP=1 -h "$sock" -p "$port" -U postgres \
+            -d postgres >"$dir/setup.log" 2>&1 <<SQL
+CREATE ROLE $user LOGIN SUPERUSER PASSWORD '$password';
+CREATE DATABASE quorvane OWNER $user ENCODING 'UTF8';
+SQL
+    then
+        cat "$dir/setup.log" >&2
+        service_failed "PostgreSQL test user could not be created: the PostgreSQL tests skip"
+        return 0
+    fi
+    export QUORVANE_POSTGRES_PORT="$port" QUORVANE_POSTGRES_USER="$user" QUORVANE_POSTGRES_PASSWORD="$password"
+    echo "services: PostgreSQL on 127.0.0.1:$port (log $log)"
 }
 
 # --- SQL Server (TDS) test server ------------------------------------------------------------
@@ -214,6 +273,25 @@ port_from_file() {
         kill -0 "$pid" 2>/dev/null || return 0
         sleep 0.1
     done
+}
+
+# Waits up to 30 s for the service started as PID to answer the readiness command given after
+# it; when it does not, stops what is left of it. Succeeds when the service answered.
+await_service() {
+    local pid=$1
+    shift
+    for _ in $(seq 300); do
+        kill -0 "$pid" 2>/dev/null || break
+        if "$@" >/dev/null 2>&1; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -TERM -- "-$pid" 2>/dev/null || kill -TERM "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    fi
+    return 1
 }
 
 # A loopback TCP port that nothing listens on right now.

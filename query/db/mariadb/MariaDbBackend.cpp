@@ -83,19 +83,6 @@ bool isStringOrBlob(enum_field_types type)
 // How a cell becomes text: as sent, bytes in hexadecimal, or a bit field's bytes as its number.
 enum class CellForm : quint8 { Text, Hex, Bits };
 
-// A bit field's bytes (most significant first) as its number; wider than 64 bits as hexadecimal.
-void appendBits(std::string& out, const char* data, size_t bytes)
-{
-    if (bytes > 8) {
-        appendHex(out, data, bytes);
-        return;
-    }
-    std::uint64_t value = 0;
-    for (size_t i = 0; i < bytes; ++i)
-        value = (value << 8) | static_cast<unsigned char>(data[i]);
-    out += std::to_string(value);
-}
-
 // The text of a name the server sent, up to its first NUL.
 QString nameOf(const char* text)
 {
@@ -121,7 +108,7 @@ public:
 
     bool fetch() override;
     bool isNull(int col) override { return m_row[col] == nullptr; }
-    bool isBinary(int col) { return m_forms[static_cast<size_t>(col)] == CellForm::Hex; }
+    bool isBinary(int col) override { return m_forms[static_cast<size_t>(col)] == CellForm::Hex; }
     std::string_view utf8(int col) override;
     QString text(int col) override
     {

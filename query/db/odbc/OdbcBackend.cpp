@@ -1,5 +1,6 @@
 #include "query/db/odbc/OdbcBackend.h"
 
+#include "query/db/Hex.h"
 #include "query/db/odbc/OdbcConnectionString.h"
 #include "query/db/odbc/OdbcHandles.h"
 #include "text/DataText.h"
@@ -77,17 +78,6 @@ size_t cellBytes(SQLSMALLINT type, SQLULEN size, SQLLEN octets, bool wide)
         break;
     }
     return std::max(bytes, kMinCellBytes);
-}
-
-// Appends bytes as upper-case hexadecimal digits, as ODBC converts binary to text.
-void appendHex(std::string& out, const char* data, size_t bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    for (size_t i = 0; i < bytes; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        out.push_back(digits[b >> 4]);
-        out.push_back(digits[b & 0x0F]);
-    }
 }
 
 // Appends UTF-16 as UTF-8 (unpaired surrogates become U+FFFD).
@@ -219,7 +209,7 @@ QString readColumnText(const StatementHandle& stmt, SQLUSMALLINT col, SQLUSMALLI
     if (!SQL_SUCCEEDED(rc))
         return {};
     const qsizetype units = std::clamp<qsizetype>(bytes / static_cast<qsizetype>(sizeof(SQLWCHAR)), 0, 511);
-    return fromWide(buffer, units).section(QChar(0), 0, 0);
+    return nameText(buffer, units);
 }
 
 class OdbcResult final : public BackendResult
@@ -293,6 +283,12 @@ public:
 
     bool isNull(int col) override { return indicator(col) == SQL_NULL_DATA; }
 
+    bool isBinary(int col) override
+    {
+        const Cell& c = m_cells[static_cast<size_t>(col)];
+        return c.binary && !c.bits;
+    }
+
     std::string_view utf8(int col) override
     {
         const Cell& c = m_cells[static_cast<size_t>(col)];
@@ -304,7 +300,10 @@ public:
         const char* data = c.buffer.data() + m_row * c.width;
         if (c.binary) {
             c.converted.clear();
-            appendHex(c.converted, data, static_cast<size_t>(ind));
+            if (c.bits)
+                appendBits(c.converted, data, static_cast<size_t>(ind));
+            else
+                appendHex(c.converted, data, static_cast<size_t>(ind));
             return c.converted;
         }
         if (!m_traits.wide)
@@ -355,6 +354,7 @@ private:
     {
         bool bound = false;
         bool binary = false; // bytes, shown in hexadecimal
+        bool bits = false;   // a bit field's bytes (binary too), shown as its number
         SQLSMALLINT cType = SQL_C_CHAR;
         size_t width = 0;         // bytes per row in buffer
         std::vector<char> buffer; // width * rows
@@ -397,6 +397,8 @@ private:
         }
 
         std::vector<size_t> widths(static_cast<size_t>(count));
+        enum class Bits { None, Flag, Bytes };
+        std::vector<Bits> bitFields;
         size_t rowBytes = 0;
         for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i) {
             SQLWCHAR name[512] = {};
@@ -406,8 +408,16 @@ private:
                 SQLDescribeColW(m_stmt.get(), i, name, 512, &nameLength, &type, &size, &digits, &nullable),
                 "SQLDescribeColW");
             ColumnInfo info;
-            info.name = fromWide(name, std::clamp<qsizetype>(nameLength, 0, 511));
+            info.name = nameText(name, std::clamp<qsizetype>(nameLength, 0, 511));
             info.sqlType = type;
+            // MySQL's BIT(n) comes as SQL_BIT or binary, and as text or SQL_C_BIT wrongly: it is
+            // read as its bytes. Other SQL_BIT columns (booleans) are read as SQL_C_BIT.
+            bitFields.push_back(type == SQL_BIT || isBinaryType(type)
+                                    ? readColumnText(m_stmt, i, SQL_DESC_TYPE_NAME)
+                                                  .compare(QLatin1String("bit"), Qt::CaseInsensitive) == 0
+                                          ? Bits::Bytes
+                                          : (type == SQL_BIT ? Bits::Flag : Bits::None)
+                                    : Bits::None);
             if (m_traits.family != DriverFamily::Access) { // mdbtools has no base-table metadata
                 info.baseTable = readColumnText(m_stmt, i, SQL_DESC_BASE_TABLE_NAME);
                 info.baseColumn = readColumnText(m_stmt, i, SQL_DESC_BASE_COLUMN_NAME);
@@ -445,8 +455,13 @@ private:
         m_cells.resize(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             Cell& c = m_cells[static_cast<size_t>(i)];
-            c.binary = isBinaryType(static_cast<SQLSMALLINT>(m_columns[i].sqlType));
-            c.cType = c.binary ? SQL_C_BINARY : (m_traits.wide ? SQL_C_WCHAR : SQL_C_CHAR);
+            const auto type = static_cast<SQLSMALLINT>(m_columns[i].sqlType);
+            const Bits bits = bitFields[static_cast<size_t>(i)];
+            c.bits = bits != Bits::None;
+            c.binary = c.bits || isBinaryType(type);
+            c.cType = bits == Bits::Flag ? SQL_C_BIT
+                      : c.binary         ? SQL_C_BINARY
+                                         : (m_traits.wide ? SQL_C_WCHAR : SQL_C_CHAR);
             if (m_firstLong >= 0 && i >= m_firstLong)
                 continue;
             c.bound = true;
@@ -544,7 +559,8 @@ private:
                     break;
             }
             if (c.binary)
-                appendHex(c.longText, bytesRead.data(), bytesRead.size());
+                c.bits ? appendBits(c.longText, bytesRead.data(), bytesRead.size())
+                       : appendHex(c.longText, bytesRead.data(), bytesRead.size());
             else if (wide)
                 appendUtf8(c.longText, wideText.data(), wideText.size());
             if (c.longIndicator != SQL_NULL_DATA)
@@ -623,6 +639,9 @@ public:
             return Engine::Access;
         case DriverFamily::Oracle:
             return Engine::Oracle;
+        case DriverFamily::PostgreSql:
+            return Engine::PostgreSql;
+        case DriverFamily::Sqlite: // values come as text, without SQLite's storage classes
         case DriverFamily::Other:
             break;
         }
@@ -718,7 +737,7 @@ public:
             if (!SQL_SUCCEEDED(SQLGetData(stmt.get(), 5, SQL_C_SSHORT, &seq, 0, &seqInd)))
                 seq = static_cast<SQLSMALLINT>(columns.size() + 1);
             const qsizetype units = std::clamp<qsizetype>(nameBytes / 2, 0, 511);
-            columns.append({seq, fromWide(name, units)});
+            columns.append({seq, nameText(name, units)});
         }
         std::stable_sort(columns.begin(), columns.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -877,18 +896,9 @@ bool namesUtf8(const ConnectionStringParts& parts, const char* key)
     return v == QLatin1String("utf-8") || v == QLatin1String("utf8") || v == QLatin1String("utf8mb4");
 }
 
-} // namespace
-
-std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
+// What a driver, named by its registered name and library, needs from its connection.
+Traits traitsOf(const QString& driver, const QString& library, const ConnectionStringParts& parts)
 {
-    const ConnectionStringParts parts = parseConnectionString(choice.connectionString);
-    const QString driver = parts.value(QStringLiteral("Driver")).trimmed();
-    QString library;
-    if (!driver.isEmpty()) {
-        for (const InstalledDriver& d : installedDrivers())
-            if (d.name.compare(driver, Qt::CaseInsensitive) == 0)
-                library = d.library;
-    }
     Traits traits;
     traits.family = familyOf(driver, library);
     traits.stripTrailingSemicolon = traits.family == DriverFamily::Access;
@@ -900,6 +910,24 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
     traits.wide = !utf8;
     traits.int32Indicators = mdbTools;
     traits.readOnlyDriver = mdbTools;
+    return traits;
+}
+
+} // namespace
+
+std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
+{
+    const ConnectionStringParts parts = parseConnectionString(choice.connectionString);
+    QString driver = parts.value(QStringLiteral("Driver")).trimmed();
+    if (driver.isEmpty())
+        driver = dataSourceDriver(parts.value(QStringLiteral("DSN")).trimmed());
+    QString library;
+    if (!driver.isEmpty()) {
+        for (const InstalledDriver& d : installedDrivers())
+            if (d.name.compare(driver, Qt::CaseInsensitive) == 0)
+                library = d.library;
+    }
+    Traits traits = traitsOf(driver, library, parts);
 
     if (traits.family == DriverFamily::Access) {
         const QString file = parts.value(QStringLiteral("DBQ")).trimmed();
@@ -936,6 +964,15 @@ std::unique_ptr<BackendConnection> open(const ProviderChoice& choice)
                     "The Access database file '%1' could not be opened (the driver gave no reason).")
                     .arg(parts.value(QStringLiteral("DBQ"))));
         throw makeError(records, traits.family, "SQLDriverConnectW");
+    }
+    if (traits.family == DriverFamily::Other) {
+        // A driver registered under a name of its own, or a file DSN: ask the connection.
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT bytes = 0;
+        if (SQL_SUCCEEDED(SQLGetInfoW(dbc.get(), SQL_DRIVER_NAME, name, sizeof(name), &bytes))) {
+            traits = traitsOf(QString(), nameText(name, std::clamp<qsizetype>(bytes / 2, 0, 255)), parts);
+            dbc.setFamily(traits.family);
+        }
     }
     const qint64 mySqlId = traits.family == DriverFamily::MySql ? mySqlConnectionId(dbc) : 0;
     auto connection = std::make_unique<OdbcConnection>(std::move(env), std::move(dbc), traits);

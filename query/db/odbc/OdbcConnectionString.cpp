@@ -97,46 +97,6 @@ InstalledDriver pick(const DriverRule& rule, const QList<InstalledDriver>& insta
     noDriver(rule);
 }
 
-// A server written "host,port", "host:port" or "tcp:host,port".
-struct ServerAddress
-{
-    QString host;
-    QString port; // empty when none was written
-};
-
-bool allDigits(const QString& s)
-{
-    if (s.isEmpty())
-        return false;
-    for (QChar c : s)
-        if (!c.isDigit())
-            return false;
-    return true;
-}
-
-ServerAddress splitServer(QString server)
-{
-    server = server.trimmed();
-    if (server.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
-        server = server.mid(4);
-    ServerAddress a{server, {}};
-    qsizetype at = server.lastIndexOf(QLatin1Char(','));
-    if (at < 0 && server.count(QLatin1Char(':')) == 1)
-        at = server.indexOf(QLatin1Char(':'));
-    if (at < 0 && server.startsWith(QLatin1Char('[')) && server.contains(QLatin1String("]:")))
-        at = server.lastIndexOf(QLatin1Char(':'));
-    if (at >= 0) {
-        const QString port = server.mid(at + 1).trimmed();
-        if (allDigits(port)) {
-            a.host = server.left(at).trimmed();
-            a.port = port;
-        }
-    }
-    if (a.host.startsWith(QLatin1Char('[')) && a.host.endsWith(QLatin1Char(']')))
-        a.host = a.host.mid(1, a.host.size() - 2);
-    return a;
-}
-
 // Builds a connection string key by key.
 class Builder
 {
@@ -465,6 +425,49 @@ OdbcTarget translateOracle(const QList<ConnectionStringPart>& keys, const QList<
     return t;
 }
 
+// --- PostgreSQL ---------------------------------------------------------------------------
+
+const DriverRule& postgreSqlRule()
+{
+    static const DriverRule rule{
+        "PostgreSQL",
+        {QStringLiteral("PostgreSQL Unicode"), QStringLiteral("PostgreSQL ANSI")},
+        {QStringLiteral("PostgreSQL")},
+        QStringLiteral("On Debian install the package odbc-postgresql (the psqlODBC driver)."),
+        {}};
+    return rule;
+}
+
+OdbcTarget translatePostgreSql(const QList<ConnectionStringPart>& keys,
+                               const QList<InstalledDriver>& installed)
+{
+    const InstalledDriver d = pick(postgreSqlRule(), installed);
+    Builder b;
+    b.driver(d.name);
+    ServerAddress a = splitServer(find(keys, {"Server", "Servername", "Host"}).value_or(QString()));
+    if (auto port = find(keys, {"Port"}); port && a.port.isEmpty())
+        a.port = port->trimmed();
+    b.add("Server", a.host.isEmpty() ? QStringLiteral("localhost") : a.host);
+    b.add("Port", a.port.isEmpty() ? QStringLiteral("5432") : a.port);
+    bool boolsNamed = false;
+    for (const ConnectionStringPart& kv : keys) {
+        if (is(kv.key, {"Driver", "Server", "Servername", "Host", "Port"}) || isTimeoutKey(kv.key))
+            continue;
+        boolsNamed = boolsNamed || is(kv.key, {"BoolsAsChar"});
+        b.add(kv.key, kv.value);
+    }
+    // Booleans as SQL_BIT ("1" / "0" as before), not as text: the data grid then writes NULL,
+    // never '', into an emptied boolean cell, and compares it as the value it is.
+    if (!boolsNamed)
+        b.add("BoolsAsChar", QStringLiteral("0"));
+    OdbcTarget t;
+    t.connectionString = b.text();
+    t.driver = d.name;
+    t.family = DriverFamily::PostgreSql;
+    t.loginTimeout = timeoutFrom(keys);
+    return t;
+}
+
 // --- any other ODBC string ----------------------------------------------------------------
 
 OdbcTarget passThrough(const QList<ConnectionStringPart>& keys, const QList<InstalledDriver>& installed)
@@ -487,7 +490,8 @@ OdbcTarget passThrough(const QList<ConnectionStringPart>& keys, const QList<Inst
         t.family = familyOf(t.driver, library);
     }
     t.stripTrailingSemicolon = t.family == DriverFamily::Access;
-    if (t.family == DriverFamily::SqlServer || t.family == DriverFamily::MySql)
+    if (t.family == DriverFamily::SqlServer || t.family == DriverFamily::MySql ||
+        t.family == DriverFamily::PostgreSql)
         t.loginTimeout = timeoutFrom(keys);
     return t;
 }
@@ -521,6 +525,10 @@ DriverFamily familyOf(const QString& driverName, const QString& library)
         return DriverFamily::Access;
     if (has("Oracle") || has("sqora"))
         return DriverFamily::Oracle;
+    if (has("psqlodbc") || has("PostgreSQL"))
+        return DriverFamily::PostgreSql;
+    if (has("sqlite3odbc") || has("SQLite"))
+        return DriverFamily::Sqlite;
     return DriverFamily::Other;
 }
 
@@ -551,6 +559,8 @@ OdbcTarget translate(const OdbcRequest& request, const QList<InstalledDriver>& i
         return translateSqlServer(request.keys, installed);
     if (driver.compare(QLatin1String("MySql"), Qt::CaseInsensitive) == 0)
         return translateMySql(request, installed);
+    if (driver.compare(QLatin1String("PostgreSQL Unicode"), Qt::CaseInsensitive) == 0)
+        return translatePostgreSql(request.keys, installed);
     if (!driver.isEmpty() || find(request.keys, {"DSN", "FILEDSN"}).value_or(QString()).trimmed().size() > 0)
         return passThrough(request.keys, installed);
     bool empty = true;
@@ -609,6 +619,24 @@ QList<InstalledDriver> installedDrivers()
         drivers.append(d);
     }
     return drivers;
+}
+
+QString dataSourceDriver(const QString& dsn)
+{
+    EnvironmentHandle env = EnvironmentHandle::allocate();
+    SQLWCHAR name[512];
+    SQLWCHAR driver[512];
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    for (;;) {
+        SQLSMALLINT nameLength = 0, driverLength = 0;
+        const SQLRETURN rc =
+            SQLDataSourcesW(env.get(), direction, name, 512, &nameLength, driver, 512, &driverLength);
+        direction = SQL_FETCH_NEXT;
+        if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
+            return {};
+        if (nameText(name, std::min<qsizetype>(nameLength, 511)).compare(dsn, Qt::CaseInsensitive) == 0)
+            return nameText(driver, std::min<qsizetype>(driverLength, 511));
+    }
 }
 
 } // namespace db::odbc

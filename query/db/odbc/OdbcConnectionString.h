@@ -60,6 +60,10 @@ void checkAccessFile(const QString& path);
 // The drivers the driver manager knows (SQLDriversW), with their libraries.
 QList<InstalledDriver> installedDrivers();
 
+// The driver a data source of odbc.ini names (SQLDataSourcesW); empty when there is no such
+// data source.
+QString dataSourceDriver(const QString& dsn);
+
 // The family of a named driver, from its name and library.
 DriverFamily familyOf(const QString& driverName, const QString& library);
 

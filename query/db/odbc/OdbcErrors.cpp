@@ -30,6 +30,15 @@ int findState(const QList<DiagRecord>& records, std::initializer_list<const char
     return -1;
 }
 
+int findMessage(const QList<DiagRecord>& records, const char* state, const char* text)
+{
+    for (int i = 0; i < records.size(); ++i)
+        if (records[i].sqlState == QLatin1String(state) &&
+            records[i].message.contains(QLatin1String(text), Qt::CaseInsensitive))
+            return i;
+    return -1;
+}
+
 } // namespace
 
 Classification classify(const QList<DiagRecord>& records, DriverFamily family)
@@ -45,6 +54,11 @@ Classification classify(const QList<DiagRecord>& records, DriverFamily family)
         if (int i = findNative(records, {1044, 1049, 2002, 2003, 2005}); i >= 0)
             return {ErrorNumber::Unreachable, i};
         if (int i = findNative(records, {1045}); i >= 0)
+            return {ErrorNumber::LoginRefused, i};
+    } else if (family == DriverFamily::PostgreSql) {
+        // psqlODBC reports every failed connection as 08001; the server's words tell a refused
+        // login from a server or database that is not there.
+        if (int i = findMessage(records, "08001", "password authentication failed"); i >= 0)
             return {ErrorNumber::LoginRefused, i};
     }
     if (int i = findState(records, {"08"}); i >= 0)

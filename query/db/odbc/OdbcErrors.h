@@ -18,7 +18,7 @@ struct DiagRecord
 };
 
 // The kind of driver behind a handle: native error codes mean different things per kind.
-enum class DriverFamily { Other, SqlServer, MySql, Access, Oracle };
+enum class DriverFamily { Other, SqlServer, MySql, Access, Oracle, PostgreSql, Sqlite };
 
 struct Classification
 {

@@ -18,6 +18,14 @@ QString fromWide(const SQLWCHAR* text, qsizetype chars)
     return text::fromUtf16Data(reinterpret_cast<const char16_t*>(text), chars);
 }
 
+QString nameText(const SQLWCHAR* text, qsizetype chars)
+{
+    qsizetype length = 0;
+    while (length < chars && text[length] != 0)
+        ++length;
+    return fromWide(text, length);
+}
+
 QList<DiagRecord> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool firstOnly)
 {
     QList<DiagRecord> records;

@@ -36,6 +36,11 @@ private:
 // `chars` UTF-16 code units (or up to the first NUL when chars is SQL_NTS).
 QString fromWide(const SQLWCHAR* text, qsizetype chars = SQL_NTS);
 
+// A name the driver returned: at most `chars` units, ending at the first NUL. Drivers that
+// count a name's bytes instead of its characters (the SQLite driver with non-ASCII names)
+// report a length that runs past it.
+QString nameText(const SQLWCHAR* text, qsizetype chars);
+
 // Every diagnostic record of a handle, in order. With firstOnly, only the first: a second
 // SQLGetDiagRec call crashes some drivers (mdbtools).
 QList<DiagRecord> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool firstOnly);

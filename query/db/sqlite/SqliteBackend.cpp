@@ -1,6 +1,7 @@
 #include "query/db/sqlite/SqliteBackend.h"
 
 #include "text/DataText.h"
+#include "query/db/Hex.h"
 
 #include <QFileInfo>
 #include <atomic>
@@ -175,9 +176,19 @@ public:
     }
 
     bool isNull(int col) override { return sqlite3_column_type(stmt_.get(), col) == SQLITE_NULL; }
+    bool isBinary(int col) override { return sqlite3_column_type(stmt_.get(), col) == SQLITE_BLOB; }
 
     std::string_view utf8(int col) override
     {
+        if (isBinary(col)) {
+            // Bytes as hexadecimal, as the ODBC drivers give them: x'00FF' and x'00FE' must not
+            // both look like a NUL and a replacement character.
+            std::string& hex = hex_[size_t(col)];
+            hex.clear();
+            appendHex(hex, sqlite3_column_blob(stmt_.get(), col),
+                      size_t(sqlite3_column_bytes(stmt_.get(), col)));
+            return hex;
+        }
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), col));
         if (!text)
             return {};
@@ -186,10 +197,11 @@ public:
 
     QString text(int col) override
     {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), col));
-        if (!text)
+        const std::string_view bytes = utf8(col);
+        if (bytes.data() == nullptr)
             return QString();
-        return text::fromUtf8Data(text, sqlite3_column_bytes(stmt_.get(), col));
+        const QString s = ::text::fromUtf8Data(bytes);
+        return s.isNull() ? QString(QLatin1String("")) : s;
     }
 
     ValueKind kind(int col) override
@@ -247,6 +259,7 @@ private:
         columns_ = std::move(next.columns);
         firstRowWaiting_ = next.firstRowWaiting;
         changes_ = next.changes;
+        hex_.assign(columns_.size(), std::string());
     }
 
     // Prepares and runs statements from the tail of the batch until one with rows has been
@@ -318,6 +331,7 @@ private:
 
     StatementHandle stmt_;
     std::vector<ColumnInfo> columns_;
+    std::vector<std::string> hex_; // per column: the current row's bytes as hexadecimal
     bool hasRows_ = false;
     bool firstRowWaiting_ = false;
     qint64 changes_ = -1;

@@ -67,6 +67,11 @@ const InstalledDriver kOracleMySql{QStringLiteral("MySQL ODBC 8.0 Unicode Driver
 const InstalledDriver kPlainMariaDb{QStringLiteral("MariaDB"), kDebianDir + QStringLiteral("libmaodbc.so")};
 const InstalledDriver kOracle{QStringLiteral("Oracle 21 ODBC driver"),
                               QStringLiteral("/opt/oracle/instantclient_21_12/libsqora.so.21.1")};
+const InstalledDriver kPgUnicode{QStringLiteral("PostgreSQL Unicode"),
+                                 kDebianDir + QStringLiteral("psqlodbcw.so")};
+const InstalledDriver kPgAnsi{QStringLiteral("PostgreSQL ANSI"), kDebianDir + QStringLiteral("psqlodbca.so")};
+const QString kPgString = QStringLiteral(
+    "Driver={PostgreSQL Unicode};Server=pg.example.test;Port=5433;Database=shop;UID=joe;PWD={p;w}");
 
 struct Translation
 {
@@ -165,6 +170,21 @@ const Translation kTranslations[] = {
      kOracleString,
      {kFreeTds, kOracle},
      QStringLiteral("Driver={Oracle 21 ODBC driver};DBQ=ORCL;UID=scott;PWD=tiger")},
+    // PostgreSQL: the Unicode driver, else the ANSI one; host:port in the server box is split.
+    {"PostgreSqlString",
+     kPgString,
+     {kFreeTds, kPgAnsi, kPgUnicode},
+     QStringLiteral(
+         "Driver={PostgreSQL Unicode};Server=pg.example.test;Port=5433;Database=shop;UID=joe;PWD={p;w};"
+         "BoolsAsChar=0")},
+    {"PostgreSqlAnsiWhenAlone",
+     QStringLiteral("Driver={PostgreSQL Unicode};Server=h:6000;Database=d"),
+     {kPgAnsi},
+     QStringLiteral("Driver={PostgreSQL ANSI};Server=h;Port=6000;Database=d;BoolsAsChar=0")},
+    {"PostgreSqlDefaultPortAndItsOwnBooleans",
+     QStringLiteral("Driver={PostgreSQL Unicode};Server=h;BoolsAsChar=1"),
+     {kPgUnicode},
+     QStringLiteral("Driver={PostgreSQL Unicode};Server=h;Port=5432;BoolsAsChar=1")},
     // Strings naming a driver or DSN of their own go as written.
     {"OtherDriverUnchanged", QStringLiteral("Driver={FreeTDS};Server=h;Port=2000;UID=u;PWD={a;b}"), kDebian,
      QStringLiteral("Driver={FreeTDS};Server=h;Port=2000;UID=u;PWD={a;b}")},
@@ -231,6 +251,9 @@ TEST(DriverChoice, NoneInstalledNamesTheDriversTriedAndThePackage)
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
     EXPECT_TRUE(e.description.contains(QLatin1String("\"MariaDB Unicode\""))) << e.description.toStdString();
     EXPECT_TRUE(e.description.contains(QLatin1String("odbc-mariadb"))) << e.description.toStdString();
+    e = translateError(kPgString, kDebian);
+    EXPECT_TRUE(e.description.contains(QLatin1String("\"PostgreSQL ANSI\""))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.contains(QLatin1String("odbc-postgresql"))) << e.description.toStdString();
 }
 
 // --- Access ---------------------------------------------------------------------------------
@@ -346,7 +369,10 @@ TEST(DriverFamilies, FromNameOrLibrary)
     EXPECT_EQ(db::odbc::familyOf(QStringLiteral("shop"), kMariaDb.library), DriverFamily::MySql);
     EXPECT_EQ(db::odbc::familyOf(QStringLiteral("MDBTools"), {}), DriverFamily::Access);
     EXPECT_EQ(db::odbc::familyOf(QStringLiteral("Oracle 21 ODBC driver"), {}), DriverFamily::Oracle);
-    EXPECT_EQ(db::odbc::familyOf(QStringLiteral("PostgreSQL Unicode"), QStringLiteral("psqlodbcw.so")),
+    EXPECT_EQ(db::odbc::familyOf(QStringLiteral("PostgreSQL Unicode"), {}), DriverFamily::PostgreSql);
+    EXPECT_EQ(db::odbc::familyOf({}, QStringLiteral("psqlodbcw.so")), DriverFamily::PostgreSql);
+    EXPECT_EQ(db::odbc::familyOf({}, QStringLiteral("sqlite3odbc.so")), DriverFamily::Sqlite);
+    EXPECT_EQ(db::odbc::familyOf(QStringLiteral("Firebird"), QStringLiteral("libOdbcFb.so")),
               DriverFamily::Other);
 }
 

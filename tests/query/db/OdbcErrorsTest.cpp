@@ -1,5 +1,6 @@
 // Error numbers from ODBC diagnostic records, row by row of the team's table, with the
-// records the drivers really send (FreeTDS, MariaDB Connector/ODBC, SQL Server, mdbtools).
+// records the drivers really send (FreeTDS, MariaDB Connector/ODBC, SQL Server, mdbtools,
+// psqlODBC).
 #include "query/db/odbc/OdbcErrors.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,10 @@ TEST_P(Classification, GivesTheNumberCallersTest)
 }
 
 constexpr DriverFamily Ss = DriverFamily::SqlServer, My = DriverFamily::MySql, Acc = DriverFamily::Access,
-                       Other = DriverFamily::Other;
+                       Pg = DriverFamily::PostgreSql, Other = DriverFamily::Other;
+constexpr const char* kPgRefused =
+    "connection to server at \"127.0.0.1\", port 5432 failed: FATAL:  password "
+    "authentication failed for user \"quorvane\"";
 constexpr qint32 Unreachable = N::Unreachable, Refused = N::LoginRefused, Rejected = N::CommandRejected;
 
 const Case kCases[] = {
@@ -54,16 +58,27 @@ const Case kCases[] = {
     {"MariaDbUnknownHost", My, {rec("HY000", 2005)}, Unreachable, 0},
     {"LostConnection", My, {rec("08S01", 2013)}, Unreachable, 0},
     {"LoginTimeout08", Other, {rec("08001", 0)}, Unreachable, 0},
+    {"PostgreSqlUnknownDatabase",
+     Pg,
+     {rec("08001", 101, "FATAL:  database \"x\" does not exist")},
+     Unreachable,
+     0},
+    {"PostgreSqlRefusedConnection", Pg, {rec("08001", 101, "Connection refused")}, Unreachable, 0},
     // login refused
     {"FreeTdsLoginFailedThen08001", Ss, {rec("42000", 18456), rec("08001", 0)}, Refused, 0},
     {"SqlServerLogin28000", Ss, {rec("28000", 18456)}, Refused, 0},
     {"MariaDbWrongPassword", My, {rec("28000", 1045)}, Refused, 0},
     {"Any28000", Other, {rec("01000", 0), rec("28000", 7)}, Refused, 1},
+    {"PostgreSqlWrongPassword", Pg, {rec("08001", 101, kPgRefused)}, Refused, 0},
+    {"PostgreSql28P01", Pg, {rec("28P01", 1)}, Refused, 0},
+    {"PasswordWordsOfAnotherFamily", Other, {rec("08001", 101, kPgRefused)}, Unreachable, 0},
     // command rejected
     {"MariaDbSyntax", My, {rec("42000", 1064)}, Rejected, 0},
     {"MariaDbMissingTable", My, {rec("42S02", 1146)}, Rejected, 0},
     {"SqlServerSyntax37000", Ss, {rec("37000", 102)}, Rejected, 0},
     {"SqlServerInvalidObject", Ss, {rec("42S02", 208)}, Rejected, 0},
+    {"PostgreSqlSyntax", Pg, {rec("42601", 1)}, Rejected, 0},
+    {"PostgreSqlMissingTable", Pg, {rec("42P01", 1)}, Rejected, 0},
     // native codes belong to their driver: a MySQL code from another driver means nothing
     {"NativeCodeOfAnotherFamily", Ss, {rec("42000", 1049)}, Rejected, 0},
     {"LoginCodeOfAnotherFamily", My, {rec("42000", 18456)}, Rejected, 0},

@@ -1,5 +1,6 @@
 // The databases the direct-edit tests write to: a SQLite file, a private database on the MariaDB
-// server of the test services, and a private SQL Server test server reached through FreeTDS.
+// and PostgreSQL servers of the test services, and a private SQL Server test server reached
+// through FreeTDS.
 // Each is opened the way a Direct Edit run opens it (the connection settings of its type, a
 // client-side set), and each offers a second, independent connection: "someone else".
 #pragma once
@@ -25,7 +26,7 @@
 namespace detest {
 
 // MariaDB is reached through both backends of the MySql type: native and ODBC.
-enum class Kind { SQLite, MariaDb, MariaDbOdbc, SqlServer };
+enum class Kind { SQLite, MariaDb, MariaDbOdbc, SqlServer, PostgreSql };
 
 inline bool isMariaDb(Kind kind)
 {
@@ -43,6 +44,8 @@ inline const char* nameOf(Kind kind)
         return "MariaDBOdbc";
     case Kind::SqlServer:
         return "SqlServer";
+    case Kind::PostgreSql:
+        return "PostgreSql";
     }
     return "?";
 }
@@ -83,6 +86,25 @@ public:
             fields_.databaseName = privateDatabase_;
             break;
         }
+        case Kind::PostgreSql: {
+            const QString port = qEnvironmentVariable("QUORVANE_POSTGRES_PORT");
+            if (port.isEmpty()) {
+                unavailable_ =
+                    QStringLiteral("no PostgreSQL server (run the tests with scripts/test.sh, which "
+                                   "starts one)");
+                break;
+            }
+            fields_ = {QStringLiteral("PostgreSQL"),
+                       qEnvironmentVariable("QUORVANE_POSTGRES_USER"),
+                       qEnvironmentVariable("QUORVANE_POSTGRES_PASSWORD"),
+                       QStringLiteral("127.0.0.1:") + port,
+                       QStringLiteral("quorvane"),
+                       {}};
+            privateDatabase_ = QStringLiteral("direct_edit_%1").arg(QRandomGenerator::global()->generate());
+            run({QStringLiteral("CREATE DATABASE ") + privateDatabase_});
+            fields_.databaseName = privateDatabase_;
+            break;
+        }
         case Kind::SqlServer:
             tds_ = std::make_unique<qvtest::TdsServer>();
             if (!tds_->started()) {
@@ -100,7 +122,8 @@ public:
         if (!privateDatabase_.isEmpty()) {
             fields_.databaseName = QStringLiteral("quorvane");
             try {
-                run({QStringLiteral("DROP DATABASE ") + privateDatabase_});
+                run({QStringLiteral("DROP DATABASE ") + privateDatabase_ +
+                     (kind_ == Kind::PostgreSql ? QStringLiteral(" WITH (FORCE)") : QString())});
             } catch (const db::Error&) {
             }
         }
@@ -122,6 +145,13 @@ public:
                         QStringLiteral("\\1 COLLATE NOCASE"));
         else if (isMariaDb(kind_))
             sql += QStringLiteral(" DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_general_ci");
+        if (kind_ == Kind::PostgreSql) {
+            // A nondeterministic collation: 'abc' equals 'ABC' under it.
+            run({QStringLiteral("CREATE COLLATION IF NOT EXISTS folding (provider = icu, "
+                                "locale = 'und-u-ks-level2', deterministic = false)")});
+            sql.replace(QRegularExpression(QStringLiteral("(VARCHAR\\(\\d+\\))")),
+                        QStringLiteral("\\1 COLLATE folding"));
+        }
         if (tds_) {
             QJsonObject config = tds_->config();
             config[QStringLiteral("case_insensitive")] = true;

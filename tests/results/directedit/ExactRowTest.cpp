@@ -192,7 +192,8 @@ TEST_P(ExactRows, TheRestOfADirectEditBatchRunsBeforeTheGridWrites)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ExactRows,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
+                                           Kind::PostgreSql),
                          kindName);
 
 // SQLite keeps a storage class per value: a row is named by the value as stored (an integer in

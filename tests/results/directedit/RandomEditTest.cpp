@@ -72,7 +72,8 @@ TEST_P(RandomEdits, TheTableIsAlwaysWhatTheUserDid)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RandomEdits,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
+                                           Kind::PostgreSql),
                          kindName);
 
 } // namespace

@@ -59,7 +59,8 @@ TEST_P(Permissions, ANewRowIsNeverOffered)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Permissions,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
+                                           Kind::PostgreSql),
                          kindName);
 
 QByteArray digestOf(const QString& path)

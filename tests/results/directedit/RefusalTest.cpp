@@ -108,7 +108,8 @@ TEST(OneRowOrNothingWithoutTransactions, RowsThatCannotBeToldApartAreNotChanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, OneRowOrNothing,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
+                                           Kind::PostgreSql),
                          kindName);
 
 using NotOneTable = DirectEditTest;
@@ -157,7 +158,8 @@ TEST_P(NotOneTable, ACalculatedColumnIsNotChangedButTheTablesColumnsAre)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, NotOneTable,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
+                                           Kind::PostgreSql),
                          kindName);
 
 using RefusedValues = DirectEditTest;
@@ -175,6 +177,9 @@ QStringList refusalWords(Kind kind)
     case Kind::SqlServer:
         return {QStringLiteral("Cannot insert the value NULL into column 'title'"),
                 QStringLiteral("native 547")};
+    case Kind::PostgreSql:
+        return {QStringLiteral("null value in column \"title\""),
+                QStringLiteral("violates check constraint")};
     }
     return {};
 }
@@ -209,7 +214,8 @@ TEST_P(RefusedValues, AValueTheColumnCannotTakeIsRefusedWithTheDatabasesMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RefusedValues,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer),
+                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
+                                           Kind::PostgreSql),
                          kindName);
 
 } // namespace

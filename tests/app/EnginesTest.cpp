@@ -1,0 +1,394 @@
+// The main window on the database types an ODBC driver reaches (PostgreSQL, and any driver
+// through the ODBC type) and on the engines where exact values were found wrong: one table of
+// cases, each run as the user runs it into the grid, the plain text and Data Output to File, or
+// ending in the error report with its number. Real servers and drivers only: the PostgreSQL and
+// MariaDB servers of the test services, SQLite files, and the SQLite and PostgreSQL ODBC drivers.
+#include "FormFixture.h"
+#include "query/ConnectionSettings.h"
+#include "query/db/Connection.h"
+#include "query/db/Recordset.h"
+#include "results/FormFile.h"
+#include "results/RecordsetModel.h"
+#include "tests/query/db/QtPrinters.h"
+#include "tests/support/SqliteFiles.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QRadioButton>
+#include <QTableView>
+
+namespace {
+
+enum class Engine { SQLite, MariaDb, PostgreSql, OdbcSqlite, OdbcDsn };
+
+// How the connection fields differ from the right ones.
+enum class Login {
+    Right,
+    WrongPassword,
+    UnknownDatabase,
+    ClosedPort,
+    UnknownDriver,
+    UidInString,
+    WrongPwdInString
+};
+
+constexpr qint32 Unreachable = db::ErrorNumber::Unreachable, Refused = db::ErrorNumber::LoginRefused,
+                 Rejected = db::ErrorNumber::CommandRejected;
+
+struct Case
+{
+    const char* name;
+    Engine engine;
+    const char* setup; // statements separated by ";" (for the SQLite engines, the file's script)
+    const char* query;
+    QStringList shown = {}; // the grid's rows, names first, cells joined by "|"; none: the cells stay empty
+    qint32 error = 0;       // the error report's number; 0 when the run succeeds
+    Login login = Login::Right;
+    const char* then = nullptr; // run afterwards into the grid
+    QStringList thenShown = {};
+};
+
+const char* const kPgTypes =
+    "DROP TABLE IF EXISTS eng_types;"
+    "CREATE TABLE eng_types (id int PRIMARY KEY, t text, n numeric(40, 0), ts timestamp(6), b bytea, ok "
+    "boolean);"
+    "INSERT INTO eng_types VALUES (1, 'äö€ 😀', 1234567890123456789012345678901234567890,"
+    " '2024-01-02 03:04:05.123456', '\\x00ff4142', true), (2, '', NULL, NULL, '\\x', false),"
+    " (3, NULL, -0.0, '1999-12-31 23:59:59.000001', NULL, NULL)";
+
+// clang-format off
+const Case kCases[] = {
+    // PostgreSQL: every kind of value, NULL and '' told apart by "t is null".
+    {"PostgreSqlValues", Engine::PostgreSql, kPgTypes,
+     "select id, t, t is null as tnull, n, ts, b, ok from eng_types order by id",
+     {"id|t|tnull|n|ts|b|ok", "1|äö€ 😀|0|1234567890123456789012345678901234567890|2024-01-02 03:04:05.123456|00FF4142|1",
+      "2||0||||0", "3||1|0|1999-12-31 23:59:59.000001||"}},
+    {"PostgreSqlBatchShowsItsFirstResult", Engine::PostgreSql, nullptr, "select 'first' as a; select 'second' as b",
+     {"a", "first"}},
+    {"PostgreSqlInsertGivesAClosedResult", Engine::PostgreSql, "DROP TABLE IF EXISTS eng_insert; CREATE TABLE eng_insert (n int)",
+     "insert into eng_insert values (7)", {}, 0, Login::Right, "select n from eng_insert", {"n", "7"}},
+    {"PostgreSqlWrongPassword", Engine::PostgreSql, nullptr, "select 1", {}, Refused, Login::WrongPassword},
+    {"PostgreSqlUnknownDatabase", Engine::PostgreSql, nullptr, "select 1", {}, Unreachable, Login::UnknownDatabase},
+    {"PostgreSqlClosedPort", Engine::PostgreSql, nullptr, "select 1", {}, Unreachable, Login::ClosedPort},
+    {"PostgreSqlBadSql", Engine::PostgreSql, nullptr, "selec 1", {}, Rejected},
+    {"PostgreSqlMissingTable", Engine::PostgreSql, nullptr, "select * from eng_missing", {}, Rejected},
+    {"MariaDbBadSql", Engine::MariaDb, nullptr, "selec 1", {}, Rejected},
+    {"MariaDbMissingTable", Engine::MariaDb, nullptr, "select * from eng_missing", {}, Rejected},
+    // Values found wrong: SQLite blobs as raw bytes, MariaDB bits as control characters, and the
+    // SQLite ODBC driver's non-ASCII names followed by NULs.
+    {"SqliteBlobsInHexadecimal", Engine::SQLite,
+     "CREATE TABLE eng_blobs (b BLOB); INSERT INTO eng_blobs VALUES (x'00FF4142'), (x'00FE4142'), (x'')",
+     "select b from eng_blobs order by b", {"b", "", "00FE4142", "00FF4142"}},
+    {"MariaDbBitsAsNumbers", Engine::MariaDb,
+     "DROP TABLE IF EXISTS eng_bits; CREATE TABLE eng_bits (id INT, b1 BIT(1), b8 BIT(8), b64 BIT(64));"
+     "INSERT INTO eng_bits VALUES (1, b'1', b'101', 18446744073709551615), (2, b'0', b'0', 0)",
+     "select b1, b8, b64 from eng_bits order by id", {"b1|b8|b64", "1|5|18446744073709551615", "0|0|0"}},
+    {"OdbcSqliteNamesAndBlobs", Engine::OdbcSqlite,
+     "CREATE TABLE eng_names (\"nämé\" TEXT, \"ü\" BLOB); INSERT INTO eng_names VALUES ('x', x'00FF')",
+     "select \"nämé\", \"ü\" from eng_names", {"nämé|ü", "x|00FF"}},
+    // The ODBC type: a data source of odbc.ini; the boxes reach the driver only where the string
+    // names no user or password.
+    {"OdbcDsnWithTheBoxes", Engine::OdbcDsn, nullptr, "select current_user as u, current_database() as d",
+     {"u|d", "quorvane|quorvane"}},
+    {"OdbcStringUserWinsOverTheBox", Engine::OdbcDsn, nullptr, "select current_user as u", {"u", "quorvane"}, 0,
+     Login::UidInString},
+    {"OdbcStringPasswordWinsOverTheBox", Engine::OdbcDsn, nullptr, "select 1", {}, Refused, Login::WrongPwdInString},
+    {"OdbcUnknownDriver", Engine::OdbcSqlite, "", "select 1", {}, Unreachable, Login::UnknownDriver},
+};
+// clang-format on
+
+class EngineWindow : public FormFixture
+{
+protected:
+    void TearDown() override
+    {
+        results::setExportTarget(QString());
+        FormFixture::TearDown();
+    }
+
+    // The connection fields of an engine; false (the test skipped, or failed under CI) when the
+    // test services do not offer it.
+    bool fieldsFor(Engine engine, const char* setup, query::ConnectionFields& f)
+    {
+        const auto missing = [](const char* what) {
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                ADD_FAILURE() << what << " is missing: the test services did not start it";
+            else
+                [what] { GTEST_SKIP() << what << " is missing (run the tests with scripts/test.sh)"; }();
+            return false;
+        };
+        switch (engine) {
+        case Engine::SQLite:
+            f = {QStringLiteral("SQLite"),
+                 {},
+                 {},
+                 files.create(QStringLiteral("engine.sqlite"), setup),
+                 {},
+                 {}};
+            return true;
+        case Engine::OdbcSqlite:
+            if (qEnvironmentVariable("ODBCSYSINI").isEmpty())
+                return missing("the private odbcinst.ini with the SQLite ODBC driver");
+            f = {QStringLiteral("ODBC"),
+                 {},
+                 {},
+                 QStringLiteral("Driver={SQLite3};Database=") +
+                     files.create(QStringLiteral("odbc.sqlite"), setup),
+                 {},
+                 {}};
+            return true;
+        case Engine::MariaDb:
+            if (qEnvironmentVariable("QUORVANE_MARIADB_PORT").isEmpty())
+                return missing("the MariaDB server");
+            f = {QStringLiteral("MySql"),
+                 qEnvironmentVariable("QUORVANE_MARIADB_USER"),
+                 qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"),
+                 QStringLiteral("127.0.0.1,") + qEnvironmentVariable("QUORVANE_MARIADB_PORT"),
+                 QStringLiteral("quorvane"),
+                 {}};
+            return true;
+        case Engine::PostgreSql:
+        case Engine::OdbcDsn:
+            if (qEnvironmentVariable("QUORVANE_POSTGRES_PORT").isEmpty())
+                return missing("the PostgreSQL server");
+            f = {QStringLiteral("PostgreSQL"),
+                 qEnvironmentVariable("QUORVANE_POSTGRES_USER"),
+                 qEnvironmentVariable("QUORVANE_POSTGRES_PASSWORD"),
+                 QStringLiteral("127.0.0.1:") + qEnvironmentVariable("QUORVANE_POSTGRES_PORT"),
+                 QStringLiteral("quorvane"),
+                 {}};
+            if (engine == Engine::OdbcDsn) {
+                // A user data source of this test's own HOME.
+                QFile ini(QDir::home().filePath(QStringLiteral(".odbc.ini")));
+                if (!ini.open(QIODevice::WriteOnly))
+                    return missing("a writable ~/.odbc.ini");
+                ini.write(
+                    QStringLiteral("[QuorvanePg]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\n"
+                                   "Database=quorvane\n")
+                        .arg(qEnvironmentVariable("QUORVANE_POSTGRES_PORT"))
+                        .toUtf8());
+                setenv("ODBCINI", QFile::encodeName(ini.fileName()).constData(), 1);
+                f.type = QStringLiteral("ODBC");
+                f.location = QStringLiteral("QuorvanePg");
+                f.databaseName.clear();
+            }
+            return true;
+        }
+        return false;
+    }
+
+    static void apply(Login login, query::ConnectionFields& f)
+    {
+        switch (login) {
+        case Login::Right:
+            break;
+        case Login::WrongPassword:
+            f.password = QStringLiteral("not-the-password");
+            break;
+        case Login::UnknownDatabase:
+            f.databaseName = QStringLiteral("eng_no_such_database");
+            break;
+        case Login::ClosedPort:
+            f.location = QStringLiteral("127.0.0.1:1");
+            break;
+        case Login::UnknownDriver:
+            f.location = QStringLiteral("Driver={Quorvane No Such Driver};Database=x");
+            break;
+        case Login::UidInString:
+            f.location = QStringLiteral("DSN=QuorvanePg;UID=") + f.user;
+            f.user = QStringLiteral("eng_nobody");
+            break;
+        case Login::WrongPwdInString:
+            f.location = QStringLiteral("DSN=QuorvanePg;PWD=not-the-password");
+            break;
+        }
+    }
+
+    void fill(const query::ConnectionFields& f)
+    {
+        form->Combo1->setEditText(f.type);
+        form->Text4->setText(f.user);
+        form->Text5->setText(f.password);
+        form->Text8->setText(f.location);
+        form->Text9->setText(f.databaseName);
+    }
+
+    // Runs each statement of the setup on a connection of its own, as another program would.
+    static void runDirect(const query::ConnectionFields& f, const char* setup)
+    {
+        db::Connection connection;
+        query::connectionSettings(f).applyTo(connection);
+        connection.Open();
+        for (const QString& sql : QString::fromUtf8(setup).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            connection.Execute(sql);
+    }
+
+    static void expectNoControlCharacters(const QString& text, const char* where)
+    {
+        for (QChar c : text) {
+            if (c.category() == QChar::Other_Control && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
+                ADD_FAILURE() << where << " holds U+" << QString::number(c.unicode(), 16).toStdString()
+                              << ": " << text.toStdString();
+        }
+    }
+
+    QByteArray fileBytes(const QString& path) const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // The rows of sql as another connection reads them, cells joined by "|".
+    static QStringList stored(const query::ConnectionFields& f, const QString& sql)
+    {
+        db::Connection connection;
+        query::connectionSettings(f).applyTo(connection);
+        connection.Open();
+        db::Recordset set = connection.Execute(sql);
+        QStringList rows;
+        while (!set.Eof()) {
+            QStringList cells;
+            for (int c = 0; c < set.Fields().Count(); ++c)
+                cells << set.Fields().Item(c).Value().toString();
+            rows << cells.join(QLatin1Char('|'));
+            set.MoveNext();
+        }
+        return rows;
+    }
+
+    results::RecordsetModel* model() const
+    {
+        return qobject_cast<results::RecordsetModel*>(form->DataGrid1->model());
+    }
+
+    SqliteFiles files;
+};
+
+class Engines : public EngineWindow, public testing::WithParamInterface<Case>
+{
+};
+
+TEST_P(Engines, ShowExactValuesInEveryOutputOrTheErrorsNumber)
+{
+    const Case& c = GetParam();
+    query::ConnectionFields f;
+    if (!fieldsFor(c.engine, c.setup ? c.setup : "", f))
+        return;
+    const bool server = c.engine == Engine::MariaDb || c.engine == Engine::PostgreSql;
+    if (server && c.setup) {
+        ASSERT_NO_THROW(runDirect(f, c.setup));
+    }
+    apply(c.login, f);
+    fill(f);
+
+    run(QString::fromUtf8(c.query));
+    if (c.error != 0) {
+        const QStringList told = dialogs.takeMessages();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].startsWith(QString::number(c.error) + QStringLiteral("\r\n")))
+            << told[0].toStdString();
+        return;
+    }
+    ASSERT_EQ(dialogs.takeMessages(), QStringList());
+    const qsizetype records = std::max<qsizetype>(c.shown.size() - 1, 0);
+    EXPECT_EQ(panel(1), QStringLiteral("Rows: %1").arg(records));
+    if (c.shown.isEmpty()) {
+        for (QString row : gridRows())
+            EXPECT_TRUE(row.remove(QLatin1Char('|')).isEmpty()) << row.toStdString();
+    } else {
+        EXPECT_EQ(gridRows(), c.shown);
+        expectNoControlCharacters(gridRows().join(QLatin1Char('\n')), "the grid");
+
+        // The same values in the plain text ...
+        form->PlainText_Click();
+        run(QString::fromUtf8(c.query));
+        QString plain;
+        for (const QString& row : c.shown)
+            plain += QString(row).replace(QLatin1Char('|'), QLatin1Char('\t')) + QStringLiteral("\t\n");
+        EXPECT_EQ(form->Text2->toPlainText(), plain);
+        expectNoControlCharacters(form->Text2->toPlainText(), "the plain text");
+        form->DataGrid_Click();
+
+        // ... and in the output file.
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        results::setExportTarget(out);
+        form->DataOutputtoFile->setChecked(true);
+        run(QString::fromUtf8(c.query));
+        form->DataOutputtoFile->setChecked(false);
+        EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+        QString block;
+        for (const QString& row : c.shown)
+            block += row + QStringLiteral("|\r\n");
+        EXPECT_EQ(QString::fromUtf8(fileBytes(out)), block + QStringLiteral("\r\n"));
+    }
+    if (c.then) {
+        run(QString::fromUtf8(c.then));
+        EXPECT_EQ(dialogs.takeMessages(), QStringList());
+        EXPECT_EQ(gridRows(), c.thenShown);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Engines, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// --- direct edit and profiles ------------------------------------------------------------
+
+using PostgreSqlWindow = EngineWindow;
+
+TEST_F(PostgreSqlWindow, DirectEditWritesOneRowAndUndoPutsItBack)
+{
+    query::ConnectionFields f;
+    const char* setup =
+        "DROP TABLE IF EXISTS eng_edit; CREATE TABLE eng_edit (id int PRIMARY KEY, name text);"
+        "INSERT INTO eng_edit VALUES (1, 'Tee'), (2, 'Kaffee')";
+    if (!fieldsFor(Engine::PostgreSql, setup, f))
+        return;
+    ASSERT_NO_THROW(runDirect(f, setup));
+    fill(f);
+    form->DirectEdit_Click();
+    run(QStringLiteral("select id, name from eng_edit order by id"));
+    ASSERT_NE(model(), nullptr);
+    form->Option5->setChecked(true);
+    form->Option5_Click();
+
+    const QString check = QStringLiteral("select id, name from eng_edit order by id");
+    EXPECT_TRUE(model()->setData(model()->index(1, 1), QStringLiteral("Mate")));
+    EXPECT_EQ(stored(f, check), QStringList({"1|Tee", "2|Mate"}));
+    form->DataGrid1->setCurrentIndex(model()->index(1, 1));
+    form->Undo->trigger();
+    EXPECT_EQ(stored(f, check), QStringList({"1|Tee", "2|Kaffee"}));
+    EXPECT_EQ(dialogs.takeMessages(), QStringList());
+}
+
+TEST_F(PostgreSqlWindow, AProfileOfTheTypeComesBackAfterARestartAndRunsWithItsLog)
+{
+    query::ConnectionFields f;
+    if (!fieldsFor(Engine::PostgreSql, "", f))
+        return;
+    fill(f);
+    form->Combo2->setEditText(QStringLiteral("pg shop"));
+    form->Check4->setChecked(true);
+    form->Command4_Click();
+
+    start();
+    form->Combo2->setEditText(QStringLiteral("pg shop"));
+    form->Combo2_Click();
+    EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("PostgreSQL"));
+    EXPECT_EQ(form->Text8->text(), f.location);
+    EXPECT_EQ(form->Text4->text(), f.user);
+    EXPECT_EQ(form->Text9->text(), f.databaseName);
+    EXPECT_EQ(form->Text5->text(), QString()) << "passwords are never stored";
+
+    form->Text5->setText(f.password);
+    run(QStringLiteral("select 'again' as a"));
+    EXPECT_EQ(dialogs.takeMessages(), QStringList());
+    EXPECT_EQ(gridRows(), QStringList({"a", "again"}));
+    QFile log(logFile());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("select 'again' as a"));
+}
+
+} // namespace
