@@ -1,7 +1,7 @@
 // A keyless table whose rows differ only by case or trailing blanks, with true duplicates among
 // them, gets a random sequence of edits, deletes and Undos through the model. After each step
 // the table holds what the user did to the rows the grid showed, or, where the step was refused,
-// what it held before. The seed is printed; QUORVANE_SEED repeats a run.
+// what it held before. The random start value is printed; QUORVANE_RANDOM_START repeats a run.
 #include "tests/results/directedit/DirectEditFixture.h"
 
 #include <algorithm>
@@ -13,12 +13,12 @@ using RandomEdits = DirectEditTest;
 
 TEST_P(RandomEdits, TheTableIsAlwaysWhatTheUserDid)
 {
-    const quint32 seed = qEnvironmentVariableIsSet("QUORVANE_SEED")
-                             ? quint32(qEnvironmentVariableIntValue("QUORVANE_SEED"))
+    const quint32 start = qEnvironmentVariableIsSet("QUORVANE_RANDOM_START")
+                             ? quint32(qEnvironmentVariableIntValue("QUORVANE_RANDOM_START"))
                              : QRandomGenerator::global()->generate();
-    std::cout << "QUORVANE_SEED=" << seed << std::endl;
-    SCOPED_TRACE(::testing::Message() << "QUORVANE_SEED=" << seed);
-    QRandomGenerator random(seed);
+    std::cout << "QUORVANE_RANDOM_START=" << start << std::endl;
+    SCOPED_TRACE(::testing::Message() << "QUORVANE_RANDOM_START=" << start);
+    QRandomGenerator random(start);
     const QStringList words{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("a "),
                             QStringLiteral("b"), QStringLiteral("B ")};
     const auto pick = [&](const QStringList& from) { return from[int(random.bounded(int(from.size())))]; };
