@@ -2,8 +2,8 @@
 // database type expects there, and for a database kept in a file a Browse button beside
 // Location chooses that file.
 #include "app/Form1.h"
-#include "ui/Controls.h"
 #include "query/ConnectionHints.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 
 #include <QComboBox>

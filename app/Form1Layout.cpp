@@ -1,7 +1,6 @@
 // The main window's moving parts: the resize rules and the border between the query box
 // and the output area, with the mouse pointer that shows it.
 #include "app/Form1.h"
-
 #include "app/Layout.h"
 #include "ui/Controls.h"
 #include "ui/MSFlexGrid.h"
@@ -30,10 +29,14 @@ public:
     {
         const ui::TwipsRect r = ui::twipsGeometry(widget(c));
         switch (p) {
-        case Property::Left: return r.left;
-        case Property::Top: return r.top;
-        case Property::Width: return r.width;
-        case Property::Height: return r.height;
+        case Property::Left:
+            return r.left;
+        case Property::Top:
+            return r.top;
+        case Property::Width:
+            return r.width;
+        case Property::Height:
+            return r.height;
         }
         return 0;
     }
@@ -43,10 +46,18 @@ public:
         QWidget* w = widget(c);
         ui::TwipsRect r = ui::twipsGeometry(w);
         switch (p) {
-        case Property::Left: r.left = twips; break;
-        case Property::Top: r.top = twips; break;
-        case Property::Width: r.width = twips; break;
-        case Property::Height: r.height = twips; break;
+        case Property::Left:
+            r.left = twips;
+            break;
+        case Property::Top:
+            r.top = twips;
+            break;
+        case Property::Width:
+            r.width = twips;
+            break;
+        case Property::Height:
+            r.height = twips;
+            break;
         }
         ui::place(w, r);
         return true;
@@ -56,17 +67,28 @@ private:
     QWidget* widget(Control c) const
     {
         switch (c) {
-        case Control::Frame1: return form_.Frame1;
-        case Control::Frame2: return form_.Frame2;
-        case Control::Frame4: return form_.Frame4;
-        case Control::Text1: return form_.Text1;
-        case Control::Text2: return form_.Text2;
-        case Control::MSFlexGrid1: return form_.MSFlexGrid1;
-        case Control::DataGrid1: return form_.DataGrid1;
-        case Control::Combo4: return form_.Combo4;
-        case Control::Text12: return form_.Text12;
-        case Control::Command10: return form_.Command10;
-        case Control::Command12: return form_.Command12;
+        case Control::Frame1:
+            return form_.Frame1;
+        case Control::Frame2:
+            return form_.Frame2;
+        case Control::Frame4:
+            return form_.Frame4;
+        case Control::Text1:
+            return form_.Text1;
+        case Control::Text2:
+            return form_.Text2;
+        case Control::MSFlexGrid1:
+            return form_.MSFlexGrid1;
+        case Control::DataGrid1:
+            return form_.DataGrid1;
+        case Control::Combo4:
+            return form_.Combo4;
+        case Control::Text12:
+            return form_.Text12;
+        case Control::Command10:
+            return form_.Command10;
+        case Control::Command12:
+            return form_.Command12;
         }
         return nullptr;
     }
@@ -95,9 +117,9 @@ void Form1::connectLayout()
     // Pointer moves over the window's own surface arrive without a button held too.
     centralWidget()->setMouseTracking(true);
     centralWidget()->installEventFilter(this);
-    for (QWidget* w : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
-                       static_cast<QWidget*>(Frame8), static_cast<QWidget*>(Text1),
-                       static_cast<QWidget*>(Text2), static_cast<QWidget*>(MSFlexGrid1)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Frame8),
+          static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2), static_cast<QWidget*>(MSFlexGrid1)})
         w->installEventFilter(this);
 }
 

@@ -3,9 +3,9 @@
 // closes), restored at start-up inside the visible screen. The designed place is the first
 // run's.
 #include "app/Form1.h"
-#include "ui/Controls.h"
 #include "settings/Keys.h"
 #include "settings/SettingsStore.h"
+#include "ui/Controls.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/Twips.h"
 

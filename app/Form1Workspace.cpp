@@ -2,9 +2,8 @@
 // the previous-queries panel, and the font panel. Each handler reads its controls, calls
 // the plain logic in profiles/ and query/log/, writes its controls and keeps its failures
 // to itself.
-#include "app/Form1.h"
-
 #include "app/FontSize.h"
+#include "app/Form1.h"
 #include "profiles/PasswordTable.h"
 #include "profiles/Profile.h"
 #include "profiles/QuickQueries.h"
@@ -27,7 +26,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-
 #include <exception>
 
 namespace {
@@ -262,8 +260,9 @@ void Form1::LoadLastProfileonStartup_Click()
 {
     const bool nowSet = !LoadLastProfileonStartup->isChecked();
     // The mark shows what is stored, so the next start does what it shows.
-    if (ui::guarded<settings::StoreError>(
-            [&] { settings::store().save(settings::LoadProfile, nowSet ? QStringLiteral("1") : QStringLiteral("0")); }))
+    if (ui::guarded<settings::StoreError>([&] {
+            settings::store().save(settings::LoadProfile, nowSet ? QStringLiteral("1") : QStringLiteral("0"));
+        }))
         LoadLastProfileonStartup->setChecked(nowSet);
 }
 
@@ -375,7 +374,8 @@ void Form1::Command10_Click()
     const QString name = Text12->text();
     profiles::AddQuickQueryResult added;
     if (!ui::guarded<settings::StoreError>([&] {
-            added = profiles::addQuickQuery(ui::boxText(Text1), name, Combo2->currentText(), entriesOf(Combo4));
+            added =
+                profiles::addQuickQuery(ui::boxText(Text1), name, Combo2->currentText(), entriesOf(Combo4));
         }))
         return;
     if (!added.message.isEmpty()) {

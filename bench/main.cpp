@@ -60,10 +60,10 @@ struct Options
     bool check = false;
     int pumpSliceMs = 0; // 0: the program's own
     bool list = false;
-    std::string fileMemoryProbe; // internal: "sqlite" or "mariadb", the file-memory path's child
-    bool memoryProbe = false;    // internal: the child process that measures the grid's memory
+    std::string fileMemoryProbe;  // internal: "sqlite" or "mariadb", the file-memory path's child
+    bool memoryProbe = false;     // internal: the child process that measures the grid's memory
     bool textMemoryProbe = false; // internal: the same for the plain-text box
-    bool startupProbe = false;   // internal: the child process of the start-up path
+    bool startupProbe = false;    // internal: the child process of the start-up path
 };
 
 std::vector<std::string> splitList(const std::string& text)

@@ -7,7 +7,10 @@ namespace {
 
 const QString comma = QStringLiteral(",");
 
-QString enclosed(const QString& name) { return comma + name + comma; }
+QString enclosed(const QString& name)
+{
+    return comma + name + comma;
+}
 
 bool sameName(const QString& a, const QString& b)
 {

@@ -1,19 +1,17 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 #include <optional>
 
 namespace profiles {
 
 // The passwords of the profiles used in this run (the main window holds the table for the
-// program's life), kept in memory only and never written anywhere. 101 entries, of which the first 100 are used: an entry is claimed for a
-// profile name the first time the name is chosen or saved, always the lowest empty one,
-// so the claimed entries form an unbroken run from entry 0; nothing is released until
-// the program ends. Names compare without regard to letter case, as the store compares
-// the sections they name. An empty name never claims
-// or matches an entry.
+// program's life), kept in memory only and never written anywhere. 101 entries, of which the first 100 are
+// used: an entry is claimed for a profile name the first time the name is chosen or saved, always the lowest
+// empty one, so the claimed entries form an unbroken run from entry 0; nothing is released until the program
+// ends. Names compare without regard to letter case, as the store compares the sections they name. An empty
+// name never claims or matches an entry.
 class PasswordTable
 {
 public:

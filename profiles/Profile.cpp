@@ -29,7 +29,10 @@ bool readTicked(const QString& name, const settings::ProfileSetting& s)
     return ok ? value != 0 : true;
 }
 
-QString tickText(bool ticked) { return ticked ? QStringLiteral("1") : QStringLiteral("0"); }
+QString tickText(bool ticked)
+{
+    return ticked ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 void keep(const QString& profile, const settings::ProfileSetting& s, const QString& value)
 {
@@ -59,7 +62,8 @@ QString message(Outcome outcome, const QString& name)
     case Outcome::NoName:
         return QStringLiteral("You must enter a profile name in the Profile Name box first");
     case Outcome::ReservedName:
-        return QStringLiteral("The name \"%1\" is used by Quorvane itself; please choose another profile name")
+        return QStringLiteral(
+                   "The name \"%1\" is used by Quorvane itself; please choose another profile name")
             .arg(name);
     case Outcome::ReservedNameDelisted:
         return QStringLiteral("\"%1\" is the name of Quorvane's own settings, which stay as they are; "
@@ -81,11 +85,11 @@ QString message(Outcome outcome, const QString& name)
 bool isReservedName(const QString& name)
 {
     const QString folded = name.toCaseFolded();
-    for (const char* section : {settings::ProfileNames.section, settings::OptionBox.section,
-                                settings::QuickQueryShown.section, settings::QuickQuerySection,
-                                settings::FilePath.section, settings::MailServerName.section,
-                                settings::CompareServerName1.section, settings::FindServerName.section,
-                                settings::WatchServerName.section}) {
+    for (const char* section :
+         {settings::ProfileNames.section, settings::OptionBox.section, settings::QuickQueryShown.section,
+          settings::QuickQuerySection, settings::FilePath.section, settings::MailServerName.section,
+          settings::CompareServerName1.section, settings::FindServerName.section,
+          settings::WatchServerName.section}) {
         if (QString::fromUtf8(section).toCaseFolded() == folded)
             return true;
     }

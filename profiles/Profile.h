@@ -11,11 +11,11 @@ namespace profiles {
 // The stored fields of a profile, as the window's controls hold them.
 struct ProfileFields
 {
-    QString type;         // Combo1: database type as shown
-    QString user;         // Text4
-    QString location;     // Text8: server, or the database file
-    QString databaseName; // Text9
-    QString queryText;    // Text1: the query box
+    QString type;                     // Combo1: database type as shown
+    QString user;                     // Text4
+    QString location;                 // Text8: server, or the database file
+    QString databaseName;             // Text9
+    QString queryText;                // Text1: the query box
     bool saveCurrentStatement = true; // Check1
     bool saveAllStatements = true;    // Check4
 
@@ -24,12 +24,12 @@ struct ProfileFields
 
 // What became of a save or a delete. Anything but Saved/Deleted comes with message().
 enum class Outcome {
-    Saved,        // fields stored (and the name listed when it was new)
-    Deleted,      // section removed, name taken out of the list
-    NoName,       // the profile box is empty: nothing stored or deleted
-    ReservedName, // save: the name is one of the program's own sections; nothing stored
+    Saved,                // fields stored (and the name listed when it was new)
+    Deleted,              // section removed, name taken out of the list
+    NoName,               // the profile box is empty: nothing stored or deleted
+    ReservedName,         // save: the name is one of the program's own sections; nothing stored
     ReservedNameDelisted, // delete: such a name is only taken out of the list
-    NotStored,    // delete: there was no stored profile of that name; the list is tidied
+    NotStored,            // delete: there was no stored profile of that name; the list is tidied
     BlankName,            // save: the name is blanks only, which the list never shows
     CommaInName,          // save: the list keeps names between commas and cannot hold this one
 };

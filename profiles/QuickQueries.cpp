@@ -5,7 +5,10 @@
 namespace profiles {
 namespace {
 
-QString section() { return QString::fromUtf8(settings::QuickQuerySection); }
+QString section()
+{
+    return QString::fromUtf8(settings::QuickQuerySection);
+}
 
 } // namespace
 
@@ -31,8 +34,8 @@ QString quickQueryText(const QString& name)
     }
 }
 
-AddQuickQueryResult addQuickQuery(const QString& queryText, const QString& name,
-                                  const QString& profileName, const QStringList& listed)
+AddQuickQueryResult addQuickQuery(const QString& queryText, const QString& name, const QString& profileName,
+                                  const QStringList& listed)
 {
     if (queryText.isEmpty())
         return {noQueryMessage(), false};

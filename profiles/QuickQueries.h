@@ -24,8 +24,8 @@ struct AddQuickQueryResult
 // list shows now; the name is compared with it without regard to letter case, as the store
 // compares keys. Throws settings::StoreError when
 // the store refuses the write.
-AddQuickQueryResult addQuickQuery(const QString& queryText, const QString& name,
-                                  const QString& profileName, const QStringList& listed);
+AddQuickQueryResult addQuickQuery(const QString& queryText, const QString& name, const QString& profileName,
+                                  const QStringList& listed);
 
 // Remove Query: deletes the stored name; a name that is not stored (or any store
 // failure) is ignored.
@@ -40,7 +40,13 @@ inline QString noQueryMessage()
 {
     return QStringLiteral("You must have a query in the query box to use this feature");
 }
-inline QString noNameMessage() { return QStringLiteral("You must select a name first to use this feature"); }
-inline QString noProfileMessage() { return QStringLiteral("You must have a profile for this feature"); }
+inline QString noNameMessage()
+{
+    return QStringLiteral("You must select a name first to use this feature");
+}
+inline QString noProfileMessage()
+{
+    return QStringLiteral("You must have a profile for this feature");
+}
 
 } // namespace profiles

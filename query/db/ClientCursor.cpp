@@ -1,7 +1,7 @@
 #include "query/db/ClientCursor.h"
 
-#include "text/DataText.h"
 #include "query/db/Watch.h"
+#include "text/DataText.h"
 
 #include <algorithm>
 #include <charconv>

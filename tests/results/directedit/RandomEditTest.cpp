@@ -14,8 +14,8 @@ using RandomEdits = DirectEditTest;
 TEST_P(RandomEdits, TheTableIsAlwaysWhatTheUserDid)
 {
     const quint32 start = qEnvironmentVariableIsSet("QUORVANE_RANDOM_START")
-                             ? quint32(qEnvironmentVariableIntValue("QUORVANE_RANDOM_START"))
-                             : QRandomGenerator::global()->generate();
+                              ? quint32(qEnvironmentVariableIntValue("QUORVANE_RANDOM_START"))
+                              : QRandomGenerator::global()->generate();
     std::cout << "QUORVANE_RANDOM_START=" << start << std::endl;
     SCOPED_TRACE(::testing::Message() << "QUORVANE_RANDOM_START=" << start);
     QRandomGenerator random(start);
