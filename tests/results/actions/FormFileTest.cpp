@@ -1,14 +1,11 @@
-// The file chooser: its controls, its life (loaded once, then only hidden), the two paths it
-// hands back, the remembered settings, the lists and the resize rules.
+// The file chooser: its life (loaded once, then only hidden), the two paths it hands back, the
+// remembered settings and the lists.
 #include "ActionsSupport.h"
-#include "ui/Twips.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFocusEvent>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 
 namespace {
@@ -19,30 +16,12 @@ using results::FormFile;
 
 using FileChooser = ActionsTest;
 
-TEST_F(FileChooser, CarriesItsControlsWithTheirNamesAndCaptions)
-{
-    FormFile& form = results::formFile();
-    EXPECT_EQ(form.objectName(), QStringLiteral("FormFile"));
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("File"));
-    for (const char* name : {"Drive1", "Dir1", "File1", "Text2", "Frame1", "Text10", "Label4", "Label1",
-                             "Check1", "Command1", "Command2", "Frame2"})
-        EXPECT_NE(form.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
-    EXPECT_EQ(form.Frame1->title(), QStringLiteral("Export Options"));
-    EXPECT_EQ(form.Text10->text(), QStringLiteral("|"));
-    EXPECT_EQ(form.Label4->text(),
-              QStringLiteral("Specifiy Delimiter (Make sure the delimeter is not in the data)"));
-    EXPECT_EQ(form.Label1->text(), QStringLiteral("\"Leave Delimiter Blank to use Tab Delimeter\""));
-    EXPECT_EQ(form.Check1->text(), QStringLiteral("Export the Column Headers"));
-    EXPECT_TRUE(form.Check1->isChecked());
-    EXPECT_EQ(form.Command1->text(), QStringLiteral("OK"));
-    EXPECT_EQ(form.Command2->text(), QStringLiteral("Cancel"));
-    // Loading for the delimiter does not show the window.
-    EXPECT_FALSE(form.isVisible());
-}
-
 TEST_F(FileChooser, IsLoadedOnceAndKeepsItsStateWhenHidden)
 {
     FormFile* first = &results::formFile();
+    EXPECT_FALSE(first->isVisible()) << "loading for the delimiter does not show the window";
+    EXPECT_EQ(results::exportDelimiter(), QStringLiteral("|"));
+    EXPECT_TRUE(results::exportColumnHeaders());
     first->Text10->setText(QStringLiteral(";"));
     first->Check1->setChecked(false);
     cancelOnModal();
@@ -203,31 +182,6 @@ TEST_F(FileChooser, AClickInTheFileListJoinsFolderAndNameWithOneSeparator)
               QStringLiteral("/tmp/x.sql"));
     EXPECT_EQ(results::joinPath(QStringLiteral("/tmp/"), QStringLiteral("x.sql")),
               QStringLiteral("/tmp/x.sql"));
-}
-
-TEST_F(FileChooser, FollowsTheResizeRules)
-{
-    FormFile& form = results::formFile();
-    form.resize(ui::pixels(9000), ui::pixels(6000));
-    form.Form_Resize();
-    const int w = ui::twips(form.frameGeometry().width());
-    const int h = ui::twips(form.frameGeometry().height());
-    const int left = ui::twips(form.Text2->x());
-    auto near = [](int actual, int expected) { return std::abs(actual - expected) <= ui::twipsPerPixel; };
-    EXPECT_PRED2(near, ui::twips(form.Text2->width()), w - left * 5 / 2);
-    EXPECT_PRED2(near, ui::twips(form.File1->width()), w / 2 - left * 5 / 2 - 100);
-    EXPECT_PRED2(near, ui::twips(form.Dir1->width()), w / 2);
-    EXPECT_EQ(form.Drive1->width(), form.Dir1->width());
-    EXPECT_PRED2(near, ui::twips(form.File1->x()), ui::twips(form.Dir1->width()) + 200);
-    EXPECT_PRED2(near, ui::twips(form.Dir1->height()), h - 2780);
-    EXPECT_PRED2(near, ui::twips(form.File1->height()), h - 2350);
-    EXPECT_PRED2(near, ui::twips(form.Frame2->y()), ui::twips(form.File1->y() + form.File1->height()) + 200);
-
-    // At 4080 twips or less the heights stay.
-    const int dirHeight = form.Dir1->height();
-    form.resize(ui::pixels(9000), ui::pixels(4000));
-    form.Form_Resize();
-    EXPECT_EQ(form.Dir1->height(), dirHeight);
 }
 
 } // namespace

@@ -26,62 +26,12 @@ struct Box
 
 using QueryFiles = ActionsTest;
 
-TEST_F(QueryFiles, SaveTrimsSpacesAndEndsWithCrLfAndOpenLoadsItBack)
+// Save, Open, Save after Open and a cancelled Save As through the query box:
+// ResultActionsTest.QueryFilesSaveAndOpenThroughTheQueryBox.
+TEST(QueryFileText, OnlySpacesAreTrimmedAndLineBreaksBecomeCrLf)
 {
-    const QString file = path(QStringLiteral("q.sql"));
-    chooseOnModal(file);
-    results::fileSaveAs(nullptr, QStringLiteral("  select 1  "));
-    expectChooserShown();
-    EXPECT_EQ(fileBytes(file), QByteArray("select 1\r\n"));
-    EXPECT_EQ(query::currentQueryFile(), file);
-
-    Box box{QStringLiteral("old text")};
-    chooseOnModal(file);
-    results::fileOpen(nullptr, box.setter());
-    expectChooserShown();
-    EXPECT_EQ(box.text, QStringLiteral("select 1\r\n"));
-    EXPECT_EQ(query::currentQueryFile(), file);
-
-    // Line breaks of the box are kept as CR LF; tabs at the ends stay.
     EXPECT_EQ(results::queryFileText(QStringLiteral(" \tselect a,\nb from t \n ")),
               QStringLiteral("\tselect a,\r\nb from t \r\n\r\n"));
-}
-
-TEST_F(QueryFiles, SaveAfterOpenWritesWithoutAsking)
-{
-    const QString file = path(QStringLiteral("q.sql"));
-    writeBytes(file, "select 1\r\n");
-    Box box;
-    chooseOnModal(file);
-    results::fileOpen(nullptr, box.setter());
-    expectChooserShown();
-
-    results::fileSave(nullptr, QStringLiteral("select 2"));
-    EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(fileBytes(file), QByteArray("select 2\r\n"));
-}
-
-TEST_F(QueryFiles, CancelledSaveAsLeavesNoCurrentFileSoSaveAsksAgain)
-{
-    query::setCurrentQueryFile(path(QStringLiteral("before.sql")));
-    cancelOnModal();
-    results::fileSaveAs(nullptr, QStringLiteral("select 1"));
-    expectChooserShown();
-    EXPECT_TRUE(query::currentQueryFile().isEmpty());
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-
-    const QString file = path(QStringLiteral("later.sql"));
-    chooseOnModal(file);
-    results::fileSave(nullptr, QStringLiteral("select 3"));
-    expectChooserShown();
-    EXPECT_EQ(fileBytes(file), QByteArray("select 3\r\n"));
-
-    // A cancelled Save writes nothing and says nothing.
-    query::setCurrentQueryFile(QString());
-    cancelOnModal();
-    results::fileSave(nullptr, QStringLiteral("select 4"));
-    expectChooserShown();
-    EXPECT_EQ(fileBytes(file), QByteArray("select 3\r\n"));
 }
 
 TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadIn)
@@ -244,18 +194,6 @@ TEST_F(Import, ACancelledChooserOrAnUnreadableFileAddsNothing)
     EXPECT_TRUE(items.isEmpty());
 }
 
-TEST_F(Import, TheStatementLogThenAppendsToTheImportedFile)
-{
-    const QString log = path(QStringLiteral("mine.log"));
-    writeBytes(log, "\r\n\r\nA\r\n");
-    chooseOnModal(log);
-    results::importStatements(nullptr, [](const QString&) {});
-    expectChooserShown();
-
-    query::StatementLog statementLog(dir.path(), dir.path(), [] { return QDate(2024, 1, 2); });
-    EXPECT_TRUE(statementLog.log(QStringLiteral("B")));
-    EXPECT_EQ(fileBytes(log), QByteArray("\r\n\r\nA\r\n\r\n\r\nB\r\n"));
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("20240102.log"))));
-}
+// The log then appends to the imported file: ResultActionsTest.ImportFillsThePreviousQueriesAndTheLog…
 
 } // namespace
