@@ -79,10 +79,5 @@ inline constexpr Setting FindUserName{"Find", "UserName", ""};
 inline constexpr Setting WatchServerName{"SqlWatch", "ServerName", ""};
 inline constexpr Setting WatchDataBase{"SqlWatch", "DataBase", ""};
 inline constexpr Setting WatchUserName{"SqlWatch", "UserName", ""};
-inline constexpr Setting WatchEServerName{"SqlWatch", "EServerName", ""};
-inline constexpr Setting WatchAccountName{"SqlWatch", "AccountName", ""};
-inline constexpr Setting WatchSubject{"SqlWatch", "Subject", ""};
-inline constexpr Setting WatchBody{"SqlWatch", "Body", ""};
-inline constexpr Setting WatchEmail{"SqlWatch", "Email", ""};
 
 } // namespace settings

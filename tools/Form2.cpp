@@ -1,5 +1,7 @@
 #include "tools/Form2.h"
 
+#include "tools/LockWatch.h"
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 
@@ -13,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 namespace {
 
@@ -54,6 +55,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window)
     createWatchFrame();
     connectCompare();
     connectFinder();
+    connectWatch();
 }
 
 Form2::~Form2() = default;
@@ -163,7 +165,7 @@ void Form2::createWatchFrame()
     Command8 = ui::button(f, "Command8", QStringLiteral("&Run"));
     place(Command8, 720, 4080, 2175, buttonHeight);
 
-    Timer2 = ui::named(new QTimer(this), "Timer2");
+    Timer2 = ui::named(new ui::Timer(this), "Timer2");
     Timer2->setInterval(60000);
 }
 
@@ -171,4 +173,6 @@ void Form2::stopRunning()
 {
     stopCompare_ = true;
     stopSearch_ = true;
+    if (watch_)
+        watch_->abandon();
 }

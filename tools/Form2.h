@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QCloseEvent;
@@ -11,7 +12,14 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QTimer;
+
+namespace tools {
+class LockWatch;
+class WatchFrame;
+} // namespace tools
+namespace ui {
+class Timer;
+}
 
 // The tools window "Database Tools": three SQL Server utilities, each in its own frame with
 // its own server, user, password and database boxes. Modeless; created on the first click of
@@ -86,7 +94,7 @@ public:
     QRadioButton* Option3 = nullptr;  // "Check for Locks"
     QRadioButton* Option4 = nullptr;  // "Check for No Locks"
     QPushButton* Command8 = nullptr;  // "&Run"
-    QTimer* Timer2 = nullptr;         // the watch's poll, 60000 ms
+    ui::Timer* Timer2 = nullptr;      // the watch's poll, 60000 ms
 
     // Connect: fills both object lists from the two servers.
     void Command11_Click();
@@ -96,8 +104,15 @@ public:
     void Command12_Click();
     // Find / Cancel.
     void Command10_Click();
+    // Run / Stop of the lock watch.
+    void Command8_Click();
+    // The lock watch's poll: a new check.
+    void Timer2_Timer();
+    // Email Setup: shows the mail setup window, non-modal.
+    void Command21_Click();
 
-    // Stops a running compare and a running search at their next step: the program is ending.
+    // Stops a running compare, a running search and the lock watch (a check in progress at its
+    // next row, deciding nothing): the program is ending.
     void stopRunning();
 
 private:
@@ -106,8 +121,11 @@ private:
     void createWatchFrame();
     void connectCompare();
     void connectFinder();
+    void connectWatch();
 
     bool stopCompare_ = false;
     bool searching_ = false;
     bool stopSearch_ = false;
+    std::unique_ptr<tools::WatchFrame> watchFrame_;
+    std::unique_ptr<tools::LockWatch> watch_;
 };

@@ -2,6 +2,7 @@
 // while a compare or a search runs.
 #include "ToolsFixture.h"
 #include "app/Form1.h"
+#include "ui/Clock.h"
 #include "ui/Controls.h"
 
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 namespace {
 
@@ -87,7 +87,7 @@ TEST_F(Tools, TheToolsButtonCreatesOneModelessWindowWithTheDesignedControls)
     EXPECT_TRUE(tools->Option3->isChecked());
     EXPECT_FALSE(tools->Check2->isChecked() || tools->Check3->isChecked());
     EXPECT_FALSE(tools->Command9->isEnabled());
-    EXPECT_FALSE(tools->Timer2->isActive());
+    EXPECT_FALSE(tools->Timer2->isEnabled());
     EXPECT_EQ(tools->Timer2->interval(), 60000);
     EXPECT_EQ(tools->Timer2->objectName(), "Timer2");
 }

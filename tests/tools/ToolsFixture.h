@@ -27,16 +27,20 @@ protected:
         QJsonObject procedures;
         QJsonArray objects;
         QJsonArray refused;
+        QJsonObject more; // further keys: lock rows, the blocking chain, names
 
         void configure()
         {
-            process->writeConfig(QJsonObject{{"server_name", "QUORVANE-TDS"},
-                                             {"default_database", "quorvane"},
-                                             {"users", QJsonObject{{"tester", "s3cret!"}}},
-                                             {"databases", databases},
-                                             {"procedures", procedures},
-                                             {"listed_objects", objects},
-                                             {"refused_procedures", refused}});
+            QJsonObject config{{"server_name", "QUORVANE-TDS"},
+                               {"default_database", "quorvane"},
+                               {"users", QJsonObject{{"tester", "s3cret!"}}},
+                               {"databases", databases},
+                               {"procedures", procedures},
+                               {"listed_objects", objects},
+                               {"refused_procedures", refused}};
+            for (auto it = more.begin(); it != more.end(); ++it)
+                config[it.key()] = it.value();
+            process->writeConfig(config);
         }
     };
 
@@ -64,6 +68,7 @@ protected:
             s->procedures = QJsonObject();
             s->objects = QJsonArray();
             s->refused = QJsonArray();
+            s->more = QJsonObject();
             s->configure();
         }
         // Every step of a loop lets window events run, so a test's timers see each step.
