@@ -87,7 +87,7 @@ protected:
     QString recipient;
 };
 
-TEST_F(LockWatch, DecidesByTheWaitingLocksAndTheOption)
+TEST_F(LockWatch, DecidesByTheLocksAndTheOptionAndAnswersFailures)
 {
     // Email Setup: the mail window, non-modal and without an owner, shows the saved values.
     form->Command21_Click();
@@ -98,34 +98,49 @@ TEST_F(LockWatch, DecidesByTheWaitingLocksAndTheOption)
 
     struct Case
     {
-        bool checkForLocks;
         QStringList locks;
-        QString status; // Label6's start; "" when it keeps its text
-        QString notice; // the subject sent, "" for none (the watch then polls on)
+        bool checkForLocks = true;
+        QString status = {};  // Label6's start; "" when it keeps its text
+        QString notice = {};  // the subject sent, "" for none
+        QString message = {}; // the message box, "" for none
+        const char* config = "{}";
+        QString server = {}, database = "quorvane", password = "s3cret!"; // null: the test server
     } cases[] = {
-        {true, {"GRANT", "GRANT"}, "0 Locks at ", ""},
-        {true, {}, "", ""},
-        {true, {"GRANT", "WAIT", "CNVT", "WAIT"}, "2 Locks at ", "Sql Locks"},
-        {true, QStringList(32770, "WAIT"), "32770 Locks at ", "Sql Locks"}, // past a 16-bit count
-        {false, {"GRANT"}, "0 Locks at ", "Sql No Locks"},
-        {false, {"WAIT"}, "1 Locks at ", ""},
-        {false, {"wait"}, "0 Locks at ", "Sql No Locks"}, // the test is case-sensitive
+        // clang-format off
+        {{"GRANT", "GRANT"}, true, "0 Locks at "},
+        {{}},
+        {{"GRANT", "WAIT", "CNVT", "WAIT"}, true, "2 Locks at ", "Sql Locks"},
+        {QStringList(32770, "WAIT"), true, "32770 Locks at ", "Sql Locks"}, // past a 16-bit count
+        {{"GRANT"}, false, "0 Locks at ", "Sql No Locks"},
+        {{"WAIT"}, false, "1 Locks at "},
+        {{"wait"}, false, "0 Locks at ", "Sql No Locks"}, // the test is case-sensitive
+        {{"WAIT"}, true, "", "", "Please Enter a Server Name.", "{}", "  "},
+        {{"WAIT"}, true, "", "", "Please Enter a DB Name.", "{}", {}, " "},
+        {{"WAIT"}, true, "", "", "Could not find Database: Check database and server names.", "{}", "127.0.0.1,1"},
+        {{"WAIT"}, true, "", "", "Problem with Login: Check username and password.", "{}", {}, "quorvane", "x"},
+        {{"WAIT"}, true, " Timmed Out at ", "", "", R"({"lock_error": "Lock request time out period exceeded."})"},
+        // clang-format on
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.status.toStdString() + c.notice.toStdString());
+        SCOPED_TRACE(c.status.toStdString() + c.notice.toStdString() + c.message.toStdString());
         const qsizetype before = notices().size();
-        locks(c.locks);
+        locks(c.locks, c.config);
+        form->Text8->setText(c.server.isNull() ? " " + server(one) + " " : c.server);
+        form->Text9->setText(c.database);
+        form->Text32->setText(c.password);
         (c.checkForLocks ? form->Option3 : form->Option4)->setChecked(true);
         form->Label6->setText("before");
         form->Command8_Click();
+        EXPECT_EQ(dialogs.takeMessages(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
         EXPECT_EQ(form->Label6->text().left(c.status.isEmpty() ? 6 : c.status.size()),
                   c.status.isEmpty() ? "before" : c.status);
-        expectState(c.notice.isEmpty() ? "&Stop" : "&Run", c.notice.isEmpty());
+        const bool waiting = c.notice.isEmpty() && c.message.isEmpty();
+        expectState(waiting ? "&Stop" : "&Run", waiting);
         const QList<qvtest::SpooledMessage> sent = notices().mid(before);
         ASSERT_EQ(sent.size(), c.notice.isEmpty() ? 0 : 1);
         for (const qvtest::SpooledMessage& notice : sent)
             EXPECT_TRUE(notice.data.contains("\r\nSubject: " + c.notice.toUtf8() + "\r\n"));
-        if (c.notice.isEmpty())
+        if (waiting)
             form->Command8_Click(); // a click while waiting stops the watch
         expectState("&Run", false);
     }
@@ -134,6 +149,16 @@ TEST_F(LockWatch, DecidesByTheWaitingLocksAndTheOption)
                            settings::store().get("SqlWatch", "DataBase", ""),
                            settings::store().get("SqlWatch", "UserName", "")}),
               (QStringList{form->Text8->text(), "quorvane", "tester"}));
+
+    // A click with an empty box leaves a waiting watch waiting; a tick that meets it ends polling.
+    locks({"GRANT"});
+    form->Command8_Click();
+    form->Text8->clear();
+    form->Command8_Click();
+    expectState("&Stop", true);
+    clock.advance(60s);
+    EXPECT_EQ(dialogs.takeMessages(), QStringList(2, "Please Enter a Server Name."));
+    expectState("&Run", false);
 }
 
 TEST_F(LockWatch, ChecksEachMinuteAndMailsWhatItSaw)
@@ -164,44 +189,6 @@ TEST_F(LockWatch, ChecksEachMinuteAndMailsWhatItSaw)
                                 "Head of the blocking chain: session 52, login app, host APP01\r\n"
                                 "Session 53 waits for session 52: LCK_M_X, 1200 ms\r\n"
                                 "Session 54 waits for session 53: LCK_M_U, 800 ms\r\n");
-}
-
-TEST_F(LockWatch, RefusesEmptyBoxesAndAnswersFailures)
-{
-    const QString good = form->Text8->text();
-    struct Case
-    {
-        QString server, database, password;
-        const char* config;
-        QString message; // the message box, "" for none: Label6 then says " Timmed Out at ", polling on
-    } cases[] = {
-        {"  ", "quorvane", "s3cret!", "{}", "Please Enter a Server Name."},
-        {good, " ", "s3cret!", "{}", "Please Enter a DB Name."},
-        {"127.0.0.1,1", "quorvane", "s3cret!", "{}",
-         "Could not find Database: Check database and server names."},
-        {good, "quorvane", "wrong", "{}", "Problem with Login: Check username and password."},
-        {good, "quorvane", "s3cret!", R"({"lock_error": "Lock request time out period exceeded."})", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
-        form->Text8->setText(c.server);
-        form->Text9->setText(c.database);
-        form->Text32->setText(c.password);
-        locks({"WAIT"}, c.config);
-        form->Label6->clear();
-        form->Command8_Click();
-        EXPECT_EQ(dialogs.takeMessages(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
-        EXPECT_EQ(form->Label6->text().startsWith(" Timmed Out at "), c.message.isEmpty());
-        expectState(c.message.isEmpty() ? "&Stop" : "&Run", c.message.isEmpty());
-    }
-    // A click with an empty box leaves a waiting watch waiting; a tick that meets it ends polling.
-    form->Text8->clear();
-    form->Command8_Click();
-    expectState("&Stop", true);
-    clock.advance(60s);
-    EXPECT_EQ(dialogs.takeMessages(), QStringList(2, "Please Enter a Server Name."));
-    expectState("&Run", false);
-    EXPECT_TRUE(notices().isEmpty());
 }
 
 TEST_F(LockWatch, AStopDuringACheckIsFinalAndTheProgramsEndStopsIt)
