@@ -54,7 +54,8 @@ protected:
         f.Text32->setText("s3cret!");
     }
 
-    // sp_lock rows from spid 52 on, one per status, and `more` of the server's configuration.
+    // sp_lock rows from spid 52 on, one per status (unless `more` has rows of its own), and `more`
+    // of the server's configuration.
     static void locks(const QStringList& statuses, const char* more = "{}")
     {
         one.more = QJsonDocument::fromJson(more).object();
@@ -65,7 +66,8 @@ protected:
                                     {"ObjId", 1977058079},
                                     {"Mode", "X"},
                                     {"Status", status}});
-        one.more[QStringLiteral("locks")] = rows;
+        if (!one.more.contains(QStringLiteral("locks")))
+            one.more[QStringLiteral("locks")] = rows;
         one.configure();
     }
 
@@ -118,6 +120,8 @@ TEST_F(LockWatch, DecidesByTheLocksAndTheOptionAndAnswersFailures)
         {{"WAIT"}, true, "", "", "Please Enter a DB Name.", "{}", {}, " "},
         {{"WAIT"}, true, "", "", "Could not find Database: Check database and server names.", "{}", "127.0.0.1,1"},
         {{"WAIT"}, true, "", "", "Problem with Login: Check username and password.", "{}", {}, "quorvane", "x"},
+        // A result the server breaks off (a spid it cannot send) is no all-clear.
+        {{}, false, " Timmed Out at ", "", "", R"({"locks": [{"Status": "GRANT"}, {"spid": 70000, "Status": "WAIT"}]})"},
         {{"WAIT"}, true, " Timmed Out at ", "", "", R"({"lock_error": "Lock request time out period exceeded."})"},
         // clang-format on
     };

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -259,6 +260,8 @@ public:
         if (++m_row < static_cast<SQLULEN>(m_fetched))
             return true;
         m_fetched = 0;
+        if (m_brokenOff)
+            throw *std::exchange(m_brokenOff, std::nullopt);
         if (m_traits.int32Indicators)
             for (Cell& c : m_cells)
                 std::fill(c.indicators.begin(), c.indicators.end(), 0);
@@ -268,6 +271,8 @@ public:
             return false;
         }
         m_stmt.check(rc, "SQLFetch");
+        if (rc == SQL_SUCCESS_WITH_INFO)
+            keepBreakOff();
         if (m_fetched == 0) // a driver that ignores SQL_ATTR_ROWS_FETCHED_PTR fetched one row
             m_fetched = 1;
         m_row = 0;
@@ -378,6 +383,7 @@ private:
         m_fetched = 0;
         m_row = 0;
         m_done = false;
+        m_brokenOff.reset();
         m_firstLong = -1;
     }
 
@@ -488,6 +494,20 @@ private:
         return true;
     }
 
+    // FreeTDS delivers a server error that ends a result part-way (a row the server could not
+    // send) as SQL_SUCCESS_WITH_INFO with the rows before it and then SQL_NO_DATA: the rows of
+    // this fetch are read, and the next fetch throws instead of reporting a complete result.
+    void keepBreakOff()
+    {
+        QList<DiagRecord> records = m_stmt.records();
+        const bool failed = std::any_of(records.cbegin(), records.cend(), [](const DiagRecord& r) {
+            return r.sqlState.size() == 5 && !r.sqlState.startsWith(QLatin1String("00")) &&
+                   !r.sqlState.startsWith(QLatin1String("01"));
+        });
+        if (failed)
+            m_brokenOff = makeError(records, m_traits.family, "SQLFetch");
+    }
+
     void checkTruncation()
     {
         for (size_t col = 0; col < m_cells.size(); ++col) {
@@ -581,6 +601,7 @@ private:
     qint64 m_rowsAffected = -1;
     int m_firstLong = -1;
     bool m_done = false;
+    std::optional<db::Error> m_brokenOff; // the error that ended the result after these rows
 };
 
 // Parameters bound to a statement as wide text (or null), in order; the buffers live as long
