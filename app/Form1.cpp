@@ -4,6 +4,7 @@
 #include "app/Maker.h"
 #include "app/StatusBar.h"
 #include "results/DataGridDelegate.h"
+#include "ui/CaptionFit.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/MSFlexGrid.h"
@@ -69,6 +70,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     setFont(ui::designedFont(ui::controlFontSize));
 
     createControls();
+    ui::fitCaptions(centralWidget());
     createMenus();
     placeWindow();
 

@@ -115,11 +115,12 @@ void setHeight(QWidget* w, int height)
 void Form1::connectLayout()
 {
     // Pointer moves over the window's own surface arrive without a button held too.
-    centralWidget()->setMouseTracking(true);
-    centralWidget()->installEventFilter(this);
-    for (QWidget* w :
-         {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Frame8),
-          static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2), static_cast<QWidget*>(MSFlexGrid1)})
+    QWidget* surface = centralWidget();
+    surface->setMouseTracking(true);
+    surface->installEventFilter(this);
+    // The pointer shape set on the surface is inherited by every control on it: whichever
+    // control the pointer enters, the shape goes back to the resting one.
+    for (QWidget* w : surface->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         w->installEventFilter(this);
 }
 
@@ -127,28 +128,53 @@ bool Form1::layoutEvent(QObject* watched, QEvent* event)
 {
     QWidget* surface = centralWidget();
     if (watched == surface) {
-        if (event->type() == QEvent::MouseMove) {
+        switch (event->type()) {
+        case QEvent::Resize:
+            // The surface ends at the status bar's top: a new window size or a new status
+            // bar height.
+            Form_Resize();
+            break;
+        case QEvent::MouseButtonPress: {
+            const auto* m = static_cast<QMouseEvent*>(event);
+            if (m->button() == Qt::LeftButton &&
+                splitter_.press(ui::twips(m->position().toPoint().y()), ui::twipsGeometry(Text1).top,
+                                ui::twipsGeometry(Text2).top))
+                surface->setCursor(Qt::SizeVerCursor);
+            break;
+        }
+        case QEvent::MouseMove: {
             const auto* m = static_cast<QMouseEvent*>(event);
             const QPoint at = m->position().toPoint();
             Form_MouseMove(m->buttons(), ui::twips(at.x()), ui::twips(at.y()));
-        } else if (event->type() == QEvent::MouseButtonRelease) {
+            break;
+        }
+        case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
                 splitter_.release();
                 windowPlaceChanged();
             }
+            break;
+        case QEvent::Leave:
+            if (!splitter_.dragging())
+                surface->setCursor(restingPointer());
+            break;
+        default:
+            break;
         }
         return false;
     }
-    // Over the panels, the two boxes and the grid the pointer is the normal arrow again.
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-        surface->setCursor(restingPointer());
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        if (auto* w = qobject_cast<QWidget*>(watched);
+            w && w->parentWidget() == surface && !splitter_.dragging())
+            surface->setCursor(restingPointer());
+    }
     return false;
 }
 
 void Form1::resizeEvent(QResizeEvent* event)
 {
+    // The controls follow the surface's own resize.
     QMainWindow::resizeEvent(event);
-    Form_Resize();
     windowPlaceChanged();
 }
 
@@ -160,10 +186,10 @@ void Form1::moveEvent(QMoveEvent* event)
 
 void Form1::Form_Resize()
 {
-    // The rules take the window's outer size, borders and caption included.
-    const QRect outer = frameGeometry();
+    // Measured from the client area, never from the window manager's frame.
+    const QWidget* client = centralWidget();
     Form1Surface surface(*this);
-    app::resizeLayout(ui::twips(outer.width()), ui::twips(outer.height()), surface);
+    app::resizeLayout(ui::twips(client->width()), app::outerHeightFor(ui::twips(client->height())), surface);
 }
 
 void Form1::Form_MouseMove(Qt::MouseButtons buttons, int /*x*/, int y)

@@ -5,6 +5,14 @@
 namespace app {
 namespace {
 
+// What the rules leave between the output area and the window's outer bottom edge.
+constexpr int belowOutputArea = 1000;
+
+bool inGap(int y, int text1Top, int text2Top)
+{
+    return y > text1Top && y < text2Top;
+}
+
 class Resizer
 {
 public:
@@ -43,7 +51,7 @@ QList<Assignment> resizeLayout(int width, int height, LayoutSurface& surface)
     r.set(C::Frame1, P::Top, height - r.get(C::Frame1, P::Height) - 1310);
     r.set(C::Text1, P::Width, width - 299);
     r.set(C::Text2, P::Width, width - 299);
-    r.set(C::Text2, P::Height, height - r.get(C::Text2, P::Top) - 1000);
+    r.set(C::Text2, P::Height, height - r.get(C::Text2, P::Top) - belowOutputArea);
 
     // The result grid and the data-grid frame cover the plain-text box.
     r.set(C::MSFlexGrid1, P::Top, r.get(C::Text2, P::Top));
@@ -67,14 +75,24 @@ QList<Assignment> resizeLayout(int width, int height, LayoutSurface& surface)
     return r.done();
 }
 
+int outerHeightFor(int surfaceHeight)
+{
+    return surfaceHeight + belowOutputArea - statusBarMargin;
+}
+
+bool Splitter::press(int y, int text1Top, int text2Top)
+{
+    dragging_ = inGap(y, text1Top, text2Top);
+    return dragging_;
+}
+
 SplitterMove Splitter::mouseMove(int y, bool leftButtonDown, int text1Top, int text2Top, int maxY)
 {
     if (!leftButtonDown)
         dragging_ = false;
 
-    const bool inGap = y > text1Top && y < text2Top;
     SplitterMove move;
-    move.pointer = (inGap || dragging_) ? Pointer::SizeNS : Pointer::Arrow;
+    move.pointer = (inGap(y, text1Top, text2Top) || dragging_) ? Pointer::SizeNS : Pointer::Arrow;
     if (leftButtonDown && move.pointer == Pointer::SizeNS) {
         dragging_ = true;
         const int border = std::max(text1Top, std::min(y, maxY));

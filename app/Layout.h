@@ -54,6 +54,15 @@ struct Assignment
 // assignment tried.
 QList<Assignment> resizeLayout(int width, int height, LayoutSurface& surface);
 
+// The rules were written for the outer size of a window whose frame, menu bar and status bar
+// fitted into the 1000 twips they leave under the output area; a window manager's title bar or
+// a taller status bar does not. So the window gives them a size measured from the client area
+// it really has: its surface's width, and the height down to the status bar's top made up to
+// the rules' outer height. The output area then ends `statusBarMargin` above the status bar
+// (and the profile panel 310 twips above that), whatever the frame.
+inline constexpr int statusBarMargin = 120;
+int outerHeightFor(int surfaceHeight);
+
 enum class Pointer { Arrow, SizeNS };
 
 // What one mouse move over the window's own surface asks for.
@@ -67,8 +76,9 @@ struct SplitterMove
 
 // The border between the query box and the output area. The pointer shows the vertical
 // resize shape in the gap between them (strictly below the query box's top, strictly above
-// the output area's top). A drag starts when the left button is down in the gap and then
-// follows the pointer until the button is released, however fast the pointer moves.
+// the output area's top). A drag starts when the left button is pressed in the gap, or is
+// held while the pointer moves into it, and then follows the pointer until the button is
+// released, however fast the pointer moves.
 class Splitter
 {
 public:
@@ -78,6 +88,8 @@ public:
     // below, and a drag never makes the query box's height negative nor takes the border
     // below `maxY`.
     SplitterMove mouseMove(int y, bool leftButtonDown, int text1Top, int text2Top, int maxY = INT_MAX);
+    // The left button was pressed at `y`; true when that starts a drag.
+    bool press(int y, int text1Top, int text2Top);
     // The left button was released.
     void release() { dragging_ = false; }
     bool dragging() const { return dragging_; }

@@ -1,7 +1,19 @@
 #include "app/Layout.h"
 
-#include <gtest/gtest.h>
+#include "tests/app/FormFixture.h"
+#include "ui/Twips.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTableView>
+#include <gtest/gtest.h>
 #include <map>
 
 using namespace app;
@@ -116,3 +128,147 @@ TEST(Splitter, ADragStaysWithinTheQueryBoxTopAndTheGivenLimit)
     EXPECT_EQ(down.text1Height, 5000 - 360);
     EXPECT_EQ(down.text2Top, 5100);
 }
+
+// --- through the window -------------------------------------------------------------------
+
+namespace {
+
+class LayoutWindow : public FormFixture
+{
+protected:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        form->show();
+        QApplication::processEvents();
+    }
+
+    QWidget* surface() const { return form->centralWidget(); }
+
+    // The pixel row just below `w`, in the window's coordinates.
+    int bottom(const QWidget* w) const { return w->mapTo(form.get(), QPoint(0, w->height())).y(); }
+
+    void mouse(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        const QPointF at(30, y);
+        QMouseEvent event(type, at, surface()->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(surface(), &event);
+    }
+
+    int gapY() const { return form->Text2->y() - 3; }
+};
+
+TEST_F(LayoutWindow, EveryControlEndsAboveTheStatusBarWhateverItsHeight)
+{
+    const QSize designed = form->size();
+    struct Case
+    {
+        int statusBarHeight; // pixels; 0: the bar's own
+        QSize grow;          // twips
+    };
+    const Case cases[] = {{0, {0, 0}}, {0, {1000, 1500}}, {48, {0, 0}}, {48, {0, -900}}, {80, {2000, 600}}};
+    for (const Case& c : cases) {
+        form->StatusBar1->setMinimumHeight(c.statusBarHeight);
+        form->resize(designed + QSize(ui::pixels(c.grow.width()), ui::pixels(c.grow.height())));
+        QApplication::processEvents();
+        const int statusTop = form->StatusBar1->y();
+        const std::string at = std::to_string(c.statusBarHeight) + " px status bar, " +
+                               std::to_string(form->width()) + "x" + std::to_string(form->height());
+
+        QList<QWidget*> controls = {form->Text2, form->MSFlexGrid1, form->Frame4, form->DataGrid1};
+        for (QWidget* w : surface()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->isVisible())
+                controls << w;
+        for (const QWidget* w : controls)
+            EXPECT_LE(bottom(w), statusTop) << w->objectName().toStdString() << ", " << at;
+        EXPECT_GE(bottom(form->Text2), statusTop - ui::pixels(app::statusBarMargin))
+            << "the output area takes the room down to the status bar, " << at;
+    }
+}
+
+TEST_F(LayoutWindow, APressInTheGapStartsTheDragWhereverTheFirstMoveLands)
+{
+    for (const int by : {40, -15, 90}) {
+        const QRect text1 = form->Text1->geometry();
+        const int pressY = gapY();
+        mouse(QEvent::MouseButtonPress, pressY, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseMove, pressY + by, Qt::NoButton, Qt::LeftButton); // far outside the gap
+        EXPECT_EQ(form->Text1->geometry().bottom() + 1, pressY + by) << by;
+        EXPECT_EQ(form->Text2->y(), form->Text1->geometry().bottom() + 1 + ui::pixels(app::Splitter::gap))
+            << by;
+        EXPECT_EQ(form->MSFlexGrid1->y(), form->Text2->y()) << by;
+        EXPECT_EQ(form->Frame4->y(), form->Text2->y()) << by;
+        mouse(QEvent::MouseButtonRelease, pressY + by, Qt::LeftButton, Qt::NoButton);
+        EXPECT_EQ(form->Text1->geometry().topLeft(), text1.topLeft());
+    }
+    // A press outside the gap starts nothing.
+    const QRect text1 = form->Text1->geometry();
+    mouse(QEvent::MouseButtonPress, form->Text2->y() + 20, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, form->Text2->y() + 60, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(form->Text1->geometry(), text1);
+}
+
+TEST_F(LayoutWindow, TheResizePointerShowsOverTheGapAloneAndNeverLingers)
+{
+    form->Frame4->show();
+    form->Frame5->show();
+    form->Frame8->show();
+    struct Entered
+    {
+        QList<QWidget*> path; // what the pointer enters, outermost first
+    };
+    const Entered cases[] = {
+        {{form->Frame4, form->DataGrid1}},
+        {{form->MSFlexGrid1}},
+        {{form->Frame5, form->Text14}},
+        {{form->Frame8}},
+        {{form->Command1}},
+        {{form->Check2}},
+        {{form->Text1}},
+        {{form->Frame1, form->Check1}},
+    };
+    for (const Entered& c : cases) {
+        mouse(QEvent::MouseMove, gapY(), Qt::NoButton, Qt::NoButton);
+        ASSERT_EQ(surface()->cursor().shape(), Qt::SizeVerCursor);
+        for (QWidget* w : c.path) {
+            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), w->mapToGlobal(QPointF(1, 1)));
+            QApplication::sendEvent(w, &enter);
+        }
+        for (QWidget* w : c.path)
+            EXPECT_NE(w->cursor().shape(), Qt::SizeVerCursor) << w->objectName().toStdString();
+    }
+    mouse(QEvent::MouseMove, gapY(), Qt::NoButton, Qt::NoButton);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(surface(), &leave);
+    EXPECT_EQ(surface()->cursor().shape(), Qt::ArrowCursor) << "the pointer left the window from the gap";
+}
+
+// Each caption, measured in the font the machine has, fits inside its control, and the
+// control inside its container.
+TEST_F(LayoutWindow, EveryCaptionFitsItsControl)
+{
+    int captions = 0;
+    for (QWidget* w : surface()->findChildren<QWidget*>()) {
+        int room = w->width(), needed = 0;
+        if (auto* b = qobject_cast<QPushButton*>(w)) {
+            QStyleOptionButton option;
+            option.initFrom(b);
+            room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b).width();
+            needed = b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width();
+        } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w) ||
+                   (qobject_cast<QLabel*>(w) && !static_cast<QLabel*>(w)->wordWrap())) {
+            needed = w->sizeHint().width();
+        } else {
+            continue;
+        }
+        ++captions;
+        const std::string name = w->objectName().toStdString();
+        EXPECT_LE(needed, room) << name;
+        EXPECT_LE(w->geometry().right(), w->parentWidget()->contentsRect().right()) << name;
+    }
+    EXPECT_GT(captions, 25);
+}
+
+} // namespace

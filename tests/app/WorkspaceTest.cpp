@@ -3,6 +3,8 @@
 // tested in tests/profiles and tests/query/log; here each behaviour is shown once through
 // the window.
 #include "FormFixture.h"
+
+#include "app/Layout.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
@@ -471,12 +473,11 @@ protected:
 
     Qt::CursorShape pointer() const { return form->centralWidget()->cursor().shape(); }
 
-    // The output area ends 1000 twips above the window's bottom edge.
+    // The output area ends just above the status bar.
     void expectOutputAreaReachesTheBottom()
     {
-        const int H = ui::twips(form->frameGeometry().height());
-        EXPECT_EQ(ui::twipsGeometry(form->Text2).height,
-                  ui::twips(ui::pixels(H - ui::twipsGeometry(form->Text2).top - 1000)));
+        const ui::TwipsRect area = ui::twipsGeometry(form->Text2);
+        EXPECT_EQ(area.top + area.height, ui::twips(form->centralWidget()->height()) - app::statusBarMargin);
     }
 };
 
