@@ -81,9 +81,9 @@ public:
     }
     ui::MSFlexGrid& grid() override { return *f_.MSFlexGrid1; }
     ui::PlainTextView& plainText() override { return *f_.Text2; }
-    qint64 outputToFile(db::Recordset& result) override
+    qint64 outputToFile(db::Recordset& result, const std::function<bool()>& keepReading) override
     {
-        return results::outputToFile(result, results::exportTarget());
+        return results::outputToFile(result, results::exportTarget(), keepReading);
     }
     void checkOutputFile() override { results::checkCanAppend(results::exportTarget()); }
     void bindDataGrid(db::Recordset result) override

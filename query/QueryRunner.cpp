@@ -6,14 +6,13 @@
 #include "query/db/Error.h"
 #include "query/db/Recordset.h"
 #include "query/db/Watch.h"
+#include "ui/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Events.h"
 #include "ui/Failure.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -82,37 +81,36 @@ qint64 secondsBetween(qint64 startSecs, qint64 nowSecs)
     return nowSecs - startSecs;
 }
 
-// The clock of the run's "Seconds": the wall clock, less the time message boxes stood open
-// since the run began.
+// The clock of a run: the program's clock, less the time message boxes stood open since the
+// run began.
 class RunClock
 {
 public:
-    RunClock() : dialogsAtStart_(ui::timeInDialogs()) {}
-    qint64 nowSecs() const
+    // Milliseconds since the epoch, less the dialogs' time.
+    qint64 nowMsecs() const
     {
-        const auto open = ui::timeInDialogs() - dialogsAtStart_;
-        return (QDateTime::currentMSecsSinceEpoch() -
-                std::chrono::duration_cast<std::chrono::milliseconds>(open).count()) /
-               1000;
+        return ui::clock().now().toMSecsSinceEpoch() - (ui::timeInDialogs() - dialogsAtStart_).count();
     }
+    qint64 nowSecs() const { return nowMsecs() / 1000; }
 
 private:
-    std::chrono::steady_clock::duration dialogsAtStart_;
+    std::chrono::milliseconds dialogsAtStart_ = ui::timeInDialogs();
 };
 
 // The run's eye on its work: lets window events run while the statement executes and while
-// rows are read, notices Cancel, counts the rows and keeps the progress note current.
+// rows are read, notices Cancel, counts the rows and keeps the progress note current. The
+// note's timer and seconds run on the program's clock, so a test can move them.
 class RunMonitor final : public db::Watch
 {
 public:
-    explicit RunMonitor(RunWindow& window) : window_(window)
+    explicit RunMonitor(RunWindow& window) : window_(window), startMsecs_(clock_.nowMsecs())
     {
-        elapsed_.start();
         progress_.setInterval(250);
-        QObject::connect(&progress_, &QTimer::timeout,
-                         [this] { window_.showRunNote(runningNote(elapsed_.elapsed() / 1000, rows())); });
+        QObject::connect(&progress_, &ui::Timer::timeout, [this] {
+            window_.showRunNote(runningNote((clock_.nowMsecs() - startMsecs_) / 1000, rows()));
+        });
         window_.showRunNote(runningNote(0, 0));
-        progress_.start();
+        progress_.setEnabled(true);
     }
 
     bool proceed(qint64 rowsRead) override
@@ -133,7 +131,7 @@ public:
 
     bool cancelled() const { return cancelled_; }
     qint64 rows() const { return std::max(loaded_, presented_); }
-    void stop() { progress_.stop(); }
+    void stop() { progress_.setEnabled(false); }
 
 private:
     bool stillRunning()
@@ -145,8 +143,9 @@ private:
 
     RunWindow& window_;
     ui::EventPump pump_;
-    QElapsedTimer elapsed_;
-    QTimer progress_;
+    const RunClock clock_;
+    const qint64 startMsecs_;
+    ui::Timer progress_;
     qint64 loaded_ = 0;
     qint64 presented_ = 0;
     bool cancelled_ = false;
@@ -161,7 +160,7 @@ void present(const RunRequest& request, const CommandText& command, db::Recordse
         records = fillPlainText(result, window.plainText(), keepReading);
         break;
     case Output::File:
-        records = window.outputToFile(result);
+        records = window.outputToFile(result, keepReading);
         break;
     case Output::Grid:
         records = fillGrid(result, window.grid(), command.rowCountAppended, keepReading);

@@ -3,6 +3,7 @@
 #include "query/ConnectionSettings.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,11 +71,12 @@ public:
     virtual ui::MSFlexGrid& grid() = 0;
     // The plain-text box, which the plain-text output fills while it reads.
     virtual ui::PlainTextView& plainText() = 0;
-    // The file output: reads the whole result (Cancel is not consulted), appends it to the
-    // export target in one write after the read, tells the user, and returns the number of
-    // records. Throws db::Error while reading and ui::FileError when the file cannot be
-    // written (no target chosen, a file that cannot be created); the run reports either.
-    virtual qint64 outputToFile(db::Recordset& result) = 0;
+    // The file output: reads the result into the export target as it reads, asking
+    // `keepReading` before every record, tells the user when it read to the end, and returns
+    // the number of records; a stopped read keeps the whole lines read. Throws db::Error while
+    // reading and ui::FileError when the file cannot be written (no target chosen, a file that
+    // cannot be created), the file cut back to its length before the run; the run reports either.
+    virtual qint64 outputToFile(db::Recordset& result, const std::function<bool()>& keepReading) = 0;
     // Throws ui::FileError unless the file output's target can be written: the run checks
     // this before anything is sent, so a statement never runs into a file it cannot write.
     virtual void checkOutputFile() = 0;

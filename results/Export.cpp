@@ -35,10 +35,11 @@ bool systemIsUtf8()
 constexpr qsizetype kChunkBytes = 1 << 20;
 
 // Reads the result into lines of text (see fileOutput) and hands them to `write` in chunks of
-// about kChunkBytes, always whole lines; the buffer is empty after each call. Returns the
-// number of records.
+// about kChunkBytes, always whole lines; the buffer is empty after each call. `keepReading`,
+// when given, is asked before every record and stops the read. Returns the number of records.
 qint64 writeLines(db::Recordset& result, const QString& delimiter, bool fieldNames,
-                  const std::function<void(QByteArray&)>& write)
+                  const std::function<void(QByteArray&)>& write,
+                  const std::function<bool()>& keepReading = {})
 {
     if (result.State() == db::adStateClosed)
         return 0;
@@ -48,7 +49,7 @@ qint64 writeLines(db::Recordset& result, const QString& delimiter, bool fieldNam
     chunk.reserve(kChunkBytes + kChunkBytes / 4);
     ui::EventPump pump;
     qint64 records = 0;
-    while (!result.Eof()) {
+    while (!result.Eof() && (!keepReading || keepReading())) {
         if (records == 0 && fieldNames) {
             for (int j = 0; j < count; ++j) {
                 chunk.append(result.Fields().Item(j).Name().toUtf8());
@@ -163,24 +164,35 @@ FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fiel
     return {text::fromUtf8Data(utf8.constData(), utf8.size()), records};
 }
 
-qint64 outputToFile(db::Recordset& result, const QString& path)
+qint64 outputToFile(db::Recordset& result, const QString& path, const std::function<bool()>& keepReading)
 {
     AppendingFile file(path);
     qint64 records = 0;
+    bool stopped = false;
+    const auto goOn = [&] {
+        stopped = stopped || (keepReading && !keepReading());
+        return !stopped;
+    };
     try {
         // The text is written with spaces trimmed from both ends: lines end in CR LF, so only
         // the leading ones of the first line are left to cut.
         bool started = false;
-        records = writeLines(result, exportDelimiter(), exportColumnHeaders(), [&](QByteArray& chunk) {
-            if (!started) {
-                qsizetype spaces = 0;
-                while (spaces < chunk.size() && chunk[spaces] == ' ')
-                    ++spaces;
-                chunk.remove(0, spaces);
-                started = !chunk.isEmpty();
-            }
-            file.append(chunk);
-        });
+        records = writeLines(
+            result, exportDelimiter(), exportColumnHeaders(),
+            [&](QByteArray& chunk) {
+                if (!started) {
+                    qsizetype spaces = 0;
+                    while (spaces < chunk.size() && chunk[spaces] == ' ')
+                        ++spaces;
+                    chunk.remove(0, spaces);
+                    started = !chunk.isEmpty();
+                }
+                file.append(chunk);
+            },
+            goOn);
+        // A stopped read keeps the whole lines read so far, and nothing tells it complete.
+        if (stopped)
+            return records;
         file.append(QByteArrayLiteral("\r\n"));
     } catch (...) {
         // Nothing half-written stays behind: the file is as it was before the run.

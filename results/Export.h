@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -49,7 +50,10 @@ FileOutput fileOutput(db::Recordset& result, const QString& delimiter, bool fiel
 // `path` as it reads, about 1 MB at a time, then shows "Export Complete". Returns the number of
 // records. Throws db::Error while reading and ui::FileError when the file cannot be written,
 // for the run's error report; the file is then cut back to its length before the run, so
-// nothing half-written is left.
-qint64 outputToFile(db::Recordset& result, const QString& path);
+// nothing half-written is left. `keepReading`, when given, is asked before every record; once
+// it says stop, the file keeps the whole lines of the records read so far (no closing CR LF,
+// no "Export Complete") and the count of those records is returned.
+qint64 outputToFile(db::Recordset& result, const QString& path,
+                    const std::function<bool()>& keepReading = {});
 
 } // namespace results

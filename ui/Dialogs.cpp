@@ -1,5 +1,7 @@
 #include "ui/Dialogs.h"
 
+#include "ui/Clock.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QMessageBox>
@@ -12,11 +14,16 @@ namespace {
 QMessageBox::Icon toQt(Icon icon)
 {
     switch (icon) {
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Exclamation: return QMessageBox::Warning;
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::None: break;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -61,16 +68,16 @@ public:
 };
 
 Dialogs* installed = nullptr;
-std::chrono::steady_clock::duration openDialogs{};
+std::chrono::milliseconds openDialogs{};
 
-// Adds the time from its making to its end to openDialogs.
+// Adds the time from its making to its end, on the program's clock, to openDialogs.
 class DialogClock
 {
 public:
-    ~DialogClock() { openDialogs += std::chrono::steady_clock::now() - start_; }
+    ~DialogClock() { openDialogs += std::chrono::milliseconds(start_.msecsTo(clock().now())); }
 
 private:
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    QDateTime start_ = clock().now();
 };
 
 } // namespace
@@ -98,7 +105,7 @@ bool askYesNo(const QString& text)
     return dialogs().question(text, QString()) == Answer::Yes;
 }
 
-std::chrono::steady_clock::duration timeInDialogs()
+std::chrono::milliseconds timeInDialogs()
 {
     return openDialogs;
 }

@@ -50,7 +50,7 @@ bool askYesNo(const QString& text);
 bool askYesNoDefaultNo(const QString& text);
 
 // The time message boxes and questions (the shorthands above) have stood open since the program
-// started: a run's "Seconds" leaves it out.
-std::chrono::steady_clock::duration timeInDialogs();
+// started, on the program's clock (ui::clock()): a run's "Seconds" leaves it out.
+std::chrono::milliseconds timeInDialogs();
 
 } // namespace ui

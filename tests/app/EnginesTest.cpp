@@ -233,12 +233,6 @@ protected:
         }
     }
 
-    QByteArray fileBytes(const QString& path) const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     // The rows of sql as another connection reads them, cells joined by "|".
     static QStringList stored(const query::ConnectionFields& f, const QString& sql)
     {

@@ -10,11 +10,10 @@
 #include "ui/MSFlexGrid.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 class FormFixture : public WindowFixture
@@ -61,7 +60,10 @@ protected:
             if (qEnvironmentVariable("CI") == QLatin1String("true"))
                 ADD_FAILURE() << "QUORVANE_MARIADB_PORT is not set: the test services' MariaDB did not start";
             else
-                [] { GTEST_SKIP() << "no MariaDB server (run the tests with scripts/test.sh, which starts one)"; }();
+                [] {
+                    GTEST_SKIP()
+                        << "no MariaDB server (run the tests with scripts/test.sh, which starts one)";
+                }();
             return false;
         }
         form->Combo1->setEditText(QStringLiteral("MySql"));
@@ -80,6 +82,12 @@ protected:
     }
 
     QString panel(int i) const { return form->StatusBar1->panelText(i); }
+
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
 
     // The grid's cells from row 0, columns 2 on, joined by "|" per row.
     QStringList gridRows() const

@@ -74,12 +74,6 @@ protected:
         EXPECT_EQ(told, messages);
     }
 
-    QByteArray fileBytes(const QString& path) const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
     void pressOverGrid(Qt::MouseButton button)
     {
         QWidget* viewport = form->MSFlexGrid1->viewport();

@@ -5,12 +5,15 @@
 #include "app/Demo.h"
 #include "app/Maker.h"
 #include "query/db/ProviderMap.h"
+#include "results/FormFile.h"
 #include "results/RecordsetModel.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TdsServer.h"
 #include "ui/Events.h"
 #include "ui/GridModel.h"
 #include "ui/PlainTextView.h"
+#include "ui/TextFile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -338,6 +341,104 @@ TEST_F(Run, PlainTextShowsEveryRecordReadWholeLinesWhereverCancelComes)
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
 }
 
+TEST_F(Run, DataOutputToFileKeepsTheWholeLinesReadWhereverCancelComes)
+{
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    results::setExportTarget(out);
+    form->DataOutputtoFile->setChecked(true);
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
+    const struct
+    {
+        const char* name;
+        int native; // -1: SQLite; else the MySql type through the native backend (1) or ODBC (0)
+        const char* sql;
+        qint64 total;
+    } engines[] = {
+        {"SQLite", -1, "select i, 'n' || i as name from numbers order by i", 5000},
+        {"MariaDB native", 1, "select seq as i, concat('n', seq) as name from seq_1_to_100000", 100000},
+        {"MariaDB ODBC", 0, "select seq as i, concat('n', seq) as name from seq_1_to_100000", 100000},
+    };
+    for (const auto& e : engines) {
+        if (e.native >= 0) {
+            db::setNativeMySql(e.native == 1);
+            if (!useMariaDb())
+                break;
+        } else {
+            useSqlite(shop);
+        }
+        qint64 mostWritten = 0;
+        for (const int turnsBeforeCancel : {3, 300}) {
+            SCOPED_TRACE(std::string(e.name) + ", Cancel at turn " + std::to_string(turnsBeforeCancel));
+            QFile::remove(out);
+            ui::appendBytes(out, "before\r\n");
+            int turns = 0;
+            QTimer timer;
+            timer.setInterval(0);
+            QObject::connect(&timer, &QTimer::timeout, [&] {
+                if (form->Command9->isEnabled() && ++turns == turnsBeforeCancel)
+                    form->Command9->click();
+            });
+            timer.start();
+            run(QString::fromLatin1(e.sql));
+            timer.stop();
+
+            EXPECT_EQ(dialogs.takeMessages(), QStringList()) << "no Export Complete for a cancelled run";
+            const qint64 written = panel(1).section(' ', 1).toLongLong();
+            EXPECT_LT(written, e.total);
+            mostWritten = std::max(mostWritten, written);
+            QByteArray expected("before\r\n");
+            if (written > 0)
+                expected += "i|name|\r\n";
+            for (qint64 i = 1; i <= written; ++i)
+                expected += QByteArray::number(i) + "|n" + QByteArray::number(i) + "|\r\n";
+            EXPECT_EQ(fileBytes(out), expected);
+            EXPECT_EQ(form->StatusBar1->note(),
+                      QStringLiteral("Cancelled: the result holds %1 rows").arg(written));
+            expectIdle();
+        }
+        EXPECT_GT(mostWritten, 0) << e.name << ": a Cancel came in the middle of the read";
+        form->DataOutputtoFile->setChecked(false);
+        run("select 'next' as after_cancel");
+        form->DataOutputtoFile->setChecked(true);
+        EXPECT_EQ(dialogs.takeMessages(), QStringList());
+        EXPECT_EQ(gridRows(), QStringList({"after_cancel", "next"})) << e.name;
+    }
+    db::setNativeMySql(true);
+    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
+}
+
+TEST_F(Run, TheNoteAndSecondsKeepTheProgramsTimeLeavingOutTheTimeAMessageStoodOpen)
+{
+    qvtest::ManualClock clock;
+    useSqlite(shop);
+    // The run's first turn of events may come before its clock starts; from the second on the
+    // endless statement executes: 2.6 s pass there, then Cancel.
+    int turns = 0;
+    QString note;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!form->Command9->isEnabled() || ++turns != 2)
+            return;
+        clock.advance(std::chrono::milliseconds(2600));
+        note = form->StatusBar1->note();
+        form->Command9->click();
+    });
+    timer.start();
+    run("with recursive c(i) as (select 1 union all select i + 1 from c) select count(*) from c");
+    timer.stop();
+    EXPECT_EQ(note, QStringLiteral("Running\u2026 2 s"));
+    EXPECT_EQ(panel(2), "Seconds: 2");
+
+    // Five seconds with Export Complete open count for nothing.
+    results::setExportTarget(dir.filePath(QStringLiteral("out.txt")));
+    form->DataOutputtoFile->setChecked(true);
+    dialogs.onMessage([&] { clock.advance(std::chrono::seconds(5)); });
+    run("select name from items");
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+    EXPECT_EQ(panel(2), "Seconds: 0");
+}
+
 TEST_F(Run, CancelWhileADirectEditSetLoadsStopsTheBatchAndKeepsNothingToEdit)
 {
     useSqlite(shop);
@@ -359,7 +460,8 @@ TEST_F(Run, CancelWhileADirectEditSetLoadsStopsTheBatchAndKeepsNothingToEdit)
     const QAbstractItemModel* model = form->DataGrid1->model();
     EXPECT_TRUE(!model || model->rowCount() == 0);
     EXPECT_EQ(form->StatusBar1->note(), "Cancelled: the result holds 0 rows");
-    EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0") << "the rest of the batch";
+    EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0")
+        << "the rest of the batch";
     expectIdle();
 }
 

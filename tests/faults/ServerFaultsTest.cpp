@@ -1,14 +1,17 @@
 // Servers that stop answering or go away at the worst moments, seen through the main window:
 // a MariaDB server frozen or killed before the login and in the middle of a 1,000,000-row
-// read, and the SQL Server test server dropping the connection in the login and in a result.
+// read (into the grid and into a file), and the SQL Server test server dropping the
+// connection in the login and in a result.
 // The fault sits in a relay in front of the real server; after it, the server "restarts" (the
 // relay heals) and the next run must succeed.
 #include "query/db/Connection.h"
 #include "query/db/odbc/OdbcConnectionString.h"
+#include "results/FormFile.h"
 #include "tests/app/FormFixture.h"
 #include "tests/query/db/QtPrinters.h"
 #include "tests/support/FaultProxy.h"
 #include "tests/support/TdsServer.h"
+#include "ui/TextFile.h"
 
 #include <QPushButton>
 
@@ -24,13 +27,17 @@ struct ServerFault
     Engine engine;
     Fault fault;
     std::int64_t afterServerBytes; // 0: before the login
+    bool toFile = false;           // Data Output to File instead of the grid
+    int native = 0;                // the server's error code the report names; 0: not checked
 };
 
+// MariaDB goes through the native backend, which streams the rows as they come.
 const ServerFault kFaults[] = {
     {"MariaDbFrozenBeforeLogin", Engine::MariaDb, Fault::Freeze, 0},
     {"MariaDbKilledBeforeLogin", Engine::MariaDb, Fault::Kill, 0},
     {"MariaDbFrozenMidRead", Engine::MariaDb, Fault::Freeze, 2'000'000},
-    {"MariaDbKilledMidRead", Engine::MariaDb, Fault::Kill, 2'000'000},
+    {"MariaDbKilledMidRead", Engine::MariaDb, Fault::Kill, 2'000'000, false, 2013},
+    {"MariaDbKilledMidFileOutput", Engine::MariaDb, Fault::Kill, 2'000'000, true, 2013},
     {"SqlServerDroppedMidLogin", Engine::SqlServer, Fault::Kill, 1},
     {"SqlServerDroppedMidResult", Engine::SqlServer, Fault::Kill, 400'000},
 };
@@ -106,18 +113,33 @@ TEST_P(ServerFaults, EndInTheErrorReportAndTheNextRunSucceeds)
     else
         relay->arm(f.fault);
     const bool midRead = f.afterServerBytes > 1;
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    if (f.toFile) {
+        ui::appendBytes(out, "before\r\n");
+        results::setExportTarget(out);
+        form->DataOutputtoFile->setChecked(true);
+    }
     run(midRead ? bigQuery(f.engine) : QStringLiteral("SELECT 1 AS one"));
+    form->DataOutputtoFile->setChecked(false);
 
     const QStringList told = dialogs.takeMessages();
     ASSERT_EQ(told.size(), 1) << told.join("\n").toStdString();
     EXPECT_TRUE(told[0].startsWith(QStringLiteral("-2147467259\r\n"))) << told[0].toStdString();
     EXPECT_GT(told[0].size(), 15) << "the driver's reason is given";
+    if (f.native != 0) {
+        EXPECT_TRUE(told[0].contains(QStringLiteral("native %1)").arg(f.native))) << told[0].toStdString();
+    }
     EXPECT_TRUE(form->Command1->isEnabled()) << "Run is enabled again";
-    if (midRead) {
+    if (f.toFile) {
+        EXPECT_EQ(fileBytes(out), "before\r\n") << "the lines written before the fault are taken back";
+    } else if (midRead) {
         // What was read before the fault stays in the grid (a driver that reads the whole
         // result at execute has read nothing yet).
         const int rows = form->MSFlexGrid1->Rows();
         EXPECT_LT(rows, 1'000'001);
+        if (f.native != 0) {
+            EXPECT_GT(rows, 1) << "a streamed read keeps the rows read before the fault";
+        }
         for (int r = 1; r < rows && r <= 3 && form->MSFlexGrid1->Cols() > 2; ++r)
             EXPECT_EQ(form->MSFlexGrid1->TextMatrix(r, 2), QString::number(r));
     }

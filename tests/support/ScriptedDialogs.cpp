@@ -1,12 +1,14 @@
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace qvtest {
 
-ScriptedDialogs::ScriptedDialogs() { ui::setDialogs(this); }
+ScriptedDialogs::ScriptedDialogs()
+{
+    ui::setDialogs(this);
+}
 
 ScriptedDialogs::~ScriptedDialogs()
 {
@@ -17,9 +19,14 @@ ScriptedDialogs::~ScriptedDialogs()
         ADD_FAILURE() << answers_.size() << " scripted answer(s) never asked for";
     if (!modalActions_.empty())
         ADD_FAILURE() << modalActions_.size() << " scripted modal window(s) never shown";
+    if (!messageActions_.empty())
+        ADD_FAILURE() << messageActions_.size() << " scripted message action(s) never run";
 }
 
-QList<ShownDialog> ScriptedDialogs::take() { return std::exchange(shown_, {}); }
+QList<ShownDialog> ScriptedDialogs::take()
+{
+    return std::exchange(shown_, {});
+}
 
 QStringList ScriptedDialogs::takeMessages()
 {
@@ -34,6 +41,11 @@ QStringList ScriptedDialogs::takeMessages()
 void ScriptedDialogs::message(const QString& text, const QString& title, ui::Icon icon)
 {
     shown_.append({ShownDialog::Message, text, title, ui::Buttons::Ok, icon, {}});
+    if (!messageActions_.empty()) {
+        auto action = std::move(messageActions_.front());
+        messageActions_.pop_front();
+        action();
+    }
 }
 
 ui::Answer ScriptedDialogs::question(const QString& text, const QString& title)
@@ -57,7 +69,11 @@ ui::Answer ScriptedDialogs::questionDefaultNo(const QString& text, const QString
 
 void ScriptedDialogs::showModal(QWidget* window)
 {
-    shown_.append({ShownDialog::Modal, {}, window->windowTitle(), ui::Buttons::Ok, ui::Icon::None,
+    shown_.append({ShownDialog::Modal,
+                   {},
+                   window->windowTitle(),
+                   ui::Buttons::Ok,
+                   ui::Icon::None,
                    window->objectName()});
     if (modalActions_.empty()) {
         ADD_FAILURE() << "unexpected modal window: " << window->objectName().toStdString();

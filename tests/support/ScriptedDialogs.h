@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <deque>
 #include <functional>
 
@@ -38,6 +37,8 @@ public:
     // The action runs while the window is "modal"; it should hide the window as its
     // OK or Cancel would.
     void onModal(std::function<void(QWidget*)> action) { modalActions_.push_back(std::move(action)); }
+    // The action runs while the next OK message is "open" (a user reading it: time passes).
+    void onMessage(std::function<void()> action) { messageActions_.push_back(std::move(action)); }
 
     // Takes every dialog recorded so far (the test then asserts on them).
     QList<ShownDialog> take();
@@ -53,6 +54,7 @@ private:
     QList<ShownDialog> shown_;
     std::deque<ui::Answer> answers_;
     std::deque<std::function<void(QWidget*)>> modalActions_;
+    std::deque<std::function<void()>> messageActions_;
 };
 
 } // namespace qvtest

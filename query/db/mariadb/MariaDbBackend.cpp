@@ -157,13 +157,26 @@ public:
 
     MYSQL* handle() const { return m_my.get(); }
     void setBusy(bool busy) { m_busy = busy; }
+    // Whether cancel() was called since the last execute or streamed result; asking clears it.
+    bool takeCancel() { return m_cancelled.exchange(false); }
+
+    // A streamed read was cancelled with rows still on their way: the socket is shut at once
+    // instead of reading them off it (the server ends the statement when its next write
+    // fails), and the connection is closed from now on.
+    void cutOff()
+    {
+        mariadb_cancel(m_my.get());
+        m_cutOff = true;
+    }
 
     Engine engine() const override { return Engine::MySql; }
 
     // Stops the statement running on this connection from a second connection (KILL QUERY):
-    // the server ends a streamed read with error 1317 and the connection stays usable.
+    // an execute ends with error 1317 and the connection stays usable. A streamed result
+    // still open is cut off when it goes (cutOff()).
     void cancel() override
     {
+        m_cancelled = true;
         try {
             MysqlHandle other = connectTo(m_login);
             const QByteArray kill = "KILL QUERY " + QByteArray::number(m_threadId.load());
@@ -182,6 +195,11 @@ public:
     {
         const bool stored = m_clientSide;
         m_clientSide = false;
+        requireFree();
+        // A cancel that came before the execute stops it at once.
+        if (takeCancel())
+            throw db::Error(ErrorNumber::Unreachable, QStringLiteral("Operation canceled"),
+                            QStringLiteral("HY008"));
         run(sql.toUtf8());
         return std::make_unique<MariaDbResult>(*this, stored);
     }
@@ -241,6 +259,10 @@ public:
 private:
     void requireFree() const
     {
+        if (m_cutOff)
+            throw db::Error(ErrorNumber::Unreachable,
+                            QStringLiteral("The connection was closed when its statement was cancelled: "
+                                           "open a new connection to run another statement."));
         if (m_busy)
             throw db::Error(
                 ErrorNumber::Unreachable,
@@ -265,6 +287,8 @@ private:
     MysqlHandle m_my;
     ServerLogin m_login;
     std::atomic<unsigned long> m_threadId;
+    std::atomic<bool> m_cancelled{false};
+    bool m_cutOff = false;
     int m_commandTimeout = 0;
     bool m_clientSide = false;
     bool m_busy = false;
@@ -309,12 +333,16 @@ MariaDbResult::~MariaDbResult()
 }
 
 // The statements of a streamed batch not yet read still run; their rows and errors are dropped.
+// After a cancel the rest is not read: the connection is cut off instead.
 void MariaDbResult::finishStream() noexcept
 {
     if (!m_streaming)
         return;
+    const bool cut = m_connection.takeCancel() && (!m_ended || mysql_more_results(m_my));
+    if (cut)
+        m_connection.cutOff();
     m_res.reset();
-    while (mysql_more_results(m_my) && mysql_next_result(m_my) == 0)
+    while (!cut && mysql_more_results(m_my) && mysql_next_result(m_my) == 0)
         MysqlResult(mysql_use_result(m_my)).reset();
     m_streaming = false;
     m_connection.setBusy(false);

@@ -5,6 +5,7 @@
 #include "tests/query/db/OdbcTestSupport.h"
 
 #include <QTcpServer>
+#include <QThread>
 
 namespace {
 
@@ -356,9 +357,11 @@ TEST_P(NativeMariaDb, AStreamedReadHoldsTheConnectionAClientSideOneFreesIt)
     EXPECT_EQ(errorOf([&] { stored->nextResult(); }).native, 1146);
 }
 
-TEST_P(NativeMariaDb, CancelStopsAStreamedReadAndTheConnectionGoesOn)
+TEST_P(NativeMariaDb, CancelStopsAStreamedReadAtOnceOrLetsItEndAndGoOn)
 {
-    auto result = c->execute(QStringLiteral("SELECT seq, REPEAT('x', 100) FROM seq_1_to_50000000"));
+    const QString endless = QStringLiteral("SELECT seq, REPEAT('x', 100) FROM seq_1_to_50000000");
+    // Read on after Cancel: the server ends the read with 1317 and the connection goes on.
+    auto result = c->execute(endless);
     ASSERT_TRUE(result->fetch());
     c->cancel();
     qint64 read = 1;
@@ -370,6 +373,31 @@ TEST_P(NativeMariaDb, CancelStopsAStreamedReadAndTheConnectionGoesOn)
     EXPECT_LT(read, 50000000);
     result.reset();
     EXPECT_EQ(query(*c, QStringLiteral("SELECT 'after'")), QStringList{QStringLiteral("after")});
+
+    // Let go after Cancel with rows on their way: nothing more is read off the socket, the
+    // connection says it was closed, and the server lets the statement and the session go.
+    const QString id = query(*c, QStringLiteral("SELECT CONNECTION_ID()")).value(0);
+    result = c->execute(endless);
+    ASSERT_TRUE(result->fetch());
+    c->cancel();
+    result.reset();
+    const db::Error closed = errorOf([&] { c->execute(QStringLiteral("SELECT 1")); });
+    EXPECT_TRUE(closed.description.contains(QLatin1String("closed when its statement was cancelled")))
+        << closed.description.toStdString();
+    auto admin = connect(m.connectionString());
+    QStringList left{id};
+    for (int i = 0; i < 200 && !left.isEmpty(); ++i) {
+        QThread::msleep(50);
+        left =
+            query(*admin, QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE ID = ") + id);
+    }
+    EXPECT_EQ(left, QStringList()) << "the server still runs the cancelled session";
+
+    // A cancel before the execute stops it at once.
+    c = connect(m.connectionString(database));
+    c->cancel();
+    EXPECT_EQ(errorOf([&] { c->execute(QStringLiteral("SELECT 1")); }).sqlState, QStringLiteral("HY008"));
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT 'again'")), QStringList{QStringLiteral("again")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Native, NativeMariaDb, testing::Values(true),
