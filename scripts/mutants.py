@@ -126,14 +126,18 @@ def build(targets=()):
     return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
 
 
-def prior_catchers(path):
-    found = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            m = re.match(r"^(\S+)\s+caught\s.*\[(.*)\]\s*$", line)
-            if m:
-                found[m.group(1)] = m.group(2).split()
-    return found
+def prior_catchers(path, mutant):
+    """The programs that caught `mutant` in the earlier run's output; waits while that run is
+    still going and has not reached it yet."""
+    while True:
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+        m = re.search(r"^" + re.escape(mutant) + r"\s+(\S+)\s.*\[(.*)\]\s*$", text, re.M)
+        if m:
+            return m.group(2).split() if m.group(1) == "caught" else []
+        if re.search(r"^mutants: \d+ of \d+ caught", text, re.M):
+            return []
+        time.sleep(10)
 
 
 def run_tests(names):
@@ -146,10 +150,10 @@ def run_tests(names):
 
 def main(args):
     check = "--check" in args
-    prior = {}
+    prior = None
     for a in args:
         if a.startswith("--prior="):
-            prior = prior_catchers(a.split("=", 1)[1])
+            prior = a.split("=", 1)[1]
     ids = [a for a in args if not a.startswith("--")]
     chosen = [m for m in MUTANTS if not ids or m[0] in ids]
     for m in chosen:
@@ -164,11 +168,11 @@ def main(args):
     for m in chosen:
         path, original, changed = mutated(m)
         before = programs()
+        known = [t for t in prior_catchers(prior, m[0]) if t in before] if prior else []
         started = time.time()
         try:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(changed)
-            known = [t for t in prior.get(m[0], []) if t in before]
             extra = ["quorvane"] if "app_habits_test" in known else []
             failing = run_tests(known) if known and build(known + extra) else []
             if failing:
