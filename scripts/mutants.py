@@ -6,7 +6,9 @@ Each entry of MUTANTS is a one-line change (the nth occurrence of `old` in `file
 (the programs the build relinked; a program it did not relink cannot see the change), record
 caught or missed, put the file back. Run through scripts/mutants.sh, which starts the test
 services once. Arguments: ids to run (default all); --check only verifies that every entry
-applies.
+applies; --prior=LOG takes the output of an earlier run and tries the programs that caught each
+fault then first (built alone): when one of them still fails the fault counts as caught without
+the whole build, otherwise every program the change reaches is built and run as without it.
 """
 import os
 import re
@@ -116,9 +118,26 @@ def programs():
     return found
 
 
-def build():
-    return subprocess.run(["bash", os.path.join(ROOT, "scripts", "build.sh")], stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode == 0
+def build(targets=()):
+    if not targets:
+        command = ["bash", os.path.join(ROOT, "scripts", "build.sh")]
+    else:
+        command = ["cmake", "--build", BUILD, "--parallel", str(os.cpu_count() or 1), "--target", *targets]
+    return subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+
+
+def prior_catchers(path, mutant):
+    """The programs that caught `mutant` in the earlier run's output; waits while that run is
+    still going and has not reached it yet."""
+    while True:
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+        m = re.search(r"^" + re.escape(mutant) + r"\s+(\S+)\s.*\[(.*)\]\s*$", text, re.M)
+        if m:
+            return m.group(2).split() if m.group(1) == "caught" else []
+        if re.search(r"^mutants: \d+ of \d+ caught", text, re.M):
+            return []
+        time.sleep(10)
 
 
 def run_tests(names):
@@ -131,6 +150,10 @@ def run_tests(names):
 
 def main(args):
     check = "--check" in args
+    prior = None
+    for a in args:
+        if a.startswith("--prior="):
+            prior = a.split("=", 1)[1]
     ids = [a for a in args if not a.startswith("--")]
     chosen = [m for m in MUTANTS if not ids or m[0] in ids]
     for m in chosen:
@@ -145,11 +168,16 @@ def main(args):
     for m in chosen:
         path, original, changed = mutated(m)
         before = programs()
+        known = [t for t in prior_catchers(prior, m[0]) if t in before] if prior else []
         started = time.time()
         try:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(changed)
-            if not build():
+            extra = ["quorvane"] if "app_habits_test" in known else []
+            failing = run_tests(known) if known and build(known + extra) else []
+            if failing:
+                verdict = "caught"
+            elif not build():
                 verdict, failing = "no-build", []
             else:
                 after = programs()

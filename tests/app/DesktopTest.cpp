@@ -1,6 +1,5 @@
 // The main window on the desktop: minimise to the tray and back, stay on top, Help.
 #include "FormFixture.h"
-
 #include "app/Maker.h"
 #include "app/Tray.h"
 
@@ -107,19 +106,6 @@ TEST_F(Desktop, StayOnTopOfAHiddenWindowLeavesItHidden)
     form->StayonTopWindow_Click();
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(form->isHidden());
-}
-
-TEST_F(Desktop, HelpOpensTheHelpPage)
-{
-    QList<QUrl> opened;
-    ui::setOpenUrlAction([&](const QUrl& url) {
-        opened << url;
-        return true;
-    });
-    form->Help->trigger();
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0], QUrl(maker::helpAddress()));
-    EXPECT_TRUE(opened[0].toString().endsWith("Quorvane.htm?help5"));
 }
 
 } // namespace

@@ -6,17 +6,12 @@
 #include "FormFixture.h"
 #include "query/ConnectionSettings.h"
 #include "query/db/Connection.h"
-#include "query/db/Recordset.h"
 #include "results/FormFile.h"
-#include "results/RecordsetModel.h"
 #include "tests/query/db/QtPrinters.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QDir>
-#include <QRadioButton>
-#include <QTableView>
 
 namespace {
 
@@ -73,8 +68,6 @@ const Case kCases[] = {
     {"PostgreSqlClosedPort", Engine::PostgreSql, nullptr, "select 1", {}, Unreachable, Login::ClosedPort},
     {"PostgreSqlBadSql", Engine::PostgreSql, nullptr, "selec 1", {}, Rejected},
     {"PostgreSqlMissingTable", Engine::PostgreSql, nullptr, "select * from eng_missing", {}, Rejected},
-    {"MariaDbBadSql", Engine::MariaDb, nullptr, "selec 1", {}, Rejected},
-    {"MariaDbMissingTable", Engine::MariaDb, nullptr, "select * from eng_missing", {}, Rejected},
     // Values found wrong: SQLite blobs as raw bytes, MariaDB bits as control characters, and the
     // SQLite ODBC driver's non-ASCII names followed by NULs.
     {"SqliteBlobsInHexadecimal", Engine::SQLite,
@@ -233,29 +226,6 @@ protected:
         }
     }
 
-    // The rows of sql as another connection reads them, cells joined by "|".
-    static QStringList stored(const query::ConnectionFields& f, const QString& sql)
-    {
-        db::Connection connection;
-        query::connectionSettings(f).applyTo(connection);
-        connection.Open();
-        db::Recordset set = connection.Execute(sql);
-        QStringList rows;
-        while (!set.Eof()) {
-            QStringList cells;
-            for (int c = 0; c < set.Fields().Count(); ++c)
-                cells << set.Fields().Item(c).Value().toString();
-            rows << cells.join(QLatin1Char('|'));
-            set.MoveNext();
-        }
-        return rows;
-    }
-
-    results::RecordsetModel* model() const
-    {
-        return qobject_cast<results::RecordsetModel*>(form->DataGrid1->model());
-    }
-
     SqliteFiles files;
 };
 
@@ -327,62 +297,5 @@ INSTANTIATE_TEST_SUITE_P(Table, Engines, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<Case>& info) {
                              return std::string(info.param.name);
                          });
-
-// --- direct edit and profiles ------------------------------------------------------------
-
-using PostgreSqlWindow = EngineWindow;
-
-TEST_F(PostgreSqlWindow, DirectEditWritesOneRowAndUndoPutsItBack)
-{
-    query::ConnectionFields f;
-    const char* setup =
-        "DROP TABLE IF EXISTS eng_edit; CREATE TABLE eng_edit (id int PRIMARY KEY, name text);"
-        "INSERT INTO eng_edit VALUES (1, 'Tee'), (2, 'Kaffee')";
-    if (!fieldsFor(Engine::PostgreSql, setup, f))
-        return;
-    ASSERT_NO_THROW(runDirect(f, setup));
-    fill(f);
-    form->DirectEdit_Click();
-    run(QStringLiteral("select id, name from eng_edit order by id"));
-    ASSERT_NE(model(), nullptr);
-    form->Option5->setChecked(true);
-    form->Option5_Click();
-
-    const QString check = QStringLiteral("select id, name from eng_edit order by id");
-    EXPECT_TRUE(model()->setData(model()->index(1, 1), QStringLiteral("Mate")));
-    EXPECT_EQ(stored(f, check), QStringList({"1|Tee", "2|Mate"}));
-    form->DataGrid1->setCurrentIndex(model()->index(1, 1));
-    form->Undo->trigger();
-    EXPECT_EQ(stored(f, check), QStringList({"1|Tee", "2|Kaffee"}));
-    EXPECT_EQ(dialogs.takeMessages(), QStringList());
-}
-
-TEST_F(PostgreSqlWindow, AProfileOfTheTypeComesBackAfterARestartAndRunsWithItsLog)
-{
-    query::ConnectionFields f;
-    if (!fieldsFor(Engine::PostgreSql, "", f))
-        return;
-    fill(f);
-    form->Combo2->setEditText(QStringLiteral("pg shop"));
-    form->Check4->setChecked(true);
-    form->Command4_Click();
-
-    start();
-    form->Combo2->setEditText(QStringLiteral("pg shop"));
-    form->Combo2_Click();
-    EXPECT_EQ(form->Combo1->currentText(), QStringLiteral("PostgreSQL"));
-    EXPECT_EQ(form->Text8->text(), f.location);
-    EXPECT_EQ(form->Text4->text(), f.user);
-    EXPECT_EQ(form->Text9->text(), f.databaseName);
-    EXPECT_EQ(form->Text5->text(), QString()) << "passwords are never stored";
-
-    form->Text5->setText(f.password);
-    run(QStringLiteral("select 'again' as a"));
-    EXPECT_EQ(dialogs.takeMessages(), QStringList());
-    EXPECT_EQ(gridRows(), QStringList({"a", "again"}));
-    QFile log(logFile());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("select 'again' as a"));
-}
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "FormFixture.h"
 #include "app/CommandLine.h"
 #include "app/HelpPage.h"
+#include "app/Maker.h"
 #include "results/FormFile.h"
 #include "settings/Keys.h"
 #include "tests/support/SqliteFiles.h"
@@ -377,6 +378,8 @@ TEST_F(Habits, HelpWithoutABrowserOpensTheShippedReadmeOrShowsABuiltInPage)
     // The test program's folder ships no README.
     form->Help->trigger();
     ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl(maker::helpAddress()));
+    EXPECT_TRUE(opened[0].toString().endsWith("Quorvane.htm?help5"));
     QStringList told = dialogs.takeMessages();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].startsWith(

@@ -1,7 +1,7 @@
 // The result actions through the main window, as the user reaches them: Data Output to File in a
 // run, the result grid's pop-up menu and its copies and deletes, File Save / Open / Save As of
 // the query box, Import into the previous-queries list, and Undo in the data grid after the
-// result grid was trimmed or not filled, on SQLite and the MariaDB server of the test services.
+// result grid was trimmed or not filled (Undo on each engine: tests/results/directedit).
 #include "FormFixture.h"
 #include "results/FormFile.h"
 #include "results/RecordsetModel.h"
@@ -322,17 +322,6 @@ protected:
 TEST_F(UndoAfterResultGrid, SQLite)
 {
     checkUndo(QStringLiteral("items"));
-}
-
-TEST_F(UndoAfterResultGrid, MariaDB)
-{
-    if (!useMariaDb())
-        return;
-    run(QStringLiteral("drop table if exists resultactions_undo;"
-                       " create table resultactions_undo (id int primary key, name varchar(20));"
-                       " insert into resultactions_undo values (1, 'Tee'), (2, 'Kaffee'), (3, 'Kakao')"));
-    ASSERT_TRUE(dialogs.take().isEmpty());
-    checkUndo(QStringLiteral("resultactions_undo"));
 }
 
 } // namespace

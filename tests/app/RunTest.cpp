@@ -310,37 +310,6 @@ TEST_F(Run, CancelDuringTheExecuteStopsTheStatementAndTheWindowStaysResponsive)
     EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0");
 }
 
-TEST_F(Run, PlainTextShowsEveryRecordReadWholeLinesWhereverCancelComes)
-{
-    form->PlainText_Click();
-    useSqlite(shop);
-    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
-    for (const int cancelAt : {1, 37, 2500}) {
-        SCOPED_TRACE(cancelAt);
-        // With a tick at every record, the box knows each line as soon as it is read.
-        QTimer timer;
-        timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            if (form->Text2->lineCount() > cancelAt + 1 && form->Command9->isEnabled())
-                form->Command9->click();
-        });
-        timer.start();
-        run("select i, 'n' || i as name from numbers order by i");
-        timer.stop();
-
-        const qint64 shown = panel(1).section(' ', 1).toLongLong();
-        EXPECT_GE(shown, cancelAt);
-        EXPECT_LT(shown, 5000);
-        QString expected = QStringLiteral("i\tname\t\n");
-        for (qint64 i = 1; i <= shown; ++i)
-            expected += QStringLiteral("%1\tn%1\t\n").arg(i);
-        EXPECT_EQ(form->Text2->toPlainText(), expected);
-        EXPECT_EQ(form->StatusBar1->note(), QStringLiteral("Cancelled: the result holds %1 rows").arg(shown));
-        expectIdle();
-    }
-    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
-}
-
 TEST_F(Run, DataOutputToFileKeepsTheWholeLinesReadWhereverCancelComes)
 {
     const QString out = dir.filePath(QStringLiteral("out.txt"));
@@ -696,15 +665,6 @@ TEST_F(SqlServerRun, AnInsertShowsTheAffectedRowsInAWideColumn)
     EXPECT_EQ(gridRows(), QStringList({"who", "Bo"})) << "values keep their letter case";
 }
 
-TEST_F(SqlServerRun, AnInsertEndingInACommentStillShowsTheCount)
-{
-    run("insert into visits values (2, 'Cleo') -- the second visit");
-    ASSERT_TRUE(dialogs.take().isEmpty()) << server->log().toStdString();
-    EXPECT_EQ(gridRows(), QStringList({"Affected Rows", "1"}));
-    run("select count(*) as n from visits");
-    EXPECT_EQ(gridRows(), QStringList({"n", "1"})) << "inserted once";
-}
-
 TEST_F(SqlServerRun, CancelDuringTheExecuteSendsAnAttention)
 {
     // The attention ends the whole batch: the insert after the wait never runs.
@@ -718,22 +678,13 @@ TEST_F(SqlServerRun, CancelDuringTheExecuteSendsAnAttention)
 TEST_F(Run, AFreshStoreStartsOnTheGridWithEmptyBoxes)
 {
     EXPECT_TRUE(form->DataGrid->isChecked());
-    EXPECT_FALSE(form->PlainText->isChecked());
     EXPECT_TRUE(form->Option2->isChecked());
     EXPECT_FALSE(form->MSFlexGrid1->isHidden());
     EXPECT_TRUE(form->Text2->isHidden());
-    EXPECT_EQ(form->Combo2->currentText(), "");
     EXPECT_EQ(form->Combo1->currentText(), "");
-    EXPECT_EQ(form->Text1->font().pointSizeF(), 10.0);
     EXPECT_LE(form->MSFlexGrid1->ColWidth(0), 15);
     EXPECT_LE(form->MSFlexGrid1->ColWidth(1), 15);
-    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
-    EXPECT_TRUE(form->Frame2->isHidden());
-    EXPECT_TRUE(form->RunOnlySelectedText->isChecked());
     EXPECT_EQ(store().get(settings::OptionBox), "2");
-    EXPECT_EQ(form->MSFlexGrid1->fontSize(), 10.0f);
-    EXPECT_EQ(form->Combo2->count(), 0);
-    EXPECT_FALSE(form->Check5->isChecked());
     EXPECT_EQ(listed(form->Combo1), QStringList({"SQL", "Access", "Oracle", "MySql", "SQLite", "PostgreSQL",
                                                  "ODBC", "Suggestion"}));
 }

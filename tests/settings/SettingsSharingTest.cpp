@@ -52,18 +52,6 @@ public:
 
 } // namespace
 
-TEST(SettingsSharing, ASaveSurvivesTheProgramBeingKilledRightAfter)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("settings.sqlite");
-    {
-        Peer peer(path);
-        ASSERT_EQ(peer.send("save Options OptionBox 1"), "ok");
-        peer.kill();
-    }
-    EXPECT_EQ(settings::SettingsStore(path).get(settings::OptionBox), "1");
-}
-
 TEST(SettingsSharing, TwoRunningProgramsShareOneFileAndTheLastWriterWins)
 {
     QTemporaryDir dir;

@@ -179,20 +179,6 @@ TEST_P(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
     EXPECT_FALSE(result->fetch());
 }
 
-TEST_P(MariaDbTest, NullsAndEmptyTextDiffer)
-{
-    auto result = c->execute(QStringLiteral("SELECT NULL, '', 0, CAST(NULL AS CHAR(1000000))"));
-    ASSERT_TRUE(result->fetch());
-    EXPECT_TRUE(result->isNull(0));
-    EXPECT_TRUE(result->text(0).isNull());
-    EXPECT_FALSE(result->isNull(1));
-    EXPECT_TRUE(result->text(1).isEmpty());
-    EXPECT_FALSE(result->text(1).isNull());
-    EXPECT_EQ(result->text(2), QStringLiteral("0"));
-    EXPECT_TRUE(result->isNull(3)); // a long column, read with SQLGetData
-    EXPECT_FALSE(result->fetch());
-}
-
 TEST_P(MariaDbTest, TypesReadAsText)
 {
     c->execute(
@@ -207,58 +193,7 @@ TEST_P(MariaDbTest, TypesReadAsText)
                   "1981-12-12|1974-09-21 10:20:30|-1234.500|444.555|0AFF|-9223372036854775808|00FF10")});
 }
 
-// --- text -------------------------------------------------------------------------------------
-
-TEST_P(MariaDbTest, UnicodeRoundTripsThroughLiteralsAndParameters)
-{
-    const QString text =
-        QStringLiteral("\uFEFFПривет, 世界, 漢字仮名交じり文, \U0001F600\U0001F680, ääkkösiä");
-    c->execute(
-        QStringLiteral("CREATE TABLE u (id INT PRIMARY KEY, s VARCHAR(100), l TEXT) CHARACTER SET utf8mb4"));
-    c->execute(QStringLiteral("INSERT INTO u VALUES (1, '%1', '%1')").arg(text));
-    EXPECT_EQ(
-        c->executeUpdate(QStringLiteral("INSERT INTO u VALUES (?, ?, ?)"), {QStringLiteral("2"), text, text}),
-        1);
-    auto result = c->execute(QStringLiteral("SELECT s, l, CHAR_LENGTH(s) FROM u ORDER BY id"));
-    for (int row = 1; row <= 2; ++row) {
-        ASSERT_TRUE(result->fetch());
-        EXPECT_EQ(result->text(0), text) << row;
-        EXPECT_EQ(result->utf8(0), text.toStdString()) << row;
-        EXPECT_EQ(result->text(1), text) << row;
-        EXPECT_EQ(result->text(2), QString::number(text.toUcs4().size())) << row;
-    }
-}
-
-TEST_P(MariaDbTest, LongTextComesBackIntactBetweenOtherColumns)
-{
-    QString big;
-    for (int i = 0; big.size() < 200 * 1024; ++i)
-        big += QStringLiteral("%1 Мир \U0001F600 ").arg(i, 6, 10, QLatin1Char('0'));
-    c->execute(QStringLiteral(
-        "CREATE TABLE b (id INT PRIMARY KEY, before_ VARCHAR(10), body LONGTEXT, after_ VARCHAR(10))"));
-    EXPECT_EQ(
-        c->executeUpdate(
-            QStringLiteral("INSERT INTO b VALUES (1, 'x', ?, 'y'), (2, NULL, NULL, 'z'), (3, 'w', '', NULL)"),
-            {big}),
-        3);
-    auto result = c->execute(QStringLiteral("SELECT id, before_, body, after_ FROM b ORDER BY id"));
-    ASSERT_TRUE(result->fetch());
-    EXPECT_EQ(result->text(1), QStringLiteral("x"));
-    const QString body = result->text(2);
-    EXPECT_EQ(body.size(), big.size());
-    EXPECT_TRUE(body == big) << "the 200 KB value differs";
-    EXPECT_EQ(result->utf8(2).size(), static_cast<size_t>(big.toUtf8().size()));
-    EXPECT_EQ(result->text(3), QStringLiteral("y"));
-    ASSERT_TRUE(result->fetch());
-    EXPECT_TRUE(result->isNull(1));
-    EXPECT_TRUE(result->isNull(2));
-    EXPECT_EQ(result->text(3), QStringLiteral("z"));
-    ASSERT_TRUE(result->fetch());
-    EXPECT_FALSE(result->isNull(2));
-    EXPECT_EQ(result->text(2), QString(QStringLiteral("")));
-    EXPECT_TRUE(result->isNull(3));
-    EXPECT_FALSE(result->fetch());
-}
+// Text, NULL against '' and long values on every engine: tests/results/directedit/ValuesTest.cpp.
 
 // --- what direct edit needs -------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 // The data objects (Connection, Recordset, Fields, Command) on real SQLite files: forward
-// reading, batches, closed results, nulls, text fidelity, errors and their numbers.
+// reading, batches, closed results, nulls, errors and their numbers (text fidelity on every
+// engine: tests/results/directedit/ValuesTest.cpp).
 #include "query/db/Command.h"
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
@@ -102,40 +103,6 @@ TEST_F(SqliteData, NullIsANullVariantAndEmptyTextIsNot)
     rs.MoveNext();
     EXPECT_TRUE(rs.Fields().Item(QStringLiteral("author")).Value().isNull());
     EXPECT_EQ(rs.Fields().Item(QStringLiteral("author")).utf8View().size(), 0u);
-}
-
-TEST_F(SqliteData, UnicodeTextComesBackUnchanged)
-{
-    const QString cyrillic = QStringLiteral("Съешь же ещё этих мягких французских булок");
-    const QString cjk = QStringLiteral("漢字かな交じり文");
-    const QString emoji =
-        QStringLiteral("\uFEFF🐘 and 👩‍💻"); // a leading byte-order mark is data too
-    db::Recordset created = conn.Execute(QStringLiteral("CREATE TABLE u (a TEXT, b TEXT, c TEXT);"
-                                                        "INSERT INTO u VALUES ('%1', '%2', '%3')")
-                                             .arg(cyrillic, cjk, emoji));
-    created.Close();
-
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT a, b, c FROM u WHERE a LIKE 'Съешь%'"));
-    ASSERT_FALSE(rs.Eof());
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), cyrillic);
-    EXPECT_EQ(rs.Fields().Item(1).Value().toString(), cjk);
-    EXPECT_EQ(rs.Fields().Item(2).Value().toString(), emoji);
-    const std::string_view bytes = rs.cellUtf8(2);
-    EXPECT_EQ(QByteArray(bytes.data(), qsizetype(bytes.size())), emoji.toUtf8());
-}
-
-TEST_F(SqliteData, ALargeTextValueIsReadWhole)
-{
-    QString big;
-    for (int i = 0; big.size() < 200 * 1024; ++i)
-        big += QStringLiteral("line %1 Ω 字;").arg(i);
-    db::Recordset(conn.Execute(QStringLiteral("CREATE TABLE big (v TEXT)"))).Close();
-    auto backend = conn.backend();
-    ASSERT_EQ(backend->executeUpdate(QStringLiteral("INSERT INTO big VALUES (?)"), {big}), 1);
-
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT v, length(v) FROM big"));
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), big);
-    EXPECT_EQ(rs.Fields().Item(1).Value().toString().toLongLong(), big.size()); // no surrogates in it
 }
 
 TEST_F(SqliteData, ReadingAFieldAtEofFails)

@@ -38,17 +38,7 @@ protected:
     ui::MSFlexGrid grid;
 };
 
-TEST_F(GridDeletes, RemovesTheSelectedCompleteRows)
-{
-    grid.selectRange(3, 1, 5, 3);
-    results::deleteSelectedRows(grid);
-    EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(grid.Rows(), 8);
-    EXPECT_EQ(grid.TextMatrix(3, 2), QStringLiteral("r6"));
-    EXPECT_EQ(grid.TextMatrix(3, 3), QStringLiteral("v6"));
-    EXPECT_EQ(column(2), (QStringList{"name", "r1", "r2", "r6", "r7", "r8", "r9", "r10"}));
-}
-
+// Removing complete rows from the middle: ResultActionsTest.RmenuPopsUpOnTheRightButton..
 TEST_F(GridDeletes, DeletingEveryDataRowLeavesTheHeaderRow)
 {
     grid.selectRange(1, 1, 10, 3);
