@@ -81,11 +81,11 @@ protected:
 
 using Profiles = Workspace;
 
-TEST_F(Profiles, SaveListsANameOnceInAnyCaseAndDeleteAsksFirst)
+// The list's spelling and case rules: tests/profiles (NameList, ProfileSaving).
+TEST_F(Profiles, SaveListsANameAndDeleteAsksFirst)
 {
-    for (const char* name : {"a", "A", "b", "c"})
+    for (const char* name : {"a", "b", "c"})
         saveProfile(name);
-    EXPECT_EQ(store().get(settings::ProfileNames), ",a,,b,,c,");
     EXPECT_EQ(listed(form->Combo2), QStringList({"a", "b", "c"}));
 
     deleteProfile("b", ui::Answer::No);
@@ -454,25 +454,6 @@ protected:
 
     QRect px(const QWidget* w) const { return w->geometry(); }
 
-    // Sends a pointer event over the window's own surface, at pixel position y.
-    void overSurface(QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QWidget* surface = form->centralWidget();
-        const QPointF at(30, y);
-        QMouseEvent event(type, at, surface->mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(surface, &event);
-    }
-    void moveOverSurface(int y, Qt::MouseButtons buttons)
-    {
-        overSurface(QEvent::MouseMove, y, Qt::NoButton, buttons);
-    }
-    void releaseOverSurface(int y)
-    {
-        overSurface(QEvent::MouseButtonRelease, y, Qt::LeftButton, Qt::NoButton);
-    }
-
-    Qt::CursorShape pointer() const { return form->centralWidget()->cursor().shape(); }
-
     // The output area ends just above the status bar.
     void expectOutputAreaReachesTheBottom()
     {
@@ -497,44 +478,6 @@ TEST_F(Layout, AWiderAndTallerWindowGrowsTheBoxesAndMovesThePanels)
     EXPECT_EQ(px(form->DataGrid1).width(), px(form->Frame4).width());
     EXPECT_EQ(ui::twipsGeometry(form->DataGrid1).height,
               ui::twips(ui::pixels(ui::twipsGeometry(form->Frame4).height - 1200)));
-    expectOutputAreaReachesTheBottom();
-}
-
-TEST_F(Layout, ThePointerShowsTheResizeShapeOnlyInTheGap)
-{
-    const int gapY = px(form->Text2).top() - 3;
-    ASSERT_GT(gapY, px(form->Text1).bottom());
-    moveOverSurface(gapY, Qt::NoButton);
-    EXPECT_EQ(pointer(), Qt::SizeVerCursor);
-    moveOverSurface(px(form->Text2).top() + 10, Qt::NoButton);
-    EXPECT_EQ(pointer(), Qt::ArrowCursor);
-
-    moveOverSurface(gapY, Qt::NoButton);
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(form->Text1, &enter);
-    EXPECT_EQ(pointer(), Qt::ArrowCursor) << "over the query box the pointer is the arrow again";
-}
-
-TEST_F(Layout, DraggingTheBorderThreeHundredDownInOneFastMove)
-{
-    const int startY = px(form->Text2).top() - 3;
-    moveOverSurface(startY, Qt::LeftButton);
-    const QRect t1 = px(form->Text1), t2 = px(form->Text2);
-    EXPECT_EQ(t1.height(), startY - t1.top());
-
-    moveOverSurface(startY + ui::pixels(300), Qt::LeftButton); // far outside the gap at once
-    EXPECT_EQ(px(form->Text1).height(), t1.height() + 20);
-    EXPECT_EQ(px(form->Text2).top(), t2.top() + 20);
-    EXPECT_EQ(px(form->MSFlexGrid1).top(), t2.top() + 20);
-    EXPECT_EQ(px(form->Frame4).top(), t2.top() + 20);
-    EXPECT_EQ(px(form->Text2).height(), t2.height()) << "the bottom follows until the next resize";
-    releaseOverSurface(startY + 20);
-
-    moveOverSurface(startY + 40, Qt::LeftButton);
-    EXPECT_EQ(px(form->Text2).top(), t2.top() + 20)
-        << "after the release a press outside the gap moves nothing";
-
-    form->Form_Resize();
     expectOutputAreaReachesTheBottom();
 }
 

@@ -125,28 +125,15 @@ protected:
 
 } // namespace
 
-// --- filling and layout ---
-
-TEST_F(GridTest, AResultReachesTheViewAsColumnHeadersAndRowsWithTheFirstFieldCurrent)
-{
-    // The grid's own layout (names in row 0, data from column 2) is shown by the run tests.
-    fill(3, 2);
-    QAbstractItemModel* m = grid->model();
-    EXPECT_EQ(m->rowCount(), 2);
-    EXPECT_EQ(m->columnCount(), 5);
-    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "F0");
-    EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "F2");
-    EXPECT_EQ(m->index(1, 3).data().toString(), "r1f1");
-    EXPECT_FALSE(grid->verticalHeader()->isVisible());
-    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 1, 2}));
-    EXPECT_EQ(shownSelection(), (Selection{1, 2, 1, 2}));
-}
+// --- filling ---
+// Names in row 0 and data from column 2 are shown by the run tests (app_run_test).
 
 TEST_F(GridTest, ANewFillReplacesTheOldResultAndKeepsColumnWidths)
 {
     fill(4, 30);
     grid->setColWidth(3, 1500);
     fill(2, 1);
+    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 1, 2})) << "the first field is current";
     EXPECT_EQ(grid->Cols(), 4);
     EXPECT_EQ(grid->Rows(), 2);
     EXPECT_EQ(grid->model()->rowCount(), 1);
@@ -154,25 +141,6 @@ TEST_F(GridTest, ANewFillReplacesTheOldResultAndKeepsColumnWidths)
     EXPECT_EQ(grid->TextMatrix(1, 3), "r0f1");
     EXPECT_EQ(grid->ColWidth(3), 1500);
     EXPECT_EQ(grid->ColWidth(1), 0);
-}
-
-TEST_F(GridTest, CellsEditedAndTheCurrentCellTextReadBack)
-{
-    fill(2, 3);
-    grid->setTextMatrix(2, 3, QStringLiteral("Grüße"));
-    EXPECT_EQ(grid->TextMatrix(2, 3), QStringLiteral("Grüße"));
-    EXPECT_EQ(grid->model()->index(1, 3).data().toString(), QStringLiteral("Grüße"));
-    grid->setTextMatrix(0, 2, QStringLiteral("renamed"));
-    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), "renamed");
-
-    grid->setRow(3);
-    grid->setCol(2);
-    EXPECT_EQ(grid->Text(), "r2f0");
-    grid->setText(QStringLiteral("typed"));
-    EXPECT_EQ(grid->TextMatrix(3, 2), "typed");
-
-    EXPECT_THROW(grid->TextMatrix(4, 0), std::out_of_range);
-    EXPECT_THROW(grid->setTextMatrix(0, 4, "x"), std::out_of_range);
 }
 
 TEST_F(GridTest, RemoveItemShiftsRowsAtOnceAndTellsTheViewInOneBatch)
@@ -245,29 +213,6 @@ TEST_F(GridTest, StoredRowsReachTheViewInOneBatchAtTheNextTurnOfEvents)
     EXPECT_EQ(grid->model()->rowCount(), 1000);
 }
 
-TEST_F(GridTest, GrowingRowsCellByCellIsBatchedToo)
-{
-    int announcements = 0, changes = 0;
-    QObject::connect(grid->model(), &QAbstractItemModel::rowsInserted, [&] { ++announcements; });
-    QObject::connect(grid->model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
-    grid->setCols(3);
-    for (int r = 0; r < 100; ++r) {
-        grid->setRows(r + 2);
-        grid->setTextMatrix(r + 1, 2, QString::number(r));
-    }
-    grid->flushRows();
-    EXPECT_EQ(announcements, 1);
-    EXPECT_EQ(grid->model()->index(99, 2).data().toString(), "99");
-
-    // Blanking a column of shown rows: one change announced for all the cells.
-    changes = 0;
-    for (int r = 1; r <= 100; ++r)
-        grid->setTextMatrix(r, 2, QString());
-    EXPECT_EQ(grid->model()->index(50, 2).data().toString(), "");
-    grid->flushRows();
-    EXPECT_EQ(changes, 1);
-}
-
 TEST_F(GridTest, RandomChangesKeepTheViewConsistentWithTheGrid)
 {
     // Qt's model tester checks every announcement against the model; its complaints are
@@ -338,62 +283,6 @@ TEST_F(GridTest, RandomChangesKeepTheViewConsistentWithTheGrid)
     EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
 
-namespace {
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-std::vector<std::string_view> record(int fields)
-{
-    return std::vector<std::string_view>(std::size_t(fields), "v");
-}
-} // namespace
-
-TEST_F(GridTest, RowsAppendedOutOfSightDoNotRepaintTheCells)
-{
-    // A layout runs on a timer and its repaint is posted after it: let both happen.
-    const auto settle = [] {
-        for (int i = 0; i < 3; ++i)
-            ui::doEvents();
-    };
-    PaintCounter counter;
-    grid->viewport()->installEventFilter(&counter);
-    const auto row = record(2);
-    grid->beginFill(QStringList{"a", "b"});
-    grid->appendRowUtf8(row);
-    grid->flushRows();
-    settle();
-
-    counter.paints = 0;
-    for (int i = 0; i < 3; ++i)
-        grid->appendRowUtf8(row);
-    grid->flushRows();
-    settle();
-    EXPECT_GE(counter.paints, 1) << "rows that land in sight are painted";
-
-    for (int i = 0; i < 200; ++i)
-        grid->appendRowUtf8(row);
-    grid->flushRows();
-    settle();
-    ASSERT_GE(grid->rowAt(grid->viewport()->height() - 1), 0) << "the rows should fill the view";
-
-    counter.paints = 0;
-    for (int i = 0; i < 200; ++i)
-        grid->appendRowUtf8(row);
-    grid->flushRows();
-    settle();
-    EXPECT_EQ(counter.paints, 0);
-    EXPECT_EQ(grid->model()->rowCount(), 404);
-}
 
 // --- selection from the mouse ---
 
@@ -459,38 +348,6 @@ TEST_F(GridTest, MouseGesturesSelectFromTheAnchorToTheFarCorner)
         EXPECT_EQ(selectionOf(*grid), step.grid) << step.what;
         EXPECT_EQ(shownSelection(), step.shown) << step.what;
     }
-}
-
-TEST_F(GridTest, TheRightButtonIsReportedWithItsPositionAndLeavesTheSelection)
-{
-    fill(3, 5);
-    grid->selectRange(1, 2, 3, 4);
-    std::vector<Qt::MouseButton> buttons;
-    QPoint where;
-    int moves = 0;
-    QObject::connect(grid.get(), &MSFlexGrid::mousePressed,
-                     [&](Qt::MouseButton b, Qt::KeyboardModifiers, QPoint global) {
-                         buttons.push_back(b);
-                         where = global;
-                     });
-    QObject::connect(grid.get(), &MSFlexGrid::mouseMoved, [&] { ++moves; });
-
-    const QPoint at = cellCentre(5, 3);
-    click(grid->viewport(), at, Qt::NoModifier, Qt::RightButton);
-    ASSERT_EQ(buttons.size(), 1u);
-    EXPECT_EQ(buttons[0], Qt::RightButton);
-    EXPECT_EQ(where, grid->viewport()->mapToGlobal(at));
-    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 3, 4}));
-
-    click(grid->horizontalHeader()->viewport(), columnHeaderCentre(2), Qt::NoModifier, Qt::RightButton);
-    ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_EQ(buttons[1], Qt::RightButton);
-    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 3, 4}));
-
-    sendMouse(grid->viewport(), QEvent::MouseMove, cellCentre(2, 2), Qt::NoButton, Qt::NoButton);
-    sendMouse(grid->horizontalHeader()->viewport(), QEvent::MouseMove, columnHeaderCentre(3), Qt::NoButton,
-              Qt::NoButton);
-    EXPECT_EQ(moves, 2);
 }
 
 TEST_F(GridTest, ArrowKeysMoveTheCurrentCellAndShiftExtends)
@@ -594,20 +451,4 @@ TEST_F(GridTest, ColumnWidthsInTwipsRoundTripThroughPixels)
     grid->setColWidth(3, -1);
     EXPECT_EQ(grid->columnWidth(3), grid->horizontalHeader()->defaultSectionSize());
     EXPECT_THROW(grid->ColWidth(5), std::out_of_range);
-}
-
-TEST_F(GridTest, TheFontSizeAppliesToTheViewAndItsRows)
-{
-    fill(1, 3);
-    grid->setFontSize(8);
-    EXPECT_FLOAT_EQ(grid->fontSize(), 8.0f);
-    const int smallRow = grid->rowHeight(0);
-    grid->setFontSize(20);
-    EXPECT_FLOAT_EQ(grid->fontSize(), 20.0f);
-    EXPECT_DOUBLE_EQ(grid->font().pointSizeF(), 20.0);
-    EXPECT_DOUBLE_EQ(grid->horizontalHeader()->font().pointSizeF(), 20.0);
-    EXPECT_GT(grid->rowHeight(0), smallRow);
-    grid->setFontSize(10.5f);
-    EXPECT_FLOAT_EQ(grid->fontSize(), 10.5f);
-    EXPECT_THROW(grid->setFontSize(0), std::invalid_argument);
 }
