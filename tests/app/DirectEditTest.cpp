@@ -78,15 +78,6 @@ protected:
         return qobject_cast<QLineEdit*>(form->DataGrid1->indexWidget(cell));
     }
 
-    static void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QKeyEvent down(QEvent::KeyPress, key, modifiers);
-        QApplication::sendEvent(target, &down);
-        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
-        QApplication::sendEvent(target, &up);
-        QApplication::processEvents();
-    }
-
     // Types text over the cell's value and presses Enter.
     void type(int row, int col, const QString& text)
     {
@@ -95,19 +86,6 @@ protected:
         editor->setText(text);
         editor->setModified(true); // as typing leaves it
         press(editor, Qt::Key_Return);
-    }
-
-    void pressButtonOver(int row, int col, Qt::MouseButton button)
-    {
-        QWidget* viewport = form->DataGrid1->viewport();
-        const QPoint at = form->DataGrid1->visualRect(model()->index(row, col)).center();
-        QMouseEvent event(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), button, button,
-                          Qt::NoModifier);
-        QApplication::sendEvent(viewport, &event);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), button, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(viewport, &release);
-        QApplication::processEvents();
     }
 
     QStringList itemsInFile() const
@@ -191,12 +169,12 @@ TEST_F(DirectEditWindow, TheRightButtonPopsUpUndoMenuAndUndoPutsTheFetchedValueB
     ASSERT_EQ(itemsInFile()[1], QStringLiteral("2|Mokka|<null>"));
 
     // The left button shows no menu.
-    pressButtonOver(0, 0, Qt::LeftButton);
+    click(form->DataGrid1, model()->index(0, 0), Qt::LeftButton);
     EXPECT_FALSE(form->UndoMenu->isVisible());
     form->DataGrid1->setCurrentIndex(model()->index(1, 1));
 
     // The right button pops the menu up and returns at once; the current cell stays.
-    pressButtonOver(2, 2, Qt::RightButton);
+    click(form->DataGrid1, model()->index(2, 2), Qt::RightButton);
     EXPECT_TRUE(form->UndoMenu->isVisible());
     EXPECT_EQ(form->UndoMenu->actions(), QList<QAction*>{form->Undo});
     EXPECT_EQ(form->DataGrid1->currentIndex(), model()->index(1, 1));
@@ -223,28 +201,6 @@ TEST_F(DirectEditWindow, UndoInAReadOnlyGridIsRefusedWithAMessage)
         QStringList{QStringLiteral("The data grid is read only: choose Read/Write to change the database.")});
     EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Grüner Tee|grün"));
     EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Grüner Tee"));
-}
-
-TEST_F(DirectEditWindow, ARefusedEditIsToldAndTheCellShowsTheDatabasesValue)
-{
-    readWrite();
-    // Someone else changes the second row after the run read it.
-    files.create("shop.sqlite", "UPDATE items SET note = 'mit Milch' WHERE id = 2");
-
-    type(1, 2, QStringLiteral("schwarz"));
-    // A value the column cannot take: the database's own words.
-    type(0, 1, QString());
-
-    const QStringList messages = dialogs.takeMessages();
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[0],
-              QStringLiteral("The row was changed by someone else since it was read, so the change "
-                             "was not saved. The row now shows what the database holds."));
-    EXPECT_TRUE(messages[1].contains(QStringLiteral("CHECK constraint failed"))) << messages[1].toStdString();
-    EXPECT_EQ(model()->index(1, 2).data().toString(), QStringLiteral("mit Milch"));
-    EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Tee"));
-    EXPECT_EQ(itemsInFile(), (QStringList{QStringLiteral("1|Tee|grün"), QStringLiteral("2|Kaffee|mit Milch"),
-                                          QStringLiteral("3|Kakao|heiß")}));
 }
 
 // NULL and the empty text are told apart: an editor left unchanged writes nothing, Ctrl+0 (in
@@ -283,26 +239,6 @@ TEST_F(DirectEditWindow, NullAndTheEmptyTextAreWrittenOnlyWhenMeant)
         EXPECT_EQ(itemsInFile()[t.row], QString::fromUtf8(t.held));
     }
     EXPECT_TRUE(dialogs.take().isEmpty());
-}
-
-// A direct-edit run runs its whole batch before the grid is shown; a later statement's error is
-// the run's error and leaves the grid with nothing to edit.
-TEST_F(DirectEditWindow, ADirectEditRunRunsItsWholeBatch)
-{
-    run(QStringLiteral("select id, name from items order by id; update items set note = 'neu' where id = 1"));
-    EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Tee|neu"));
-    ASSERT_EQ(model()->rowCount(), 3);
-    readWrite();
-    type(0, 1, QStringLiteral("Matcha"));
-    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Matcha|neu"));
-
-    run(QStringLiteral("select id, name from items; update no_such_table set n = 1"));
-    const QStringList messages = dialogs.takeMessages();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("no such table: no_such_table")))
-        << messages[0].toStdString();
-    EXPECT_EQ(model()->rowCount(), 0);
 }
 
 } // namespace

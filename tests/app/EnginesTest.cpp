@@ -18,15 +18,7 @@ namespace {
 enum class Engine { SQLite, MariaDb, PostgreSql, OdbcSqlite, OdbcDsn };
 
 // How the connection fields differ from the right ones.
-enum class Login {
-    Right,
-    WrongPassword,
-    UnknownDatabase,
-    ClosedPort,
-    UnknownDriver,
-    UidInString,
-    WrongPwdInString
-};
+enum class Login { Right, WrongPassword, UnknownDatabase, ClosedPort, UnknownDriver };
 
 constexpr qint32 Unreachable = db::ErrorNumber::Unreachable, Refused = db::ErrorNumber::LoginRefused,
                  Rejected = db::ErrorNumber::CommandRejected;
@@ -80,13 +72,10 @@ const Case kCases[] = {
     {"OdbcSqliteNamesAndBlobs", Engine::OdbcSqlite,
      "CREATE TABLE eng_names (\"nämé\" TEXT, \"ü\" BLOB); INSERT INTO eng_names VALUES ('x', x'00FF')",
      "select \"nämé\", \"ü\" from eng_names", {"nämé|ü", "x|00FF"}},
-    // The ODBC type: a data source of odbc.ini; the boxes reach the driver only where the string
-    // names no user or password.
+    // The ODBC type: a data source of odbc.ini with the boxes' user and password (which of the
+    // string and the boxes wins: ConnectionSettingsTest).
     {"OdbcDsnWithTheBoxes", Engine::OdbcDsn, nullptr, "select current_user as u, current_database() as d",
      {"u|d", "quorvane|quorvane"}},
-    {"OdbcStringUserWinsOverTheBox", Engine::OdbcDsn, nullptr, "select current_user as u", {"u", "quorvane"}, 0,
-     Login::UidInString},
-    {"OdbcStringPasswordWinsOverTheBox", Engine::OdbcDsn, nullptr, "select 1", {}, Refused, Login::WrongPwdInString},
     {"OdbcUnknownDriver", Engine::OdbcSqlite, "", "select 1", {}, Unreachable, Login::UnknownDriver},
 };
 // clang-format on
@@ -187,13 +176,6 @@ protected:
             break;
         case Login::UnknownDriver:
             f.location = QStringLiteral("Driver={Quorvane No Such Driver};Database=x");
-            break;
-        case Login::UidInString:
-            f.location = QStringLiteral("DSN=QuorvanePg;UID=") + f.user;
-            f.user = QStringLiteral("eng_nobody");
-            break;
-        case Login::WrongPwdInString:
-            f.location = QStringLiteral("DSN=QuorvanePg;PWD=not-the-password");
             break;
         }
     }

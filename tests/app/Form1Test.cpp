@@ -1,11 +1,9 @@
 // The main window's own behaviour at start: the option groups, the masked boxes, the panels'
-// stacking, the menu marks, Exit, closing and About. Its controls' names, captions and places
+// stacking, the menu marks, Exit and closing. Its controls' names, captions and places
 // are the window's own table (app/Form1Menus.cpp, app/Form1Layout.cpp) and are not repeated
 // here; the layout arithmetic is tested in LayoutTest and WorkspaceTest.
 #include "app/Form1.h"
 
-#include "app/About.h"
-#include "app/Maker.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/Program.h"
@@ -17,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QStyle>
 #include <QTableView>
 #include <gtest/gtest.h>
@@ -83,14 +80,8 @@ TEST_F(Form1Test, OnlyTheProfilePanelShowsAndTheFloatingPanelsStandAboveTheOutpu
     }
 }
 
-TEST_F(Form1Test, OnlyRunOnlySelectedTextIsMarkedAtStartAndEachTriggerFlipsItsMark)
+TEST_F(Form1Test, EachTriggerFlipsAMarkOnce)
 {
-    for (const QAction* a : {form->AutomacticallySaveSqlStatements, form->AutomaticallySaveAllSQLStatements,
-                             form->RunOnlySelectedText, form->StayonTopWindow, form->LoadLastProfileonStartup,
-                             form->DataGrid, form->PlainText, form->DirectEdit, form->DataOutputtoFile}) {
-        EXPECT_TRUE(a->isCheckable()) << a->objectName().toStdString();
-        EXPECT_EQ(a->isChecked(), a == form->RunOnlySelectedText) << a->objectName().toStdString();
-    }
     // Were Qt's own flip left in place beside the handler's, two flips would cancel out.
     form->RunOnlySelectedText->trigger();
     EXPECT_FALSE(form->RunOnlySelectedText->isChecked());
@@ -117,29 +108,6 @@ TEST_F(Form1Test, ExitAsksAndOnlyYesEndsTheProgramWhileClosingEndsItWithoutAskin
     EXPECT_TRUE(form->close());
     EXPECT_EQ(programEnds, 2);
     EXPECT_TRUE(script.take().isEmpty());
-}
-
-TEST_F(Form1Test, AboutShowsTheProductAndTheMakersLinesJoinedWithCrLf)
-{
-    form->About->trigger();
-    const auto shown = script.take();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].title, "Quorvane");
-    EXPECT_EQ(shown[0].text, app::aboutText());
-    const QString text = shown[0].text;
-    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\r(?!\n)|(?<!\r)\n"))));
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 7);
-    EXPECT_EQ(lines[0], "Quorvane 2.1");
-    EXPECT_TRUE(lines[6].contains(maker::webSite));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Quorvane 2.1 - ") + maker::webName);
-
-    // Every address the program shows lies in a reserved example domain.
-    for (const QString& address :
-         {QString(maker::webName), QString(maker::webSite), QString(maker::supportMail),
-          QString(maker::suggestionMail), maker::helpAddress()})
-        EXPECT_TRUE(address.contains(QRegularExpression(QStringLiteral(R"(\bexample\.(com|org|net)\b)"))))
-            << address.toStdString();
 }
 
 } // namespace

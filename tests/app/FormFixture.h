@@ -5,14 +5,20 @@
 #include "app/Form1.h"
 #include "app/StatusBar.h"
 #include "query/log/StatementLog.h"
+#include "results/FormFile.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/WindowFixture.h"
 #include "ui/MSFlexGrid.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTableView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -87,6 +93,51 @@ protected:
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    static void writeFile(const QString& path, const QByteArray& content)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    // The file chooser, when shown, gets `path` typed into its file box and OK; an empty path
+    // is Cancel.
+    void choose(const QString& path)
+    {
+        dialogs.onModal([path](QWidget* window) {
+            auto* chooser = qobject_cast<results::FormFile*>(window);
+            ASSERT_NE(chooser, nullptr);
+            if (path.isEmpty()) {
+                chooser->Command2->click();
+                return;
+            }
+            chooser->Text2->setText(path);
+            chooser->Command1->click();
+        });
+    }
+
+    // Presses and releases `button` over `cell` of `view`.
+    static void click(QAbstractItemView* view, const QModelIndex& cell, Qt::MouseButton button)
+    {
+        QWidget* viewport = view->viewport();
+        const QPoint at = view->visualRect(cell).center();
+        for (const bool down : {true, false}) {
+            QMouseEvent event(down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, at,
+                              viewport->mapToGlobal(at), button, down ? button : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &event);
+        }
+        QApplication::processEvents();
+    }
+
+    static void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(target, &up);
+        QApplication::processEvents();
     }
 
     // The grid's cells from row 0, columns 2 on, joined by "|" per row.

@@ -64,17 +64,6 @@ protected:
         ui::setOpenUrlAction({});
     }
 
-    // The chooser, when shown, gets `path` typed into its file box and OK.
-    void choose(const QString& path)
-    {
-        dialogs.onModal([path](QWidget* window) {
-            auto* chooser = qobject_cast<results::FormFile*>(window);
-            ASSERT_NE(chooser, nullptr);
-            chooser->Text2->setText(path);
-            chooser->Command1->click();
-        });
-    }
-
     // Every dialog shown since the last look, as "chooser", "?question" (asked with No as the
     // default) or the message's text.
     QStringList shown()
@@ -95,25 +84,6 @@ protected:
     static QString replaceQuestion(const QString& path)
     {
         return QStringLiteral("?The file %1 already exists. Replace it?").arg(path);
-    }
-
-    static QByteArray bytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
-    static void write(const QString& path, const QByteArray& content)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    static void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers)
-    {
-        QKeyEvent down(QEvent::KeyPress, key, modifiers);
-        QApplication::sendEvent(target, &down);
     }
 
     // Runs a program and gives its exit code, standard output and standard error.
@@ -149,7 +119,7 @@ TEST_F(Habits, CsvExportAndCopyRoundTripThroughPython)
     EXPECT_EQ(results::exportTarget(), runTarget) << "Data Output to File keeps its file";
 
     // NULL against '' on the raw bytes (both readers below give ''), then quoting and CR LF.
-    const QByteArray raw = bytes(csv);
+    const QByteArray raw = fileBytes(csv);
     EXPECT_TRUE(raw.startsWith("id,v\r\n1,\r\n2,\"\"\r\n3,\"a,b\"\r\n4,\"say \"\"hi\"\"\"\r\n"
                                "5,\"line1\r\nline2\"\r\n6,Grüße – 東京 😀\r\n7,\""))
         << raw.left(120).toStdString();
@@ -193,7 +163,7 @@ TEST_F(Habits, CsvExportAndCopyRoundTripThroughPython)
         if (answer == ui::Answer::Yes)
             expected << "Export Complete";
         EXPECT_EQ(shown(), expected);
-        EXPECT_EQ(bytes(csv), answer == ui::Answer::Yes ? QByteArray("v\r\n\"a,b\"\r\n") : raw);
+        EXPECT_EQ(fileBytes(csv), answer == ui::Answer::Yes ? QByteArray("v\r\n\"a,b\"\r\n") : raw);
     }
 }
 
@@ -210,7 +180,7 @@ TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFile)
 {
     query::setCurrentQueryFile(QString());
     const QString exported = dir.filePath(QStringLiteral("export.csv"));
-    write(exported, "id,v\r\n1,x\r\n");
+    writeFile(exported, "id,v\r\n1,x\r\n");
     form->Text1->setPlainText(QStringLiteral("select 1"));
 
     // Chosen for File Save: No writes nothing and leaves no query file, so Save asks again.
@@ -218,14 +188,14 @@ TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFile)
     dialogs.answer(ui::Answer::No);
     form->FileSave->trigger();
     EXPECT_EQ(shown(), (QStringList{"chooser", replaceQuestion(exported)}));
-    EXPECT_EQ(bytes(exported), QByteArray("id,v\r\n1,x\r\n"));
+    EXPECT_EQ(fileBytes(exported), QByteArray("id,v\r\n1,x\r\n"));
     EXPECT_TRUE(query::currentQueryFile().isEmpty());
 
     choose(exported);
     dialogs.answer(ui::Answer::Yes);
     form->FileSave->trigger();
     EXPECT_EQ(shown(), (QStringList{"chooser", replaceQuestion(exported)}));
-    EXPECT_EQ(bytes(exported), QByteArray("select 1\r\n"));
+    EXPECT_EQ(fileBytes(exported), QByteArray("select 1\r\n"));
 
     // Now the query file: Save, and Save As onto it, write without a question.
     form->Text1->setPlainText(QStringLiteral("select 2"));
@@ -233,11 +203,11 @@ TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFile)
     choose(exported);
     form->FileSaveAsSpecify->trigger();
     EXPECT_EQ(shown(), QStringList{"chooser"});
-    EXPECT_EQ(bytes(exported), QByteArray("select 2\r\n"));
+    EXPECT_EQ(fileBytes(exported), QByteArray("select 2\r\n"));
 
     // A statement log that Import made current is asked about until it was saved over.
     const QString log = dir.filePath(QStringLiteral("20240102.log"));
-    write(log, "\r\n\r\nA\r\n");
+    writeFile(log, "\r\n\r\nA\r\n");
     choose(log);
     form->Command19->click();
     EXPECT_EQ(shown(), QStringList{"chooser"});
@@ -245,7 +215,7 @@ TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFile)
         dialogs.answer(answer);
         form->FileSave->trigger();
         EXPECT_EQ(shown(), QStringList{replaceQuestion(log)});
-        EXPECT_EQ(bytes(log),
+        EXPECT_EQ(fileBytes(log),
                   answer == ui::Answer::Yes ? QByteArray("select 2\r\n") : QByteArray("\r\n\r\nA\r\n"));
         EXPECT_EQ(query::currentQueryFile(), log);
     }
@@ -277,7 +247,7 @@ TEST_F(Habits, KeysRunCancelAndSaveAsTheButtonsAndMenusDo)
     const QString file = dir.filePath(QStringLiteral("keys.sql"));
     query::setCurrentQueryFile(file);
     QTest::keyClick(form->Text1, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(bytes(file), QByteArray("select v from hab_values where id = 4\r\n"));
+    EXPECT_EQ(fileBytes(file), QByteArray("select v from hab_values where id = 4\r\n"));
     EXPECT_TRUE(shown().isEmpty());
 }
 
@@ -366,7 +336,7 @@ TEST_F(Habits, HelpWithoutABrowserOpensTheShippedReadmeOrShowsABuiltInPage)
         QStringLiteral("The help page %1 could not be opened and no README").arg(opened[0].toString())));
     EXPECT_TRUE(told[0].endsWith(app::builtInHelp()));
 
-    write(dir.filePath(QStringLiteral("README.md")), "# Quorvane\n");
+    writeFile(dir.filePath(QStringLiteral("README.md")), "# Quorvane\n");
     opened.clear();
     filesOpen = true;
     app::openHelp(dir.path());
@@ -438,7 +408,7 @@ TEST_F(Habits, TheCommandLineAnswersWithoutAWindowAndOpensAQueryFile)
     store().save(QStringLiteral("HabExport"), settings::profile::Combo1, QStringLiteral("SQLite"));
     store().save(QStringLiteral("HabExport"), settings::profile::Text8, values);
     const QString query = dir.filePath(QStringLiteral("export.sql"));
-    write(query, "select id, v from hab_values where id between 2 and 4 order by id\r\n");
+    writeFile(query, "select id, v from hab_values where id between 2 and 4 order by id\r\n");
     const QString output = dir.filePath(QStringLiteral("export.txt"));
     QProcessEnvironment ownStore = noDisplay;
     ownStore.insert(QStringLiteral("QUORVANE_SETTINGS"), dir.filePath(QStringLiteral("settings.sqlite")));
@@ -446,7 +416,7 @@ TEST_F(Habits, TheCommandLineAnswersWithoutAWindowAndOpensAQueryFile)
     const Ran exported = runProgram(program, exportArgs, ownStore);
     EXPECT_EQ(exported.code, 0) << exported.err.toStdString();
     EXPECT_EQ(exported.out, QStringLiteral("Rows: 3\n"));
-    EXPECT_EQ(bytes(output), QByteArray("id|v|\r\n2||\r\n3|a,b|\r\n4|say \"hi\"|\r\n\r\n"));
+    EXPECT_EQ(fileBytes(output), QByteArray("id|v|\r\n2||\r\n3|a,b|\r\n4|say \"hi\"|\r\n\r\n"));
     const Ran unknown =
         runProgram(program, {"--profile", "Nobody", "--query-file", query, "--output", output}, ownStore);
     EXPECT_EQ(unknown.code, 1);
@@ -455,7 +425,7 @@ TEST_F(Habits, TheCommandLineAnswersWithoutAWindowAndOpensAQueryFile)
 
     // FILE.sql: into the query box, and the current query file, as File Open does.
     const QString file = dir.filePath(QStringLiteral("start.sql"));
-    write(file, "select 42\r\n");
+    writeFile(file, "select 42\r\n");
     app::CommandLine line;
     line.queryFile = file;
     app::applyToWindow(line, *form);

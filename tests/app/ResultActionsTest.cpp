@@ -45,22 +45,6 @@ protected:
         results::setExportTarget(QString());
     }
 
-    // The chooser, when shown, gets `path` typed into its file box and OK; an empty path is
-    // Cancel.
-    void choose(const QString& path)
-    {
-        dialogs.onModal([path](QWidget* window) {
-            auto* chooser = qobject_cast<results::FormFile*>(window);
-            ASSERT_NE(chooser, nullptr);
-            if (path.isEmpty()) {
-                chooser->Command2->click();
-                return;
-            }
-            chooser->Text2->setText(path);
-            chooser->Command1->click();
-        });
-    }
-
     // The chooser was shown, then the given messages, and nothing else.
     void expectChooserThen(const QStringList& messages = {})
     {
@@ -72,16 +56,6 @@ protected:
         for (const qvtest::ShownDialog& d : shown.mid(1))
             told << d.text;
         EXPECT_EQ(told, messages);
-    }
-
-    void pressOverGrid(Qt::MouseButton button)
-    {
-        QWidget* viewport = form->MSFlexGrid1->viewport();
-        const QPoint at = form->MSFlexGrid1->visualRect(form->MSFlexGrid1->model()->index(0, 3)).center();
-        QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), button, button,
-                          Qt::NoModifier);
-        QApplication::sendEvent(viewport, &press);
-        QApplication::processEvents();
     }
 
     SqliteFiles files;
@@ -157,9 +131,9 @@ TEST_F(ResultActions, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
     run(QStringLiteral("select id, name from items order by id"));
     ui::MSFlexGrid* grid = form->MSFlexGrid1;
 
-    pressOverGrid(Qt::LeftButton);
+    click(grid, grid->model()->index(0, 3), Qt::LeftButton);
     EXPECT_FALSE(form->Rmenu->isVisible());
-    pressOverGrid(Qt::RightButton);
+    click(grid, grid->model()->index(0, 3), Qt::RightButton);
     EXPECT_TRUE(form->Rmenu->isVisible()); // its entries: Form1Test; their exact texts: results/actions
     form->Rmenu->hide();
 
@@ -191,55 +165,26 @@ TEST_F(ResultActions, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
     EXPECT_EQ(fileBytes(exported), QByteArray("||id|name|\r\n||3|Kakao|\r\n\r\n"));
 }
 
-TEST_F(ResultActions, QueryFilesSaveAndOpenThroughTheQueryBox)
+// Save, Save As and their questions: HabitsTest; encodings and failures: QueryFilesTest.
+TEST_F(ResultActions, FileOpenFillsTheQueryBoxAndSaveWritesBackWithoutAsking)
 {
     const QString file = dir.filePath(QStringLiteral("q.sql"));
-    form->Text1->setPlainText(QStringLiteral("  select 1  "));
-    choose(file);
-    form->FileSaveAsSpecify->trigger();
-    expectChooserThen();
-    EXPECT_EQ(fileBytes(file), QByteArray("select 1\r\n"));
-
-    form->Text1->setPlainText(QStringLiteral("other"));
+    writeFile(file, "select 1\r\n");
     choose(file);
     form->FileOpen->trigger();
     expectChooserThen();
     EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 1\n"));
 
-    // Save after Open writes to the opened file without asking.
     form->Text1->setPlainText(QStringLiteral("select 2"));
     form->FileSave->trigger();
     EXPECT_TRUE(dialogs.take().isEmpty());
     EXPECT_EQ(fileBytes(file), QByteArray("select 2\r\n"));
-
-    // Save As cancelled leaves no current file, so Save asks again.
-    choose(QString());
-    form->FileSaveAsSpecify->trigger();
-    expectChooserThen();
-    EXPECT_TRUE(query::currentQueryFile().isEmpty());
-    choose(QString());
-    form->FileSave->trigger();
-    expectChooserThen();
-    EXPECT_EQ(fileBytes(file), QByteArray("select 2\r\n"));
-
-    // A missing file: the error report, and the box keeps its text.
-    choose(dir.filePath(QStringLiteral("missing.sql")));
-    form->FileOpen->trigger();
-    const QList<qvtest::ShownDialog> shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[1].text.startsWith(QString::number(ENOENT) + QStringLiteral("\r\n")))
-        << shown[1].text.toStdString();
-    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 2"));
 }
 
 TEST_F(ResultActions, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile)
 {
     const QString log = dir.filePath(QStringLiteral("20240102.log"));
-    {
-        QFile f(log);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n");
-    }
+    writeFile(log, "\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n");
     choose(log);
     form->Command19->click();
     expectChooserThen();
@@ -250,12 +195,6 @@ TEST_F(ResultActions, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile
     form->Check4->setChecked(true);
     run(QStringLiteral("select 1 as x"));
     EXPECT_TRUE(fileBytes(log).endsWith("\r\n\r\nselect 1 as x\r\n"));
-    EXPECT_EQ(listed(form->List1).size(), 4);
-
-    choose(QString());
-    form->Command19->click();
-    expectChooserThen({QStringLiteral("Invalid File")});
-    EXPECT_TRUE(query::currentQueryFile().isEmpty());
     EXPECT_EQ(listed(form->List1).size(), 4);
 }
 
