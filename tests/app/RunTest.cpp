@@ -58,30 +58,45 @@ protected:
         EXPECT_EQ(form->centralWidget()->cursor().shape(), Qt::ArrowCursor) << "the busy pointer is gone";
     }
 
+    // Runs `sql` and presses Cancel at the `turn`th firing of a timer of the test while the run
+    // is busy, after `atCancel` (which sees the window as it is then).
+    void runCancellingAt(const QString& sql, int turn, const std::function<void()>& atCancel = {},
+                         int interval = 0)
+    {
+        int turns = 0;
+        QTimer timer;
+        timer.setInterval(interval);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (!form->Command9->isEnabled() || ++turns != turn)
+                return;
+            if (atCancel)
+                atCancel();
+            form->Command9->click();
+        });
+        timer.start();
+        run(sql);
+        timer.stop();
+    }
+
     // Runs a statement that keeps the database busy before its first row and presses Cancel
     // once a timer of the test has fired a few times during it: the window must have kept
     // processing events, show the busy pointer (but not over Cancel) and the progress note.
     // The run ends cancelled with nothing read, and the next run on the window works.
     void cancelDuringExecute(const QString& slow)
     {
-        int ticks = 0;
-        bool busy = false, arrowOverCancel = false;
+        bool fired = false, busy = false, arrowOverCancel = false;
         QString note;
-        QTimer timer;
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            if (++ticks != 5)
-                return;
-            busy = form->centralWidget()->cursor().shape() == Qt::BusyCursor;
-            arrowOverCancel = form->Command9->cursor().shape() == Qt::ArrowCursor;
-            note = form->StatusBar1->note();
-            form->Command9->click();
-        });
-        timer.start();
-        run(slow);
-        timer.stop();
+        runCancellingAt(
+            slow, 5,
+            [&] {
+                fired = true;
+                busy = form->centralWidget()->cursor().shape() == Qt::BusyCursor;
+                arrowOverCancel = form->Command9->cursor().shape() == Qt::ArrowCursor;
+                note = form->StatusBar1->note();
+            },
+            20);
         EXPECT_TRUE(dialogs.take().isEmpty()) << "a cancelled run is no error";
-        EXPECT_GE(ticks, 5) << "the timer fired while the statement ran";
+        EXPECT_TRUE(fired) << "the timer fired while the statement ran";
         EXPECT_TRUE(busy);
         EXPECT_TRUE(arrowOverCancel);
         EXPECT_TRUE(note.startsWith(QStringLiteral("Running\u2026 "))) << note.toStdString();
@@ -186,37 +201,6 @@ TEST_F(Run, OnlyTheSelectionRunsAndTheFocusGoesBackToTheQueryBox)
 
 // --- Cancel -----------------------------------------------------------------------------
 
-TEST_F(Run, CancelDuringTheReadKeepsTheRowsReadAndTheirCount)
-{
-    useSqlite(shop);
-    // Every record gets its turn of events, and Cancel is pressed once 40 rows are shown.
-    bool cancelEnabled = false, runDisabled = false;
-    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
-    const auto pressCancel =
-        QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
-            if (form->MSFlexGrid1->gridModel()->rowCount() < 40)
-                return;
-            cancelEnabled = form->Command9->isEnabled();
-            runDisabled = !form->Command1->isEnabled();
-            if (cancelEnabled)
-                form->Command9->click();
-        });
-    run("select i from numbers order by i; update counter set n = 5 where id = 1");
-    QObject::disconnect(pressCancel);
-    ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
-
-    EXPECT_TRUE(cancelEnabled) << "Cancel is enabled while the run reads";
-    EXPECT_TRUE(runDisabled);
-    EXPECT_EQ(panel(1), "Rows: 40");
-    EXPECT_EQ(form->MSFlexGrid1->Rows(), 41);
-    EXPECT_EQ(form->MSFlexGrid1->TextMatrix(40, 2), "40");
-    EXPECT_EQ(form->MSFlexGrid1->TextMatrix(1, 2), "1");
-    EXPECT_EQ(form->StatusBar1->note(), "Cancelled: the result holds 40 rows");
-    EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0")
-        << "the rest of the batch does not run after Cancel";
-    expectIdle();
-}
-
 TEST_F(Run, CancelDuringTheExecuteStopsTheStatementAndTheWindowStaysResponsive)
 {
     useSqlite(shop);
@@ -257,16 +241,7 @@ TEST_F(Run, DataOutputToFileKeepsTheWholeLinesReadWhereverCancelComes)
             SCOPED_TRACE(std::string(e.name) + ", Cancel at turn " + std::to_string(turnsBeforeCancel));
             QFile::remove(out);
             ui::appendBytes(out, "before\r\n");
-            int turns = 0;
-            QTimer timer;
-            timer.setInterval(0);
-            QObject::connect(&timer, &QTimer::timeout, [&] {
-                if (form->Command9->isEnabled() && ++turns == turnsBeforeCancel)
-                    form->Command9->click();
-            });
-            timer.start();
-            run(QString::fromLatin1(e.sql));
-            timer.stop();
+            runCancellingAt(QString::fromLatin1(e.sql), turnsBeforeCancel);
 
             EXPECT_EQ(dialogs.takeMessages(), QStringList()) << "no Export Complete for a cancelled run";
             const qint64 written = panel(1).section(' ', 1).toLongLong();
@@ -299,20 +274,12 @@ TEST_F(Run, TheNoteAndSecondsKeepTheProgramsTimeLeavingOutTheTimeAMessageStoodOp
     useSqlite(shop);
     // The run's first turn of events may come before its clock starts; from the second on the
     // endless statement executes: 2.6 s pass there, then Cancel.
-    int turns = 0;
     QString note;
-    QTimer timer;
-    timer.setInterval(0);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (!form->Command9->isEnabled() || ++turns != 2)
-            return;
-        clock.advance(std::chrono::milliseconds(2600));
-        note = form->StatusBar1->note();
-        form->Command9->click();
-    });
-    timer.start();
-    run("with recursive c(i) as (select 1 union all select i + 1 from c) select count(*) from c");
-    timer.stop();
+    runCancellingAt("with recursive c(i) as (select 1 union all select i + 1 from c) select count(*) from c",
+                    2, [&] {
+                        clock.advance(std::chrono::milliseconds(2600));
+                        note = form->StatusBar1->note();
+                    });
     EXPECT_EQ(note, QStringLiteral("Running\u2026 2 s"));
     EXPECT_EQ(panel(2), "Seconds: 2");
 
@@ -330,16 +297,7 @@ TEST_F(Run, CancelWhileADirectEditSetLoadsStopsTheBatchAndKeepsNothingToEdit)
     useSqlite(shop);
     form->DirectEdit_Click();
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
-    int turns = 0;
-    QTimer timer;
-    timer.setInterval(0);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (++turns == 50)
-            form->Command9->click();
-    });
-    timer.start();
-    run("select i from numbers order by i; update counter set n = 7 where id = 1");
-    timer.stop();
+    runCancellingAt("select i from numbers order by i; update counter set n = 7 where id = 1", 50);
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
 
     EXPECT_TRUE(dialogs.take().isEmpty());
@@ -351,18 +309,20 @@ TEST_F(Run, CancelWhileADirectEditSetLoadsStopsTheBatchAndKeepsNothingToEdit)
     expectIdle();
 }
 
-TEST_F(Run, ClosingOrExitingDuringTheReadStopsTheRunAsCancelDoes)
+TEST_F(Run, CancelClosingOrExitingDuringTheReadKeepsTheRowsReadAndStopsTheBatch)
 {
     useSqlite(shop);
     struct Way
     {
         const char* name;
         bool asks; // the question "Are You sure you want to Exit", answered Yes
-        std::function<void()> end;
+        bool ends;
+        std::function<void()> stop;
     };
     const Way ways[] = {
-        {"closing the window", false, [&] { form->close(); }},
-        {"Exit", true, [&] { form->Exitm->trigger(); }},
+        {"Cancel", false, false, [&] { form->Command9->click(); }},
+        {"closing the window", false, true, [&] { form->close(); }},
+        {"Exit", true, true, [&] { form->Exitm->trigger(); }},
     };
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
     for (const Way& way : ways) {
@@ -370,21 +330,31 @@ TEST_F(Run, ClosingOrExitingDuringTheReadStopsTheRunAsCancelDoes)
         programEnds = 0;
         if (way.asks)
             dialogs.answer(ui::Answer::Yes);
-        bool ended = false;
-        const auto endProgram = QObject::connect(
-            form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
-                if (ended || form->MSFlexGrid1->gridModel()->rowCount() < 40)
-                    return;
-                ended = true;
-                way.end();
-            });
-        run("select i from numbers order by i");
-        QObject::disconnect(endProgram);
+        // Every record gets its turn of events; the run is stopped once 40 rows are shown.
+        bool stopped = false, cancelEnabled = false, runDisabled = false;
+        const auto stop = QObject::connect(form->MSFlexGrid1->gridModel(), &QAbstractItemModel::rowsInserted,
+                                           form.get(), [&] {
+                                               if (stopped || form->MSFlexGrid1->gridModel()->rowCount() < 40)
+                                                   return;
+                                               stopped = true;
+                                               cancelEnabled = form->Command9->isEnabled();
+                                               runDisabled = !form->Command1->isEnabled();
+                                               way.stop();
+                                           });
+        run("select i from numbers order by i; update counter set n = n + 1 where id = 1");
+        QObject::disconnect(stop);
         EXPECT_EQ(dialogs.take().size(), way.asks ? 1 : 0);
-
-        EXPECT_EQ(programEnds, 1);
-        EXPECT_EQ(panel(1), "Rows: 40") << "the rest of the result is not read into a window that is gone";
+        EXPECT_TRUE(cancelEnabled) << "Cancel is enabled while the run reads";
+        EXPECT_TRUE(runDisabled);
+        EXPECT_EQ(programEnds, way.ends ? 1 : 0);
+        EXPECT_EQ(panel(1), "Rows: 40") << "the rest of the result is not read";
         EXPECT_EQ(form->MSFlexGrid1->Rows(), 41);
+        EXPECT_EQ(form->MSFlexGrid1->TextMatrix(40, 2), "40");
+        if (!way.ends) {
+            EXPECT_EQ(form->StatusBar1->note(), "Cancelled: the result holds 40 rows");
+        }
+        EXPECT_EQ(SqliteFiles::scalar(shop, "select n from counter where id = 1"), "0")
+            << "the rest of the batch";
         expectIdle();
     }
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
@@ -402,7 +372,8 @@ TEST_F(Run, DirectEditShowsTheResultInTheDataGridAndEachRunStartsReadOnly)
     EXPECT_TRUE(dialogs.take().isEmpty());
     EXPECT_FALSE(form->Frame4->isHidden());
     EXPECT_EQ(form->DataGrid1->model()->rowCount(), 2);
-    EXPECT_EQ(gridRows(), QStringList({"id|name|note", "1|Tee|grün", "2|Kaffee|"})) << "the grid is filled too";
+    EXPECT_EQ(gridRows(), QStringList({"id|name|note", "1|Tee|grün", "2|Kaffee|"}))
+        << "the grid is filled too";
 
     form->Option5->setChecked(true);
     form->Option5_Click();
