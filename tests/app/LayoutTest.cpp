@@ -1,6 +1,7 @@
 #include "app/Layout.h"
 
 #include "tests/app/FormFixture.h"
+#include "ui/Controls.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -186,6 +187,45 @@ TEST_F(LayoutWindow, EveryControlEndsAboveTheStatusBarWhateverItsHeight)
         EXPECT_GE(bottom(form->Text2), statusTop - ui::pixels(app::statusBarMargin))
             << "the output area takes the room down to the status bar, " << at;
     }
+}
+
+TEST_F(LayoutWindow, AWiderAndTallerWindowGrowsTheBoxesAndMovesThePanels)
+{
+    // Where the output area ends: EveryControlEndsAboveTheStatusBarWhateverItsHeight.
+    const auto px = [](const QWidget* w) { return w->geometry(); };
+    const QRect t1 = px(form->Text1), t2 = px(form->Text2), f1 = px(form->Frame1), f2 = px(form->Frame2);
+    const int wider = ui::pixels(1000), taller = ui::pixels(500);
+    form->resize(form->width() + wider, form->height() + taller);
+    QApplication::processEvents();
+
+    EXPECT_EQ(px(form->Text1), QRect(t1.topLeft(), QSize(t1.width() + wider, t1.height())));
+    EXPECT_EQ(px(form->Text2), QRect(t2.topLeft(), QSize(t2.width() + wider, t2.height() + taller)));
+    EXPECT_EQ(px(form->Frame1), f1.translated(wider, taller));
+    EXPECT_EQ(px(form->Frame2), f2.translated(wider, 0));
+    EXPECT_EQ(px(form->MSFlexGrid1), px(form->Text2));
+    EXPECT_EQ(px(form->Frame4), px(form->Text2));
+    EXPECT_EQ(px(form->DataGrid1).width(), px(form->Frame4).width());
+    EXPECT_EQ(ui::twipsGeometry(form->DataGrid1).height,
+              ui::twips(ui::pixels(ui::twipsGeometry(form->Frame4).height - 1200)));
+}
+
+TEST_F(LayoutWindow, HidingThePanelsMovesNothingElse)
+{
+    form->Check5->setChecked(true);
+    QList<QRect> before;
+    const QList<QWidget*> others = {form->Text1,  form->Text2,    form->MSFlexGrid1, form->Frame4,
+                                    form->Frame2, form->Command1, form->Check2};
+    for (QWidget* w : others)
+        before << w->geometry();
+    form->Check2->setChecked(false);
+    form->Check5->setChecked(false);
+    QApplication::processEvents();
+    EXPECT_FALSE(form->Frame1->isVisible());
+    EXPECT_FALSE(form->Frame2->isVisible());
+    for (int i = 0; i < others.size(); ++i)
+        EXPECT_EQ(others[i]->geometry(), before[i]) << others[i]->objectName().toStdString();
+    form->Check2->setChecked(true);
+    EXPECT_TRUE(form->Frame1->isVisible());
 }
 
 TEST_F(LayoutWindow, APressInTheGapStartsTheDragWhereverTheFirstMoveLands)

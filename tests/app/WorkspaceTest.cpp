@@ -1,20 +1,15 @@
 // The main window's workspace as the user drives it: profiles, quick queries, the
-// statement log and previous queries, fonts and the layout. The rules themselves are unit
+// statement log and previous queries and fonts (the layout: LayoutTest). The rules themselves are unit
 // tested in tests/profiles and tests/query/log; here each behaviour is shown once through
 // the window.
 #include "FormFixture.h"
-
-#include "app/Layout.h"
 #include "ui/Clock.h"
-#include "ui/Controls.h"
-#include "ui/Twips.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <sqlite3.h>
@@ -438,66 +433,6 @@ TEST_F(Workspace, TheFontPanelRefusesALetterAppliesStoresAndCancelKeepsTheSizes)
     EXPECT_FALSE(form->Frame5->isVisible());
     EXPECT_EQ(form->Text1->font().pointSizeF(), 14.0);
     EXPECT_EQ(store().get(settings::FontSizeText1), "14");
-}
-
-// --- layout -----------------------------------------------------------------------------
-
-class Layout : public Workspace
-{
-protected:
-    void SetUp() override
-    {
-        Workspace::SetUp();
-        form->show();
-        QApplication::processEvents();
-    }
-
-    QRect px(const QWidget* w) const { return w->geometry(); }
-
-    // The output area ends just above the status bar.
-    void expectOutputAreaReachesTheBottom()
-    {
-        const ui::TwipsRect area = ui::twipsGeometry(form->Text2);
-        EXPECT_EQ(area.top + area.height, ui::twips(form->centralWidget()->height()) - app::statusBarMargin);
-    }
-};
-
-TEST_F(Layout, AWiderAndTallerWindowGrowsTheBoxesAndMovesThePanels)
-{
-    const QRect t1 = px(form->Text1), t2 = px(form->Text2), f1 = px(form->Frame1), f2 = px(form->Frame2);
-    const int wider = ui::pixels(1000), taller = ui::pixels(500);
-    form->resize(form->width() + wider, form->height() + taller);
-    QApplication::processEvents();
-
-    EXPECT_EQ(px(form->Text1), QRect(t1.topLeft(), QSize(t1.width() + wider, t1.height())));
-    EXPECT_EQ(px(form->Text2), QRect(t2.topLeft(), QSize(t2.width() + wider, t2.height() + taller)));
-    EXPECT_EQ(px(form->Frame1), f1.translated(wider, taller));
-    EXPECT_EQ(px(form->Frame2), f2.translated(wider, 0));
-    EXPECT_EQ(px(form->MSFlexGrid1), px(form->Text2));
-    EXPECT_EQ(px(form->Frame4), px(form->Text2));
-    EXPECT_EQ(px(form->DataGrid1).width(), px(form->Frame4).width());
-    EXPECT_EQ(ui::twipsGeometry(form->DataGrid1).height,
-              ui::twips(ui::pixels(ui::twipsGeometry(form->Frame4).height - 1200)));
-    expectOutputAreaReachesTheBottom();
-}
-
-TEST_F(Layout, HidingThePanelsMovesNothingElse)
-{
-    form->Check5->setChecked(true);
-    QList<QRect> before;
-    const QList<QWidget*> others = {form->Text1,  form->Text2,    form->MSFlexGrid1, form->Frame4,
-                                    form->Frame2, form->Command1, form->Check2};
-    for (QWidget* w : others)
-        before << px(w);
-    form->Check2->setChecked(false);
-    form->Check5->setChecked(false);
-    QApplication::processEvents();
-    EXPECT_FALSE(form->Frame1->isVisible());
-    EXPECT_FALSE(form->Frame2->isVisible());
-    for (int i = 0; i < others.size(); ++i)
-        EXPECT_EQ(px(others[i]), before[i]) << others[i]->objectName().toStdString();
-    form->Check2->setChecked(true);
-    EXPECT_TRUE(form->Frame1->isVisible());
 }
 
 } // namespace

@@ -7,14 +7,6 @@
 
 using namespace std::chrono_literals;
 
-TEST(Events, DoEventsRunsPendingWork)
-{
-    bool ran = false;
-    QTimer::singleShot(0, [&] { ran = true; });
-    ui::doEvents();
-    EXPECT_TRUE(ran);
-}
-
 TEST(Events, ThePumpYieldsOnlyOnceItsSliceHasPassed)
 {
     int ran = 0;
