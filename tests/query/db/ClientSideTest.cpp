@@ -34,37 +34,6 @@ protected:
     db::Connection conn;
 };
 
-TEST_F(ClientSide, EachColumnNamesItsBaseTableColumnAndTheTablesKey)
-{
-    db::Recordset rs = openClient(QStringLiteral("SELECT b.title AS Name, b.id, 2 * b.price FROM books b"));
-    const db::ClientCursor* cursor = rs.clientCursor();
-    ASSERT_NE(cursor, nullptr);
-    ASSERT_EQ(cursor->columnCount(), 3);
-
-    EXPECT_EQ(cursor->column(0).name, QStringLiteral("Name"));
-    EXPECT_EQ(cursor->column(0).baseTable, QStringLiteral("books"));
-    EXPECT_EQ(cursor->column(0).baseColumn, QStringLiteral("title"));
-    EXPECT_EQ(cursor->column(0).keyColumns, QStringList{QStringLiteral("id")});
-    EXPECT_EQ(cursor->column(1).baseColumn, QStringLiteral("id"));
-    // Declared types map to the ODBC codes the presentation and the editor share.
-    EXPECT_EQ(cursor->column(0).sqlType, SQL_WVARCHAR);
-    EXPECT_EQ(cursor->column(1).sqlType, SQL_INTEGER);
-    // An expression has no base: it cannot be written back.
-    EXPECT_TRUE(cursor->column(2).baseTable.isEmpty());
-    EXPECT_TRUE(cursor->column(2).keyColumns.isEmpty());
-}
-
-TEST_F(ClientSide, ACompositeKeyIsGivenInKeyOrderAndATableWithoutKeyGivesNone)
-{
-    db::Recordset loans = openClient(QStringLiteral("SELECT since, reader, book FROM loans"));
-    EXPECT_EQ(loans.clientCursor()->column(0).keyColumns,
-              (QStringList{QStringLiteral("book"), QStringLiteral("reader")}));
-
-    db::Recordset notes = openClient(QStringLiteral("SELECT * FROM notes"));
-    EXPECT_EQ(notes.clientCursor()->column(0).baseTable, QStringLiteral("notes"));
-    EXPECT_TRUE(notes.clientCursor()->column(0).keyColumns.isEmpty());
-}
-
 TEST_F(ClientSide, WithoutBaseTablesFromTheEngineTheSingleFromTableIsTaken)
 {
     // Expressions only: SQLite names no base table, as some ODBC drivers never do.
@@ -115,16 +84,6 @@ TEST_F(ClientSide, RowsAreKeptExactlyAsFetchedAcrossStorageBlocks)
         rs.MoveNext();
     }
     EXPECT_EQ(seen, 10000);
-}
-
-// The engine's own writes (parameters, NULL, commit and rollback) are shown on every engine by
-// tests/results/directedit (WriteTest, RefusalTest); here only how a name is quoted.
-TEST_F(ClientSide, TheEngineQuotesANameDoublingItsQuote)
-{
-    auto engine = conn.backend();
-    EXPECT_EQ(engine->engine(), db::Engine::SQLite);
-    EXPECT_EQ(engine->quoteIdentifier(QStringLiteral("books")), QStringLiteral("\"books\""));
-    EXPECT_EQ(engine->quoteIdentifier(QStringLiteral("odd\"name")), QStringLiteral("\"odd\"\"name\""));
 }
 
 // ---- recognising a single-table query ----

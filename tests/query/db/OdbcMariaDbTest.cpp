@@ -92,42 +92,6 @@ TEST_P(MariaDbTest, AConnectionStringTooLongForTheDriverIsRefusedClearly)
     }
 }
 
-TEST_P(MariaDbTest, FailuresCarryTheirNumberAndTheDriversMessage)
-{
-    // A port that was just free: nothing listens there once the probe is closed.
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QString closed = QStringLiteral("127.0.0.1,") + QString::number(probe.serverPort());
-    probe.close();
-    const QString here = QStringLiteral("127.0.0.1,") + m.port;
-    const struct
-    {
-        std::function<void()> call;
-        qint32 number;
-        int native; // 0: not checked
-        const char* words;
-    } cases[] = {
-        {[&] { connect(m.connectionString(here, database, m.user, QStringLiteral("wrong"))); },
-         N::LoginRefused, 1045, "Access denied for user"},
-        {[&] { connect(m.connectionString(QStringLiteral("no_such_database"))); }, N::Unreachable, 1049,
-         "Unknown database 'no_such_database'"},
-        {[&] { connect(m.connectionString(closed, database, m.user, m.password)); }, N::Unreachable, 0,
-         "Can't connect"},
-        {[&] { c->execute(QStringLiteral("SELEC 1")); }, N::CommandRejected, 1064,
-         "You have an error in your SQL syntax"},
-        {[&] { c->execute(QStringLiteral("SELECT * FROM nowhere")); }, N::CommandRejected, 1146,
-         "nowhere' doesn't exist"},
-    };
-    for (const auto& k : cases) {
-        const db::Error e = errorOf(k.call);
-        EXPECT_EQ(e.number, k.number) << k.words;
-        if (k.native) {
-            EXPECT_EQ(e.native, k.native) << k.words;
-        }
-        EXPECT_TRUE(e.description.contains(QLatin1String(k.words))) << e.description.toStdString();
-    }
-}
-
 TEST_P(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
 {
     // MariaDB's driver runs the whole batch at execute and reports the failure there.
@@ -141,25 +105,6 @@ TEST_P(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
 }
 
 // --- batches and results ----------------------------------------------------------------------
-
-TEST_P(MariaDbTest, InsertThenSelectBatchGivesTwoResults)
-{
-    c->execute(QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, name VARCHAR(20))"));
-    auto result = c->execute(
-        QStringLiteral("insert into t values (1, 'one'), (2, 'two'); select id, name from t order by id"));
-    EXPECT_FALSE(result->hasRows());
-    EXPECT_EQ(result->rowsAffected(), 2);
-    EXPECT_FALSE(result->fetch());
-    ASSERT_TRUE(result->nextResult());
-    ASSERT_TRUE(result->hasRows());
-    ASSERT_EQ(result->columnCount(), 2);
-    EXPECT_EQ(result->column(0).name, QStringLiteral("id"));
-    EXPECT_EQ(result->column(1).name, QStringLiteral("name"));
-    EXPECT_EQ(odbctest::rows(*result), (QStringList{QStringLiteral("1|one"), QStringLiteral("2|two")}));
-    EXPECT_FALSE(result->nextResult());
-    EXPECT_FALSE(result->hasRows());
-    EXPECT_EQ(result->columnCount(), 0);
-}
 
 TEST_P(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
 {
@@ -196,61 +141,6 @@ TEST_P(MariaDbTest, TypesReadAsText)
 // Text, NULL against '' and long values on every engine: tests/results/directedit/ValuesTest.cpp.
 
 // --- what direct edit needs -------------------------------------------------------------------
-
-TEST_P(MariaDbTest, ColumnsNameTheirBaseTableAndColumn)
-{
-    c->execute(QStringLiteral("CREATE TABLE people (id INT PRIMARY KEY, name VARCHAR(20))"));
-    auto result = c->execute(QStringLiteral("SELECT name AS who, id, 1 + 1 AS two FROM people"));
-    ASSERT_EQ(result->columnCount(), 3);
-    EXPECT_EQ(result->column(0).name, QStringLiteral("who"));
-    EXPECT_EQ(result->column(0).baseTable, QStringLiteral("people"));
-    EXPECT_EQ(result->column(0).baseColumn, QStringLiteral("name"));
-    EXPECT_EQ(result->column(0).baseCatalog, database);
-    EXPECT_EQ(result->column(1).baseColumn, QStringLiteral("id"));
-    EXPECT_TRUE(result->column(2).baseTable.isEmpty());
-}
-
-TEST_P(MariaDbTest, PrimaryKeyColumnsInKeyOrder)
-{
-    c->execute(QStringLiteral("CREATE TABLE k (a INT, b VARCHAR(5), c INT, PRIMARY KEY (c, a))"));
-    c->execute(QStringLiteral("CREATE TABLE nokey (a INT)"));
-    EXPECT_EQ(c->primaryKey({}, {}, QStringLiteral("k")),
-              (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
-    EXPECT_EQ(c->primaryKey(database, {}, QStringLiteral("k")),
-              (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
-    EXPECT_TRUE(c->primaryKey({}, {}, QStringLiteral("nokey")).isEmpty());
-    EXPECT_EQ(c->quoteIdentifier(QStringLiteral("odd`name")), QStringLiteral("`odd``name`"));
-}
-
-TEST_P(MariaDbTest, ParameterisedUpdateInTransactionRollsBackOrCommits)
-{
-    c->execute(QStringLiteral("CREATE TABLE e (id INT PRIMARY KEY, v VARCHAR(20)) ENGINE=InnoDB"));
-    c->execute(QStringLiteral("INSERT INTO e VALUES (1, 'old'), (2, NULL)"));
-    c->beginTransaction();
-    EXPECT_EQ(c->executeUpdate(QStringLiteral("UPDATE e SET v = ? WHERE id = ? AND v = ?"),
-                               {QStringLiteral("new"), QStringLiteral("1"), QStringLiteral("old")}),
-              1);
-    c->rollback();
-    EXPECT_EQ(query(*c, QStringLiteral("SELECT v FROM e WHERE id = 1")), QStringList{QStringLiteral("old")});
-    c->beginTransaction();
-    EXPECT_EQ(c->executeUpdate(QStringLiteral("UPDATE e SET v = ? WHERE id = ? AND v <=> ?"),
-                               {std::nullopt, QStringLiteral("1"), QStringLiteral("old")}),
-              1);
-    EXPECT_EQ(c->executeUpdate(QStringLiteral("UPDATE e SET v = ? WHERE id = ? AND v <=> ?"),
-                               {QStringLiteral("was null"), QStringLiteral("2"), std::nullopt}),
-              1);
-    c->commit();
-    auto other = connect(m.connectionString(database));
-    EXPECT_EQ(query(*other, QStringLiteral("SELECT id, v FROM e ORDER BY id")),
-              (QStringList{QStringLiteral("1|<null>"), QStringLiteral("2|was null")}));
-
-    // Reading back with parameters; the values are sent, not kept by the result.
-    auto back = c->query(QStringLiteral("SELECT id, v FROM e WHERE v = ? OR v <=> ? ORDER BY id"),
-                         {QStringLiteral("was null"), std::nullopt});
-    EXPECT_EQ(odbctest::rows(*back), (QStringList{QStringLiteral("1|<null>"), QStringLiteral("2|was null")}));
-    EXPECT_EQ(c->engine(), db::Engine::MySql);
-    EXPECT_FALSE(c->readOnly());
-}
 
 INSTANTIATE_TEST_SUITE_P(Backends, MariaDbTest, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& info) {

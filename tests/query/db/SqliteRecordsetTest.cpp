@@ -68,25 +68,6 @@ TEST_F(SqliteData, AnEmptyResultIsOpenAndAtEofAtOnce)
     EXPECT_EQ(rs.Fields().Count(), 4);
 }
 
-TEST_F(SqliteData, FieldsAreFoundByNameInAnyLetterCase)
-{
-    files.create(QStringLiteral("names.sqlite"),
-                 "CREATE TABLE t (OBJECT_TYPE TEXT, Owner TEXT, \"Имя\" TEXT);"
-                 "INSERT INTO t VALUES ('user table', 'dbo', 'книги');");
-    db::Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM t"), SqliteFiles::connectionString(files.path("names.sqlite")));
-
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("object_type")).Value().toString(),
-              QStringLiteral("user table"));
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("Object_type")).Value().toString(),
-              QStringLiteral("user table"));
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("OWNER")).Value().toString(), QStringLiteral("dbo"));
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("ИМЯ")).Value().toString(), QStringLiteral("книги"));
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("owner")).index(), 1);
-    const db::Error missing = errorOf([&] { rs.Fields().Item(QStringLiteral("nothing")); });
-    EXPECT_TRUE(missing.description.contains(QStringLiteral("Item cannot be found")));
-}
-
 TEST_F(SqliteData, NullIsANullVariantAndEmptyTextIsNot)
 {
     db::Recordset rs =
@@ -219,24 +200,6 @@ TEST_F(SqliteData, AnErrorInTheStatementsBeforeTheFirstRowsIsReportedByExecute)
               QStringLiteral("1"));
 }
 
-TEST_F(SqliteData, RejectedStatementsCarryTheCommandNumberAndSqlitesMessage)
-{
-    const struct
-    {
-        const char *sql, *description, *sqlState;
-    } cases[] = {
-        {"SELEC * FROM books", "near \"SELEC\": syntax error", "42000"},
-        {"SELECT * FROM shelves", "no such table: shelves", "42S02"},
-        {"SELECT isbn FROM books", "no such column: isbn", "42S22"},
-    };
-    for (const auto& c : cases) {
-        const db::Error e = errorOf([&] { conn.Execute(QString::fromUtf8(c.sql)); });
-        EXPECT_EQ(e.number, kRejected) << c.sql;
-        EXPECT_EQ(e.description, QString::fromUtf8(c.description));
-        EXPECT_EQ(e.sqlState, QString::fromUtf8(c.sqlState));
-    }
-}
-
 TEST_F(SqliteData, AFailureWhileRunningIsNotARejectedCommand)
 {
     const db::Error e =
@@ -245,18 +208,6 @@ TEST_F(SqliteData, AFailureWhileRunningIsNotARejectedCommand)
     EXPECT_EQ(e.sqlState, QStringLiteral("23000"));
     EXPECT_TRUE(e.description.contains(QStringLiteral("UNIQUE constraint failed: books.id")))
         << e.description.toStdString();
-}
-
-TEST_F(SqliteData, AMissingFileIsNotCreatedAndTheErrorNamesIt)
-{
-    const QString missing = files.path(QStringLiteral("no-such.sqlite"));
-    db::Connection other;
-    other.ConnectionString = SqliteFiles::connectionString(missing);
-    const db::Error e = errorOf([&] { other.Open(); });
-    EXPECT_EQ(e.number, kUnreachable);
-    EXPECT_TRUE(e.description.contains(missing)) << e.description.toStdString();
-    EXPECT_EQ(other.State(), db::adStateClosed);
-    EXPECT_FALSE(QFile::exists(missing));
 }
 
 TEST_F(SqliteData, AFileThatIsNoDatabaseFailsAtOpenWithItsPath)

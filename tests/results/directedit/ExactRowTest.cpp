@@ -191,10 +191,7 @@ TEST_P(ExactRows, TheRestOfADirectEditBatchRunsBeforeTheGridWrites)
         db::Error);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ExactRows,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, ExactRows, kEveryEngine, kindName);
 
 // SQLite keeps a storage class per value: a row is named by the value as stored (an integer in
 // a column declared without a type, a real whose text rounds it), and a number typed into such
@@ -209,7 +206,7 @@ TEST(SqliteValues, RowsAreNamedByTheStoredValueAndNumbersStayNumbers)
                   QStringLiteral("INSERT INTO m VALUES (0.3)")});
     qvtest::ScriptedDialogs dialogs;
 
-    auto u = database.open(QStringLiteral("SELECT a, b FROM u"));
+    auto u = openModel(database, QStringLiteral("SELECT a, b FROM u"));
     u->setAllowUpdate(true);
     EXPECT_TRUE(u->setData(u->index(0, 1), QStringLiteral("y")));
     EXPECT_TRUE(u->setData(u->index(0, 0), QStringLiteral("42")));
@@ -218,7 +215,7 @@ TEST(SqliteValues, RowsAreNamedByTheStoredValueAndNumbersStayNumbers)
               QStringList{QStringLiteral("integer|42|real|2.5")});
 
     // Both rows show 0.3; the edit goes to the one shown, and Undo finds the 7 it wrote.
-    auto m = database.open(QStringLiteral("SELECT v FROM m ORDER BY v DESC"));
+    auto m = openModel(database, QStringLiteral("SELECT v FROM m ORDER BY v DESC"));
     m->setAllowUpdate(true);
     EXPECT_EQ(m->data(m->index(0, 0)).toString(), m->data(m->index(1, 0)).toString());
     EXPECT_TRUE(m->setData(m->index(0, 0), QStringLiteral("7")));

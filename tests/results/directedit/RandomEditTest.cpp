@@ -71,10 +71,7 @@ TEST_P(RandomEdits, TheTableIsAlwaysWhatTheUserDid)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, RandomEdits,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, RandomEdits, kEveryEngine, kindName);
 
 } // namespace
 } // namespace detest

@@ -13,7 +13,7 @@ using Permissions = DirectEditTest;
 
 TEST_P(Permissions, ReadOnlyAtFirstThenEditableWhenGranted)
 {
-    auto model = database().open(QStringLiteral("SELECT id, title, author FROM books ORDER BY id"));
+    auto model = openModel(database(), QStringLiteral("SELECT id, title, author FROM books ORDER BY id"));
     ASSERT_EQ(model->rowCount(), 3);
     ASSERT_EQ(model->columnCount(), 3);
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("title"));
@@ -58,10 +58,7 @@ TEST_P(Permissions, ANewRowIsNeverOffered)
               QStringList{QStringLiteral("3")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Permissions,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, Permissions, kEveryEngine, kindName);
 
 QByteArray digestOf(const QString& path)
 {

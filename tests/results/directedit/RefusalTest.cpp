@@ -94,7 +94,7 @@ TEST(OneRowOrNothingWithoutTransactions, RowsThatCannotBeToldApartAreNotChanged)
     database.run({QStringLiteral("CREATE TABLE plain (word VARCHAR(20), n INT) ENGINE=MyISAM"),
                   QStringLiteral("INSERT INTO plain VALUES ('same', 1), ('same', 2), ('alone', 3)")});
     qvtest::ScriptedDialogs dialogs;
-    auto model = database.open(QStringLiteral("SELECT word FROM plain ORDER BY n"));
+    auto model = openModel(database, QStringLiteral("SELECT word FROM plain ORDER BY n"));
     model->setAllowUpdate(true);
     model->setAllowDelete(true);
 
@@ -107,10 +107,7 @@ TEST(OneRowOrNothingWithoutTransactions, RowsThatCannotBeToldApartAreNotChanged)
               (QStringList{QStringLiteral("same|1"), QStringLiteral("same|2"), QStringLiteral("single|3")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, OneRowOrNothing,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, OneRowOrNothing, kEveryEngine, kindName);
 
 using NotOneTable = DirectEditTest;
 
@@ -157,10 +154,7 @@ TEST_P(NotOneTable, ACalculatedColumnIsNotChangedButTheTablesColumnsAre)
               QStringList{QStringLiteral("Dune!|412")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, NotOneTable,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, NotOneTable, kEveryEngine, kindName);
 
 using RefusedValues = DirectEditTest;
 
@@ -213,10 +207,7 @@ TEST_P(RefusedValues, AValueTheColumnCannotTakeIsRefusedWithTheDatabasesMessage)
               QStringList{QStringLiteral("Dune II")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, RefusedValues,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, RefusedValues, kEveryEngine, kindName);
 
 } // namespace
 } // namespace detest

@@ -64,10 +64,7 @@ TEST_P(Values, ComeBackExactlyAsWritten)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Values,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, Values, kEveryEngine, kindName);
 
 } // namespace
 } // namespace detest

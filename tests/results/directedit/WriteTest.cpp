@@ -116,10 +116,7 @@ TEST_P(Writes, TwoIdenticalRowsWithoutAKeyOneEditChangesOne)
               (QStringList{QStringLiteral("other|2"), QStringLiteral("same|5")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Writes,
-                         ::testing::Values(Kind::SQLite, Kind::MariaDb, Kind::MariaDbOdbc, Kind::SqlServer,
-                                           Kind::PostgreSql),
-                         kindName);
+INSTANTIATE_TEST_SUITE_P(Engines, Writes, kEveryEngine, kindName);
 
 // Bytes are shown in hexadecimal: such a cell is not written (typing "FF" would store the text's
 // bytes), and a row without a key is found by its bytes. SQL Server has no such comparison here.

@@ -1,0 +1,154 @@
+// The data objects on every engine, each opened with its type's connection settings: a forward
+// read, a batch's results, the client-side set's base columns and keys, quoting, and the
+// numbers and words of failures. An engine's known differences are the columns of its row.
+#include "query/db/Backend.h"
+#include "tests/query/db/QtPrinters.h"
+#include "tests/support/EngineDatabase.h"
+
+#include <functional>
+#include <vector>
+
+namespace detest {
+namespace {
+
+namespace N = db::ErrorNumber;
+
+struct Facts
+{
+    db::Engine engine;
+    const char *syntax, *missingTable, *login; // the engine's words; no login: a file
+    const char* quoted;                        // odd"name`x]
+    bool namesBases = true; // false: FreeTDS names no base column; the query's names stand in
+};
+
+Facts factsOf(Kind kind)
+{
+    switch (kind) {
+    case Kind::SQLite:
+        return {db::Engine::SQLite, "near \"SELEC\": syntax error", "no such table: nowhere", nullptr,
+                "\"odd\"\"name`x]\""};
+    case Kind::MariaDb:
+    case Kind::MariaDbOdbc:
+        return {db::Engine::MySql, "You have an error in your SQL syntax", "nowhere' doesn't exist",
+                "Access denied for user", "`odd\"name``x]`"};
+    case Kind::SqlServer:
+        return {db::Engine::SqlServer, "Incorrect syntax near", "Invalid object name 'nowhere'",
+                "Login failed",        "[odd\"name`x]]]",       false};
+    case Kind::PostgreSql:
+        return {db::Engine::PostgreSql, "syntax error at or near \"SELEC\"", "\"nowhere\" does not exist",
+                "password authentication failed", "\"odd\"\"name`x]\""};
+    }
+    return {};
+}
+
+db::Error failureOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const db::Error& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no db::Error was thrown";
+    return db::Error(QString());
+}
+
+using Layer = EngineTest;
+
+TEST_P(Layer, ReadsForwardAndGivesABatchOneResultPerStatement)
+{
+    database().run({QStringLiteral("CREATE TABLE people (id INT PRIMARY KEY, name VARCHAR(20))"),
+                    QStringLiteral("INSERT INTO people VALUES (1, 'Ann')"),
+                    QStringLiteral("INSERT INTO people VALUES (2, NULL)")});
+    auto c = database().connect();
+    db::Recordset rs = c->Execute(QStringLiteral("SELECT id, name AS who FROM people ORDER BY id"));
+    ASSERT_EQ(rs.State(), db::adStateOpen);
+    EXPECT_EQ(rs.Fields().Item(QStringLiteral("WHO")).Value().toString(), QStringLiteral("Ann"));
+    EXPECT_TRUE(failureOf([&] {
+                    rs.Fields().Item(QStringLiteral("nothing"));
+                }).description.contains(QStringLiteral("Item cannot be found")));
+    EXPECT_EQ(Database::rowsOf(rs), (QStringList{QStringLiteral("1|Ann"), QStringLiteral("2|<null>")}));
+    rs.Close(); // a streamed read holds the connection until closed
+
+    rs = c->Execute(
+        QStringLiteral("INSERT INTO people VALUES (3, 'Bo'); SELECT name FROM people WHERE id > 2"));
+    EXPECT_EQ(rs.State(), db::adStateClosed);
+    rs = rs.NextRecordset();
+    ASSERT_EQ(rs.State(), db::adStateOpen);
+    EXPECT_EQ(Database::rowsOf(rs), QStringList{QStringLiteral("Bo")});
+    EXPECT_TRUE(rs.NextRecordset().isNothing());
+}
+
+TEST_P(Layer, FailuresCarryTheirNumberAndTheEnginesWords)
+{
+    const Facts facts = factsOf(GetParam());
+    auto c = database().connect();
+    query::ConnectionFields wrongPassword = database().fields(), unknownDatabase = wrongPassword;
+    wrongPassword.password = QStringLiteral("wrong");
+    const bool file = !facts.login;
+    QString missing = QStringLiteral("no_such_db");
+    if (file)
+        unknownDatabase.location = missing = unknownDatabase.location + QStringLiteral(".missing");
+    else
+        unknownDatabase.databaseName = missing;
+    struct Case
+    {
+        std::function<void()> call;
+        qint32 number;
+        QString words;
+    };
+    std::vector<Case> cases{
+        {[&] { c->Execute(QStringLiteral("SELEC 1")); }, N::CommandRejected, QString::fromUtf8(facts.syntax)},
+        {[&] { c->Execute(QStringLiteral("SELECT * FROM nowhere")); }, N::CommandRejected,
+         QString::fromUtf8(facts.missingTable)},
+        {[&] { database().connect(&unknownDatabase); }, N::Unreachable, missing},
+    };
+    if (!file)
+        cases.push_back(
+            {[&] { database().connect(&wrongPassword); }, N::LoginRefused, QString::fromUtf8(facts.login)});
+    for (const auto& k : cases) {
+        const db::Error e = failureOf(k.call);
+        EXPECT_EQ(e.number, k.number) << k.words.toStdString();
+        EXPECT_TRUE(e.description.contains(k.words)) << e.description.toStdString();
+    }
+    // A missing file is not created by the attempt.
+    if (file) {
+        EXPECT_FALSE(QFile::exists(missing));
+    }
+}
+
+TEST_P(Layer, AClientSideSetNamesBaseColumnsAndKeyColumnsInKeyOrder)
+{
+    const Facts facts = factsOf(GetParam());
+    database().run(
+        {QStringLiteral("CREATE TABLE keyed (a INT, label VARCHAR(20), c INT, PRIMARY KEY (c, a))"),
+         QStringLiteral("CREATE TABLE nokey (x INT)"),
+         QStringLiteral("INSERT INTO keyed VALUES (1, 'one', 2)")});
+    auto c = database().connect();
+    db::Recordset rs;
+    rs.CursorLocation = db::adUseClient;
+    rs.Open(QStringLiteral("SELECT label AS who, a, c * 2 AS twice FROM keyed"), *c, db::adOpenDynamic,
+            db::adLockOptimistic);
+    ASSERT_EQ(rs.RecordCount(), 1);
+    const db::ClientCursor* cursor = rs.clientCursor();
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_EQ(cursor->column(0).name, QStringLiteral("who"));
+    EXPECT_EQ(cursor->column(0).baseTable.toLower(), QStringLiteral("keyed"));
+    EXPECT_EQ(cursor->column(0).baseColumn,
+              facts.namesBases ? QStringLiteral("label") : QStringLiteral("who"));
+    EXPECT_EQ(cursor->column(0).keyColumns, (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(cursor->column(1).baseColumn, QStringLiteral("a"));
+    // (Where the engine names no bases, the grid still refuses a calculated column:
+    // tests/results/directedit/RefusalTest.cpp, NotOneTable.)
+    EXPECT_EQ(cursor->column(2).baseTable.isEmpty(), facts.namesBases) << "a calculated column has no base";
+
+    const auto engine = c->backend();
+    EXPECT_TRUE(engine->primaryKey({}, {}, QStringLiteral("nokey")).isEmpty());
+    EXPECT_EQ(engine->quoteIdentifier(QStringLiteral("odd\"name`x]")), QString::fromUtf8(facts.quoted));
+    EXPECT_EQ(engine->engine(), facts.engine);
+    EXPECT_FALSE(engine->readOnly());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, Layer, kEveryEngine, kindName);
+
+} // namespace
+} // namespace detest
