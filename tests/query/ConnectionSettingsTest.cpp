@@ -12,88 +12,56 @@
 
 namespace {
 
-query::ConnectionFields fields(const QString& type)
+query::ConnectionFields fields(const char* type, const char* location = "dbhost", const char* user = "sa")
 {
-    query::ConnectionFields f;
-    f.type = type;
-    f.user = QStringLiteral("sa");
-    f.password = QStringLiteral("Secret1");
-    f.location = QStringLiteral("dbhost");
-    f.databaseName = QStringLiteral("Northwind");
-    f.dbPassword = QStringLiteral("jet");
-    return f;
+    return {QString::fromUtf8(type),     QString::fromUtf8(user),     QStringLiteral("Secret1"),
+            QString::fromUtf8(location), QStringLiteral("Northwind"), QStringLiteral("jet")};
 }
 
-TEST(ConnectionSettingsStrings, EachServerTypeBuildsItsStringAndSetsNothingElse)
+// Each type in any letter case builds its string; only Access sets anything else.
+TEST(ConnectionSettings, EachTypeBuildsItsString)
 {
-    const std::pair<const char*, QString> cases[] = {
-        {"SQL", QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;pwd=Secret1;Initial Catalog=Northwind;"
-                               "Data Source=dbhost")},
-        {"MySql", QStringLiteral("Driver={MySql};Server=dbhost;UID=sa;PWD=Secret1;WSID=QUORVANE;"
-                                 "Language=us_english;Database=Northwind;DSN=;")},
-        // Oracle takes its data source from the database name.
-        {"ORACLE", QStringLiteral("Provider=MSDAORA;Data Source=Northwind;User ID=sa; Password=Secret1;"
-                                  "Server=dbhost;")},
-        {"PostgreSQL",
-         QStringLiteral("Driver={PostgreSQL Unicode};Server=dbhost;Port=5432;Database=Northwind;"
-                        "UID=sa;PWD=Secret1")},
-    };
-    for (const auto& [type, expected] : cases) {
-        const query::ConnectionSettings s = query::connectionSettings(fields(QString::fromLatin1(type)));
-        EXPECT_TRUE(s.recognised) << type;
-        EXPECT_EQ(s.connectionString, expected);
-        EXPECT_FALSE(s.commandTimeout) << type;
-        EXPECT_FALSE(s.provider) << type;
-        EXPECT_FALSE(s.databasePassword) << type;
-    }
-}
-
-TEST(ConnectionSettingsStrings, PostgreSqlTakesThePortFromTheLocation)
-{
-    for (const char* location : {"dbhost:6543", "dbhost,6543"}) {
-        query::ConnectionFields f = fields(QStringLiteral("postgresql"));
-        f.location = QString::fromLatin1(location);
-        const db::ConnectionStringParts parts =
-            db::parseConnectionString(query::connectionSettings(f).connectionString);
-        EXPECT_EQ(parts.value(QStringLiteral("Server")), QStringLiteral("dbhost")) << location;
-        EXPECT_EQ(parts.value(QStringLiteral("Port")), QStringLiteral("6543")) << location;
-    }
-}
-
-TEST(ConnectionSettingsStrings, OdbcAddsTheBoxesTheStringDoesNotName)
-{
-    struct Case
+    const struct
     {
-        const char* location;
-        const char* user;
+        query::ConnectionFields fields;
         const char* expected;
+    } cases[] = {
+        {fields("SQL"),
+         "Provider=SQLOLEDB.1;User ID=sa;pwd=Secret1;Initial Catalog=Northwind;Data Source=dbhost"},
+        {fields("sQl"),
+         "Provider=SQLOLEDB.1;User ID=sa;pwd=Secret1;Initial Catalog=Northwind;Data Source=dbhost"},
+        {fields("mysql"), "Driver={MySql};Server=dbhost;UID=sa;PWD=Secret1;WSID=QUORVANE;Language=us_english;"
+                          "Database=Northwind;DSN=;"},
+        // Oracle takes its data source from the database name.
+        {fields("ORACLE"),
+         "Provider=MSDAORA;Data Source=Northwind;User ID=sa; Password=Secret1;Server=dbhost;"},
+        {fields("PostgreSQL"),
+         "Driver={PostgreSQL Unicode};Server=dbhost;Port=5432;Database=Northwind;UID=sa;PWD=Secret1"},
+        {fields("postgresql", "dbhost:6543"),
+         "Driver={PostgreSQL Unicode};Server=dbhost;Port=6543;Database=Northwind;UID=sa;PWD=Secret1"},
+        {fields("PostgreSql", "dbhost,6543"),
+         "Driver={PostgreSQL Unicode};Server=dbhost;Port=6543;Database=Northwind;UID=sa;PWD=Secret1"},
+        {fields("SQLite", "/home/me/demo.sqlite"), "Provider=SQLite;Data Source=/home/me/demo.sqlite"},
+        // ODBC adds the boxes the string does not name.
+        {fields("ODBC", "Company DSN"), "DSN=Company DSN;UID=sa;PWD=Secret1;Database=Northwind"},
+        {fields("odbc", "Driver={SQLite3};Database=/d/a.db", ""),
+         "Driver={SQLite3};Database=/d/a.db;PWD=Secret1"},
+        {fields("Odbc", "DSN=pg;uid=me;Password=x;"), "DSN=pg;uid=me;Password=x;Database=Northwind"},
+        {fields("ODBC", "DSN=pg;User=me;DB=other"), "DSN=pg;User=me;DB=other;PWD=Secret1"},
     };
-    const Case cases[] = {
-        {"Company DSN", "sa", "DSN=Company DSN;UID=sa;PWD=Secret1;Database=Northwind"},
-        {"Driver={SQLite3};Database=/d/a.db", "", "Driver={SQLite3};Database=/d/a.db;PWD=Secret1"},
-        {"DSN=pg;uid=me;Password=x;", "sa", "DSN=pg;uid=me;Password=x;Database=Northwind"},
-        {"DSN=pg;User=me;DB=other", "sa", "DSN=pg;User=me;DB=other;PWD=Secret1"},
-    };
-    for (const Case& c : cases) {
-        query::ConnectionFields f = fields(QStringLiteral("ODBC"));
-        f.location = QString::fromUtf8(c.location);
-        f.user = QString::fromUtf8(c.user);
-        EXPECT_EQ(query::connectionSettings(f).connectionString, QString::fromUtf8(c.expected)) << c.location;
+    for (const auto& c : cases) {
+        const query::ConnectionSettings s = query::connectionSettings(c.fields);
+        EXPECT_TRUE(s.recognised) << c.expected;
+        EXPECT_EQ(s.connectionString, QString::fromUtf8(c.expected));
+        EXPECT_FALSE(s.commandTimeout || s.provider || s.databasePassword) << c.expected;
     }
 }
 
-TEST(ConnectionSettingsStrings, AccessSetsTimeoutProviderStringAndPasswordProperty)
+TEST(ConnectionSettings, AccessSetsTimeoutProviderStringAndPasswordProperty)
 {
-    query::ConnectionFields f = fields(QStringLiteral("Access"));
-    f.location = QStringLiteral("/data/Nwind 2000.mdb");
-    const query::ConnectionSettings s = query::connectionSettings(f);
-    EXPECT_EQ(s.connectionString, QStringLiteral("Data Source=/data/Nwind 2000.mdb"));
-    EXPECT_EQ(s.commandTimeout, 0);
-    EXPECT_EQ(s.provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
-    EXPECT_EQ(s.databasePassword, QStringLiteral("jet"));
-
+    query::ConnectionFields f = fields("access", "/data/Nwind 2000.mdb");
     db::Connection conn;
-    s.applyTo(conn);
+    query::connectionSettings(f).applyTo(conn);
     EXPECT_EQ(conn.CommandTimeout, 0);
     EXPECT_EQ(conn.Provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     EXPECT_EQ(conn.ConnectionString, QStringLiteral("Data Source=/data/Nwind 2000.mdb"));
@@ -105,72 +73,40 @@ TEST(ConnectionSettingsStrings, AccessSetsTimeoutProviderStringAndPasswordProper
     EXPECT_EQ(conn.Properties.value(QStringLiteral("Jet OLEDB:Database Password")), QString());
 }
 
-TEST(ConnectionSettingsStrings, SqliteNamesTheFileInTheLocationBox)
-{
-    query::ConnectionFields f = fields(QStringLiteral("SQLite"));
-    f.location = QStringLiteral("/home/me/demo.sqlite");
-    EXPECT_EQ(query::connectionSettings(f).connectionString,
-              QStringLiteral("Provider=SQLite;Data Source=/home/me/demo.sqlite"));
-}
-
-TEST(ConnectionSettingsTypes, TheTypeIsMatchedInAnyLetterCase)
-{
-    for (const char* type : {"sql", "Sql", "sQL"})
-        EXPECT_TRUE(query::connectionSettings(fields(QString::fromLatin1(type)))
-                        .connectionString.startsWith(QStringLiteral("Provider=SQLOLEDB.1;")))
-            << type;
-    EXPECT_TRUE(query::connectionSettings(fields(QStringLiteral("access"))).provider.has_value());
-    EXPECT_TRUE(query::connectionSettings(fields(QStringLiteral("mysql"))).recognised);
-    EXPECT_TRUE(query::connectionSettings(fields(QStringLiteral("oracle"))).recognised);
-    for (const char* type : {"sqlite", "postgresql", "PostgreSql", "odbc", "Odbc"})
-        EXPECT_TRUE(query::connectionSettings(fields(QString::fromLatin1(type))).recognised) << type;
-}
-
-TEST(ConnectionSettingsTypes, AnyOtherTypeSetsNothingAndOpeningFails)
+TEST(ConnectionSettings, AnyOtherTypeSetsNothingAndOpeningFails)
 {
     for (const char* type : {"Suggestion", "", "SQL ", "Postgres"}) {
-        const query::ConnectionSettings s = query::connectionSettings(fields(QString::fromLatin1(type)));
+        const query::ConnectionSettings s = query::connectionSettings(fields(type));
         EXPECT_FALSE(s.recognised) << type;
         db::Connection conn;
         conn.CommandTimeout = 17;
         s.applyTo(conn);
         EXPECT_EQ(conn.CommandTimeout, 17);
-        EXPECT_TRUE(conn.ConnectionString.isEmpty());
-        EXPECT_TRUE(conn.Provider.isEmpty());
-        EXPECT_TRUE(conn.Properties.isEmpty());
+        EXPECT_TRUE(conn.ConnectionString.isEmpty() && conn.Provider.isEmpty() && conn.Properties.isEmpty());
         EXPECT_THROW(conn.Open(), db::Error) << type;
     }
 }
 
-TEST(ConnectionSettingsValues, ValuesAreInsertedAsTypedUnlessTheyWouldBreakTheString)
+TEST(ConnectionSettings, ValuesAreInsertedAsTypedUnlessTheyWouldBreakTheString)
 {
-    query::ConnectionFields f = fields(QStringLiteral("MYSQL"));
-    f.user = QStringLiteral("Jöns Nilsson");
+    query::ConnectionFields f = fields("MYSQL", " host ", "Jöns Nilsson");
     f.password = QStringLiteral("p;w=1");
     f.databaseName = QStringLiteral("a}b");
-    f.location = QStringLiteral(" host ");
-    const query::ConnectionSettings s = query::connectionSettings(f);
-    EXPECT_EQ(s.connectionString,
-              QStringLiteral("Driver={MySql};Server={ host };UID=Jöns Nilsson;PWD={p;w=1};WSID=QUORVANE;"
-                             "Language=us_english;Database={a}}b};DSN=;"));
-
-    const db::ConnectionStringParts parts = db::parseConnectionString(s.connectionString);
+    const QString s = query::connectionSettings(f).connectionString;
+    EXPECT_EQ(s, QStringLiteral("Driver={MySql};Server={ host };UID=Jöns Nilsson;PWD={p;w=1};WSID=QUORVANE;"
+                                "Language=us_english;Database={a}}b};DSN=;"));
+    const db::ConnectionStringParts parts = db::parseConnectionString(s);
     EXPECT_EQ(parts.value(QStringLiteral("PWD")), QStringLiteral("p;w=1"));
     EXPECT_EQ(parts.value(QStringLiteral("Database")), QStringLiteral("a}b"));
     EXPECT_EQ(parts.value(QStringLiteral("Server")), QStringLiteral(" host "));
-    EXPECT_EQ(parts.value(QStringLiteral("WSID")), QStringLiteral("QUORVANE"));
-}
 
-TEST(ConnectionSettingsValues, ASqliteProfileOpensItsFileEvenWithASemicolonInThePath)
-{
+    // A SQLite profile opens its file even with a semicolon in the path.
     SqliteFiles files;
-    const QString path =
-        files.create(QStringLiteral("odd;name.sqlite"), "CREATE TABLE t (x); INSERT INTO t VALUES (42);");
-    query::ConnectionFields f;
-    f.type = QStringLiteral("SQLite");
-    f.location = path;
     db::Connection conn;
-    query::connectionSettings(f).applyTo(conn);
+    query::connectionSettings(
+        fields("SQLite", qPrintable(files.create(QStringLiteral("odd;name.sqlite"),
+                                                 "CREATE TABLE t (x); INSERT INTO t VALUES (42);"))))
+        .applyTo(conn);
     conn.Open();
     db::Recordset rs = conn.Execute(QStringLiteral("SELECT x FROM t"));
     EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("42"));

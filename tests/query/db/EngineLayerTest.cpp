@@ -69,8 +69,8 @@ TEST_P(Layer, ReadsForwardAndGivesABatchOneResultPerStatement)
     EXPECT_EQ(Database::rowsOf(rs), (QStringList{QStringLiteral("1|Ann"), QStringLiteral("2|<null>")}));
     rs.Close(); // a streamed read holds the connection until closed
 
-    rs = c->Execute(
-        QStringLiteral("INSERT INTO people VALUES (3, 'Bo'); SELECT name FROM people WHERE id > 2"));
+    rs = c->Execute(QStringLiteral(
+        "INSERT INTO people VALUES (3, 'Bo'); SELECT name FROM people WHERE id > 2\n-- the end\n"));
     EXPECT_EQ(rs.State(), db::adStateClosed);
     rs = rs.NextRecordset();
     ASSERT_EQ(rs.State(), db::adStateOpen);

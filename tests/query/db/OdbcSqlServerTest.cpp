@@ -42,38 +42,22 @@ protected:
     QString closedPort; // nothing listens there once the probe is gone
 };
 
-TEST_F(SqlServerTest, ProgramAndToolsStringsTranslateForFreeTdsAndReachTheNetwork)
+// The translation itself: OdbcConnectionStringTest (Translates.*).
+TEST_F(SqlServerTest, TheProgramsStringReachesTheNetworkThroughFreeTds)
 {
-    const QString tail = QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8");
-    const QString tools = QStringLiteral("Driver={SQL Server};Server=127.0.0.1:%1;UID=sa;PWD=;WSID=QUORVANE;"
-                                         "Language=us_english;Database=master")
-                              .arg(closedPort);
-    const QString toolsTranslated =
-        QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=master;UID="
-                       "sa;PWD=;WSID=QUORVANE;Language=us_english;")
-            .arg(closedPort) +
-        tail;
-    const std::pair<QString, QString> strings[] = {
-        {QStringLiteral(
-             "Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=127.0.0.1,") +
-             closedPort,
-         QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=pubs;UID=sa;PWD=secret;")
-                 .arg(closedPort) +
-             tail},
-        {tools + QStringLiteral(";DSN=;"), toolsTranslated},  // the tools' string
-        {tools + QStringLiteral(" ;DSN=;"), toolsTranslated}, // the lock watch's
-    };
-    for (const auto& [program, translated] : strings) {
-        const db::ProviderChoice choice = db::chooseProvider(program, {}, {});
-        EXPECT_EQ(choice.kind, db::BackendKind::Odbc);
-        EXPECT_EQ(choice.connectionString, translated);
-        EXPECT_EQ(choice.loginTimeout, 1);
-        const db::Error e = errorOf([&] { db::odbc::open(choice); });
-        EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-        EXPECT_EQ(e.native, 20009);
-        EXPECT_TRUE(e.description.contains(QLatin1String("Unable to connect")))
-            << e.description.toStdString();
-    }
+    const db::ProviderChoice choice = db::chooseProvider(
+        QStringLiteral(
+            "Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=127.0.0.1,") +
+            closedPort,
+        {}, {});
+    EXPECT_EQ(choice.kind, db::BackendKind::Odbc);
+    EXPECT_TRUE(choice.connectionString.startsWith(QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=") +
+                                                   closedPort));
+    EXPECT_EQ(choice.loginTimeout, 1);
+    const db::Error e = errorOf([&] { db::odbc::open(choice); });
+    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
+    EXPECT_EQ(e.native, 20009);
+    EXPECT_TRUE(e.description.contains(QLatin1String("Unable to connect"))) << e.description.toStdString();
 }
 
 TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)

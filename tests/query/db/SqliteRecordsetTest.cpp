@@ -48,42 +48,12 @@ protected:
     db::Connection conn;
 };
 
-TEST_F(SqliteData, ASelectIsReadForwardInOrderUntilEof)
-{
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT id, title, price FROM books ORDER BY id"));
-
-    EXPECT_EQ(rs.State(), db::adStateOpen);
-    ASSERT_EQ(rs.Fields().Count(), 3);
-    EXPECT_EQ(rs.Fields().Item(1).Name(), QStringLiteral("title"));
-    const QList<QStringList> expected{{"1", "Dune", "9.5"}, {"2", "Emma", "4.25"}, {"3", "", "NULL"}};
-    EXPECT_EQ(readAll(rs), expected);
-    EXPECT_TRUE(rs.Eof());
-}
-
 TEST_F(SqliteData, AnEmptyResultIsOpenAndAtEofAtOnce)
 {
     db::Recordset rs = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
     EXPECT_EQ(rs.State(), db::adStateOpen);
     EXPECT_TRUE(rs.Eof());
     EXPECT_EQ(rs.Fields().Count(), 4);
-}
-
-TEST_F(SqliteData, NullIsANullVariantAndEmptyTextIsNot)
-{
-    db::Recordset rs =
-        conn.Execute(QStringLiteral("SELECT author, title, price FROM books WHERE id = 3 "
-                                    "UNION ALL SELECT author, title, price FROM books WHERE id = 2"));
-    // id 3: author 'Nobody', title '', price NULL
-    EXPECT_TRUE(rs.Fields().Item(2).Value().isNull());
-    EXPECT_TRUE(rs.Fields().Item(2).isNull());
-    EXPECT_TRUE(rs.Fields().Item(2).text().isNull());
-    const QVariant empty = rs.Fields().Item(1).Value();
-    EXPECT_FALSE(empty.isNull());
-    EXPECT_EQ(empty.toString(), QString());
-    EXPECT_FALSE(rs.Fields().Item(1).isNull());
-    rs.MoveNext();
-    EXPECT_TRUE(rs.Fields().Item(QStringLiteral("author")).Value().isNull());
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("author")).utf8View().size(), 0u);
 }
 
 TEST_F(SqliteData, ReadingAFieldAtEofFails)
@@ -140,28 +110,6 @@ TEST_F(SqliteData, AStatementWithoutRowsGivesAClosedResult)
     EXPECT_THROW(rs.Eof(), db::Error);
     EXPECT_THROW(rs.RecordCount(), db::Error);
     EXPECT_EQ(SqliteFiles::scalar(path, "SELECT price FROM books WHERE id = 1"), QStringLiteral("10.5"));
-}
-
-TEST_F(SqliteData, ABatchGivesOneResultPerStatementThroughNextRecordset)
-{
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT count(*) AS n FROM books;\n"
-                                                   "UPDATE books SET author = 'Austen' WHERE id = 2;\n"
-                                                   "SELECT author FROM books WHERE id = 2;\n"
-                                                   "-- a comment at the end\n"));
-    ASSERT_EQ(rs.State(), db::adStateOpen);
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("N")).Value().toString(), QStringLiteral("3"));
-
-    rs = rs.NextRecordset();
-    EXPECT_EQ(rs.State(), db::adStateClosed);
-    EXPECT_FALSE(rs.isNothing());
-
-    rs = rs.NextRecordset();
-    ASSERT_EQ(rs.State(), db::adStateOpen);
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("Austen"));
-
-    rs = rs.NextRecordset();
-    EXPECT_TRUE(rs.isNothing());
-    EXPECT_EQ(rs.State(), db::adStateClosed);
 }
 
 TEST_F(SqliteData, AClientSideBatchReadsEachResultWhole)
