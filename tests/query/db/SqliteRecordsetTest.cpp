@@ -48,16 +48,13 @@ protected:
     db::Connection conn;
 };
 
-TEST_F(SqliteData, AnEmptyResultIsOpenAndAtEofAtOnce)
+TEST_F(SqliteData, AnEmptyResultIsAtEofAtOnceAndReadingAFieldThereFails)
 {
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
-    EXPECT_EQ(rs.State(), db::adStateOpen);
-    EXPECT_TRUE(rs.Eof());
-    EXPECT_EQ(rs.Fields().Count(), 4);
-}
+    db::Recordset empty = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
+    EXPECT_EQ(empty.State(), db::adStateOpen);
+    EXPECT_TRUE(empty.Eof());
+    EXPECT_EQ(empty.Fields().Count(), 4);
 
-TEST_F(SqliteData, ReadingAFieldAtEofFails)
-{
     db::Recordset rs = conn.Execute(QStringLiteral("SELECT title FROM books WHERE id = 1"));
     rs.MoveNext();
     ASSERT_TRUE(rs.Eof());
@@ -70,33 +67,21 @@ TEST_F(SqliteData, ReadingAFieldAtEofFails)
     EXPECT_EQ(rs.Fields().Item(0).Name(), QStringLiteral("title"));
 }
 
-TEST_F(SqliteData, RecordCountIsUnknownForwardAndExactClientSide)
-{
-    db::Recordset forward = conn.Execute(QStringLiteral("SELECT * FROM books"));
-    EXPECT_EQ(forward.RecordCount(), -1);
-    forward.Close();
-
-    db::Recordset client;
-    client.CursorLocation = db::adUseClient;
-    client.Open(QStringLiteral("SELECT * FROM books"), conn, db::adOpenDynamic, db::adLockOptimistic);
-    EXPECT_EQ(client.RecordCount(), 3);
-    EXPECT_EQ(readAll(client).size(), 3);
-    client.MoveFirst();
-    EXPECT_EQ(client.Fields().Item(QStringLiteral("title")).Value().toString(), QStringLiteral("Dune"));
-}
-
-TEST_F(SqliteData, OnlyAClientSideSetMovesBackToItsFirstRecord)
+// A forward set knows no count and cannot go back; a client-side set can do both.
+TEST_F(SqliteData, OnlyAClientSideSetKnowsItsCountAndMovesBackToItsFirstRecord)
 {
     db::Recordset forward = conn.Execute(QStringLiteral("SELECT id FROM books ORDER BY id"));
+    EXPECT_EQ(forward.RecordCount(), -1);
     forward.MoveFirst(); // not moved yet: nothing to do
     forward.MoveNext();
     EXPECT_THROW(forward.MoveFirst(), db::Error);
 
     db::Recordset client;
     client.CursorLocation = db::adUseClient;
-    client.Open(QStringLiteral("SELECT id FROM books ORDER BY id"), conn);
-    while (!client.Eof())
-        client.MoveNext();
+    client.Open(QStringLiteral("SELECT id FROM books ORDER BY id"), conn, db::adOpenDynamic,
+                db::adLockOptimistic);
+    EXPECT_EQ(client.RecordCount(), 3);
+    EXPECT_EQ(readAll(client).size(), 3);
     client.MoveFirst();
     EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("1"));
 }

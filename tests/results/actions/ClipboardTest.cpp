@@ -111,17 +111,6 @@ TEST_F(ClipboardCopy, TheCurrentCellIsCopiedBare)
     EXPECT_EQ(clipboardText(), QStringLiteral(" x|y\r\n"));
 }
 
-TEST_F(ClipboardCopy, AnEmptiedDelimiterMakesTheNextCopyUseTabs)
-{
-    results::FormFile& form = results::formFile();
-    form.Text10->clear();
-    form.Text10_LostFocus();
-    grid.selectRange(1, 0, 1, 4);
-    results::copySelectedRows(grid);
-    EXPECT_EQ(clipboardText(), QStringLiteral("1\t2\t3\t\r\n"));
-    EXPECT_FALSE(form.isVisible());
-}
-
 TEST_F(ClipboardCopy, AClipboardThatCannotBeSetIsReported)
 {
     results::setClipboardWriter([](const QString&) { return false; });
