@@ -8,15 +8,14 @@
 #include "settings/SettingsStore.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SmallFileSystem.h"
+#include "tests/support/SqliteFiles.h"
 #include "ui/TextFile.h"
 
 #include <QDate>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 
@@ -49,23 +48,16 @@ bool failsWithFileError(const std::function<void()>& write)
 }
 
 // A one-column SQLite result of 5,000 rows for Data Output to File.
-class Numbers
+struct Numbers
 {
-public:
     Numbers()
     {
-        sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(path()).constData(), &db);
-        sqlite3_exec(db,
-                     "CREATE TABLE n (label TEXT); WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
-                     "FROM c WHERE i < 5000) INSERT INTO n SELECT 'row number ' || i FROM c",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        connection.Open(QStringLiteral("Provider=SQLite;Data Source=") + path());
+        connection.Open(SqliteFiles::connectionString(files.create(
+            QStringLiteral("numbers.sqlite"),
+            "CREATE TABLE n (label TEXT); WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+            "FROM c WHERE i < 5000) INSERT INTO n SELECT 'row number ' || i FROM c")));
     }
-    QString path() const { return folder.filePath(QStringLiteral("numbers.sqlite")); }
-
-    QTemporaryDir folder;
+    SqliteFiles files;
     db::Connection connection;
 };
 
