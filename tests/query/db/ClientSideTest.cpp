@@ -34,22 +34,6 @@ protected:
     db::Connection conn;
 };
 
-TEST_F(ClientSide, WithoutBaseTablesFromTheEngineTheSingleFromTableIsTaken)
-{
-    // Expressions only: SQLite names no base table, as some ODBC drivers never do.
-    db::Recordset rs =
-        openClient(QStringLiteral("SELECT id + 0 AS id, title || '' AS title FROM [books] WHERE id < 3"));
-    const db::ClientCursor* cursor = rs.clientCursor();
-    ASSERT_NE(cursor, nullptr);
-    EXPECT_EQ(cursor->column(1).baseTable, QStringLiteral("books"));
-    EXPECT_EQ(cursor->column(1).baseColumn, QStringLiteral("title"));
-    EXPECT_EQ(cursor->column(1).keyColumns, QStringList{QStringLiteral("id")});
-
-    db::Recordset joined =
-        openClient(QStringLiteral("SELECT b.id + 0 FROM books b JOIN loans l ON l.book = b.id"));
-    EXPECT_TRUE(joined.clientCursor()->column(0).baseTable.isEmpty());
-}
-
 TEST_F(ClientSide, RowsAreKeptExactlyAsFetchedAcrossStorageBlocks)
 {
     db::Recordset(conn.Execute(QStringLiteral(
