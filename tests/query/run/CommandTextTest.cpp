@@ -15,57 +15,37 @@ query::RunRequest request(const QString& type, const QString& box, const QString
     return r;
 }
 
-const QString appended = QStringLiteral("\r\n select @@RowCount as 'Affected Rows' ");
-
-TEST(CommandText, OnlySpacesAreTrimmedFromBothEnds)
+// One row per run: the type, the query box, the selection (run only it unless "-"), what is sent
+// and whether the row-count query was appended.
+TEST(CommandText, IsTheTrimmedBoxOrSelectionWithTheRowCountQueryForSqlWrites)
 {
-    EXPECT_EQ(query::commandText(request("SQLite", "  select 1  ")).text, "select 1");
-    EXPECT_EQ(query::commandText(request("SQLite", "\tselect 1\r\n ")).text, "\tselect 1\r\n");
-    EXPECT_EQ(query::commandText(request("SQLite", "     ")).text, "");
-}
-
-TEST(CommandText, TheSelectionRunsWhenAskedForAndNotEmpty)
-{
-    auto r = request("SQLite", "select 1; select 2", " select 2 ");
-    query::CommandText c = query::commandText(r);
-    EXPECT_EQ(c.text, "select 2");
-    EXPECT_TRUE(c.fromSelection);
-
-    r.runOnlySelectedText = false;
-    c = query::commandText(r);
-    EXPECT_EQ(c.text, "select 1; select 2");
-    EXPECT_FALSE(c.fromSelection);
-
-    r.runOnlySelectedText = true;
-    r.selection.clear();
-    c = query::commandText(r);
-    EXPECT_EQ(c.text, "select 1; select 2");
-    EXPECT_FALSE(c.fromSelection);
-}
-
-TEST(CommandText, SqlInsertsAndUpdatesGetTheRowCountQueryAfterCrLf)
-{
-    for (const char* type : {"SQL", "sql", "Sql"}) {
-        const query::CommandText c = query::commandText(request(type, "  INSERT into t values (1) -- note"));
-        EXPECT_EQ(c.text, QStringLiteral("INSERT into t values (1) -- note") + appended) << type;
-        EXPECT_TRUE(c.rowCountAppended);
-    }
-    EXPECT_TRUE(query::commandText(request("SQL", "update t set a = 'Kept Case'")).rowCountAppended);
-    EXPECT_TRUE(query::commandText(request("SQL", "Inserted")).rowCountAppended) << "five letters decide";
-    EXPECT_EQ(query::commandText(request("SQL", "update t set a = 'Kept Case'")).text,
-              QStringLiteral("update t set a = 'Kept Case'") + appended);
-}
-
-TEST(CommandText, OtherStatementsAndOtherTypesRunUnchanged)
-{
-    EXPECT_FALSE(query::commandText(request("SQL", "select * from t")).rowCountAppended);
-    EXPECT_FALSE(query::commandText(request("SQL", "delete from t")).rowCountAppended);
-    EXPECT_FALSE(query::commandText(request("SQL", "\ninsert into t values (1)")).rowCountAppended)
-        << "only spaces are trimmed before the test";
-    for (const char* type : {"MySql", "Access", "Oracle", "SQLite", "Suggestion"}) {
-        const query::CommandText c = query::commandText(request(type, "insert into t values (1)"));
-        EXPECT_FALSE(c.rowCountAppended) << type;
-        EXPECT_EQ(c.text, "insert into t values (1)") << type;
+    const QString count = QStringLiteral("\r\n select @@RowCount as 'Affected Rows' ");
+    // clang-format off
+    const struct { const char *type, *box, *selection, *sent; bool appended; } cases[] = {
+        {"SQLite", "  select 1  ", "", "select 1", false},            // only spaces are trimmed
+        {"SQLite", "\tselect 1\r\n ", "", "\tselect 1\r\n", false},
+        {"SQLite", "     ", "", "", false},
+        {"SQLite", "select 1; select 2", " select 2 ", "select 2", false}, // the selection
+        {"SQLite", "select 1; select 2", "-select 2", "select 1; select 2", false}, // not asked for
+        {"SQL", "  INSERT into t values (1) -- note", "", "INSERT into t values (1) -- note", true},
+        {"sql", "update t set a = 'Kept Case'", "", "update t set a = 'Kept Case'", true},
+        {"Sql", "Inserted", "", "Inserted", true}, // five letters decide
+        {"SQL", "select * from t", "", "select * from t", false},
+        {"SQL", "delete from t", "", "delete from t", false},
+        {"SQL", "\ninsert into t values (1)", "", "\ninsert into t values (1)", false}, // only spaces trimmed
+        {"MySql", "insert into t values (1)", "", "insert into t values (1)", false},
+        {"Access", "insert into t values (1)", "", "insert into t values (1)", false},
+        {"Suggestion", "insert into t values (1)", "", "insert into t values (1)", false},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        const bool asked = c.selection[0] != '-';
+        query::RunRequest r = request(c.type, c.box, asked ? c.selection : c.selection + 1);
+        r.runOnlySelectedText = asked;
+        const query::CommandText t = query::commandText(r);
+        EXPECT_EQ(t.text, QString::fromUtf8(c.sent) + (c.appended ? count : QString())) << c.type << c.box;
+        EXPECT_EQ(t.rowCountAppended, c.appended) << c.type << c.box;
+        EXPECT_EQ(t.fromSelection, asked && *c.selection) << c.type << c.box;
     }
 }
 
