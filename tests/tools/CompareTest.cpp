@@ -254,6 +254,30 @@ TEST_F(Compare, TheLogWindowIsOneAndHiddenOnCloseKeepingEdits)
     form->Command12_Click();
     EXPECT_EQ(&tools::form10(), &log);
     EXPECT_EQ(log.Text1->toPlainText(), "my note");
+
+    // Resizing lays the box and the button out again; a window too small for the box keeps
+    // the box's last size and still moves the button. Pixels, 15 twips each.
+    struct Size
+    {
+        int width, height; // the window's outer size, in pixels
+        QRect box;         // Text1
+        QPoint button;     // Command1's top left
+    } sizes[] = {
+        // W 9000, H 6750: the box 9000 - 120 - 220 by 6750 - 1450, the button at (9000 - 3880) / 2,
+        // 6750 - 980.
+        {600, 450, {8, 16, 577, 353}, {171, 385}},
+        // W 330, H 1440: a box 10 twips less than nothing keeps its width, and its height.
+        {22, 96, {8, 16, 577, 353}, {-118, 31}},
+        // W 345: a box 5 twips wide, which is no pixel.
+        {23, 96, {8, 16, 0, 353}, {-118, 31}},
+    };
+    const QSize frame = log.frameGeometry().size() - log.size();
+    for (const Size& s : sizes) {
+        log.resize(QSize(s.width, s.height) - frame);
+        ASSERT_EQ(log.frameGeometry().size(), QSize(s.width, s.height)) << "the window takes the size";
+        EXPECT_EQ(log.Text1->geometry(), s.box) << s.width;
+        EXPECT_EQ(log.Command1->pos(), s.button) << s.width;
+    }
     log.Command1_Click();
     EXPECT_FALSE(log.isVisible());
 }

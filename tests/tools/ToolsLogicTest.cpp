@@ -1,8 +1,7 @@
-// The tools' pure parts: the connection string, the error report table and object names.
+// The tools' pure parts: the connection string and object names.
 #include "query/db/ConnectionString.h"
 #include "tools/ObjectName.h"
 #include "tools/ToolsConnection.h"
-#include "tools/ToolsErrorReport.h"
 
 #include <gtest/gtest.h>
 
@@ -24,32 +23,6 @@ TEST(ToolsConnection, TrimmedBoxesBetweenLiteralPiecesAndValuesThatWouldBreakItQ
     EXPECT_EQ(keys.value(QStringLiteral("PWD")), "a;b}c");
     EXPECT_EQ(keys.value(QStringLiteral("Database")), "db");
     EXPECT_EQ(keys.parts.size(), 8);
-}
-
-TEST(ToolsErrorReport, EachToolMapsItsOwnNumbers)
-{
-    const qint32 unreachable = -2147467259, login = -2147217843, other = -2147217900;
-    const QString noDatabase = QStringLiteral("Could not find Database: Check database and server names.");
-    const QString noLogin = QStringLiteral("Problem with Login: Check username and password.");
-    struct Case
-    {
-        Tool tool;
-        qint32 number;
-        QString message;
-    } cases[] = {
-        {Tool::Connect, unreachable, noDatabase},
-        {Tool::Connect, login, noLogin},
-        {Tool::Connect, other, "Error 1422--2147217900"},
-        {Tool::Compare, unreachable, "Error -2147467259"},
-        {Tool::Compare, login, "Error -2147217843"},
-        {Tool::Find, login, noLogin},
-        {Tool::Find, 7, "Error 7"},
-        {Tool::LockWatch, unreachable, noDatabase},
-        {Tool::LockWatch, other, ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(toolsErrorMessage(c.tool, c.number), c.message) << int(c.tool) << " " << c.number;
-    EXPECT_EQ(failureNumber(ui::Failure{std::nullopt, QStringLiteral("a message")}), unreachable);
 }
 
 TEST(ObjectNames, NamesNeverChangeTheStatementTheyArePutInto)
