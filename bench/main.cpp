@@ -9,12 +9,15 @@
 #include "bench/QuorvanePaths.h"
 #include "bench/RawLoops.h"
 #include "bench/Sinks.h"
+#include "bench/ToolsPaths.h"
 #include "query/db/Connection.h"
 #include "query/db/Error.h"
+#include "tests/support/TdsServer.h"
 #include "ui/Events.h"
 #include "ui/MSFlexGrid.h"
 
 #include <QApplication>
+#include <QJsonObject>
 #include <QProcess>
 #include <algorithm>
 #include <chrono>
@@ -49,6 +52,8 @@ const char usage[] = R"(usage: quorvane_bench [options]
   --list          list the paths and exit
 MariaDB paths need QUORVANE_MARIADB_PORT, _USER and _PASSWORD (the test services' server),
 QUORVANE_MARIADB_DATABASE (default quorvane) and ODBCSYSINI naming the "MariaDB Unicode" driver.
+SQL Server paths start a private SQL Server test server (tests/support/tds, /usr/bin/python3)
+serving the SQLite file as two databases, read through the "FreeTDS" driver ODBCSYSINI names.
 )";
 
 struct Options
@@ -159,7 +164,7 @@ std::optional<MariaDb> mariaDbFromEnvironment()
 
 // --- paths ---
 
-enum class Source { Sqlite, MariaDb };
+enum class Source { Sqlite, MariaDb, SqlServer };
 
 struct Path
 {
@@ -270,6 +275,17 @@ public:
                 add("clipboard", "whole-grid clipboard text (Export Data to Clipboard)", raw, 0,
                     [this, s] { return clipboardText(target(s), selectQuery(), o_.check); });
         }
+        // The SQL Server tools on the data set in two databases of one server, through FreeTDS;
+        // the baseline reads both databases with the raw ODBC loop.
+        p.push_back({"sqlserver-raw",
+                     "ODBC loop through FreeTDS, both databases one after the other, no output",
+                     Source::SqlServer, "", 0, "s", [this] { return sqlServerRaw(); }, 2 * o_.rows});
+        p.push_back({"sqlserver-compare", "tools window Compare of the table in both databases",
+                     Source::SqlServer, "sqlserver-raw", 2.0, "s", [this] { return compareTables(sides()); },
+                     -1});
+        p.push_back({"sqlserver-find", "tools window Find All of a text no row holds, in one database",
+                     Source::SqlServer, "sqlserver-raw", 2.0, "s", [this] { return findNothing(sides()); },
+                     -1});
         // Typing into a 1 MB query box, kept with the profile as typed and not kept.
         p.push_back({"typing", "typing 100 keys into a 1 MB query box, not kept", Source::Sqlite, "", 0, "s",
                      [] { return typeIntoQueryBox(false, 100, 1 << 20); }, 100});
@@ -287,6 +303,16 @@ public:
         return source == Source::Sqlite
                    ? "with recursive c(i) as (select 1 union all select i + 1 from c) select count(*) from c"
                    : "select sleep(3600)";
+    }
+
+    // Starts the SQL Server test server with the SQLite file as the databases "bench1" and
+    // "bench2"; returns why it did not start, or nothing.
+    std::string startSqlServer()
+    {
+        const QJsonObject file{{"bench1", QString::fromStdString(sqlitePath_)},
+                               {"bench2", QString::fromStdString(sqlitePath_)}};
+        sqlServer_ = std::make_unique<qvtest::TdsServer>(QJsonObject{{"databases", file}});
+        return sqlServer_->started() ? std::string() : sqlServer_->error().toStdString();
     }
 
     // The child process of the plain-text memory path.
@@ -423,6 +449,28 @@ private:
         return toFile ? readIntoFile(outputFile("mariadb-native-raw"), loop) : readIntoNothing(loop);
     }
 
+    ToolsSides sides() const
+    {
+        const qvtest::TdsEndpoint& e = sqlServer_->endpoint();
+        return {e.location(), e.user, e.password, QStringLiteral("bench1"), QStringLiteral("bench2")};
+    }
+
+    // Both databases read with the statement the compare sends, each on a connection of its own.
+    Outcome sqlServerRaw()
+    {
+        const qvtest::TdsEndpoint& e = sqlServer_->endpoint();
+        return readIntoNothing([&](auto& sink) {
+            std::int64_t rows = 0;
+            for (const char* database : {"bench1", "bench2"}) {
+                OdbcConnection connection("Driver={FreeTDS};Server=127.0.0.1;Port=" + std::to_string(e.port) +
+                                          ";Database=" + database + ";UID=" + e.user.toStdString() + ";PWD=" +
+                                          e.password.toStdString() + ";TDS_Version=7.4;ClientCharset=UTF-8");
+                rows += odbcRawLoop(connection, std::string("select * from ") + toolsTable, sink);
+            }
+            return rows;
+        });
+    }
+
     Outcome mariaDbRaw(bool toFile)
     {
         OdbcConnection connection(mariaDb_->rawConnectionString());
@@ -550,6 +598,7 @@ private:
     const Options& o_;
     std::optional<MariaDb> mariaDb_;
     std::string sqlitePath_;
+    std::unique_ptr<qvtest::TdsServer> sqlServer_;
     double storeOverheadPerCell_ = 0;
 };
 
@@ -750,13 +799,25 @@ int run(const Options& o)
         }
         std::erase_if(paths, [](const Path* p) { return p->source == Source::MariaDb; });
     }
+    const auto reads = [&](Source source) {
+        return std::any_of(paths.begin(), paths.end(), [&](const Path* p) { return p->source == source; });
+    };
+    if (reads(Source::SqlServer)) {
+        const std::string why = bench.startSqlServer();
+        if (!why.empty()) {
+            std::printf("SQL Server paths skipped: %s\n", why.c_str());
+            if (o.check && ci) {
+                std::printf("FAILED: CI=true and no SQL Server test server\n");
+                return 1;
+            }
+            std::erase_if(paths, [](const Path* p) { return p->source == Source::SqlServer; });
+        }
+    }
     if (paths.empty()) {
         std::fprintf(stderr, "no path chosen (see --list)\n");
         return 2;
     }
-    bench.prepare(
-        std::any_of(paths.begin(), paths.end(), [](const Path* p) { return p->source == Source::Sqlite; }),
-        wantsMariaDb && mariaDb);
+    bench.prepare(reads(Source::Sqlite) || reads(Source::SqlServer), reads(Source::MariaDb));
     prepareWindows(o.data + "/windows");
     if (o.pumpSliceMs > 0)
         ui::EventPump::setDefaultSlice(std::chrono::milliseconds(o.pumpSliceMs));
@@ -820,6 +881,8 @@ int main(int argc, char** argv)
 {
     qtMessages = qInstallMessageHandler(quietMessages);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Where the SQL Server test server's script is found.
+    setenv("QUORVANE_SOURCE_DIR", QUORVANE_BENCH_SOURCE_DIR, 0);
     QApplication app(argc, argv);
     try {
         const bench::Options options = bench::parseOptions(QApplication::arguments());
