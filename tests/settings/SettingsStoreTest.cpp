@@ -75,9 +75,11 @@ TEST_F(StoreTest, ValuesRoundTripUnchanged)
     EXPECT_EQ(reopened.get("p", "Empty", "default"), "") << "a stored empty text is not the default";
 }
 
-TEST_F(StoreTest, DeletesNeedSomethingToDelete)
+TEST_F(StoreTest, DeletesNeedSomethingToDeleteAndASectionNeedsAName)
 {
     SettingsStore store(path);
+    EXPECT_THROW(store.save("", "Text1", "x"), settings::StoreError);
+    EXPECT_THROW(store.get("", "Text1", "x"), settings::StoreError);
     EXPECT_THROW(store.deleteKey("QuickQuery", "none"), settings::StoreError);
     EXPECT_THROW(store.deleteSection("never written"), settings::StoreError);
 
@@ -93,13 +95,6 @@ TEST_F(StoreTest, DeletesNeedSomethingToDelete)
     EXPECT_FALSE(store.getAll("Profile A").has_value());
     EXPECT_THROW(store.deleteSection("Profile A"), settings::StoreError);
     EXPECT_EQ(store.get("Other", "Text4", ""), "keep");
-}
-
-TEST_F(StoreTest, AnEmptySectionNameIsRefused)
-{
-    SettingsStore store(path);
-    EXPECT_THROW(store.save("", "Text1", "x"), settings::StoreError);
-    EXPECT_THROW(store.get("", "Text1", "x"), settings::StoreError);
 }
 
 TEST_F(StoreTest, AnUnreadableFileIsMovedAsideAndAFreshStoreStarts)

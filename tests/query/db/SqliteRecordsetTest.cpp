@@ -6,6 +6,7 @@
 #include "query/db/Recordset.h"
 #include "tests/query/db/OdbcTestSupport.h"
 #include "tests/query/db/QtPrinters.h"
+#include "tests/support/EngineDatabase.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <gtest/gtest.h>
@@ -25,22 +26,6 @@ protected:
         path = files.create(QStringLiteral("library.sqlite"), kLibrarySql);
         conn.ConnectionString = SqliteFiles::connectionString(path);
         conn.Open();
-    }
-
-    // Every value of the set, row by row, "NULL" for null.
-    static QList<QStringList> readAll(db::Recordset& rs)
-    {
-        QList<QStringList> rows;
-        while (!rs.Eof()) {
-            QStringList row;
-            for (int i = 0; i < rs.Fields().Count(); ++i) {
-                const QVariant v = rs.Fields().Item(i).Value();
-                row.append(v.isNull() ? QStringLiteral("NULL") : v.toString());
-            }
-            rows.append(row);
-            rs.MoveNext();
-        }
-        return rows;
     }
 
     SqliteFiles files;
@@ -81,7 +66,7 @@ TEST_F(SqliteData, OnlyAClientSideSetKnowsItsCountAndMovesBackToItsFirstRecord)
     client.Open(QStringLiteral("SELECT id FROM books ORDER BY id"), conn, db::adOpenDynamic,
                 db::adLockOptimistic);
     EXPECT_EQ(client.RecordCount(), 3);
-    EXPECT_EQ(readAll(client).size(), 3);
+    EXPECT_EQ(detest::Database::rowsOf(client).size(), 3);
     client.MoveFirst();
     EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("1"));
 }
@@ -172,7 +157,7 @@ TEST_F(SqliteData, TheConnectionOpensAndClosesAndRefusesWorkWhenClosed)
     db::Recordset rs = other.Execute(QStringLiteral("SELECT id FROM books ORDER BY id"));
     other.Close();
     EXPECT_EQ(other.State(), db::adStateClosed);
-    EXPECT_EQ(readAll(rs).size(), 3);
+    EXPECT_EQ(detest::Database::rowsOf(rs).size(), 3);
 }
 
 TEST_F(SqliteData, ARecordsetOpenedWithAConnectionStringHasAConnectionOfItsOwn)
