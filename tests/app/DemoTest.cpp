@@ -6,26 +6,18 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(Demo, TheDemoDatabaseHoldsRelatedTablesWithUnicodeAndNulls)
+// What the demo shows when run: Run.TheDemoIsASavedProfileThatTheStartUpOpensAndRuns.
+TEST(Demo, TheDemoDatabaseIsBuiltWholeWithEveryItemInAnOrder)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("sub/demo.sqlite");
     demo::ensureDatabase(path);
-
     ASSERT_TRUE(QFileInfo::exists(path));
     EXPECT_FALSE(QFileInfo::exists(path + ".building"));
-    EXPECT_EQ(SqliteFiles::scalar(path, "select count(*) from customers"), "60");
-    EXPECT_EQ(SqliteFiles::scalar(path, "select count(*) from products"), "40");
-    EXPECT_EQ(SqliteFiles::scalar(path, "select count(*) from orders"), "250");
-    EXPECT_GE(SqliteFiles::scalar(path, "select count(*) from order_items").toInt(), 250);
-    EXPECT_EQ(SqliteFiles::scalar(
-                  path, "select count(*) from order_items i left join orders o on o.id = i.order_id "
-                        "where o.id is null"),
-              "0")
-        << "every item belongs to an order";
+    EXPECT_EQ(SqliteFiles::scalar(path, "select count(*) from order_items i left join orders o on o.id = "
+                                        "i.order_id where o.id is null"),
+              "0");
     EXPECT_NE(SqliteFiles::scalar(path, "select count(*) from customers where email is null"), "0");
-    EXPECT_NE(SqliteFiles::scalar(path, "select count(*) from customers where name glob '*[^ -~]*'"), "0")
-        << "names beyond ASCII";
 }
 
 TEST(Demo, AnExistingDemoDatabaseIsKeptAsItIs)

@@ -14,11 +14,11 @@
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QTableView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -57,21 +57,23 @@ protected:
         form->Text8->setText(path);
     }
 
-    // Fills the connection fields for the MariaDB server of the test services. Without one the
-    // test is skipped, or fails under CI; the caller returns when this gives false.
+    // A test service the test needs is missing: the test is skipped, or fails under CI. False.
+    static bool missing(const std::string& what)
+    {
+        if (qEnvironmentVariable("CI") == QLatin1String("true"))
+            [&] { FAIL() << what << " is missing: the test services did not start it"; }();
+        else
+            [&] { GTEST_SKIP() << what << " is missing (run the tests with scripts/test.sh)"; }();
+        return false;
+    }
+
+    // Fills the connection fields for the MariaDB server of the test services; false (and the
+    // caller returns) without one.
     bool useMariaDb()
     {
         const QString port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
-        if (port.isEmpty()) {
-            if (qEnvironmentVariable("CI") == QLatin1String("true"))
-                ADD_FAILURE() << "QUORVANE_MARIADB_PORT is not set: the test services' MariaDB did not start";
-            else
-                [] {
-                    GTEST_SKIP()
-                        << "no MariaDB server (run the tests with scripts/test.sh, which starts one)";
-                }();
-            return false;
-        }
+        if (port.isEmpty())
+            return missing("the MariaDB server");
         form->Combo1->setEditText(QStringLiteral("MySql"));
         form->Text8->setText(QStringLiteral("127.0.0.1,") + port);
         form->Text4->setText(qEnvironmentVariable("QUORVANE_MARIADB_USER"));
@@ -125,7 +127,8 @@ protected:
         const QPoint at = view->visualRect(cell).center();
         for (const bool down : {true, false}) {
             QMouseEvent event(down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, at,
-                              viewport->mapToGlobal(at), button, down ? button : Qt::NoButton, Qt::NoModifier);
+                              viewport->mapToGlobal(at), button, down ? button : Qt::NoButton,
+                              Qt::NoModifier);
             QApplication::sendEvent(viewport, &event);
         }
         QApplication::processEvents();

@@ -1,9 +1,9 @@
 #include "mail/Form12.h"
 
 #include "settings/SettingsStore.h"
-#include "tests/support/SmtpPeer.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SmtpPeer.h"
 
 #include <QCoreApplication>
 #include <QHostInfo>

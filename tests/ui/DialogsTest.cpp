@@ -1,5 +1,6 @@
-#include "tests/support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
+
+#include "tests/support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

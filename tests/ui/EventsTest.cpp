@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;

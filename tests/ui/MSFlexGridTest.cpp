@@ -242,7 +242,6 @@ TEST_F(GridTest, RandomChangesKeepTheViewConsistentWithTheGrid)
     EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
 
-
 // --- selection from the mouse ---
 
 TEST_F(GridTest, MouseGesturesSelectFromTheAnchorToTheFarCorner)
