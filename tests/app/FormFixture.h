@@ -120,6 +120,23 @@ protected:
         });
     }
 
+    // Every dialog shown since the last look, as "chooser", "?question" (asked with No as the
+    // default) or the message's text.
+    QStringList shown()
+    {
+        QStringList seen;
+        for (const qvtest::ShownDialog& d : dialogs.take()) {
+            if (d.kind == qvtest::ShownDialog::Modal)
+                seen << QStringLiteral("chooser");
+            else if (d.kind == qvtest::ShownDialog::Question)
+                seen << (d.defaultNo && d.title.isEmpty() ? QStringLiteral("?") : QStringLiteral("?!")) +
+                            d.text;
+            else
+                seen << d.text;
+        }
+        return seen;
+    }
+
     // Presses and releases `button` over `cell` of `view`.
     static void click(QAbstractItemView* view, const QModelIndex& cell, Qt::MouseButton button)
     {

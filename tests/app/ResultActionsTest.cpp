@@ -45,19 +45,6 @@ protected:
         results::setExportTarget(QString());
     }
 
-    // The chooser was shown, then the given messages, and nothing else.
-    void expectChooserThen(const QStringList& messages = {})
-    {
-        QList<qvtest::ShownDialog> shown = dialogs.take();
-        ASSERT_FALSE(shown.isEmpty());
-        EXPECT_EQ(shown[0].kind, qvtest::ShownDialog::Modal);
-        EXPECT_EQ(shown[0].windowName, QStringLiteral("FormFile"));
-        QStringList told;
-        for (const qvtest::ShownDialog& d : shown.mid(1))
-            told << d.text;
-        EXPECT_EQ(told, messages);
-    }
-
     SqliteFiles files;
     QString shop;
 };
@@ -69,7 +56,7 @@ TEST_F(ResultActions, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
     const QString out = dir.filePath(QStringLiteral("out.txt"));
     choose(out);
     form->DataOutputtoFile->trigger();
-    expectChooserThen();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
     EXPECT_TRUE(form->DataOutputtoFile->isChecked());
 
     run(QStringLiteral("select id, name from items order by id"));
@@ -98,7 +85,7 @@ TEST_F(ResultActions, AFileThatCannotBeWrittenIsReportedBeforeTheStatementIsSent
     results::setExportTarget(dir.filePath(QStringLiteral("before.txt")));
     choose(QString());
     form->DataOutputtoFile->trigger();
-    expectChooserThen();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
     EXPECT_TRUE(form->DataOutputtoFile->isChecked());
     EXPECT_TRUE(results::exportTarget().isEmpty());
 
@@ -161,7 +148,7 @@ TEST_F(ResultActions, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
     const QString exported = dir.filePath(QStringLiteral("export.txt"));
     choose(exported);
     form->ExportData->trigger();
-    expectChooserThen({QStringLiteral("Export Complete")});
+    EXPECT_EQ(shown(), (QStringList{"chooser", "Export Complete"}));
     EXPECT_EQ(fileBytes(exported), QByteArray("||id|name|\r\n||3|Kakao|\r\n\r\n"));
 }
 
@@ -172,7 +159,7 @@ TEST_F(ResultActions, FileOpenFillsTheQueryBoxAndSaveWritesBackWithoutAsking)
     writeFile(file, "select 1\r\n");
     choose(file);
     form->FileOpen->trigger();
-    expectChooserThen();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
     EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 1\n"));
 
     form->Text1->setPlainText(QStringLiteral("select 2"));
@@ -187,7 +174,7 @@ TEST_F(ResultActions, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile
     writeFile(log, "\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n");
     choose(log);
     form->Command19->click();
-    expectChooserThen();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
     EXPECT_EQ(listed(form->List1), (QStringList{"A", "\r\nB", "\r\nC\r\n"}));
     EXPECT_EQ(query::currentQueryFile(), log);
 
