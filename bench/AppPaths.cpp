@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <malloc.h>
 #include <memory>
@@ -251,15 +252,24 @@ Outcome runIntoText(const Target& target, const std::string& sql, bool check)
     return out;
 }
 
-Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs, CancelPoint point)
+Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs, CancelPoint point,
+                        const std::string& file)
 {
     auto form = openWindow(target, sql, point == CancelPoint::TextLines);
+    if (point == CancelPoint::FileBytes) {
+        std::filesystem::remove(file);
+        results::setExportTarget(QString::fromStdString(file));
+        form->DataOutputtoFile->setChecked(true);
+    }
     const auto reached = [&] {
+        std::error_code error;
         switch (point) {
         case CancelPoint::GridRows:
             return form->MSFlexGrid1->Rows() >= 2;
         case CancelPoint::TextLines:
             return form->Text2->lineCount() >= 2;
+        case CancelPoint::FileBytes:
+            return std::filesystem::file_size(file, error) > 0 && !error;
         case CancelPoint::Execute:
             return form->Command9->isEnabled();
         }
@@ -290,10 +300,13 @@ Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterM
     if (clicker.joinable())
         clicker.join();
     QApplication::processEvents(); // a click that came after the run does nothing
-    expectMessages();
+    // A click that reached a run about to end on its own times nothing.
+    const bool cancelled = clickedAt && form->StatusBar1->note().startsWith(QLatin1String("Cancelled"));
+    expectMessages(point == CancelPoint::FileBytes && !cancelled ? QStringLiteral("Export Complete")
+                                                                 : QString());
     Outcome out;
     out.count = rowsShown(*form);
-    out.value = clickedAt ? double(ended - clickedAt) / 1e6 : -1; // -1: the run ended first
+    out.value = cancelled ? double(ended - clickedAt) / 1e6 : std::nan("");
     return out;
 }
 

@@ -29,12 +29,14 @@ Outcome runIntoText(const Target& target, const std::string& sql, bool check);
 // A whole run in Data Output to File mode, the chooser having named `file`.
 Outcome runIntoFile(const Target& target, const std::string& sql, const std::string& file, bool check);
 // Where a run is when the clock of Cancel starts: its first records in the grid or in the
-// plain-text box, or the statement executing (the clock starts with the run).
-enum class CancelPoint { GridRows, TextLines, Execute };
+// plain-text box, its first bytes in the file of Data Output to File, or the statement
+// executing (the clock starts with the run).
+enum class CancelPoint { GridRows, TextLines, FileBytes, Execute };
 // Cancel pressed (posted as a click from another thread, as a user's click arrives) `afterMs`
-// after the point: the value is milliseconds from the click until Run returns; count is the
-// records shown.
-Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs, CancelPoint point);
+// after the point: the value is milliseconds from the click until Run returns, NaN when the
+// run ended before the click; count is the records shown. FileBytes writes to `file`.
+Outcome cancelDuringRun(const Target& target, const std::string& sql, int afterMs, CancelPoint point,
+                        const std::string& file = {});
 
 // The child's side of the plain-text memory path: one run into the plain-text box of a fresh
 // window; prints the peak resident memory the run added and the size of the text shown.

@@ -6,6 +6,7 @@
 #include "bench/DataSet.h"
 #include "bench/Measure.h"
 #include "bench/Odbc.h"
+#include "bench/Peers.h"
 #include "bench/QuorvanePaths.h"
 #include "bench/RawLoops.h"
 #include "bench/Sinks.h"
@@ -21,6 +22,7 @@
 #include <QProcess>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -176,6 +178,8 @@ struct Path
     std::string unit = "s";
     std::function<Outcome()> run;
     std::int64_t expected = 0; // check mode: the count every pass must give; -1: not checked
+    std::string peer;          // a second comparison: the engine's own client on the same output
+    double peerTarget = 0;     // the highest ratio allowed against the peer; 0: none
 };
 
 class Bench
@@ -197,14 +201,25 @@ public:
             const std::string raw = engine + "-raw", rawFile = engine + "-raw-file";
             auto add = [&](const std::string& suffix, const std::string& label, const std::string& baseline,
                            double target, std::function<Outcome()> run, const std::string& unit = "s") {
-                p.push_back({engine + "-" + suffix, label + (lite ? ", SQLite" : ", MariaDB"), s, baseline,
-                             target, unit, std::move(run), o_.rows});
+                p.push_back({engine + "-" + suffix,
+                             label + (lite ? ", SQLite" : ", MariaDB"),
+                             s,
+                             baseline,
+                             target,
+                             unit,
+                             std::move(run),
+                             o_.rows,
+                             {},
+                             0});
             };
             if (lite) {
                 add("raw", "sqlite3 C API loop, step + column_text, no output", "", 0,
                     [this] { return sqliteRaw(false); });
                 add("raw-file", "sqlite3 C API loop writing pipe-separated lines to a file", raw, 0,
                     [this] { return sqliteRaw(true); });
+                if (onPath("sqlite3"))
+                    add("peer", "sqlite3 shell " + sqlite3Version() + ", -separator '|', to a file", rawFile,
+                        0, [this] { return sqlitePeer(); });
             } else {
                 add("raw", "ODBC loop, bound as text, 1000-row arrays, no output", "", 0,
                     [this] { return mariaDbRaw(false); });
@@ -214,6 +229,9 @@ public:
                     [this] { return mariaDbNativeRaw(false); });
                 add("native-raw-file", "the same Connector/C loop writing pipe-separated lines to a file",
                     "mariadb-native-raw", 0, [this] { return mariaDbNativeRaw(true); });
+                if (onPath("mariadb"))
+                    add("peer", "mariadb client " + mariaDbVersion() + " --batch --quick to a file",
+                        "mariadb-native-raw-file", 0, [this] { return mariaDbPeer(); });
             }
             // MariaDB's layer paths read through the native backend; the baseline is its raw loop.
             const std::string rawOf = lite ? raw : "mariadb-native-raw";
@@ -262,6 +280,19 @@ public:
                 [this, s, engine] {
                     return runIntoFile(target(s), selectQuery(), outputFile(engine + "-run-file"), o_.check);
                 });
+            // The same output as the engine's own client writes it: MariaDB's is to be matched.
+            if (std::any_of(p.begin(), p.end(), [&](const Path& q) { return q.name == engine + "-peer"; })) {
+                p.back().peer = engine + "-peer";
+                p.back().peerTarget = lite ? 0 : 1.0;
+            }
+            add(
+                "cancel-file", "Cancel 300 ms into Data Output to File: click to end of run", "", 100,
+                [this, s, engine] {
+                    return cancelDuringRun(target(s), selectQuery(), 300, CancelPoint::FileBytes,
+                                           outputFile(engine + "-cancel-file"));
+                },
+                "ms");
+            p.back().expected = -1;
             add(
                 "file-memory", "peak memory of a run in Data Output to File mode beyond the idle size", "",
                 50, [this, s] { return fileMemory(s); }, "MB");
@@ -279,21 +310,65 @@ public:
         // the baseline reads both databases with the raw ODBC loop.
         p.push_back({"sqlserver-raw",
                      "ODBC loop through FreeTDS, both databases one after the other, no output",
-                     Source::SqlServer, "", 0, "s", [this] { return sqlServerRaw(); }, 2 * o_.rows});
-        p.push_back({"sqlserver-compare", "tools window Compare of the table in both databases",
-                     Source::SqlServer, "sqlserver-raw", 2.0, "s", [this] { return compareTables(sides()); },
-                     -1});
-        p.push_back({"sqlserver-find", "tools window Find All of a text no row holds, in one database",
-                     Source::SqlServer, "sqlserver-raw", 2.0, "s", [this] { return findNothing(sides()); },
-                     -1});
+                     Source::SqlServer,
+                     "",
+                     0,
+                     "s",
+                     [this] { return sqlServerRaw(); },
+                     2 * o_.rows,
+                     {},
+                     0});
+        p.push_back({"sqlserver-compare",
+                     "tools window Compare of the table in both databases",
+                     Source::SqlServer,
+                     "sqlserver-raw",
+                     2.0,
+                     "s",
+                     [this] { return compareTables(sides()); },
+                     -1,
+                     {},
+                     0});
+        p.push_back({"sqlserver-find",
+                     "tools window Find All of a text no row holds, in one database",
+                     Source::SqlServer,
+                     "sqlserver-raw",
+                     2.0,
+                     "s",
+                     [this] { return findNothing(sides()); },
+                     -1,
+                     {},
+                     0});
         // Typing into a 1 MB query box, kept with the profile as typed and not kept.
-        p.push_back({"typing", "typing 100 keys into a 1 MB query box, not kept", Source::Sqlite, "", 0, "s",
-                     [] { return typeIntoQueryBox(false, 100, 1 << 20); }, 100});
-        p.push_back(
-            {"typing-kept", "the same typing kept with the profile (Check1), handed to the keeper's thread",
-             Source::Sqlite, "typing", 2.0, "s", [] { return typeIntoQueryBox(true, 100, 1 << 20); }, 100});
-        p.push_back({"startup", "program start to main window shown (offscreen)", Source::Sqlite, "", 0, "ms",
-                     [this] { return startup(QCoreApplication::applicationFilePath(), o_.data); }, 1});
+        p.push_back({"typing",
+                     "typing 100 keys into a 1 MB query box, not kept",
+                     Source::Sqlite,
+                     "",
+                     0,
+                     "s",
+                     [] { return typeIntoQueryBox(false, 100, 1 << 20); },
+                     100,
+                     {},
+                     0});
+        p.push_back({"typing-kept",
+                     "the same typing kept with the profile (Check1), handed to the keeper's thread",
+                     Source::Sqlite,
+                     "typing",
+                     2.0,
+                     "s",
+                     [] { return typeIntoQueryBox(true, 100, 1 << 20); },
+                     100,
+                     {},
+                     0});
+        p.push_back({"startup",
+                     "program start to main window shown (offscreen)",
+                     Source::Sqlite,
+                     "",
+                     0,
+                     "ms",
+                     [this] { return startup(QCoreApplication::applicationFilePath(), o_.data); },
+                     1,
+                     {},
+                     0});
         return p;
     }
 
@@ -478,6 +553,42 @@ private:
         return toFile ? readIntoFile(outputFile("mariadb-raw"), loop) : readIntoNothing(loop);
     }
 
+    // The engines' own clients, as a user runs them for a file of the result.
+    static std::string sqlite3Version()
+    {
+        const std::string line = versionLine({"sqlite3", "-version"});
+        return line.substr(0, line.find(' '));
+    }
+    static std::string mariaDbVersion()
+    {
+        const std::string line = versionLine({"mariadb", "--version"});
+        const std::size_t at = line.find("Distrib ");
+        return at == std::string::npos ? line : line.substr(at + 8, line.find(',', at) - at - 8);
+    }
+
+    Outcome sqlitePeer()
+    {
+        const std::string file = outputFile("sqlite-peer");
+        Outcome out = runPeer({"sqlite3", "-separator", "|", sqlitePath_, selectQuery()}, file);
+        if (o_.check) {
+            out.count = lineCount(file);
+            out.digest = fileDigest(file);
+        }
+        return out;
+    }
+
+    Outcome mariaDbPeer()
+    {
+        const std::string file = outputFile("mariadb-peer");
+        Outcome out = runPeer({"mariadb", "--no-defaults", "--batch", "--quick", "-h", "127.0.0.1", "-P",
+                               mariaDb_->port, "-u", mariaDb_->user, mariaDb_->database, "-e", selectQuery()},
+                              file, {"MYSQL_PWD=" + mariaDb_->password});
+        // Tab-separated with a line of names, NULL spelt out: only its records are counted.
+        if (o_.check)
+            out.count = lineCount(file) - 1;
+        return out;
+    }
+
     // The main window's fields for the data set in one engine.
     Target target(Source source) const
     {
@@ -631,43 +742,46 @@ std::string figure(double value, const std::string& unit)
 constexpr int kJudgedReps = 5;
 constexpr double kJudgedSpread = 0.25;
 
+// The repetitions of one path. A repetition without a figure (NaN: a Cancel that came after
+// the run had ended) is left out of the median and the spread.
 struct Measured
 {
     const Path* path;
     std::vector<Outcome> outcomes;
 
-    double medianOf(double Outcome::*field) const { return median(values(field)); }
-    // The lowest and highest of the repetitions.
-    std::pair<double, double> spreadOf(double Outcome::*field) const
-    {
-        const std::vector<double> v = values(field);
-        const auto [low, high] = std::minmax_element(v.begin(), v.end());
-        return {*low, *high};
-    }
     std::vector<double> values(double Outcome::*field) const
     {
         std::vector<double> v;
         for (const Outcome& o : outcomes)
-            v.push_back(o.*field);
+            if (!std::isnan(o.value))
+                v.push_back(o.*field);
         return v;
+    }
+    int counted() const { return int(values(&Outcome::value).size()); }
+    double medianOf(double Outcome::*field) const
+    {
+        const std::vector<double> v = values(field);
+        return v.empty() ? std::nan("") : median(v);
     }
 
     // (max - min) / median of the wall figures: how far apart the repetitions lie.
     double spread() const
     {
-        const auto [low, high] =
-            std::minmax_element(outcomes.begin(), outcomes.end(),
-                                [](const Outcome& a, const Outcome& b) { return a.value < b.value; });
-        const double mid = medianOf(&Outcome::value);
-        return mid > 0 ? (high->value - low->value) / mid : 0;
+        const std::vector<double> v = values(&Outcome::value);
+        if (v.empty())
+            return 0;
+        const auto [low, high] = std::minmax_element(v.begin(), v.end());
+        const double mid = median(v);
+        return mid > 0 ? (*high - *low) / mid : 0;
     }
 
     std::string range() const
     {
-        const auto [low, high] =
-            std::minmax_element(outcomes.begin(), outcomes.end(),
-                                [](const Outcome& a, const Outcome& b) { return a.value < b.value; });
-        return figure(low->value, path->unit) + " - " + figure(high->value, path->unit);
+        const std::vector<double> v = values(&Outcome::value);
+        if (v.empty())
+            return "";
+        const auto [low, high] = std::minmax_element(v.begin(), v.end());
+        return figure(*low, path->unit) + " - " + figure(*high, path->unit);
     }
 };
 
@@ -678,8 +792,9 @@ std::string ratioText(double ratio)
     return text;
 }
 
-// One line per path: median wall and CPU time, and for a path with a baseline both ratios;
-// the verdict goes by the wall-clock ratio (by the value itself for bytes per cell).
+// One line per path, and a second for a path compared with a peer: median wall and CPU
+// time, and for a path with a baseline both ratios; the verdict goes by the wall-clock ratio
+// (by the value itself for a path without a baseline).
 void printTable(const Options& o, const std::vector<Measured>& results)
 {
     std::map<std::string, const Measured*> byName;
@@ -690,27 +805,32 @@ void printTable(const Options& o, const std::vector<Measured>& results)
         static_cast<long long>(o.rows), columnCount, o.reps);
     std::printf("| path | what | wall | min - max | cpu | vs | wall ratio | cpu ratio | target | |\n"
                 "|---|---|---|---|---|---|---|---|---|---|\n");
-    for (const Measured& m : results) {
+    auto row = [&](const Measured& m, const std::string& baseline, double targetRatio) {
         const Path& p = *m.path;
         const double wall = m.medianOf(&Outcome::value);
         const double cpu = m.medianOf(&Outcome::cpu);
+        if (std::isnan(wall)) {
+            std::printf("| %s | %s | | | | | | | | the run ended before Cancel in every repetition |\n",
+                        p.name.c_str(), p.label.c_str());
+            return;
+        }
         std::string vs, wallRatio, cpuRatio, target, verdict;
         double judged = wall;
-        const auto base = byName.find(p.baseline);
+        const auto base = byName.find(baseline);
         if (base != byName.end()) {
-            vs = p.baseline;
+            vs = baseline;
             judged = wall / base->second->medianOf(&Outcome::value);
             wallRatio = ratioText(judged);
             cpuRatio = ratioText(cpu / base->second->medianOf(&Outcome::cpu));
         }
-        if (p.target > 0 && (p.baseline.empty() || !vs.empty())) {
-            target = "<= " + ratioText(p.target) + (p.baseline.empty() ? " " + p.unit : "");
-            verdict = judged <= p.target ? "met" : "MISSED";
+        if (targetRatio > 0 && (baseline.empty() || !vs.empty())) {
+            target = "<= " + ratioText(targetRatio) + (baseline.empty() ? " " + p.unit : "");
+            verdict = judged <= targetRatio ? "met" : "MISSED";
             // A target is judged on the median of at least 5 repetitions whose figures, and
             // those of the baseline, lie within a quarter of the median of each other.
             const double spread = std::max(m.spread(), vs.empty() ? 0.0 : base->second->spread());
-            if (int(m.outcomes.size()) < kJudgedReps)
-                verdict += " (too few repetitions to judge)";
+            if (m.counted() < kJudgedReps)
+                verdict += " (too few repetitions to judge: " + std::to_string(m.counted()) + ")";
             else if (spread > kJudgedSpread)
                 verdict += " (spread too wide to judge: " + ratioText(100 * spread) + " %)";
         }
@@ -718,6 +838,11 @@ void printTable(const Options& o, const std::vector<Measured>& results)
                     figure(wall, p.unit).c_str(), m.range().c_str(),
                     p.unit == "s" ? figure(cpu, p.unit).c_str() : "", vs.c_str(), wallRatio.c_str(),
                     cpuRatio.c_str(), target.c_str(), verdict.c_str());
+    };
+    for (const Measured& m : results) {
+        row(m, m.path->baseline, m.path->target);
+        if (byName.count(m.path->peer))
+            row(m, m.path->peer, m.path->peerTarget);
     }
 
     // Figures that follow from two paths.
@@ -784,7 +909,7 @@ int run(const Options& o)
     for (const Path& p : all) {
         bool wanted = chosen(p, o.paths);
         for (const Path& q : all)
-            wanted = wanted || (q.baseline == p.name && chosen(q, o.paths));
+            wanted = wanted || ((q.baseline == p.name || q.peer == p.name) && chosen(q, o.paths));
         if (wanted)
             paths.push_back(&p);
     }

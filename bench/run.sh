@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The full benchmark in one command: builds quorvane_bench, starts a private MariaDB server
-# with the test services' starter, runs quorvane_bench and then peers.sh on the same data,
-# and stops the server again. Arguments go to both (--rows N, --reps N, --data DIR; --paths
-# only to quorvane_bench). Needs the packages of scripts/setup.sh.
+# with the test services' starter, runs quorvane_bench (its paths include the engines' own
+# clients, the sqlite3 shell and the mariadb client) and stops the server again. Arguments go
+# to quorvane_bench (--rows N, --reps N, --paths LIST, --data DIR). Needs the packages of
+# scripts/setup.sh.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
@@ -22,5 +23,6 @@ mkdir -p "$QUORVANE_SERVICES_DIR"
 register_odbc_drivers
 start_mariadb
 
+echo "load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 "$build/bench/quorvane_bench" "$@"
-QUORVANE_BENCH="$build/bench/quorvane_bench" "$root/bench/peers.sh" "$@"
+echo "load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
