@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,10 @@ qint64 fillPlainText(db::Recordset& result, ui::PlainTextView& view, const KeepR
     // Each line is built here and reaches the view in one append.
     std::string line;
     ui::EventPump pump;
+    // The view learns of new lines at most every 100 ms, not at every turn of events: each time
+    // it repaints its lines in sight and both scroll bars.
+    constexpr auto flushEvery = std::chrono::milliseconds(100);
+    auto flushDue = std::chrono::steady_clock::time_point();
     int fieldCount = 0;
     qint64 records = 0;
     while (!result.Eof() && keepReading()) {
@@ -94,8 +99,10 @@ qint64 fillPlainText(db::Recordset& result, ui::PlainTextView& view, const KeepR
         line.clear();
         ++records;
         result.MoveNext();
-        if (pump.tick())
+        if (pump.tick() && std::chrono::steady_clock::now() >= flushDue) {
             view.flushLines();
+            flushDue = std::chrono::steady_clock::now() + flushEvery;
+        }
     }
     view.flushLines();
     return records;

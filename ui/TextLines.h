@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -14,7 +15,15 @@ namespace ui {
 class TextLines
 {
 public:
-    void append(std::string_view utf8) { text_.append(utf8.data(), qsizetype(utf8.size())); }
+    void append(std::string_view utf8)
+    {
+        // The buffer grows in place, by doubling: QByteArray's own growth on append copies the
+        // text into a new block while the old one is still held, twice the text at its peak.
+        const qsizetype size = text_.size() + qsizetype(utf8.size());
+        if (size > text_.capacity())
+            text_.reserve(std::max(size, 2 * text_.capacity()));
+        text_.append(utf8.data(), qsizetype(utf8.size()));
+    }
     // Finds the line starts in the text appended since the last call.
     void index();
     void clear();
