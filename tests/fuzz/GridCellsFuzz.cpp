@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (auto& v : values)
                 v = in.bytes(12);
             store.appendRowUtf8(std::span<const std::string_view>(values), first);
-            std::vector<std::string> added(std::size_t(cols));
+            std::vector<std::string> added(static_cast<std::size_t>(cols));
             for (std::size_t i = 0; i < values.size(); ++i)
                 added[std::size_t(first) + i] = std::string(values[i]);
             table.push_back(added);

@@ -1,5 +1,6 @@
 // The stored profile-name list: any stored text is read without harm, and names that can be
-// listed (no comma, not blank) survive being written, added and deleted.
+// listed (no comma, not blank, unique without regard to letter case) survive being written, added and
+// deleted.
 #include "profiles/NameList.h"
 #include "tests/fuzz/FuzzInput.h"
 
@@ -13,13 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (unsigned i = in.pick(5); i > 0; --i) {
         QString name = in.text(10);
         name.remove(u',');
-        if (!name.trimmed().isEmpty() && !names.contains(name))
+        if (!name.trimmed().isEmpty() && !names.contains(name, Qt::CaseInsensitive))
             names << name;
     }
     const QString stored = profiles::formatNameList(names);
     FUZZ_CHECK(profiles::parseNameList(stored) == names);
     for (const QString& name : names) {
-        FUZZ_CHECK(profiles::nameListContains(stored, name));
+        FUZZ_CHECK(profiles::listedSpelling(stored, name) == name);
         FUZZ_CHECK(profiles::nameListWith(stored, name) == stored);
         QStringList others = names;
         others.removeAll(name);
@@ -33,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!name.trimmed().isEmpty());
     if (!names.isEmpty()) {
         const QString added = profiles::nameListWith(anything, names.first());
-        FUZZ_CHECK(profiles::nameListContains(added, names.first()));
-        FUZZ_CHECK(
-            !profiles::nameListContains(profiles::nameListWithout(added, names.first()), names.first()));
+        FUZZ_CHECK(!profiles::listedSpelling(added, names.first()).isEmpty());
+        FUZZ_CHECK(profiles::listedSpelling(profiles::nameListWithout(added, names.first()), names.first())
+                       .isEmpty());
     }
     return 0;
 }

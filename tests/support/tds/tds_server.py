@@ -1428,6 +1428,9 @@ class Session:
                         del probe[sig_out[-2]:]
                     i = j + 1
                     continue
+            elif kind == "ident" and val.startswith("[") and val.endswith("]"):
+                # SQLite reads [..] without the "]]" escape: pass the name double-quoted
+                rep = '"%s"' % unquote_ident(val).replace('"', '""')
             elif kind == "var":
                 if low.startswith("@@"):
                     rep = {"@@rowcount": str(self.rowcount), "@@trancount": str(self.trancount),
