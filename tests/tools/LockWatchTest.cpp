@@ -5,15 +5,19 @@
 #include "mail/Form12.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/ManualClock.h"
+#include "tests/support/SecretScan.h"
 #include "tests/support/SmtpPeer.h"
+#include "tools/Form10.h"
 #include "tools/Form2.h"
 #include "ui/Clock.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -223,6 +227,46 @@ TEST_F(LockWatch, AStopDuringACheckIsFinalAndTheProgramsEndStopsIt)
     EXPECT_EQ(form, nullptr);
     clock.advance(60s);
     EXPECT_TRUE(notices().isEmpty());
+}
+
+// No password typed into the tools window (right or refused) reaches a file, a message, the
+// compare log, the finder's results, the watch's label or a notice.
+TEST_F(LockWatch, NoPasswordOfTheToolsReachesAFileAMessageOrANotice)
+{
+    const QString right = QStringLiteral("s3cret!"), wrong = QStringLiteral("Pw-Wrong-7731");
+    const char* table = "CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('needle');";
+    compareSides(database(one, QStringLiteral("scan1"), table), database(two, QStringLiteral("scan2"), table));
+    form->Option1->setChecked(true);
+    form->Command11_Click();
+    form->Combo1->setCurrentIndex(form->Combo1->findText(QStringLiteral("All")));
+    form->Combo2->setCurrentIndex(form->Combo2->findText(QStringLiteral("All")));
+    form->Command9_Click();
+    finderOn(QStringLiteral("scan1"), QStringLiteral("needle"));
+    form->Command10_Click();
+    ASSERT_TRUE(form->Text29->toPlainText().contains(QLatin1String("Found Data")));
+    locks({"WAIT"});
+    form->Command8_Click();
+    ASSERT_EQ(notices().size(), 1);
+
+    for (QLineEdit* box : {form->Text14, form->Text30, form->Text32})
+        box->setText(wrong);
+    form->Command11_Click();
+    form->Command10_Click();
+    form->Command8_Click();
+
+    QStringList texts;
+    for (const qvtest::ShownDialog& d : dialogs.take())
+        texts << d.text + u'\n' + d.title;
+    EXPECT_EQ(texts.size(), 4) << texts.join(u'\n').toStdString();
+    EXPECT_EQ(texts.filter(QStringLiteral("Problem with Login")).size(), 3) << "each tool refused the wrong one";
+    texts << tools::form10(form.get()).Text1->toPlainText() << form->Text29->toPlainText() << form->Label6->text();
+    for (const qvtest::SpooledMessage& notice : notices())
+        texts << QString::fromUtf8(notice.data);
+    form.reset();
+    settings::reopenStore();
+    for (const QString& password : {right, wrong})
+        EXPECT_EQ(qvtest::placesHolding(password, {dir.path(), qEnvironmentVariable("HOME")}, texts), QStringList())
+            << password.toStdString();
 }
 
 } // namespace
