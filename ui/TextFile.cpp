@@ -88,8 +88,13 @@ QString decodeUtf8Leniently(const QByteArray& bytes, qsizetype from, qsizetype& 
         }
         if (length > 1)
             ++multiByte;
-        const char32_t ucs4[] = {code};
-        out += QString::fromUcs4(ucs4, 1);
+        // Appended by hand: QString::fromUcs4 would take a U+FEFF for a byte-order mark and drop it.
+        if (QChar::requiresSurrogates(code)) {
+            out += QChar(QChar::highSurrogate(code));
+            out += QChar(QChar::lowSurrogate(code));
+        } else {
+            out += QChar(char16_t(code));
+        }
         at += length;
     }
     return out;

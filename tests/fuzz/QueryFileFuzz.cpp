@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c.isSurrogate())
             c = u'?';
     const QString written = results::queryFileText(box);
-    FUZZ_CHECK(ui::decodeText(ui::encodeText(written)) == written);
+    // A file's leading U+FEFF is its byte-order mark, whoever wrote it.
+    FUZZ_CHECK(ui::decodeText(ui::encodeText(written)) ==
+               (written.startsWith(QChar(0xFEFF)) ? written.mid(1) : written));
 
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString decoded = ui::decodeText(bytes);
