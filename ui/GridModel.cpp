@@ -237,7 +237,7 @@ void GridModel::afterAppend()
     scheduleFlush();
 }
 
-void GridModel::removeRows(int row, int count)
+void GridModel::removeGridRows(int row, int count)
 {
     if (count < 0 || row < 0 || row + count > store_.rows())
         throw std::out_of_range("MSFlexGrid: the rows to remove are outside the grid");

@@ -37,7 +37,8 @@ public:
     void appendRowUtf8(std::span<const std::string_view> values, int firstCol);
     void appendRowUtf8(std::span<const QByteArrayView> values, int firstCol);
     void appendRow(std::span<const QString> values, int firstCol);
-    void removeRows(int row, int count);
+    // Named apart from QAbstractItemModel::removeRows, which it would otherwise hide.
+    void removeGridRows(int row, int count);
     void clearCells();
     void squeeze() { store_.squeeze(); }
 

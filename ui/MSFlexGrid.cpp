@@ -242,7 +242,7 @@ void MSFlexGrid::RemoveItem(int row)
 
 void MSFlexGrid::removeRows(int row, int count)
 {
-    model_->removeRows(row, count);
+    model_->removeGridRows(row, count);
     clampSelection();
     // A removal the view has not been told of yet shows the selection when it is.
     if (!model_->removalsPending())
