@@ -302,7 +302,8 @@ CREATE TABLE keep (id INTEGER); INSERT INTO keep VALUES (1);
     connectAs(true);
     const QString statement = QStringLiteral("[dbo].[x]]; DROP TABLE keep; --]");
     EXPECT_TRUE(listed(form->Combo1).contains(statement)) << listed(form->Combo1).join(u',').toStdString();
-    EXPECT_EQ(comparePicked(QStringLiteral("All"), QStringLiteral("All")).text, "All Tables are identicle.") << log().toStdString();
+    EXPECT_EQ(comparePicked(QStringLiteral("All"), QStringLiteral("All")).text, "All Tables are identicle.")
+        << log().toStdString();
     EXPECT_TRUE(log().contains(statement + " = " + statement)) << log().toStdString();
     EXPECT_TRUE(log().contains("[dbo].[it's] = [dbo].[it's]")) << log().toStdString();
 
@@ -323,7 +324,8 @@ CREATE TABLE keep (id INTEGER); INSERT INTO keep VALUES (1);
             if (path.isEmpty())
                 continue;
             sqlite3* db = nullptr;
-            ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+            ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+                      SQLITE_OK);
             sqlite3_stmt* count = nullptr;
             ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM keep", -1, &count, nullptr), SQLITE_OK)
                 << path.toStdString();

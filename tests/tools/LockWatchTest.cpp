@@ -235,7 +235,8 @@ TEST_F(LockWatch, NoPasswordOfTheToolsReachesAFileAMessageOrANotice)
 {
     const QString right = QStringLiteral("s3cret!"), wrong = QStringLiteral("Pw-Wrong-7731");
     const char* table = "CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('needle');";
-    compareSides(database(one, QStringLiteral("scan1"), table), database(two, QStringLiteral("scan2"), table));
+    compareSides(database(one, QStringLiteral("scan1"), table),
+                 database(two, QStringLiteral("scan2"), table));
     form->Option1->setChecked(true);
     form->Command11_Click();
     form->Combo1->setCurrentIndex(form->Combo1->findText(QStringLiteral("All")));
@@ -258,14 +259,17 @@ TEST_F(LockWatch, NoPasswordOfTheToolsReachesAFileAMessageOrANotice)
     for (const qvtest::ShownDialog& d : dialogs.take())
         texts << d.text + u'\n' + d.title;
     EXPECT_EQ(texts.size(), 4) << texts.join(u'\n').toStdString();
-    EXPECT_EQ(texts.filter(QStringLiteral("Problem with Login")).size(), 3) << "each tool refused the wrong one";
-    texts << tools::form10(form.get()).Text1->toPlainText() << form->Text29->toPlainText() << form->Label6->text();
+    EXPECT_EQ(texts.filter(QStringLiteral("Problem with Login")).size(), 3)
+        << "each tool refused the wrong one";
+    texts << tools::form10(form.get()).Text1->toPlainText() << form->Text29->toPlainText()
+          << form->Label6->text();
     for (const qvtest::SpooledMessage& notice : notices())
         texts << QString::fromUtf8(notice.data);
     form.reset();
     settings::reopenStore();
     for (const QString& password : {right, wrong})
-        EXPECT_EQ(qvtest::placesHolding(password, {dir.path(), qEnvironmentVariable("HOME")}, texts), QStringList())
+        EXPECT_EQ(qvtest::placesHolding(password, {dir.path(), qEnvironmentVariable("HOME")}, texts),
+                  QStringList())
             << password.toStdString();
 }
 
