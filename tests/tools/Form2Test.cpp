@@ -1,5 +1,5 @@
-// The tools window as the main window opens it, its controls, and the end of the program
-// while a compare or a search runs.
+// The tools window as the main window opens it, its controls, and what stops a compare or a
+// search while it runs: Cancel, or the program's end.
 #include "ToolsFixture.h"
 #include "app/Form1.h"
 #include "tools/Form10.h"
@@ -41,21 +41,33 @@ TEST_F(Tools, TheToolsButtonCreatesOneModelessWindowReusedAfterwards)
     EXPECT_FALSE(tools->Timer2->isEnabled());
 }
 
-TEST_F(Tools, EndingTheProgramStopsARunningCompareOrSearchAtItsNextStep)
+TEST_F(Tools, CancelOrTheProgramsEndStopsARunningCompareOrSearchAtItsNextStep)
 {
     const char* sql = "CREATE TABLE big (id INTEGER, v TEXT); WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL "
                       "SELECT i + 1 FROM n WHERE i < 299) INSERT INTO big SELECT i, 'Smith' FROM n;";
     const QString db1 = database(one, QStringLiteral("end1"), sql);
     const QString db2 = database(two, QStringLiteral("end2"), sql);
+    const auto search = [&](Form2& tools) {
+        finderOn(db1, QStringLiteral("Smith"), &tools);
+        tools.Check3->setChecked(true);
+        tools.Command10_Click();
+    };
+    const auto searching = [](Form2& tools) { return tools.Text29->toPlainText().count("Found") >= 3; };
+    const auto searchStopped = [](Form2& tools) {
+        EXPECT_LT(tools.Text29->toPlainText().count("Found"), 300) << "the hits found so far stay";
+        EXPECT_EQ(tools.Command10->text(), "&Find");
+        EXPECT_EQ(tools.Label39->text(), "Complete");
+    };
+    enum Stop { Close, Exit, Cancel };
     struct Case
     {
         const char* what;
-        bool exitMenu; // File Exit answered Yes, else the main window closed
+        Stop stop;
         std::function<void(Form2&)> start;
         std::function<bool(Form2&)> midway;
         std::function<void(Form2&)> expectStopped;
     } cases[] = {
-        {"compare", false,
+        {"compare, main window closed", Close,
          [&](Form2& tools) {
              compareSides(db1, db2, &tools);
              tools.Option1->setChecked(true);
@@ -69,17 +81,8 @@ TEST_F(Tools, EndingTheProgramStopsARunningCompareOrSearchAtItsNextStep)
              EXPECT_TRUE(tools.Command9->isEnabled());
              EXPECT_EQ(tools::form10(&tools).Text1->toPlainText(), "") << "no log of a compare cut short";
          }},
-        {"search", true,
-         [&](Form2& tools) {
-             finderOn(db1, QStringLiteral("Smith"), &tools);
-             tools.Check3->setChecked(true);
-             tools.Command10_Click();
-         },
-         [](Form2& tools) { return tools.Text29->toPlainText().count("Found") >= 3; },
-         [](Form2& tools) {
-             EXPECT_LT(tools.Text29->toPlainText().count("Found"), 300);
-             EXPECT_EQ(tools.Command10->text(), "&Find");
-         }},
+        {"search, File Exit", Exit, search, searching, searchStopped},
+        {"search, Cancel with the search box emptied meanwhile", Cancel, search, searching, searchStopped},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -87,27 +90,34 @@ TEST_F(Tools, EndingTheProgramStopsARunningCompareOrSearchAtItsNextStep)
         Form1 main;
         main.Command2_Click();
         Form2& tools = *main.toolsWindow;
-        bool ended = false;
+        bool stopped = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &tools, [&] {
-            if (ended || !c.midway(tools))
+            if (stopped || !c.midway(tools))
                 return;
-            ended = true;
-            if (c.exitMenu) {
+            stopped = true;
+            switch (c.stop) {
+            case Close:
+                main.close();
+                break;
+            case Exit:
                 dialogs.answer(ui::Answer::Yes);
                 main.Exitm->trigger();
-            } else {
-                main.close();
+                break;
+            case Cancel:
+                tools.Text28->clear();
+                tools.Command10_Click();
+                break;
             }
         });
         poll.start(0);
         c.start(tools);
         poll.stop();
-        EXPECT_TRUE(ended);
-        EXPECT_EQ(programEnds, 1);
+        EXPECT_TRUE(stopped);
+        EXPECT_EQ(programEnds, c.stop == Cancel ? 0 : 1);
         c.expectStopped(tools);
-        // No verdict and no status of a finished run: only the exit question, when asked.
-        EXPECT_EQ(dialogs.take().size(), c.exitMenu ? 1 : 0);
+        // No verdict and no message of a finished run: only the exit question, when asked.
+        EXPECT_EQ(dialogs.take().size(), c.stop == Exit ? 1 : 0);
     }
 }
 
