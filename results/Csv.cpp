@@ -65,8 +65,7 @@ QByteArray CsvWriter::take()
 
 QByteArray csvDelimiter(const QString& delimiterBox)
 {
-    if (delimiterBox.isEmpty())
-        return "\t";
+    // An emptied box already reads as a tab (FormFile::delimiter), which passes unchanged.
     if (delimiterBox.size() != 1 || delimiterBox == QLatin1String("|"))
         return ",";
     const QChar c = delimiterBox[0];

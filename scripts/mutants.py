@@ -23,8 +23,9 @@ BUILD = os.path.join(ROOT, "build")
 MUTANTS = [
     ("csv-quote", "results/Csv.cpp", "if (c == '\"')", "if (false && c == '\"')", 1,
      "CSV: a double quote in a value is not doubled"),
-    ("csv-tab", "results/Csv.cpp", 'return "\\t";', 'return ",";', 1,
-     "CSV copy: an emptied delimiter box gives commas, not tabs"),
+    ("csv-tab", "results/FormFile.cpp", 'text.isEmpty() ? QStringLiteral("\\t")',
+     'text.isEmpty() ? QStringLiteral(",")', 1,
+     "CSV copy and export: an emptied delimiter box gives commas, not tabs"),
     ("grid-lastrow", "results/GridText.cpp", "r <= toRow && r < grid.Rows()", "r < toRow && r < grid.Rows()", 1,
      "copy/export: the last row of the range is left out"),
     ("export-header", "results/GridText.cpp", "columnHeaders ? 0 : 1", "columnHeaders ? 0 : 0", 1,

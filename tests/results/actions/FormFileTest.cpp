@@ -37,6 +37,7 @@ TEST_F(FileChooser, AnEmptiedDelimiterBecomesATabWhenLeft)
 {
     FormFile& form = results::formFile();
     form.Text10->clear();
+    EXPECT_EQ(results::exportDelimiter(), QStringLiteral("\t")) << "a tab before the box is left too";
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(form.Text10, &out);
     EXPECT_EQ(form.Text10->text(), QStringLiteral("\t"));
