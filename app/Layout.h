@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QList>
-
 #include <climits>
 
 // The main window's moving parts, in twips: the resize rules and the splitter between the
@@ -71,7 +70,7 @@ struct SplitterMove
     Pointer pointer = Pointer::Arrow;
     bool resize = false; // the border moves: the three values below apply
     int text1Height = 0;
-    int text2Top = 0;    // also the top of the result grid and the data-grid frame
+    int text2Top = 0; // also the top of the result grid and the data-grid frame
 };
 
 // The border between the query box and the output area. The pointer shows the vertical
