@@ -200,8 +200,14 @@ public:
         if (takeCancel())
             throw db::Error(ErrorNumber::Unreachable, QStringLiteral("Operation canceled"),
                             QStringLiteral("HY008"));
-        run(sql.toUtf8());
-        return std::make_unique<MariaDbResult>(*this, stored);
+        try {
+            run(sql.toUtf8());
+            return std::make_unique<MariaDbResult>(*this, stored);
+        } catch (const db::Error&) {
+            // A cancel that ended this execute (1317) has done its work: the next one runs.
+            takeCancel();
+            throw;
+        }
     }
 
     qint64 executeUpdate(const QString& sql, const QList<Param>& params) override

@@ -219,8 +219,21 @@ TEST_P(NativeMariaDb, CancelStopsAStreamedReadAtOnceOrLetsItEndAndGoOn)
     }
     EXPECT_EQ(left, QStringList()) << "the server still runs the cancelled session";
 
-    // A cancel before the execute stops it at once.
+    // Cancel while a client-side set loads ends the execute, and the next statement runs.
     c = open();
+    c->setClientSide(true);
+    std::unique_ptr<QThread> canceller(QThread::create([&] {
+        QThread::msleep(300);
+        c->cancel();
+    }));
+    canceller->start();
+    EXPECT_EQ(
+        errorOf([&] { c->execute(QStringLiteral("SELECT MAX(MD5(seq)) FROM seq_1_to_10000000000")); }).native,
+        1317);
+    canceller->wait();
+    EXPECT_EQ(query(*c, QStringLiteral("SELECT 'next'")), QStringList{QStringLiteral("next")});
+
+    // A cancel before the execute stops it at once.
     c->cancel();
     EXPECT_EQ(errorOf([&] { c->execute(QStringLiteral("SELECT 1")); }).sqlState, QStringLiteral("HY008"));
     EXPECT_EQ(query(*c, QStringLiteral("SELECT 'again'")), QStringList{QStringLiteral("again")});
