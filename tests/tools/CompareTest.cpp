@@ -1,5 +1,6 @@
 // Connect, Compare and the compare log through the tools window, FreeTDS and two test servers.
 #include "ToolsFixture.h"
+#include "tests/support/SqliteFiles.h"
 #include "tools/Form10.h"
 #include "tools/ObjectCompare.h"
 #include "tools/ToolsConnection.h"
@@ -282,59 +283,31 @@ TEST_F(Compare, TheLogWindowIsOneAndHiddenOnCloseKeepingEdits)
     EXPECT_FALSE(log.isVisible());
 }
 
-// Object names come from the server. One holding "]", "'" or a statement of its own stays one
-// name in every statement the compare and the finder send: nothing else is read or changed.
+// Object names come from the server. One holding "]" or a statement of its own stays one name
+// in every statement the compare and the finder send: nothing else is read or changed. (How a
+// name is bracketed is ToolsLogicTest's; this is the tools using it against a server.)
 TEST_F(Compare, HostileObjectNamesFromTheServerStayNames)
 {
     const char* hostile = R"sql(
 CREATE TABLE "x]; DROP TABLE keep; --" (v TEXT); INSERT INTO "x]; DROP TABLE keep; --" VALUES ('needle');
-CREATE TABLE "it's" (v TEXT); INSERT INTO "it's" VALUES ('o''k');
 CREATE TABLE keep (id INTEGER); INSERT INTO keep VALUES (1);
 )sql";
     const QString bad1 = database(one, QStringLiteral("bad1"), hostile);
     compareSides(bad1, database(two, QStringLiteral("bad2"), hostile));
-    one.procedures = {{"dbo.it's", "select 'x'"}, {"dbo.a]; drop table keep; --", "select 1"}};
-    two.procedures = one.procedures;
     one.objects = QJsonArray();
-    for (Server* s : {&one, &two})
-        s->configure();
+    one.configure();
 
     connectAs(true);
     const QString statement = QStringLiteral("[dbo].[x]]; DROP TABLE keep; --]");
-    EXPECT_TRUE(listed(form->Combo1).contains(statement)) << listed(form->Combo1).join(u',').toStdString();
     EXPECT_EQ(comparePicked(QStringLiteral("All"), QStringLiteral("All")).text, "All Tables are identicle.")
         << log().toStdString();
     EXPECT_TRUE(log().contains(statement + " = " + statement)) << log().toStdString();
-    EXPECT_TRUE(log().contains("[dbo].[it's] = [dbo].[it's]")) << log().toStdString();
-
-    connectAs(false);
-    EXPECT_EQ(comparePicked(QStringLiteral("All"), QStringLiteral("All")).text,
-              "All Stored Procedures are identicle.");
-    EXPECT_TRUE(log().contains("[dbo].[a]]; drop table keep; --] = [dbo].[a]]; drop table keep; --]"))
-        << log().toStdString();
-
     finderOn(bad1, QStringLiteral("needle"));
     form->Command10_Click();
     EXPECT_TRUE(form->Text29->toPlainText().startsWith("Found Data in Table:" + statement))
         << form->Text29->toPlainText().toStdString();
-
-    for (const Server* s : {&one, &two}) {
-        for (const QString& name : {QStringLiteral("bad1"), QStringLiteral("bad2")}) {
-            const QString path = s->databases.value(name).toString();
-            if (path.isEmpty())
-                continue;
-            sqlite3* db = nullptr;
-            ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
-                      SQLITE_OK);
-            sqlite3_stmt* count = nullptr;
-            ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM keep", -1, &count, nullptr), SQLITE_OK)
-                << path.toStdString();
-            ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
-            EXPECT_EQ(sqlite3_column_int(count, 0), 1);
-            sqlite3_finalize(count);
-            sqlite3_close(db);
-        }
-    }
+    for (const QString& path : {one.databases["bad1"].toString(), two.databases["bad2"].toString()})
+        EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM keep"), "1") << path.toStdString();
 }
 
 } // namespace
