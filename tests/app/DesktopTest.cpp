@@ -1,7 +1,7 @@
 // The main window on the desktop: minimise to the tray and back, stay on top, Help.
-#include "FormFixture.h"
 #include "app/Maker.h"
 #include "app/Tray.h"
+#include "tests/support/FormFixture.h"
 
 #include <QAction>
 #include <QIcon>

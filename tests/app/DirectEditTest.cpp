@@ -1,9 +1,9 @@
 // Direct Edit through the main window, as the user works in the data grid: typing into a cell,
 // deleting selected rows with the Delete key, the right button's UndoMenu and its Undo, with
 // Read Only and Read/Write, on a real SQLite file.
-#include "FormFixture.h"
 #include "results/DataGridDelegate.h"
 #include "results/RecordsetModel.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <QAction>

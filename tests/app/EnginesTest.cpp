@@ -3,11 +3,11 @@
 // cases, each run as the user runs it into the grid, the plain text and Data Output to File, or
 // ending in the error report with its number. Real servers and drivers only: the PostgreSQL and
 // MariaDB servers of the test services, SQLite files, and the SQLite and PostgreSQL ODBC drivers.
-#include "FormFixture.h"
 #include "query/ConnectionSettings.h"
 #include "query/db/Connection.h"
 #include "results/FormFile.h"
 #include "tests/query/db/QtPrinters.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <QAction>

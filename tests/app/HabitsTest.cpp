@@ -1,12 +1,12 @@
 // What users of other query tools expect, through the main window: CSV that other programs read
 // back, a question before a file is written over, the keys, Help without a browser and the
 // command line.
-#include "FormFixture.h"
 #include "app/CommandLine.h"
 #include "app/HelpPage.h"
 #include "app/Maker.h"
 #include "results/FormFile.h"
 #include "settings/Keys.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 #include "ui/Twips.h"
 

@@ -1,6 +1,6 @@
 #include "app/Layout.h"
 
-#include "tests/app/FormFixture.h"
+#include "tests/support/FormFixture.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 

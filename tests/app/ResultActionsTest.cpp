@@ -2,9 +2,9 @@
 // run, the result grid's pop-up menu and its copies and deletes, File Save / Open / Save As of
 // the query box, Import into the previous-queries list, and Undo in the data grid after the
 // result grid was trimmed or not filled (Undo on each engine: tests/results/directedit).
-#include "FormFixture.h"
 #include "results/FormFile.h"
 #include "results/RecordsetModel.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <QAction>

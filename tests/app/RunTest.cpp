@@ -1,11 +1,11 @@
 // The main window's run as the user drives it: Run and Cancel, the outputs, Direct Edit, the
 // start-up of the output choice and the type box, on real SQLite files, the MariaDB server of
 // the test services and the SQL Server test server through FreeTDS.
-#include "FormFixture.h"
 #include "app/Demo.h"
 #include "query/db/ProviderMap.h"
 #include "results/FormFile.h"
 #include "results/RecordsetModel.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SqliteFiles.h"
 #include "tests/support/TdsServer.h"

@@ -2,7 +2,7 @@
 // statement log and previous queries and fonts (the layout: LayoutTest). The rules themselves are unit
 // tested in tests/profiles and tests/query/log; here each behaviour is shown once through
 // the window.
-#include "FormFixture.h"
+#include "tests/support/FormFixture.h"
 #include "ui/Clock.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 // message: the main window is used the way a user would, then every file the test's home
 // and folder hold and every message shown is searched for them.
 #include "results/FormFile.h"
-#include "tests/app/FormFixture.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/SecretScan.h"
 
 #include <QAction>

@@ -7,9 +7,9 @@
 #include "query/db/Connection.h"
 #include "query/db/odbc/OdbcConnectionString.h"
 #include "results/FormFile.h"
-#include "tests/app/FormFixture.h"
 #include "tests/query/db/QtPrinters.h"
 #include "tests/support/FaultProxy.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/TdsServer.h"
 #include "ui/TextFile.h"
 

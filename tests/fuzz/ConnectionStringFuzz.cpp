@@ -3,7 +3,7 @@
 #include "query/db/ConnectionString.h"
 #include "query/db/Error.h"
 #include "query/db/odbc/OdbcConnectionString.h"
-#include "tests/fuzz/FuzzInput.h"
+#include "tests/support/FuzzInput.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The grid's cell store under any sequence of operations matches a plain table of texts.
-#include "tests/fuzz/FuzzInput.h"
+#include "tests/support/FuzzInput.h"
 #include "ui/GridCellStore.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // listed (no comma, not blank, unique without regard to letter case) survive being written, added and
 // deleted.
 #include "profiles/NameList.h"
-#include "tests/fuzz/FuzzInput.h"
+#include "tests/support/FuzzInput.h"
 
 #include <cstdio>
 #include <cstdlib>

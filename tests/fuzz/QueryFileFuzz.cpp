@@ -1,7 +1,7 @@
 // Query files: any bytes decode without harm, valid UTF-8 comes back byte for byte, and a
 // query box saved as a file reads back as the text written.
 #include "results/QueryFiles.h"
-#include "tests/fuzz/FuzzInput.h"
+#include "tests/support/FuzzInput.h"
 #include "ui/TextFile.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The settings store: any section, key and value is kept exactly and found again in any letter
 // case; deleting it leaves the default.
 #include "settings/SettingsStore.h"
-#include "tests/fuzz/FuzzInput.h"
+#include "tests/support/FuzzInput.h"
 
 #include <QDir>
 #include <QTemporaryDir>

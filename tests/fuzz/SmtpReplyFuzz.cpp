@@ -2,7 +2,7 @@
 // replies only, every byte exactly once and in order, and each reply's code is read without
 // harm.
 #include "mail/SmtpReply.h"
-#include "tests/fuzz/FuzzInput.h"
+#include "tests/support/FuzzInput.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The statement log: Import splits any file text into non-blank pieces without its cuts, and
 // a statement logged twice is written once (the duplicate check reads what the log wrote).
 #include "query/log/StatementLog.h"
-#include "tests/fuzz/FuzzInput.h"
+#include "tests/support/FuzzInput.h"
 
 #include <QDate>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // Connect, Compare and the compare log through the tools window, FreeTDS and two test servers.
-#include "ToolsFixture.h"
 #include "tests/support/SqliteFiles.h"
+#include "tests/support/ToolsFixture.h"
 #include "tools/Form10.h"
 #include "tools/ObjectCompare.h"
 #include "tools/ToolsConnection.h"

@@ -1,5 +1,5 @@
 // The value finder through the tools window, FreeTDS and the test server.
-#include "ToolsFixture.h"
+#include "tests/support/ToolsFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>

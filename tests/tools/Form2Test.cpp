@@ -1,7 +1,7 @@
 // The tools window as the main window opens it, its controls, and what stops a compare or a
 // search while it runs: Cancel, or the program's end.
-#include "ToolsFixture.h"
 #include "app/Form1.h"
+#include "tests/support/ToolsFixture.h"
 #include "tools/Form10.h"
 #include "ui/Clock.h"
 

@@ -2,8 +2,8 @@
 // read, a batch's results, the client-side set's base columns and keys, quoting, and the
 // numbers and words of failures. An engine's known differences are the columns of its row.
 #include "query/db/Backend.h"
-#include "tests/query/db/OdbcTestSupport.h"
 #include "tests/support/EngineDatabase.h"
+#include "tests/support/OdbcTestSupport.h"
 
 #include <functional>
 #include <vector>

@@ -1,7 +1,7 @@
 // Access database files through mdbtools' ODBC driver, reached with the Jet connection string
 // (provider and database password set as connection properties, as the program does).
-#include "tests/query/db/OdbcTestSupport.h"
 #include "tests/support/AccessSamples.h"
+#include "tests/support/OdbcTestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 // Connector/C) and the ODBC driver (MariaDB Connector/ODBC).
 #include "query/ConnectionSettings.h"
 #include "query/db/Connection.h"
-#include "tests/query/db/OdbcTestSupport.h"
 #include "tests/support/EngineDatabase.h"
+#include "tests/support/OdbcTestSupport.h"
 
 #include <QTcpServer>
 #include <QThread>

@@ -2,7 +2,7 @@
 // strings are translated for the driver and reach the network; Oracle strings, with no
 // Oracle driver installed, say what is missing.
 #include "query/db/odbc/OdbcConnectionString.h"
-#include "tests/query/db/OdbcTestSupport.h"
+#include "tests/support/OdbcTestSupport.h"
 
 #include <QTcpServer>
 

@@ -3,7 +3,7 @@
 // be found by its real name.
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
-#include "tests/query/db/OdbcTestSupport.h"
+#include "tests/support/OdbcTestSupport.h"
 #include "tests/support/SqliteFiles.h"
 
 namespace {

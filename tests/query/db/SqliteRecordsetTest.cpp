@@ -4,9 +4,9 @@
 #include "query/db/Command.h"
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
-#include "tests/query/db/OdbcTestSupport.h"
 #include "tests/query/db/QtPrinters.h"
 #include "tests/support/EngineDatabase.h"
+#include "tests/support/OdbcTestSupport.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The clipboard copies of the result grid, through the real (offscreen) clipboard.
 #include "results/Clipboard.h"
 
-#include "ActionsSupport.h"
+#include "tests/support/ActionsSupport.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

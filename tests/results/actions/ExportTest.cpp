@@ -1,9 +1,9 @@
 // Export Data to File and the file output of a run (Data Output to File).
 #include "results/Export.h"
 
-#include "ActionsSupport.h"
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
+#include "tests/support/ActionsSupport.h"
 #include "tests/support/SqliteFiles.h"
 #include "ui/Events.h"
 

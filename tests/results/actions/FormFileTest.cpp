@@ -1,6 +1,6 @@
 // The file chooser: its life (loaded once, then only hidden), the two paths it hands back, the
 // remembered settings and the lists.
-#include "ActionsSupport.h"
+#include "tests/support/ActionsSupport.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

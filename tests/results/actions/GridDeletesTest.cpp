@@ -1,7 +1,7 @@
 // Deleting selected rows and blanking selected columns of the result grid.
 #include "results/GridDeletes.h"
 
-#include "ActionsSupport.h"
+#include "tests/support/ActionsSupport.h"
 #include "ui/Events.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
 // Query files (File Open, File Save, File Save As (Specify)) and Import of a statement log.
 #include "results/QueryFiles.h"
 
-#include "ActionsSupport.h"
+#include "tests/support/ActionsSupport.h"
 
 #include <QDir>
 #include <QFileDevice>

@@ -1,7 +1,7 @@
 // One row, the row the user sees, or nothing: results whose rows are not rows of one table are
 // refused before anything is written, rows that differ only by case or trailing blanks are
 // told apart, Undo never takes back someone else's value, and a direct-edit batch runs whole.
-#include "tests/results/directedit/DirectEditFixture.h"
+#include "tests/support/DirectEditFixture.h"
 
 #include <algorithm>
 

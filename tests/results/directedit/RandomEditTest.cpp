@@ -2,7 +2,7 @@
 // them, gets a random sequence of edits, deletes and Undos through the model. After each step
 // the table holds what the user did to the rows the grid showed, or, where the step was refused,
 // what it held before. The random start value is printed; QUORVANE_RANDOM_START repeats a run.
-#include "tests/results/directedit/DirectEditFixture.h"
+#include "tests/support/DirectEditFixture.h"
 
 #include <algorithm>
 

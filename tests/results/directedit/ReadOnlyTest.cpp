@@ -1,7 +1,7 @@
 // The model before and after the edit permissions: read-only at first, never a new row, and
 // an Access file through mdbtools, which cannot write at all.
-#include "tests/results/directedit/DirectEditFixture.h"
 #include "tests/support/AccessSamples.h"
+#include "tests/support/DirectEditFixture.h"
 
 #include <QCryptographicHash>
 #include <QFile>

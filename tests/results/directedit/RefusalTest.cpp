@@ -1,7 +1,7 @@
 // Writes the grid refuses, one row or nothing: a row someone else changed or deleted, rows that
 // cannot be told apart, a result that is not one table, a value the database does not take.
 // Each refusal is one message, the database keeps what it had and the cell what it showed.
-#include "tests/results/directedit/DirectEditFixture.h"
+#include "tests/support/DirectEditFixture.h"
 
 namespace detest {
 namespace {

@@ -1,7 +1,7 @@
 // What each engine gives back, exactly as written: NULL apart from '', text beyond ASCII (a
 // leading byte-order mark is data too) written as a literal and as a parameter, and a 200 KB text
 // between other columns, on every engine the grid reads.
-#include "tests/results/directedit/DirectEditFixture.h"
+#include "tests/support/DirectEditFixture.h"
 
 namespace detest {
 namespace {

@@ -1,6 +1,6 @@
 // Edits and deletes that reach the database, on every engine: what the grid writes, what it
 // shows afterwards, and the fetched values it keeps for Undo.
-#include "tests/results/directedit/DirectEditFixture.h"
+#include "tests/support/DirectEditFixture.h"
 
 namespace detest {
 namespace {
