@@ -179,6 +179,10 @@ TEST_F(DirectEditWindow, TheRightButtonPopsUpUndoMenuAndUndoPutsTheFetchedValueB
     EXPECT_EQ(form->UndoMenu->actions(), QList<QAction*>{form->Undo});
     EXPECT_EQ(form->DataGrid1->currentIndex(), model()->index(1, 1));
 
+    // Undo puts back what was fetched, never what the result grid holds: its row 2 deleted
+    // there has moved row 3 up.
+    form->MSFlexGrid1->selectRange(2, 0, 2, form->MSFlexGrid1->Cols() - 1);
+    form->DeleteRow_Click();
     form->Undo->trigger();
     form->UndoMenu->hide();
 

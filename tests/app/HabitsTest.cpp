@@ -158,7 +158,7 @@ TEST_F(Habits, CtrlCCopiesTheSelectedCellsTabSeparatedUnderTheirColumnNames)
               QStringLiteral("id\tv\r\n2\t\r\n3\ta,b\r\n4\t\"say \"\"hi\"\"\"\r\n"));
 }
 
-TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFile)
+TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFileAndOpenReads)
 {
     query::setCurrentQueryFile(QString());
     const QString exported = dir.filePath(QStringLiteral("export.csv"));
@@ -203,6 +203,13 @@ TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFile)
     }
     form->FileSave->trigger();
     EXPECT_TRUE(shown().isEmpty());
+
+    // File Open fills the query box from the file (encodings and failures: QueryFilesTest).
+    writeFile(exported, "select 3\r\n");
+    choose(exported);
+    form->FileOpen->trigger();
+    EXPECT_EQ(shown(), QStringList{"chooser"});
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 3\n"));
 }
 
 TEST_F(Habits, KeysRunCancelAndSaveAsTheButtonsAndMenusDo)

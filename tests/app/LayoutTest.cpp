@@ -15,109 +15,11 @@
 #include <QStyleOptionButton>
 #include <QTableView>
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace app;
-using C = Control;
-using P = Property;
 
-namespace {
-
-// Controls as plain numbers, starting from the window's first layout.
-class FakeSurface : public LayoutSurface
-{
-public:
-    FakeSurface()
-    {
-        put(C::Text1, 120, 360, 9735, 1095);
-        put(C::Text2, 120, 1560, 9735, 1095);
-        put(C::MSFlexGrid1, 120, 1560, 9735, 1095);
-        put(C::Frame4, 120, 1560, 9735, 1095);
-        put(C::DataGrid1, 0, 0, 9735, 0);
-        put(C::Frame2, 5880, 360, 3735, 975);
-        put(C::Frame1, 5880, 1920, 3975, 3975);
-        put(C::Combo4, 120, 240, 2175, 315);
-        put(C::Text12, 120, 600, 2175, 285);
-        put(C::Command10, 2400, 240, 1215, 255);
-        put(C::Command12, 2400, 600, 1215, 255);
-    }
-
-    void put(C c, int left, int top, int width, int height)
-    {
-        v[{c, P::Left}] = left;
-        v[{c, P::Top}] = top;
-        v[{c, P::Width}] = width;
-        v[{c, P::Height}] = height;
-    }
-
-    int get(C c, P p) const override { return v.at({c, p}); }
-    bool set(C c, P p, int value) override
-    {
-        if (refuseAll)
-            return false;
-        v[{c, p}] = value;
-        return true;
-    }
-
-    std::map<std::pair<C, P>, int> v;
-    bool refuseAll = false;
-};
-
-} // namespace
-
-TEST(ResizeLayout, ARefusedAssignmentIsSkippedAndTheRestStillMade)
-{
-    FakeSurface s;
-    // A window too small for the output area: its height would be negative.
-    const QList<Assignment> done = resizeLayout(10500, 2000, s);
-    ASSERT_EQ(done.size(), 20);
-    EXPECT_EQ(done[4], (Assignment{C::Text2, P::Height, 2000 - 1560 - 1000, false}));
-    EXPECT_EQ(s.get(C::Text2, P::Height), 1095) << "kept";
-    EXPECT_EQ(s.get(C::MSFlexGrid1, P::Height), 1095) << "follows what the box kept";
-    EXPECT_EQ(s.get(C::DataGrid1, P::Height), 0) << "1095 - 1200 refused too";
-    EXPECT_EQ(s.get(C::Frame2, P::Left), 10500 - 3975 - 510 - 50) << "later rules still run";
-    EXPECT_EQ(s.get(C::Frame1, P::Top), 2000 - 3975 - 1310) << "a position may be negative";
-}
-
-TEST(ResizeLayout, TheWindowsOwnRefusalsAreReportedAsSkipped)
-{
-    FakeSurface s;
-    s.refuseAll = true;
-    const QList<Assignment> done = resizeLayout(10500, 7500, s);
-    for (const Assignment& a : done)
-        EXPECT_FALSE(a.made);
-    EXPECT_EQ(done.back(), (Assignment{C::Frame2, P::Left, 5880 - 50, false}))
-        << "computed from the profile panel as it stayed";
-}
-
-TEST(Splitter, TheResizePointerShowsOnlyStrictlyInsideTheGap)
-{
-    Splitter sp;
-    EXPECT_EQ(sp.mouseMove(1500, false, 360, 1560).pointer, Pointer::SizeNS);
-    EXPECT_EQ(sp.mouseMove(1456, false, 360, 1560).pointer, Pointer::SizeNS);
-    EXPECT_EQ(sp.mouseMove(1560, false, 360, 1560).pointer, Pointer::Arrow);
-    EXPECT_EQ(sp.mouseMove(1700, false, 360, 1560).pointer, Pointer::Arrow);
-    EXPECT_EQ(sp.mouseMove(200, false, 360, 1560).pointer, Pointer::Arrow);
-    EXPECT_EQ(sp.mouseMove(360, false, 360, 1560).pointer, Pointer::Arrow);
-    EXPECT_FALSE(sp.mouseMove(1500, false, 360, 1560).resize) << "no button, no drag";
-}
-
-TEST(Splitter, TheDragEndsWhenTheButtonIsReleased)
-{
-    Splitter sp;
-    sp.mouseMove(1500, true, 360, 1560);
-    sp.release();
-    EXPECT_FALSE(sp.dragging());
-    const SplitterMove after = sp.mouseMove(1800, true, 360, 1600);
-    EXPECT_FALSE(after.resize) << "a press outside the gap starts nothing";
-    EXPECT_EQ(after.pointer, Pointer::Arrow);
-
-    sp.mouseMove(1550, true, 360, 1600);
-    EXPECT_TRUE(sp.dragging());
-    EXPECT_FALSE(sp.mouseMove(1700, false, 360, 1650).resize) << "a move without the button ends it";
-    EXPECT_FALSE(sp.dragging());
-}
-
+// The splitter's limits; where the pointer shows and where a press starts a drag: the window
+// cases below.
 TEST(Splitter, ADragStaysWithinTheQueryBoxTopAndTheGivenLimit)
 {
     Splitter sp;
@@ -189,24 +91,33 @@ TEST_F(LayoutWindow, EveryControlEndsAboveTheStatusBarWhateverItsHeight)
     }
 }
 
-TEST_F(LayoutWindow, AWiderAndTallerWindowGrowsTheBoxesAndMovesThePanels)
+// A larger window grows the boxes and moves the panels with its corner; one too short for the
+// output area keeps that area's height (a negative one is refused) while the rules after it
+// still place the panels. Where the output area ends: EveryControlEndsAboveTheStatusBar....
+TEST_F(LayoutWindow, AResizeGrowsTheBoxesAndMovesThePanelsSkippingARefusedHeight)
 {
-    // Where the output area ends: EveryControlEndsAboveTheStatusBarWhateverItsHeight.
-    const auto px = [](const QWidget* w) { return w->geometry(); };
-    const QRect t1 = px(form->Text1), t2 = px(form->Text2), f1 = px(form->Frame1), f2 = px(form->Frame2);
-    const int wider = ui::pixels(1000), taller = ui::pixels(500);
-    form->resize(form->width() + wider, form->height() + taller);
-    QApplication::processEvents();
-
-    EXPECT_EQ(px(form->Text1), QRect(t1.topLeft(), QSize(t1.width() + wider, t1.height())));
-    EXPECT_EQ(px(form->Text2), QRect(t2.topLeft(), QSize(t2.width() + wider, t2.height() + taller)));
-    EXPECT_EQ(px(form->Frame1), f1.translated(wider, taller));
-    EXPECT_EQ(px(form->Frame2), f2.translated(wider, 0));
-    EXPECT_EQ(px(form->MSFlexGrid1), px(form->Text2));
-    EXPECT_EQ(px(form->Frame4), px(form->Text2));
-    EXPECT_EQ(px(form->DataGrid1).width(), px(form->Frame4).width());
-    EXPECT_EQ(ui::twipsGeometry(form->DataGrid1).height,
-              ui::twips(ui::pixels(ui::twipsGeometry(form->Frame4).height - 1200)));
+    const auto at = [this] {
+        return QList<QRect>{form->Text1->geometry(), form->Text2->geometry(), form->Frame1->geometry(),
+                            form->Frame2->geometry()};
+    };
+    const QList<QRect> designed = at();
+    const QSize size = form->size();
+    for (const QSize grow : {QSize(1000, 500), QSize(500, -designed[1].height() - 40)}) {
+        SCOPED_TRACE(grow.height());
+        form->resize(size + grow);
+        QApplication::processEvents();
+        ASSERT_EQ(form->size(), size + grow);
+        const int taller = std::max(grow.height(), 0);
+        const QList<QRect> expected{
+            designed[0].adjusted(0, 0, grow.width(), 0), designed[1].adjusted(0, 0, grow.width(), taller),
+            designed[2].translated(grow.width(), grow.height()), designed[3].translated(grow.width(), 0)};
+        EXPECT_EQ(at(), expected);
+        EXPECT_EQ(form->MSFlexGrid1->geometry(), form->Text2->geometry());
+        EXPECT_EQ(form->Frame4->geometry(), form->Text2->geometry());
+        EXPECT_EQ(form->DataGrid1->width(), form->Frame4->width());
+        form->resize(size);
+        QApplication::processEvents();
+    }
 }
 
 TEST_F(LayoutWindow, HidingThePanelsMovesNothingElse)

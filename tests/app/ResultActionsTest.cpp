@@ -1,20 +1,16 @@
 // The result actions through the main window, as the user reaches them: Data Output to File in a
-// run, the result grid's pop-up menu and its copies and deletes, File Save / Open / Save As of
-// the query box, Import into the previous-queries list, and Undo in the data grid after the
-// result grid was trimmed or not filled (Undo on each engine: tests/results/directedit).
+// run and the result grid's pop-up menu with its copies and deletes. File Open, Save and Import
+// through the window: HabitsTest; Undo after the result grid was trimmed: DirectEditTest.
 #include "results/FormFile.h"
-#include "results/RecordsetModel.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableView>
 #include <cerrno>
 
@@ -150,104 +146,6 @@ TEST_F(ResultActions, RmenuPopsUpOnTheRightButtonAndItsEntriesCopyAndDelete)
     form->ExportData->trigger();
     EXPECT_EQ(shown(), (QStringList{"chooser", "Export Complete"}));
     EXPECT_EQ(fileBytes(exported), QByteArray("||id|name|\r\n||3|Kakao|\r\n\r\n"));
-}
-
-// Save, Save As and their questions: HabitsTest; encodings and failures: QueryFilesTest.
-TEST_F(ResultActions, FileOpenFillsTheQueryBoxAndSaveWritesBackWithoutAsking)
-{
-    const QString file = dir.filePath(QStringLiteral("q.sql"));
-    writeFile(file, "select 1\r\n");
-    choose(file);
-    form->FileOpen->trigger();
-    EXPECT_EQ(shown(), QStringList{"chooser"});
-    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 1\n"));
-
-    form->Text1->setPlainText(QStringLiteral("select 2"));
-    form->FileSave->trigger();
-    EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(fileBytes(file), QByteArray("select 2\r\n"));
-}
-
-TEST_F(ResultActions, ImportFillsThePreviousQueriesAndTheLogThenAppendsToTheFile)
-{
-    const QString log = dir.filePath(QStringLiteral("20240102.log"));
-    writeFile(log, "\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n");
-    choose(log);
-    form->Command19->click();
-    EXPECT_EQ(shown(), QStringList{"chooser"});
-    EXPECT_EQ(listed(form->List1), (QStringList{"A", "\r\nB", "\r\nC\r\n"}));
-    EXPECT_EQ(query::currentQueryFile(), log);
-
-    // Logged runs go to the imported file.
-    form->Check4->setChecked(true);
-    run(QStringLiteral("select 1 as x"));
-    EXPECT_TRUE(fileBytes(log).endsWith("\r\n\r\nselect 1 as x\r\n"));
-    EXPECT_EQ(listed(form->List1).size(), 4);
-}
-
-// --- Undo in the data grid, whatever the result grid holds ------------------------------------
-
-class UndoAfterResultGrid : public ResultActions
-{
-protected:
-    results::RecordsetModel* model() const
-    {
-        return qobject_cast<results::RecordsetModel*>(form->DataGrid1->model());
-    }
-
-    // A Direct Edit run of `table`, made Read/Write, with `name` typed into row `row` of the
-    // data grid; the cell.
-    QModelIndex edit(const QString& table, int row, const QString& name)
-    {
-        run(QStringLiteral("select id, name from %1 order by id").arg(table));
-        EXPECT_TRUE(dialogs.take().isEmpty());
-        if (!model())
-            return {};
-        form->Option5->setChecked(true);
-        form->Option5_Click();
-        const QModelIndex cell = model()->index(row, 1);
-        EXPECT_TRUE(model()->setData(cell, name));
-        return cell;
-    }
-
-    void undo(const QModelIndex& cell)
-    {
-        form->DataGrid1->setCurrentIndex(cell);
-        form->Undo->trigger();
-        EXPECT_TRUE(dialogs.take().isEmpty());
-    }
-
-    // Undo after the result grid's rows were deleted, and with Plain Text chosen, writes the
-    // fetched value; a grid run then shows the table as it was.
-    void checkUndo(const QString& table)
-    {
-        form->DirectEdit_Click();
-        QModelIndex cell = edit(table, 1, QStringLiteral("Mokka"));
-        ASSERT_TRUE(cell.isValid());
-        // The result grid's row 1 deleted: its rows have moved up.
-        form->MSFlexGrid1->selectRange(1, 0, 1, form->MSFlexGrid1->Cols() - 1);
-        form->DeleteRow_Click();
-        ASSERT_EQ(gridRows(), (QStringList{"id|name", "2|Kaffee", "3|Kakao"}));
-        undo(cell);
-        EXPECT_EQ(cell.data().toString(), QStringLiteral("Kaffee"));
-
-        form->PlainText_Click();
-        cell = edit(table, 2, QStringLiteral("Milch"));
-        ASSERT_TRUE(cell.isValid());
-        undo(cell);
-        EXPECT_EQ(cell.data().toString(), QStringLiteral("Kakao"));
-
-        form->DataGrid_Click();
-        form->DirectEdit_Click();
-        run(QStringLiteral("select id, name from %1 order by id").arg(table));
-        EXPECT_TRUE(dialogs.take().isEmpty());
-        EXPECT_EQ(gridRows(), (QStringList{"id|name", "1|Tee", "2|Kaffee", "3|Kakao"}));
-    }
-};
-
-TEST_F(UndoAfterResultGrid, SQLite)
-{
-    checkUndo(QStringLiteral("items"));
 }
 
 } // namespace
