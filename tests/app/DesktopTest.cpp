@@ -85,23 +85,16 @@ TEST_F(Desktop, WithoutATrayMinimizeMinimisesTheWindowInsteadOfHidingIt)
     EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
 }
 
-TEST_F(Desktop, StayOnTopTwiceReturnsToNormalAndClearsTheMark)
+TEST_F(Desktop, StayOnTopTwiceReturnsToNormalAndAHiddenWindowStaysHidden)
 {
     const QRect place = form->geometry();
-    form->StayonTopWindow->trigger();
-    EXPECT_TRUE(form->StayonTopWindow->isChecked());
-    EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(form->isVisible()) << "changing the hint hides a window; it is shown again";
-    EXPECT_EQ(form->geometry(), place);
-
-    form->StayonTopWindow->trigger();
-    EXPECT_FALSE(form->StayonTopWindow->isChecked());
-    EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(form->isVisible());
-}
-
-TEST_F(Desktop, StayOnTopOfAHiddenWindowLeavesItHidden)
-{
+    for (const bool on : {true, false}) {
+        form->StayonTopWindow->trigger();
+        EXPECT_EQ(form->StayonTopWindow->isChecked(), on);
+        EXPECT_EQ(bool(form->windowFlags() & Qt::WindowStaysOnTopHint), on);
+        EXPECT_TRUE(form->isVisible()) << "changing the hint hides a window; it is shown again";
+        EXPECT_EQ(form->geometry(), place);
+    }
     form->hide();
     form->StayonTopWindow_Click();
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);

@@ -62,12 +62,6 @@ protected:
         form->Option5_Click();
     }
 
-    void readOnly()
-    {
-        form->Option4->setChecked(true);
-        form->Option4_Click();
-    }
-
     // Starts editing the cell as a double click would; the editor, or nullptr when the grid
     // opens none.
     QLineEdit* startEditing(int row, int col)
@@ -88,19 +82,13 @@ protected:
         press(editor, Qt::Key_Return);
     }
 
+    // The file's rows as id|name|note, NULL as <null>.
     QStringList itemsInFile() const
     {
-        QStringList rows;
-        for (int id = 1; id <= 3; ++id) {
-            const QString sql =
-                QStringLiteral("SELECT id || '|' || name || '|' || coalesce(note, '<null>') FROM items "
-                               "WHERE id = %1")
-                    .arg(id);
-            const QString row = SqliteFiles::scalar(shop, sql.toUtf8().constData());
-            if (!row.isEmpty())
-                rows << row;
-        }
-        return rows;
+        return SqliteFiles::scalar(shop,
+                                   "SELECT group_concat(r, ';') FROM (SELECT id || '|' || name || '|' || "
+                                   "coalesce(note, '<null>') AS r FROM items ORDER BY id)")
+            .split(QLatin1Char(';'), Qt::SkipEmptyParts);
     }
 
     SqliteFiles files;
@@ -195,7 +183,8 @@ TEST_F(DirectEditWindow, UndoInAReadOnlyGridIsRefusedWithAMessage)
 {
     readWrite();
     type(0, 1, QStringLiteral("Grüner Tee"));
-    readOnly();
+    form->Option4->setChecked(true);
+    form->Option4_Click();
 
     form->DataGrid1->setCurrentIndex(model()->index(0, 1));
     form->Undo->trigger();

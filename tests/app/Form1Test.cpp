@@ -1,5 +1,5 @@
 // The main window's own behaviour at start: the option groups, the masked boxes, the panels'
-// stacking, the menu marks, Exit and closing. Its controls' names, captions and places
+// stacking, the menu marks and the Exit question. Its controls' names, captions and places
 // are the window's own table (app/Form1Menus.cpp, app/Form1Layout.cpp) and are not repeated
 // here; the layout arithmetic is tested in LayoutTest and WorkspaceTest.
 #include "app/Form1.h"
@@ -89,7 +89,9 @@ TEST_F(Form1Test, EachTriggerFlipsAMarkOnce)
     EXPECT_TRUE(form->RunOnlySelectedText->isChecked());
 }
 
-TEST_F(Form1Test, ExitAsksAndOnlyYesEndsTheProgramWhileClosingEndsItWithoutAsking)
+// Yes to the question, and closing the window without one, end the program: RunTest's
+// CancelClosingOrExitingDuringTheReadKeepsTheRowsReadAndStopsTheBatch.
+TEST_F(Form1Test, ExitAsksAndNoKeepsTheProgramRunning)
 {
     form->show();
     script.answer(ui::Answer::No);
@@ -99,15 +101,7 @@ TEST_F(Form1Test, ExitAsksAndOnlyYesEndsTheProgramWhileClosingEndsItWithoutAskin
     EXPECT_EQ(shown[0].text, "Are You sure you want to Exit");
     EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
     EXPECT_EQ(programEnds, 0);
-
-    script.answer(ui::Answer::Yes);
-    form->Exitm->trigger();
-    ASSERT_EQ(script.take().size(), 1);
-    EXPECT_EQ(programEnds, 1);
-
-    EXPECT_TRUE(form->close());
-    EXPECT_EQ(programEnds, 2);
-    EXPECT_TRUE(script.take().isEmpty());
+    EXPECT_TRUE(form->isVisible());
 }
 
 } // namespace

@@ -62,12 +62,6 @@ protected:
         sqlite3_free(message);
         sqlite3_close(db);
     }
-
-    QByteArray logBytes() const
-    {
-        QFile f(logFile());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 };
 
 // --- profiles ---------------------------------------------------------------------------
@@ -339,7 +333,7 @@ TEST_F(Statements, EachTextIsListedOnceExactlyAsRunAndAPartOfAnEntryIsItsOwn)
     }
     EXPECT_EQ(listed(form->List1),
               QStringList({"select 1\n\nselect 2", "select 2", "select 2  ", "select 1"}));
-    EXPECT_EQ(logBytes(),
+    EXPECT_EQ(fileBytes(logFile()),
               QByteArray("\r\n\r\nselect 1\r\n\r\nselect 2\r\n\r\n\r\nselect 2\r\n\r\n\r\nselect 1\r\n"));
 
     // A statement the file held before this run of the program is listed, not written again.
@@ -348,7 +342,7 @@ TEST_F(Statements, EachTextIsListedOnceExactlyAsRunAndAPartOfAnEntryIsItsOwn)
     form->Text1->setPlainText("select 2");
     form->LogStatement();
     EXPECT_EQ(listed(form->List1), QStringList({"select 2"}));
-    EXPECT_EQ(logBytes(),
+    EXPECT_EQ(fileBytes(logFile()),
               QByteArray("\r\n\r\nselect 1\r\n\r\nselect 2\r\n\r\n\r\nselect 2\r\n\r\n\r\nselect 1\r\n"));
 }
 
