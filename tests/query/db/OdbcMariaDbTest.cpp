@@ -109,24 +109,6 @@ TEST_P(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
 
 // --- batches and results ----------------------------------------------------------------------
 
-TEST_P(MariaDbTest, ManyRowsComeInOrderAcrossRowArrays)
-{
-    auto result = c->execute(
-        QStringLiteral("SELECT seq, CONCAT('row ', seq), IF(seq % 7 = 0, NULL, seq * 2) FROM seq_1_to_2500"));
-    int expected = 0;
-    while (result->fetch()) {
-        ++expected;
-        ASSERT_EQ(result->text(0), QString::number(expected));
-        ASSERT_EQ(result->utf8(1), (QStringLiteral("row ") + QString::number(expected)).toStdString());
-        ASSERT_EQ(result->isNull(2), expected % 7 == 0) << expected;
-        if (expected % 7 != 0) {
-            ASSERT_EQ(result->text(2), QString::number(expected * 2));
-        }
-    }
-    EXPECT_EQ(expected, 2500);
-    EXPECT_FALSE(result->fetch());
-}
-
 TEST_P(MariaDbTest, TypesReadAsText)
 {
     c->execute(

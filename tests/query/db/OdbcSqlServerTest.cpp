@@ -1,6 +1,6 @@
 // SQL Server strings through the drivers installed here (FreeTDS on Debian): the program's
-// strings are translated for the driver and reach the network; Oracle strings, with no
-// Oracle driver installed, say what is missing.
+// strings are translated for the driver and reach the network. (Oracle without its driver:
+// OdbcConnectionStringTest, Untranslatable.)
 #include "query/db/odbc/OdbcConnectionString.h"
 #include "tests/support/OdbcTestSupport.h"
 
@@ -73,21 +73,6 @@ TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)
     // FreeTDS: HYT00 "Timeout expired", then 08001.
     EXPECT_TRUE(e.description.contains(QLatin1String("Timeout expired (SQLSTATE HYT00")))
         << e.description.toStdString();
-}
-
-TEST(OracleTest, WithoutAnOracleDriverTheErrorSaysWhatIsMissing)
-{
-    for (const auto& d : db::odbc::installedDrivers())
-        if (d.name.startsWith(QLatin1String("Oracle"), Qt::CaseInsensitive))
-            GTEST_SKIP() << "an Oracle driver is registered here: " << d.name.toStdString();
-    const db::Error e = errorOf([] {
-        connect(QStringLiteral(
-            "Provider=MSDAORA;Data Source=ORCL;User ID=scott; Password=tiger;Server=127.0.0.1;"));
-    });
-    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-    EXPECT_TRUE(e.description.startsWith(QLatin1String("No ODBC driver for Oracle is installed")))
-        << e.description.toStdString();
-    EXPECT_TRUE(e.description.contains(QLatin1String("Instant Client ODBC"))) << e.description.toStdString();
 }
 
 TEST(UnknownDriverTest, DriverNamedButNotRegisteredCannotBeReached)

@@ -33,67 +33,53 @@ protected:
     db::Connection conn;
 };
 
-TEST_F(SqliteData, AnEmptyResultIsAtEofAtOnceAndReadingAFieldThereFails)
+// At the end of a result only the field names remain; a forward set knows no count and cannot
+// go back, a client-side set can do both; a statement without rows gives a closed result,
+// whose end cannot even be tested.
+TEST_F(SqliteData, EndsCountsAndClosedResults)
 {
     db::Recordset empty = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
     EXPECT_EQ(empty.State(), db::adStateOpen);
     EXPECT_TRUE(empty.Eof());
     EXPECT_EQ(empty.Fields().Count(), 4);
 
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT title FROM books WHERE id = 1"));
-    rs.MoveNext();
-    ASSERT_TRUE(rs.Eof());
-    const db::Error atEnd = errorOf([&] { rs.Fields().Item(0).Value(); });
-    EXPECT_EQ(atEnd.number, kUnreachable);
-    EXPECT_TRUE(atEnd.description.contains(QStringLiteral("EOF")));
-    EXPECT_THROW(rs.cellUtf8(0), db::Error);
-    EXPECT_THROW(rs.MoveNext(), db::Error);
-    // The name is still there: only the value needs a record.
-    EXPECT_EQ(rs.Fields().Item(0).Name(), QStringLiteral("title"));
-}
-
-// A forward set knows no count and cannot go back; a client-side set can do both.
-TEST_F(SqliteData, OnlyAClientSideSetKnowsItsCountAndMovesBackToItsFirstRecord)
-{
-    db::Recordset forward = conn.Execute(QStringLiteral("SELECT id FROM books ORDER BY id"));
+    db::Recordset forward = conn.Execute(QStringLiteral("SELECT title FROM books ORDER BY id"));
     EXPECT_EQ(forward.RecordCount(), -1);
     forward.MoveFirst(); // not moved yet: nothing to do
     forward.MoveNext();
     EXPECT_THROW(forward.MoveFirst(), db::Error);
+    forward.MoveNext();
+    forward.MoveNext();
+    ASSERT_TRUE(forward.Eof());
+    const db::Error atEnd = errorOf([&] { forward.Fields().Item(0).Value(); });
+    EXPECT_EQ(atEnd.number, kUnreachable);
+    EXPECT_TRUE(atEnd.description.contains(QStringLiteral("EOF")));
+    EXPECT_THROW(forward.cellUtf8(0), db::Error);
+    EXPECT_THROW(forward.MoveNext(), db::Error);
+    EXPECT_EQ(forward.Fields().Item(0).Name(), QStringLiteral("title"));
 
     db::Recordset client;
     client.CursorLocation = db::adUseClient;
-    client.Open(QStringLiteral("SELECT id FROM books ORDER BY id"), conn, db::adOpenDynamic,
-                db::adLockOptimistic);
+    client.Open(QStringLiteral("SELECT id FROM books ORDER BY id; SELECT body FROM notes"), conn);
     EXPECT_EQ(client.RecordCount(), 3);
     EXPECT_EQ(detest::Database::rowsOf(client).size(), 3);
     client.MoveFirst();
     EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("1"));
-}
+    client = client.NextRecordset(); // each result of a client-side batch is read whole
+    EXPECT_EQ(client.RecordCount(), 1);
+    EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("first"));
 
-TEST_F(SqliteData, AStatementWithoutRowsGivesAClosedResult)
-{
-    db::Recordset rs = conn.Execute(QStringLiteral("UPDATE books SET price = price + 1 WHERE id = 1"));
-    EXPECT_EQ(rs.State(), db::adStateClosed);
-    EXPECT_EQ(rs.Fields().Count(), 0);
-    // Reading a closed result fails as soon as its end is tested.
-    EXPECT_THROW(rs.Eof(), db::Error);
-    EXPECT_THROW(rs.RecordCount(), db::Error);
+    db::Recordset closed = conn.Execute(QStringLiteral("UPDATE books SET price = price + 1 WHERE id = 1"));
+    EXPECT_EQ(closed.State(), db::adStateClosed);
+    EXPECT_EQ(closed.Fields().Count(), 0);
+    EXPECT_THROW(closed.Eof(), db::Error);
+    EXPECT_THROW(closed.RecordCount(), db::Error);
     EXPECT_EQ(SqliteFiles::scalar(path, "SELECT price FROM books WHERE id = 1"), QStringLiteral("10.5"));
 }
 
-TEST_F(SqliteData, AClientSideBatchReadsEachResultWhole)
-{
-    db::Recordset rs;
-    rs.CursorLocation = db::adUseClient;
-    rs.Open(QStringLiteral("SELECT id FROM books; SELECT body FROM notes"), conn);
-    EXPECT_EQ(rs.RecordCount(), 3);
-    rs = rs.NextRecordset();
-    EXPECT_EQ(rs.RecordCount(), 1);
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("first"));
-}
-
-TEST_F(SqliteData, TheRestOfABatchStillRunsWhenItsResultsAreNotRead)
+// The rest of a batch runs when its results are not read; an error before the first rows is
+// reported by Execute, and what ran before it stays done, as on a server.
+TEST_F(SqliteData, BatchesRunWholeOrUpToTheirError)
 {
     db::Recordset rs = conn.Execute(QStringLiteral("SELECT id FROM books; "
                                                    "INSERT INTO notes VALUES ('second', NULL); "
@@ -102,10 +88,7 @@ TEST_F(SqliteData, TheRestOfABatchStillRunsWhenItsResultsAreNotRead)
     rs.Close();
     EXPECT_EQ(SqliteFiles::scalar(path, "SELECT group_concat(body) FROM notes"),
               QStringLiteral("first,second,third"));
-}
 
-TEST_F(SqliteData, AnErrorInTheStatementsBeforeTheFirstRowsIsReportedByExecute)
-{
     const db::Error e = errorOf([&] {
         conn.Execute(
             QStringLiteral("INSERT INTO notes VALUES ('kept', NULL); INSERT INTO nowhere VALUES (1); "
@@ -113,12 +96,13 @@ TEST_F(SqliteData, AnErrorInTheStatementsBeforeTheFirstRowsIsReportedByExecute)
     });
     EXPECT_EQ(e.number, kRejected);
     EXPECT_EQ(e.description, QStringLiteral("no such table: nowhere"));
-    // What ran before the failing statement stays done, as on a server.
     EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM notes WHERE body = 'kept'"),
               QStringLiteral("1"));
 }
 
-TEST_F(SqliteData, AFailureWhileRunningIsNotARejectedCommand)
+// A failure while running is no rejected command; a file that is no database fails at the open
+// with its path.
+TEST_F(SqliteData, FailuresWhileRunningOrOpeningAreUnreachable)
 {
     const db::Error e =
         errorOf([&] { conn.Execute(QStringLiteral("INSERT INTO books VALUES (1, 'again', NULL, NULL)")); });
@@ -126,20 +110,17 @@ TEST_F(SqliteData, AFailureWhileRunningIsNotARejectedCommand)
     EXPECT_EQ(e.sqlState, QStringLiteral("23000"));
     EXPECT_TRUE(e.description.contains(QStringLiteral("UNIQUE constraint failed: books.id")))
         << e.description.toStdString();
-}
 
-TEST_F(SqliteData, AFileThatIsNoDatabaseFailsAtOpenWithItsPath)
-{
     const QString bogus = files.path(QStringLiteral("bogus.sqlite"));
     QFile f(bogus);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(4096, 'x'));
     f.close();
     db::Connection other;
-    const db::Error e = errorOf([&] { other.Open(SqliteFiles::connectionString(bogus)); });
-    EXPECT_EQ(e.number, kUnreachable);
-    EXPECT_TRUE(e.description.contains(bogus));
-    EXPECT_TRUE(e.description.contains(QStringLiteral("not a database")));
+    const db::Error open = errorOf([&] { other.Open(SqliteFiles::connectionString(bogus)); });
+    EXPECT_EQ(open.number, kUnreachable);
+    EXPECT_TRUE(open.description.contains(bogus));
+    EXPECT_TRUE(open.description.contains(QStringLiteral("not a database")));
 }
 
 TEST_F(SqliteData, TheConnectionOpensAndClosesAndRefusesWorkWhenClosed)
@@ -160,29 +141,30 @@ TEST_F(SqliteData, TheConnectionOpensAndClosesAndRefusesWorkWhenClosed)
     EXPECT_EQ(detest::Database::rowsOf(rs).size(), 3);
 }
 
-TEST_F(SqliteData, ARecordsetOpenedWithAConnectionStringHasAConnectionOfItsOwn)
+// A recordset opened with a connection string has a connection of its own; one opened with a
+// command is a keyset read-only; an open one cannot be opened again until closed.
+TEST_F(SqliteData, ARecordsetOpensOnAConnectionAStringOrACommand)
 {
     // A temporary table lives only in the connection that made it.
     db::Recordset(
         conn.Execute(QStringLiteral("CREATE TEMP TABLE mine (x TEXT); INSERT INTO mine VALUES ('here')")))
         .Close();
-
     db::Recordset shared;
     shared.Open(QStringLiteral("SELECT x FROM mine"), conn);
     EXPECT_EQ(shared.Fields().Item(0).Value().toString(), QStringLiteral("here"));
+    EXPECT_THROW(shared.Open(QStringLiteral("SELECT 2"), conn), db::Error);
+    shared.Close();
+    shared.Close();
+    EXPECT_EQ(shared.State(), db::adStateClosed);
 
     db::Recordset own;
     const db::Error e =
         errorOf([&] { own.Open(QStringLiteral("SELECT x FROM mine"), SqliteFiles::connectionString(path)); });
     EXPECT_EQ(e.description, QStringLiteral("no such table: mine"));
-
     own.Open(QStringLiteral("SELECT title FROM books WHERE id = 2"), SqliteFiles::connectionString(path));
     EXPECT_EQ(own.Fields().Item(0).Value().toString(), QStringLiteral("Emma"));
     EXPECT_NE(own.backendConnection(), conn.backend());
-}
 
-TEST_F(SqliteData, ACommandIsASourceOpenedKeysetReadOnly)
-{
     db::Command cmd;
     cmd.ActiveConnection = &conn;
     cmd.CommandText = QStringLiteral("SELECT reader, book FROM loans");
@@ -190,25 +172,10 @@ TEST_F(SqliteData, ACommandIsASourceOpenedKeysetReadOnly)
     rs.Open(cmd, db::adOpenKeyset, db::adLockReadOnly);
     EXPECT_EQ(rs.RecordCount(), 1);
     EXPECT_EQ(rs.Fields().Item(QStringLiteral("READER")).Value().toString(), QStringLiteral("ann"));
-    rs.MoveNext();
-    EXPECT_TRUE(rs.Eof());
-
     db::Command unbound;
     unbound.CommandText = QStringLiteral("SELECT 1");
     db::Recordset none;
     EXPECT_THROW(none.Open(unbound), db::Error);
-}
-
-TEST_F(SqliteData, AnOpenRecordsetCannotBeOpenedAgainUntilClosed)
-{
-    db::Recordset rs;
-    rs.Open(QStringLiteral("SELECT 1"), conn);
-    EXPECT_THROW(rs.Open(QStringLiteral("SELECT 2"), conn), db::Error);
-    rs.Close();
-    rs.Close();
-    EXPECT_EQ(rs.State(), db::adStateClosed);
-    rs.Open(QStringLiteral("SELECT 2"), conn);
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("2"));
 }
 
 } // namespace
