@@ -20,17 +20,6 @@ protected:
 
 } // namespace
 
-// The defaults themselves are the table in settings/Keys.h; the window tests show those a user
-// sees (RunTest AFreshStoreStarts.., Form1Test, WorkspaceTest).
-TEST_F(StoreTest, AFirstRunReadsTheDefaults)
-{
-    SettingsStore store(path);
-    EXPECT_EQ(store.get(settings::OptionBox), QString::fromUtf8(settings::OptionBox.defaultValue));
-    EXPECT_EQ(store.get("Options", "Missing", 10), "10") << "a number default comes back as its text";
-    EXPECT_FALSE(store.getAll(settings::QuickQuerySection).has_value());
-    EXPECT_TRUE(store.recoveryNotice().isEmpty());
-}
-
 TEST_F(StoreTest, SectionsAndKeysIgnoreLetterCaseAndKeepTheirFirstSpelling)
 {
     SettingsStore store(path);

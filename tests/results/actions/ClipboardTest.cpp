@@ -30,25 +30,52 @@ protected:
     ui::MSFlexGrid grid;
 };
 
-TEST_F(ClipboardCopy, WholeGridCopiesFieldsOfEveryRowAndSaysComplete)
+// Each copy with the selection it needs (rows dragged across every column from the top, with
+// the window: ResultActionsTest.RmenuPopsUp..): the clipboard afterwards and the messages.
+TEST_F(ClipboardCopy, EachCopyTakesItsSelectionOrSaysWhatItNeeds)
 {
-    ui::MSFlexGrid one;
-    fillGrid(one, {"A", "B", "C"}, {{"1", "2", "3"}});
-    results::exportClipboard(one);
-    EXPECT_EQ(clipboardText(), QStringLiteral("A|B|C|\r\n1|2|3|\r\n"));
+    const QString rowsNeeded = QStringLiteral("A complete row(s) must be selected to use this feature");
+    const QString columnsNeeded = QStringLiteral("A complete column(s) must be selected to use this feature");
+    const struct
+    {
+        void (*copy)(const ui::MSFlexGrid&);
+        int row, col, rowSel, colSel; // the selection, from the anchor
+        const char* delimiter;
+        QString clipboard;
+        QStringList messages;
+    } cases[] = {
+        {results::exportClipboard, 0, 0, 0, 0, "|", "A|B|C|\r\n1|2|3|\r\n4|5|6|\r\n", {"Complete"}},
+        {results::copySelectedRows, 2, 4, 1, 3, ";", "1;2;3;\r\n4;5;6;\r\n", {}}, // dragged upwards
+        {results::copySelectedRows, 1, 2, 2, 3, "|", "before", {rowsNeeded}},
+        // Columns: the selected cells from any row down to the last, the field-name row included.
+        {results::copySelectedColumns, 1, 3, 2, 4, "|", "2|3|\r\n5|6|\r\n", {}},
+        {results::copySelectedColumns, 0, 2, 2, 2, "|", "A|\r\n1|\r\n4|\r\n", {}},
+        {results::copySelectedColumns, 0, 3, 1, 3, "|", "before", {columnsNeeded}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clipboard.toStdString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        grid.selectRange(c.row, c.col, c.rowSel, c.colSel);
+        results::formFile().Text10->setText(QString::fromUtf8(c.delimiter));
+        c.copy(grid);
+        EXPECT_EQ(clipboardText(), c.clipboard);
+        EXPECT_EQ(dialogs.takeMessages(), c.messages);
+    }
+}
+
+// Only spaces are trimmed from the ends of the whole text, and only there.
+TEST_F(ClipboardCopy, TheWholeGridLosesOnlyTheSpacesAtItsEnds)
+{
+    grid.setTextMatrix(0, 2, QStringLiteral("  A"));
+    grid.setTextMatrix(2, 4, QStringLiteral(" 6 "));
+    results::formFile().Text10->setText(QStringLiteral(" "));
+    results::exportClipboard(grid);
+    EXPECT_EQ(clipboardText(), QStringLiteral("A B C \r\n1 2 3 \r\n4 5  6  \r\n"));
     const QList<qvtest::ShownDialog> shown = dialogs.take();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].text, QStringLiteral("Complete"));
     EXPECT_EQ(shown[0].title, QStringLiteral("Quorvane"));
     EXPECT_EQ(shown[0].icon, ui::Icon::None);
-
-    // Only spaces are trimmed from the ends of the whole text, and only there.
-    one.setTextMatrix(0, 2, QStringLiteral("  A"));
-    one.setTextMatrix(1, 4, QStringLiteral(" 3 "));
-    results::formFile().Text10->setText(QStringLiteral(" "));
-    results::exportClipboard(one);
-    dialogs.takeMessages();
-    EXPECT_EQ(clipboardText(), QStringLiteral("A B C \r\n1 2  3  \r\n"));
 }
 
 TEST_F(ClipboardCopy, AnEmptyGridCopiesEmptyTextAsAWholeAndNothingAsRows)
@@ -61,45 +88,6 @@ TEST_F(ClipboardCopy, AnEmptyGridCopiesEmptyTextAsAWholeAndNothingAsRows)
     results::exportClipboard(empty);
     EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Complete")});
     EXPECT_EQ(clipboardText(), QString());
-}
-
-TEST_F(ClipboardCopy, SelectedRowsCopyTheirFieldsWhateverColumnsWereSelected)
-{
-    // Dragged across every column from the top: ResultActionsTest.RmenuPopsUp..; here upwards
-    // from the last row.
-    grid.selectRange(2, 4, 2, 3);
-    grid.selectRange(2, 4, 1, 3);
-    results::formFile().Text10->setText(QStringLiteral(";"));
-    results::copySelectedRows(grid);
-    EXPECT_EQ(clipboardText(), QStringLiteral("1;2;3;\r\n4;5;6;\r\n"));
-}
-
-TEST_F(ClipboardCopy, AnIncompleteSelectionGivesItsMessageAndLeavesTheClipboard)
-{
-    grid.selectRange(1, 2, 2, 3);
-    results::copySelectedRows(grid);
-    EXPECT_EQ(dialogs.takeMessages(),
-              QStringList{QStringLiteral("A complete row(s) must be selected to use this feature")});
-    EXPECT_EQ(clipboardText(), QStringLiteral("before"));
-
-    grid.selectRange(0, 3, 1, 3);
-    results::copySelectedColumns(grid);
-    EXPECT_EQ(dialogs.takeMessages(),
-              QStringList{QStringLiteral("A complete column(s) must be selected to use this feature")});
-    EXPECT_EQ(clipboardText(), QStringLiteral("before"));
-}
-
-TEST_F(ClipboardCopy, SelectedColumnsCopyTheSelectedCellsDownToTheLastRow)
-{
-    grid.selectRange(1, 3, 2, 4);
-    results::copySelectedColumns(grid);
-    EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(clipboardText(), QStringLiteral("2|3|\r\n5|6|\r\n"));
-
-    // From any row down to the last one, the field-name row included.
-    grid.selectRange(0, 2, 2, 2);
-    results::copySelectedColumns(grid);
-    EXPECT_EQ(clipboardText(), QStringLiteral("A|\r\n1|\r\n4|\r\n"));
 }
 
 TEST_F(ClipboardCopy, TheCurrentCellIsCopiedBare)

@@ -18,35 +18,23 @@ using actionstest::fillGrid;
 
 using ExportToFile = ActionsTest;
 
-TEST_F(ExportToFile, WritesEveryRowAndColumnDelimitedThenAnEmptyLineAndAppends)
-{
-    ui::MSFlexGrid grid;
-    fillGrid(grid, {"A", "B"}, {{"1", "2"}});
-    const QString target = path(QStringLiteral("export.txt"));
-
-    chooseOnModal(target);
-    results::exportData(grid, nullptr);
-    ASSERT_EQ(dialogs.take().size(), 2); // the chooser, then the message
-    EXPECT_EQ(fileBytes(target), QByteArray("||A|B|\r\n||1|2|\r\n\r\n"));
-
-    chooseOnModal(target);
-    results::exportData(grid, nullptr);
-    const QList<qvtest::ShownDialog> shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[0].windowName, QStringLiteral("FormFile"));
-    EXPECT_EQ(shown[1].text, QStringLiteral("Export Complete"));
-    EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
-    EXPECT_EQ(fileBytes(target), QByteArray("||A|B|\r\n||1|2|\r\n\r\n||A|B|\r\n||1|2|\r\n\r\n"));
-}
-
-TEST_F(ExportToFile, TakesTheDelimiterAndHeaderOptionFromTheChooser)
+// Each export appends a block (the layout and "Export Complete" through the window:
+// ResultActionsTest.RmenuPopsUp..). An emptied delimiter box, once left, is a tab; the headers
+// option cleared leaves out the field-name row; spaces at the ends of the whole text go, those
+// inside stay; cell texts pass unchanged, delimiters inside them included, in UTF-8.
+TEST_F(ExportToFile, AppendsABlockWithTheChoosersDelimiterAndHeaderOption)
 {
     ui::MSFlexGrid grid;
     fillGrid(grid, {"A", "B"}, {{" 1", "2 "}});
     const QString target = path(QStringLiteral("export.txt"));
+    chooseOnModal(target);
+    results::exportData(grid, nullptr);
+    const QList<qvtest::ShownDialog> shown = dialogs.take(); // the chooser, then the message
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1].text, QStringLiteral("Export Complete"));
+    QByteArray expected("||A|B|\r\n|| 1|2 |\r\n\r\n");
+    EXPECT_EQ(fileBytes(target), expected);
 
-    // An emptied delimiter box, once left, is a tab; the headers option cleared leaves out
-    // the field-name row. Spaces at the ends of the whole text go; those inside stay.
     dialogs.onModal([&](QWidget* window) {
         auto* form = qobject_cast<results::FormFile*>(window);
         form->Text10->clear();
@@ -57,18 +45,16 @@ TEST_F(ExportToFile, TakesTheDelimiterAndHeaderOptionFromTheChooser)
     });
     results::exportData(grid, nullptr);
     dialogs.take();
-    EXPECT_EQ(fileBytes(target), QByteArray("\t\t 1\t2 \t\r\n\r\n"));
+    EXPECT_EQ(fileBytes(target), expected += "\t\t 1\t2 \t\r\n\r\n");
 
-    // Cell texts pass unchanged, delimiters inside them included, in the system code page.
     grid.setTextMatrix(1, 2, QStringLiteral("x\ty"));
     grid.setTextMatrix(0, 2, QStringLiteral("caf\u00e9"));
     results::formFile().Check1->setChecked(true);
     results::formFile().Text10->setText(QStringLiteral("::"));
-    chooseOnModal(path(QStringLiteral("second.txt")));
+    chooseOnModal(target);
     results::exportData(grid, nullptr);
     dialogs.take();
-    EXPECT_EQ(fileBytes(path(QStringLiteral("second.txt"))),
-              QByteArray("::::caf\xc3\xa9::B::\r\n::::x\ty::2 ::\r\n\r\n"));
+    EXPECT_EQ(fileBytes(target), expected += "::::caf\xc3\xa9::B::\r\n::::x\ty::2 ::\r\n\r\n");
 }
 
 TEST_F(ExportToFile, AGridChangedWhileTheExportGoesThroughItStopsItAndWritesNothing)
@@ -157,50 +143,36 @@ protected:
     db::Connection connection;
 };
 
-TEST_F(DataOutputToFile, WritesNamesAndRecordsDelimitedAndAppendsABlockPerRun)
+// Each run appends its block, with the chooser's delimiter and header option; spaces inside
+// the text stay, those at the ends of the whole text go; a null is the empty text; a closed or
+// empty result writes one empty line. (A run's block through the window: ResultActionsTest.)
+TEST_F(DataOutputToFile, AppendsABlockPerRun)
 {
+    const struct
+    {
+        const char* sql;
+        const char* delimiter;
+        bool headers;
+        int records;
+        QByteArray block;
+    } runs[] = {
+        {"SELECT name, qty FROM t ORDER BY rowid", "|", true, 2, "name|qty|\r\n  pen|2|\r\nink||\r\n\r\n"},
+        {"SELECT qty FROM t WHERE qty IS NOT NULL", ",", true, 1, "qty,\r\n2,\r\n\r\n"},
+        {"SELECT name, qty FROM t ORDER BY rowid", "|", false, 2, "pen|2|\r\nink||\r\n\r\n"},
+        {"UPDATE t SET qty = 3 WHERE name = 'ink'", "|", true, 0, "\r\n"},
+        {"SELECT name FROM t WHERE 0", "|", true, 0, "\r\n"},
+    };
     const QString target = path(QStringLiteral("out.txt"));
-    db::Recordset first = run("SELECT name, qty FROM t ORDER BY rowid");
-    EXPECT_EQ(results::outputToFile(first, target), 2);
-    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
-    // Spaces inside the text stay; a null is the empty text.
-    const QByteArray block("name|qty|\r\n  pen|2|\r\nink||\r\n\r\n");
-    EXPECT_EQ(fileBytes(target), block);
-
-    db::Recordset second = run("SELECT qty FROM t WHERE qty IS NOT NULL");
-    results::formFile().Text10->setText(QStringLiteral(","));
-    EXPECT_EQ(results::outputToFile(second, target), 1);
-    dialogs.takeMessages();
-    EXPECT_EQ(fileBytes(target), block + QByteArray("qty,\r\n2,\r\n\r\n"));
-}
-
-TEST_F(DataOutputToFile, LeavesOutTheNamesWhenColumnHeadersAreClearedAndTrimsTheWholeText)
-{
-    db::Recordset result = run("SELECT name, qty FROM t ORDER BY rowid");
-    const results::FileOutput output = results::fileOutput(result, QStringLiteral("|"), false);
-    EXPECT_EQ(output.records, 2);
-    EXPECT_EQ(output.text, QStringLiteral("  pen|2|\r\nink||\r\n"));
-
-    results::formFile().Check1->setChecked(false);
-    db::Recordset again = run("SELECT name, qty FROM t ORDER BY rowid");
-    results::outputToFile(again, path(QStringLiteral("out.txt")));
-    dialogs.takeMessages();
-    EXPECT_EQ(fileBytes(path(QStringLiteral("out.txt"))), QByteArray("pen|2|\r\nink||\r\n\r\n"));
-}
-
-TEST_F(DataOutputToFile, AClosedOrEmptyResultWritesOneEmptyLine)
-{
-    const QString target = path(QStringLiteral("out.txt"));
-    db::Recordset closed = run("UPDATE t SET qty = 3 WHERE name = 'ink'");
-    ASSERT_EQ(closed.State(), db::adStateClosed);
-    EXPECT_EQ(results::outputToFile(closed, target), 0);
-    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
-    EXPECT_EQ(fileBytes(target), QByteArray("\r\n"));
-
-    db::Recordset empty = run("SELECT name FROM t WHERE 0");
-    EXPECT_EQ(results::outputToFile(empty, target), 0);
-    dialogs.takeMessages();
-    EXPECT_EQ(fileBytes(target), QByteArray("\r\n\r\n"));
+    QByteArray expected;
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.sql);
+        results::formFile().Text10->setText(QString::fromUtf8(r.delimiter));
+        results::formFile().Check1->setChecked(r.headers);
+        db::Recordset result = run(r.sql);
+        EXPECT_EQ(results::outputToFile(result, target), r.records);
+        EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+        EXPECT_EQ(fileBytes(target), expected += r.block);
+    }
 }
 
 TEST_F(DataOutputToFile, AReadThatFailsPartWayLeavesTheFileAsItWas)
