@@ -17,7 +17,6 @@ TEST(FontSizeTyping, LettersEmptyAndAbsurdSizesAreRefused)
 {
     for (const char* typed : {"abc", "1O", "", "  ", "0", "-3", "0.5", "400.5", "5000", "1e9", "nan", "inf", "10pt"})
         EXPECT_FALSE(parseFontSize(typed).has_value()) << typed;
-    EXPECT_EQ(fontSizeMessage(), "The font size must be a numeric value ");
 }
 
 TEST(FontSizeTyping, TheCurrentSizeIsShownAsItsShortestDecimalText)

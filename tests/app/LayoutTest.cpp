@@ -120,9 +120,16 @@ TEST_F(LayoutWindow, AResizeGrowsTheBoxesAndMovesThePanelsSkippingARefusedHeight
     }
 }
 
+// The quick-query panel's box is remembered across starts.
 TEST_F(LayoutWindow, HidingThePanelsMovesNothingElse)
 {
     form->Check5->setChecked(true);
+    EXPECT_TRUE(form->Frame2->isVisible());
+    start();
+    form->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->Check5->isChecked());
+    EXPECT_TRUE(form->Frame2->isVisible());
     QList<QRect> before;
     const QList<QWidget*> others = {form->Text1,  form->Text2,    form->MSFlexGrid1, form->Frame4,
                                     form->Frame2, form->Command1, form->Check2};
@@ -133,6 +140,7 @@ TEST_F(LayoutWindow, HidingThePanelsMovesNothingElse)
     QApplication::processEvents();
     EXPECT_FALSE(form->Frame1->isVisible());
     EXPECT_FALSE(form->Frame2->isVisible());
+    EXPECT_EQ(store().get(settings::QuickQueryShown), "0");
     for (int i = 0; i < others.size(); ++i)
         EXPECT_EQ(others[i]->geometry(), before[i]) << others[i]->objectName().toStdString();
     form->Check2->setChecked(true);

@@ -300,18 +300,7 @@ TEST_F(QuickQueries, ANameInAnyCaseIsOneQuickQueryThatLoadsAndRemovesWhole)
         << "rebuilt on leaving the box";
 }
 
-TEST_F(QuickQueries, ThePanelFollowsItsCheckBoxAndIsRememberedAcrossStarts)
-{
-    form->show();
-    form->Check5->setChecked(true);
-    EXPECT_TRUE(form->Frame2->isVisible());
-    start();
-    EXPECT_TRUE(form->Check5->isChecked());
-    EXPECT_TRUE(form->Frame2->isVisibleTo(form.get()));
-    form->Check5->setChecked(false);
-    EXPECT_FALSE(form->Frame2->isVisibleTo(form.get()));
-    EXPECT_EQ(store().get(settings::QuickQueryShown), "0");
-}
+// The panel and its box across starts: LayoutTest, HidingThePanelsMovesNothingElse.
 
 // --- statement log and previous queries --------------------------------------------------
 // The log's file format is unit tested in tests/query/log; here what the window lists.
