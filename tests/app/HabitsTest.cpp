@@ -210,6 +210,10 @@ TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFileAndOpenRea
     form->FileOpen->trigger();
     EXPECT_EQ(shown(), QStringList{"chooser"});
     EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("select 3\n"));
+    form->Text1->setPlainText(QStringLiteral("select 4"));
+    form->FileSave->trigger();
+    EXPECT_TRUE(shown().isEmpty()) << "the opened file is the query file";
+    EXPECT_EQ(fileBytes(exported), QByteArray("select 4\r\n"));
 }
 
 TEST_F(Habits, KeysRunCancelAndSaveAsTheButtonsAndMenusDo)
