@@ -84,6 +84,20 @@ MUTANTS = [
      "window: Exit ends the program although the answer is No"),
     ("form-quickremove", "app/Form1Workspace.cpp", "Combo4->removeItem(i);", "(void)i;", 1,
      "window: a removed quick query stays in the list"),
+    ("tools-bracket", "tools/ObjectName.cpp", 'QLatin1String("]]")', 'QLatin1String("]")', 1,
+     "tools: a ] in a table name is not doubled, so the name ends early"),
+    ("compare-null", "tools/ObjectCompare.cpp", "null1 != set2.isNull(c) || ", "", 1,
+     "compare: a NULL and an empty text are reported equal"),
+    ("finder-systems", "tools/ValueFinder.cpp", "return checkSystems && (type", "return (type", 1,
+     "finder: system tables and views are searched without Check Systems"),
+    ("watch-one", "tools/LockWatch.cpp", "frame_.checkForLocks() && waiting != 0",
+     "frame_.checkForLocks() && waiting > 1", 1, "lock watch: a single waiting lock sends no notice"),
+    ("mail-dotstuff", "mail/MailMessage.cpp", "line.prepend(QLatin1Char('.'));", "(void)line;", 1,
+     "mail: a body line that starts with a dot is not doubled"),
+    ("grid-compact", "ui/GridCellStore.cpp", "c.offset = std::uint32_t(at);", "(void)at;", 1,
+     "grid: after many edits the cells show other cells' text"),
+    ("text-cr", "ui/TextLines.cpp", "if (end > begin && text_[end - 1] == '\\r')", "if (false)", 1,
+     "plain text: lines read from CRLF text keep a carriage return"),
 ]
 
 
