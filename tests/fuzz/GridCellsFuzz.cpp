@@ -1,4 +1,5 @@
 // The grid's cell store under any sequence of operations matches a plain table of texts.
+// GridCellStoreTest runs it on random inputs too.
 #include "tests/support/FuzzInput.h"
 #include "ui/GridCellStore.h"
 
@@ -74,9 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         FUZZ_CHECK(store.rows() == int(table.size()) && store.cols() == cols);
+        std::size_t bytes = 0; // replaced text is not counted as text
         for (std::size_t r = 0; r < table.size(); ++r)
-            for (int c = 0; c < cols; ++c)
+            for (int c = 0; c < cols; ++c) {
                 FUZZ_CHECK(store.cellUtf8(int(r), c) == table[r][std::size_t(c)]);
+                bytes += table[r][std::size_t(c)].size();
+            }
+        FUZZ_CHECK(store.textBytes() == bytes);
     }
     return 0;
 }

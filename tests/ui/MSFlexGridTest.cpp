@@ -4,11 +4,9 @@
 #include "ui/GridModel.h"
 
 #include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
-#include <QMouseEvent>
+#include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -37,33 +35,13 @@ Selection selectionOf(const MSFlexGrid& g)
     return {g.Row(), g.Col(), g.RowSel(), g.ColSel()};
 }
 
-void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons,
-               Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QMouseEvent event(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons, modifiers);
-    QApplication::sendEvent(w, &event);
-}
-
-void click(QWidget* w, QPoint pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-           Qt::MouseButton button = Qt::LeftButton)
-{
-    sendMouse(w, QEvent::MouseButtonPress, pos, button, button, modifiers);
-    sendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton, modifiers);
-}
-
 // Press at `from`, move with the button held through `to`, release there.
 void drag(QWidget* w, QPoint from, std::initializer_list<QPoint> to)
 {
-    sendMouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    QTest::mousePress(w, Qt::LeftButton, {}, from);
     for (QPoint p : to)
-        sendMouse(w, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
-    sendMouse(w, QEvent::MouseButtonRelease, *(to.end() - 1), Qt::LeftButton, Qt::NoButton);
-}
-
-void pressKey(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QKeyEvent event(QEvent::KeyPress, key, modifiers);
-    QApplication::sendEvent(w, &event);
+        QTest::mouseMove(w, p);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, *(to.end() - 1));
 }
 
 class GridTest : public ::testing::Test
@@ -242,115 +220,97 @@ TEST_F(GridTest, RandomChangesKeepTheViewConsistentWithTheGrid)
     EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
 
-// --- selection from the mouse ---
+// --- selection ---
 
-TEST_F(GridTest, MouseGesturesSelectFromTheAnchorToTheFarCorner)
+// Mouse gestures, keys and the selection properties in turn, each from where the one before
+// left the grid. The view always shows the grid's range, top left first.
+TEST_F(GridTest, GesturesKeysAndCallersMoveTheSelectionTheViewShows)
 {
     fill(3, 5);
     QWidget* vp = grid->viewport();
     QWidget* header = grid->horizontalHeader()->viewport();
+    QWidget* g = grid.get();
     const auto shift = Qt::ShiftModifier;
-    // Each gesture, then Row, Col, RowSel, ColSel; then what the view shows, top left first.
     const struct
     {
         const char* what;
-        std::function<void()> gesture;
-        Selection grid, shown;
+        std::function<void()> step;
+        Selection grid; // Row, Col, RowSel, ColSel
     } steps[] = {
         {"a column header selects the column below the field names",
-         [&] { click(header, columnHeaderCentre(3)); },
-         {1, 3, 5, 3},
+         [&] { QTest::mouseClick(header, Qt::LeftButton, {}, columnHeaderCentre(3)); },
          {1, 3, 5, 3}},
         {"shift extends the columns from the anchor",
-         [&] { click(header, columnHeaderCentre(4), shift); },
-         {1, 3, 5, 4},
+         [&] { QTest::mouseClick(header, Qt::LeftButton, shift, columnHeaderCentre(4)); },
          {1, 3, 5, 4}},
         {"dragging across the headers",
          [&] { drag(header, columnHeaderCentre(2), {columnHeaderCentre(4)}); },
-         {1, 2, 5, 4},
          {1, 2, 5, 4}},
         {"the row selector column selects the whole row",
-         [&] { click(vp, cellCentre(2, 0)); },
-         {2, 1, 2, 4},
+         [&] { QTest::mouseClick(vp, Qt::LeftButton, {}, cellCentre(2, 0)); },
          {2, 1, 2, 4}},
         {"dragging down the selector column",
          [&] { drag(vp, cellCentre(2, 0), {cellCentre(4, 0)}); },
-         {2, 1, 4, 4},
          {2, 1, 4, 4}},
         {"shift-click on another row",
-         [&] { click(vp, cellCentre(1, 0), shift); },
-         {2, 1, 1, 4},
-         {1, 1, 2, 4}},
+         [&] { QTest::mouseClick(vp, Qt::LeftButton, shift, cellCentre(1, 0)); },
+         {2, 1, 1, 4}},
         {"dragging over cells",
          [&] {
              drag(vp, cellCentre(2, 2), {cellCentre(3, 3), cellCentre(4, 4)});
          },
-         {2, 2, 4, 4},
          {2, 2, 4, 4}},
         {"a move without the button changes nothing",
-         [&] { sendMouse(vp, QEvent::MouseMove, cellCentre(5, 2), Qt::NoButton, Qt::NoButton); },
-         {2, 2, 4, 4},
+         [&] { QTest::mouseMove(vp, cellCentre(5, 2)); },
          {2, 2, 4, 4}},
-        {"dragging up and left",
-         [&] { drag(vp, cellCentre(4, 4), {cellCentre(1, 2)}); },
-         {4, 4, 1, 2},
-         {1, 2, 4, 4}},
+        {"dragging up and left", [&] { drag(vp, cellCentre(4, 4), {cellCentre(1, 2)}); }, {4, 4, 1, 2}},
         {"dragging into the selector column stops at column 1",
          [&] { drag(vp, cellCentre(3, 3), {cellCentre(3, 0)}); },
-         {3, 3, 3, 1},
-         {3, 1, 3, 3}},
-        {"shift-click on a cell", [&] { click(vp, cellCentre(5, 4), shift); }, {3, 3, 5, 4}, {3, 3, 5, 4}},
+         {3, 3, 3, 1}},
+        {"shift-click on a cell",
+         [&] { QTest::mouseClick(vp, Qt::LeftButton, shift, cellCentre(5, 4)); },
+         {3, 3, 5, 4}},
+        {"a key moves the current cell", [&] { QTest::keyClick(g, Qt::Key_Down); }, {4, 3, 4, 3}},
+        {"shift and the keys extend",
+         [&] {
+             QTest::keyClick(g, Qt::Key_Left, shift);
+             QTest::keyClick(g, Qt::Key_Down, shift);
+         },
+         {4, 3, 5, 2}},
+        {"the keys never reach the field names",
+         [&] {
+             for (int i = 0; i < 5; ++i)
+                 QTest::keyClick(g, Qt::Key_Up);
+         },
+         {1, 3, 1, 3}},
+        {"ctrl+end", [&] { QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier); }, {5, 4, 5, 4}},
+        {"the four properties",
+         [&] {
+             grid->setRow(2);
+             grid->setCol(3);
+             grid->setRowSel(4);
+             grid->setColSel(4);
+         },
+         {2, 3, 4, 4}},
+        {"setting the current cell collapses the selection onto it", [&] { grid->setRow(5); }, {5, 3, 5, 3}},
+        {"the whole of column 2, as the clipboard code selects it",
+         [&] {
+             grid->setRow(1);
+             grid->setCol(2);
+             grid->setRowSel(grid->Rows() - 1);
+             grid->setColSel(2);
+         },
+         {1, 2, 5, 2}},
     };
-    for (const auto& step : steps) {
-        step.gesture();
-        EXPECT_EQ(selectionOf(*grid), step.grid) << step.what;
-        EXPECT_EQ(shownSelection(), step.shown) << step.what;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.step();
+        const Selection& e = s.grid;
+        EXPECT_EQ(selectionOf(*grid), e);
+        EXPECT_EQ(shownSelection(), (Selection{std::min(e.row, e.rowSel), std::min(e.col, e.colSel),
+                                               std::max(e.row, e.rowSel), std::max(e.col, e.colSel)}));
+        EXPECT_EQ(grid->currentIndex(), grid->model()->index(e.row - 1, e.col));
     }
-}
-
-TEST_F(GridTest, ArrowKeysMoveTheCurrentCellAndShiftExtends)
-{
-    fill(3, 5);
-    grid->selectRange(2, 2, 2, 2);
-    pressKey(grid.get(), Qt::Key_Down);
-    EXPECT_EQ(selectionOf(*grid), (Selection{3, 2, 3, 2}));
-    pressKey(grid.get(), Qt::Key_Right, Qt::ShiftModifier);
-    pressKey(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(selectionOf(*grid), (Selection{3, 2, 4, 3}));
-    pressKey(grid.get(), Qt::Key_Up);
-    pressKey(grid.get(), Qt::Key_Up);
-    pressKey(grid.get(), Qt::Key_Up);
-    pressKey(grid.get(), Qt::Key_Up);
-    EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 1, 2})) << "the keys never reach the field names";
-    pressKey(grid.get(), Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(selectionOf(*grid), (Selection{5, 4, 5, 4}));
-}
-
-// --- selection set by callers ---
-
-TEST_F(GridTest, SettingTheSelectionMovesWhatTheViewShows)
-{
-    fill(3, 5);
-    grid->setRow(2);
-    grid->setCol(3);
-    grid->setRowSel(4);
-    grid->setColSel(4);
-    EXPECT_EQ(selectionOf(*grid), (Selection{2, 3, 4, 4}));
-    EXPECT_EQ(shownSelection(), (Selection{2, 3, 4, 4}));
-    EXPECT_EQ(grid->currentIndex(), grid->model()->index(1, 3));
-
-    // Setting the current cell collapses the selection onto it.
-    grid->setRow(5);
-    EXPECT_EQ(selectionOf(*grid), (Selection{5, 3, 5, 3}));
-    EXPECT_EQ(shownSelection(), (Selection{5, 3, 5, 3}));
-
-    // Selecting the whole of column 2 the way the clipboard code tests it.
-    grid->setRow(1);
-    grid->setCol(2);
-    grid->setRowSel(grid->Rows() - 1);
-    grid->setColSel(2);
-    EXPECT_EQ(shownSelection(), (Selection{1, 2, 5, 2}));
-
     EXPECT_THROW(grid->setRow(6), std::out_of_range);
     EXPECT_THROW(grid->setColSel(5), std::out_of_range);
     EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 5, 2}));
@@ -359,15 +319,15 @@ TEST_F(GridTest, SettingTheSelectionMovesWhatTheViewShows)
 TEST_F(GridTest, ColumnWidthsInTwipsRoundTripThroughPixels)
 {
     fill(3, 1);
-    grid->setColWidth(2, 1500);
-    EXPECT_EQ(grid->columnWidth(2), 100);
-    EXPECT_EQ(grid->ColWidth(2), 1500);
-    grid->setColWidth(0, 200);
-    EXPECT_EQ(grid->columnWidth(0), 13);
-    EXPECT_EQ(grid->ColWidth(0), 195) << "the width comes back in whole pixels";
-    grid->setColWidth(1, 1);
-    EXPECT_EQ(grid->columnWidth(1), 0);
-    EXPECT_EQ(grid->ColWidth(1), 0);
+    const struct
+    {
+        int col, twips, pixels, readBack; // 15 twips a pixel, read back in whole pixels
+    } widths[] = {{2, 1500, 100, 1500}, {0, 200, 13, 195}, {1, 1, 0, 0}};
+    for (const auto& w : widths) {
+        grid->setColWidth(w.col, w.twips);
+        EXPECT_EQ(grid->columnWidth(w.col), w.pixels) << w.twips;
+        EXPECT_EQ(grid->ColWidth(w.col), w.readBack) << w.twips;
+    }
     grid->setColumnWidth(3, 40); // as when the user drags a column border
     EXPECT_EQ(grid->ColWidth(3), 600);
     grid->setColWidth(3, -1);
