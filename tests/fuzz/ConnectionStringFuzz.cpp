@@ -5,9 +5,6 @@
 #include "query/db/odbc/OdbcConnectionString.h"
 #include "tests/support/FuzzInput.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
 
 const QList<db::odbc::InstalledDriver> kDrivers{

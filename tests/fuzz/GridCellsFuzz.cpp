@@ -3,8 +3,6 @@
 #include "tests/support/FuzzInput.h"
 #include "ui/GridCellStore.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 

@@ -5,8 +5,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -17,15 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static settings::SettingsStore store(folder.filePath(QStringLiteral("settings.sqlite")));
     fuzz::Input in(data, size);
     // Whole characters only: a lone surrogate half is no text a box can hold.
-    auto whole = [](QString t) {
-        for (QChar& c : t)
-            if (c.isSurrogate())
-                c = u'?';
-        return t;
-    };
-    const QString section = QStringLiteral("S") + whole(in.text(8));
-    const QString key = whole(in.text(8));
-    const QString value = whole(in.text(40));
+    const QString section = QStringLiteral("S") + in.typedText(8);
+    const QString key = in.typedText(8);
+    const QString value = in.typedText(40);
     store.save(section, key, value);
     FUZZ_CHECK(store.get(section, key, QStringLiteral("<none>")) == value);
     const QString otherSection = section.toUpper(), otherKey = key.toLower();

@@ -4,9 +4,6 @@
 #include "mail/SmtpReply.h"
 #include "tests/support/FuzzInput.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzz::Input in(data, size);

@@ -5,18 +5,12 @@
 
 #include <QDate>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static QTemporaryDir folder;
     fuzz::Input in(data, size);
-    QString statement = in.text(40);
-    // Text as a user can type it: whole characters only.
-    for (QChar& c : statement)
-        if (c.isSurrogate())
-            c = u'?';
+    const QString statement = in.typedText(40);
 
     QFile::remove(folder.filePath(QStringLiteral("20240102.log")));
     query::StatementLog log(folder.path(), folder.path(), [] { return QDate(2024, 1, 2); });

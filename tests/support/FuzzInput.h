@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace fuzz {
@@ -44,6 +46,15 @@ public:
             else
                 out += QChar(char16_t(0x20 + c + 7 * pick(256)));
         }
+        return out;
+    }
+    // As text(), with every surrogate replaced by "?": text a user can type into a box.
+    QString typedText(std::size_t limit)
+    {
+        QString out = text(limit);
+        for (QChar& c : out)
+            if (c.isSurrogate())
+                c = u'?';
         return out;
     }
     // All that is left, as text.

@@ -23,22 +23,21 @@ TEST_F(Tools, TheToolsButtonCreatesOneModelessWindowReusedAfterwards)
     main.Command2_Click();
     Form2* tools = main.toolsWindow;
     ASSERT_NE(tools, nullptr);
-    EXPECT_TRUE(tools->isVisible());
-    EXPECT_FALSE(tools->isModal());
+    EXPECT_TRUE(tools->isVisible() && !tools->isModal());
     EXPECT_EQ(tools->windowTitle(), "Database Tools");
     tools->hide();
     main.Command2_Click();
     EXPECT_EQ(main.toolsWindow, tools);
     EXPECT_TRUE(tools->isVisible());
 
-    // Masked passwords and the starting states the handlers rely on.
     for (QLineEdit* password : {tools->Text14, tools->Text20, tools->Text30, tools->Text32})
         EXPECT_EQ(password->echoMode(), QLineEdit::Password) << password->objectName().toStdString();
-    EXPECT_TRUE(tools->Option2->isChecked());
-    EXPECT_TRUE(tools->Option3->isChecked());
-    EXPECT_FALSE(tools->Check2->isChecked() || tools->Check3->isChecked());
-    EXPECT_FALSE(tools->Command9->isEnabled());
-    EXPECT_FALSE(tools->Timer2->isEnabled());
+    // The starting states the handlers rely on: procedures, Check For Locks, first hit only,
+    // no system tables, no Compare before a Connect, no watch.
+    EXPECT_EQ(
+        (QList<bool>{tools->Option2->isChecked(), tools->Option3->isChecked(), tools->Check3->isChecked(),
+                     tools->Check2->isChecked(), tools->Command9->isEnabled(), tools->Timer2->isEnabled()}),
+        (QList<bool>{true, true, false, false, false, false}));
 }
 
 TEST_F(Tools, CancelOrTheProgramsEndStopsARunningCompareOrSearchAtItsNextStep)
