@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTest>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -19,16 +20,8 @@ using ui::MSFlexGrid;
 
 namespace {
 
-struct Selection
-{
-    int row, col, rowSel, colSel;
-    bool operator==(const Selection&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Selection& s)
-{
-    return out << "Row " << s.row << ", Col " << s.col << ", RowSel " << s.rowSel << ", ColSel " << s.colSel;
-}
+// Row, Col, RowSel, ColSel.
+using Selection = std::array<int, 4>;
 
 Selection selectionOf(const MSFlexGrid& g)
 {
@@ -307,9 +300,9 @@ TEST_F(GridTest, GesturesKeysAndCallersMoveTheSelectionTheViewShows)
         s.step();
         const Selection& e = s.grid;
         EXPECT_EQ(selectionOf(*grid), e);
-        EXPECT_EQ(shownSelection(), (Selection{std::min(e.row, e.rowSel), std::min(e.col, e.colSel),
-                                               std::max(e.row, e.rowSel), std::max(e.col, e.colSel)}));
-        EXPECT_EQ(grid->currentIndex(), grid->model()->index(e.row - 1, e.col));
+        EXPECT_EQ(shownSelection(), (Selection{std::min(e[0], e[2]), std::min(e[1], e[3]),
+                                               std::max(e[0], e[2]), std::max(e[1], e[3])}));
+        EXPECT_EQ(grid->currentIndex(), grid->model()->index(e[0] - 1, e[1]));
     }
     EXPECT_THROW(grid->setRow(6), std::out_of_range);
     EXPECT_THROW(grid->setColSel(5), std::out_of_range);
