@@ -87,7 +87,7 @@ protected:
     QString log() const { return tools::form10(form.get()).Text1->toPlainText(); }
 };
 
-TEST_F(Compare, ConnectListsAllThenTheObjectsOfTheKindInTheServersOrder)
+TEST_F(Compare, ConnectListsAllThenTheObjectsOfTheKindAndAFailedConnectLeavesThem)
 {
     EXPECT_FALSE(form->Command9->isEnabled());
     connectAs(false);
@@ -105,12 +105,9 @@ TEST_F(Compare, ConnectListsAllThenTheObjectsOfTheKindInTheServersOrder)
     EXPECT_EQ(store().get(settings::CompareServerName2), server(two));
     EXPECT_EQ(store().get(settings::CompareDataBase1), "cmp1");
     EXPECT_TRUE(dialogs.take().isEmpty());
-}
 
-// A refused password is LockWatchTest's password scan.
-TEST_F(Compare, AFailedConnectReportsByNumberAndLeavesBothLists)
-{
-    connectAs(true);
+    // A failed Connect reports by number and leaves both lists. (A refused password is
+    // LockWatchTest's password scan.)
     const QStringList before1 = listed(form->Combo1), before2 = listed(form->Combo2);
     struct Case
     {
