@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 3:
             if (!table.empty() && cols > 0) {
                 const int r = int(in.pick(unsigned(table.size()))), c = int(in.pick(unsigned(cols)));
-                // Sometimes a cell's own text, which may move while it is copied.
+                // Sometimes the cell's own text, one byte longer (a copy, not a view into the store).
                 const std::string v =
                     in.pick(4) == 0 ? std::string(store.cellUtf8(r, c)) + "+" : std::string(in.bytes(40));
                 if (in.pick(2) == 0) {
