@@ -4,21 +4,17 @@
 
 using namespace profiles;
 
-TEST(NameListReading, EveryNameEnclosedInCommasIsListedInOrder)
+TEST(NameListReading, EveryNameEnclosedInCommasIsListedInOrderTheLastPieceNever)
 {
     EXPECT_EQ(parseNameList(",a,,b,,c,"), QStringList({"a", "b", "c"}));
     EXPECT_EQ(parseNameList(""), QStringList());
     EXPECT_EQ(parseNameList(",a,"), QStringList({"a"}));
-}
 
-TEST(NameListReading, AnEarlierVersionsEndingAndSharedCommasStillRead)
-{
+    // An earlier version's ending and shared commas still read.
     EXPECT_EQ(parseNameList(",a,c,,\""), QStringList({"a", "c"})) << "the lone quote is the last piece";
     EXPECT_EQ(parseNameList(",a,c,"), QStringList({"a", "c"}));
-}
 
-TEST(NameListReading, TheLastPieceIsNeverReadAndBlankPiecesAreSkipped)
-{
+    // The last piece is never read and blank pieces are skipped.
     EXPECT_EQ(parseNameList(",a,b"), QStringList({"a"}));
     EXPECT_EQ(parseNameList("a"), QStringList());
     EXPECT_EQ(parseNameList(",  ,, x ,"), QStringList({" x "})) << "names stay untrimmed";
@@ -26,31 +22,27 @@ TEST(NameListReading, TheLastPieceIsNeverReadAndBlankPiecesAreSkipped)
         << "an old ending followed by a later save shows the quote as a name";
 }
 
-TEST(NameListSaving, AFirstNameIsEnclosedInCommasAndANameIsAddedOnce)
+TEST(NameListSaving, ANameIsAddedOnceAndAnEarlierEndingNeverBecomesOne)
 {
     EXPECT_EQ(nameListWith("", "a"), ",a,");
     EXPECT_EQ(nameListWith(",a,", "a"), ",a,");
     EXPECT_EQ(nameListWith(",a,", "b"), ",a,,b,");
     EXPECT_EQ(nameListWith(",a,", "A"), ",a,") << "names differing only in case are one entry";
     EXPECT_EQ(nameListWith(",ab,", "a"), ",ab,,a,") << "only a whole name counts";
-}
 
-TEST(NameListSaving, AnEarlierVersionsEndingNeverBecomesAName)
-{
+    // An earlier version's ending never becomes a name.
     const QString saved = nameListWith(",a,c,,\"", "d");
     EXPECT_EQ(parseNameList(saved), QStringList({"a", "c", "d"}));
 }
 
-TEST(NameListDeleting, TheRestIsWrittenBackEachInItsOwnCommas)
+TEST(NameListDeleting, TheRestIsWrittenBackEachInItsOwnCommasNeverGlued)
 {
     EXPECT_EQ(nameListWithout(",a,,b,,c,", "b"), ",a,,c,");
     EXPECT_EQ(nameListWithout(",a,", "a"), "");
     EXPECT_EQ(nameListWithout(",a,,b,", "x"), ",a,,b,");
     EXPECT_EQ(nameListWithout(",a,,A,,b,", "A"), ",b,") << "every spelling of the name";
-}
 
-TEST(NameListDeleting, TwoDeletesNeverGlueNeighboursTogether)
-{
+    // Two deletes never glue neighbours together.
     QString list;
     for (const char* name : {"a", "b", "c", "d"})
         list = nameListWith(list, name);
@@ -58,10 +50,8 @@ TEST(NameListDeleting, TwoDeletesNeverGlueNeighboursTogether)
     list = nameListWithout(list, "c");
     EXPECT_EQ(list, ",b,,d,");
     EXPECT_EQ(parseNameList(list), QStringList({"b", "d"}));
-}
 
-TEST(NameListDeleting, ListsOfEarlierVersionsAreTidiedToo)
-{
+    // Lists of earlier versions are tidied too.
     EXPECT_EQ(nameListWithout(",a,b,c,,\"", "b"), ",a,,c,") << "shared commas and the old ending";
     EXPECT_EQ(nameListWithout(",a,c,,\"", "zz"), ",a,,c,");
     EXPECT_EQ(nameListWithout(",x,y,,z,", "x,y"), ",z,") << "a name with a comma goes as it was written";

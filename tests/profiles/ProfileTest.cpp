@@ -36,20 +36,14 @@ TEST_F(ProfileSaving, AFirstSaveStoresEveryFieldUnderItsKeyAndListsTheName)
     EXPECT_TRUE(r.nameAdded);
     EXPECT_EQ(storedNames(), ",a,");
 
-    const auto all = store().getAll("a");
-    ASSERT_TRUE(all.has_value());
-    QStringList keys;
-    for (const auto& [k, v] : *all)
-        keys << k;
-    EXPECT_EQ(keys, QStringList({"Text1", "Text4", "Text8", "Text9", "Combo1", "CheckBox1", "CheckBox4"}))
-        << "stored in this order, nothing else (no password)";
-    EXPECT_EQ(store().get("a", "Text1", ""), "select *\r\nfrom orders");
-    EXPECT_EQ(store().get("a", "Text4", ""), "reporter");
-    EXPECT_EQ(store().get("a", "Text8", ""), "db.example.org");
-    EXPECT_EQ(store().get("a", "Text9", ""), "sales");
-    EXPECT_EQ(store().get("a", "Combo1", ""), "MySql");
-    EXPECT_EQ(store().get("a", "CheckBox1", ""), "0");
-    EXPECT_EQ(store().get("a", "CheckBox4", ""), "1");
+    // Stored in this order and nothing else (no password).
+    EXPECT_EQ(store().getAll("a"), std::optional(settings::KeyValueList{{"Text1", "select *\r\nfrom orders"},
+                                                                        {"Text4", "reporter"},
+                                                                        {"Text8", "db.example.org"},
+                                                                        {"Text9", "sales"},
+                                                                        {"Combo1", "MySql"},
+                                                                        {"CheckBox1", "0"},
+                                                                        {"CheckBox4", "1"}}));
 }
 
 TEST_F(ProfileSaving, NamesDifferingInCaseAreOneProfileListedAsFirstSaved)
@@ -115,7 +109,7 @@ TEST_F(ProfileDeleting, AReservedNameLeavesTheProgramsOwnSettingsAlone)
 
 using StatementKeeping = FreshStore;
 
-TEST_F(StatementKeeping, TheQueryTextAndCheckBoxesAreKeptPerProfile)
+TEST_F(StatementKeeping, TheQueryTextAndCheckBoxesAreKeptPerProfileNamedOnly)
 {
     QueryTextKeeper keeper;
     keeper.keep("p", "select 0");
@@ -130,11 +124,9 @@ TEST_F(StatementKeeping, TheQueryTextAndCheckBoxesAreKeptPerProfile)
 
     keepQueryTextOnRun("P", "select 2");
     EXPECT_EQ(loadProfile("p").queryText, "select 2") << "\"text1\" and \"Text1\" are one value";
-}
 
-TEST_F(StatementKeeping, WithoutAProfileNameNothingIsKeptAndNothingFails)
-{
-    // The store refuses an empty section; the keepers never pass the refusal on.
+    // Without a profile name nothing is kept and nothing fails: the store refuses an empty
+    // section, and the keepers never pass the refusal on.
     EXPECT_THROW(store().save("", "Text1", "x"), settings::StoreError);
     EXPECT_NO_THROW(QueryTextKeeper().keep("", "select 1"));
     EXPECT_NO_THROW(keepQueryTextOnRun("", "select 1"));

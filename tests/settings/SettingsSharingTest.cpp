@@ -1,63 +1,22 @@
 // Durability and sharing, checked with real second processes on the same file.
 #include "settings/SettingsStore.h"
+#include "tests/support/SettingsPeer.h"
 #include "tests/support/SmallFileSystem.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-
-class Peer
-{
-public:
-    explicit Peer(const QString& path)
-    {
-        process.start(QStringLiteral(SETTINGS_PEER), {path});
-        EXPECT_TRUE(process.waitForStarted(30000));
-        EXPECT_EQ(reply(), "ready");
-    }
-    ~Peer()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000))
-            process.kill();
-    }
-
-    QString send(const QString& line)
-    {
-        process.write((line + "\n").toUtf8());
-        return reply();
-    }
-    void post(const QString& line) { process.write((line + "\n").toUtf8()); }
-    void kill()
-    {
-        process.kill(); // SIGKILL: no chance to flush or close anything
-        process.waitForFinished(30000);
-    }
-
-    QProcess process;
-
-    QString reply()
-    {
-        while (!process.canReadLine())
-            if (!process.waitForReadyRead(30000))
-                return QStringLiteral("<no reply>");
-        return QString::fromUtf8(process.readLine()).trimmed();
-    }
-};
-
-} // namespace
+using qvtest::SettingsPeer;
 
 TEST(SettingsSharing, TwoRunningProgramsShareOneFileAndTheLastWriterWins)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("settings.sqlite");
-    Peer first(path);
-    Peer second(path);
+    SettingsPeer first(path);
+    SettingsPeer second(path);
 
     ASSERT_EQ(first.send("save Profiles ProfileName one"), "ok");
     ASSERT_EQ(second.send("save profiles profilename two"), "ok");
@@ -76,7 +35,7 @@ TEST(SettingsSharing, EveryAcknowledgedSaveSurvivesAKillAtAnyMoment)
         const QString section = QStringLiteral("Round%1").arg(round);
         int acknowledged = -1;
         {
-            Peer peer(path);
+            SettingsPeer peer(path);
             peer.post(QStringLiteral("saves %1 1000").arg(section));
             // Kill after a random number of acknowledgements, anywhere inside the next save.
             const int wanted = int(random.bounded(8));
@@ -102,7 +61,7 @@ TEST(SettingsSharing, AFileLockedByAnotherProgramIsLeftAsItIs)
     QTemporaryDir dir;
     const QString path = dir.filePath("settings.sqlite");
     settings::SettingsStore(path).save(settings::OptionBox, "1");
-    Peer peer(path);
+    SettingsPeer peer(path);
     ASSERT_EQ(peer.send("hold 3"), "held");
 
     settings::SettingsStore::setBusyTimeout(200);
@@ -129,7 +88,7 @@ TEST(SettingsSharing, AReadOnlyFileIsReadAndLeftWithItsJournal)
     const QString path = disk.filePath("settings.sqlite");
     settings::SettingsStore(path).save(settings::OptionBox, "1");
     {
-        Peer crashed(path);
+        SettingsPeer crashed(path);
         ASSERT_EQ(crashed.send("hold 3"), "held");
         crashed.kill();
     }

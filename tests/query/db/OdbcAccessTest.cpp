@@ -87,7 +87,7 @@ TEST_F(AccessTest, UnicodeFileReadsNonAsciiText)
     EXPECT_EQ(byId.value(QStringLiteral("8")), all);
 }
 
-TEST_F(AccessTest, AccdbFileReadsEveryColumnType)
+TEST_F(AccessTest, AccdbFileReadsEveryColumnTypeOneResultAndNoKeys)
 {
     OPEN_OR_SKIP(c, "testV2007.accdb");
     const QStringList table1 = query(*c, QStringLiteral("SELECT * FROM Table1"));
@@ -103,23 +103,17 @@ TEST_F(AccessTest, AccdbFileReadsEveryColumnType)
     EXPECT_FALSE(wide->fetch());
     EXPECT_TRUE(query(*c, QStringLiteral("SELECT * FROM Table3")).isEmpty());
     EXPECT_TRUE(query(*c, QStringLiteral("SELECT * FROM Table4")).isEmpty());
-}
 
-TEST_F(AccessTest, TrailingSemicolonAndOneResultOnly)
-{
-    OPEN_OR_SKIP(c, "testV2007.accdb");
+    // A trailing semicolon is taken, and a batch has one result only.
     auto result = c->execute(QStringLiteral("SELECT A FROM Table1 WHERE D = 222 ;  \n"));
     EXPECT_EQ(odbctest::rows(*result), QStringList{QStringLiteral("abcdefg")});
     // mdbtools has no SQLMoreResults: the batch simply has no second result.
     EXPECT_FALSE(result->nextResult());
     EXPECT_FALSE(result->hasRows());
-}
 
-TEST_F(AccessTest, NoKeysOrBaseTablesButNoFailure)
-{
-    OPEN_OR_SKIP(c, "testV2007.accdb");
+    // No keys or base tables, but no failure.
     EXPECT_TRUE(c->primaryKey({}, {}, QStringLiteral("Table1")).isEmpty());
-    auto result = c->execute(QStringLiteral("SELECT A FROM Table1"));
+    result = c->execute(QStringLiteral("SELECT A FROM Table1"));
     EXPECT_EQ(result->column(0).name, QStringLiteral("A"));
     EXPECT_TRUE(result->column(0).baseTable.isEmpty());
     EXPECT_EQ(c->quoteIdentifier(QStringLiteral("a]b")), QStringLiteral("[a]]b]"));

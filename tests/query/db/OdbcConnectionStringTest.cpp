@@ -91,19 +91,19 @@ TEST_P(Translates, ToTheInstalledDriversString)
 const QString kFreeTdsTail = QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8");
 const QString kMariaDbTail = QStringLiteral("OPTION=67108864;CHARSET=utf8mb4;CONN_TIMEOUT=15");
 
+// clang-format off
 const Translation kTranslations[] = {
     // SQL Server through FreeTDS: a port always (TCP), protocol 7.4, UTF-8 text, no empty DSN.
     {"SqlOleDbString", kSqlString, kDebian,
      "Driver={FreeTDS};Server=db.example.test;Port=1433;Database=pubs;UID=sa;PWD=secret;" + kFreeTdsTail},
     {"ToolsString", kToolsString, kDebian,
-     "Driver={FreeTDS};Server=srv;Port=1433;Database=db;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;" +
-         kFreeTdsTail},
+     "Driver={FreeTDS};Server=srv;Port=1433;Database=db;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;"
+         + kFreeTdsTail},
     {"LockWatchStringBlankBeforeLastSemicolon",
-     "Driver={SQL Server};Server=srv;UID=sa;PWD=pw;WSID=QUORVANE;Language=us_english;"
-     "Database=db ;DSN=;",
+     "Driver={SQL Server};Server=srv;UID=sa;PWD=pw;WSID=QUORVANE;Language=us_english;Database=db ;DSN=;",
      kDebian,
-     "Driver={FreeTDS};Server=srv;Port=1433;Database=db;UID=sa;PWD=pw;WSID=QUORVANE;Language=us_english;" +
-         kFreeTdsTail},
+     "Driver={FreeTDS};Server=srv;Port=1433;Database=db;UID=sa;PWD=pw;WSID=QUORVANE;Language=us_english;"
+         + kFreeTdsTail},
     {"PortAfterComma", "Provider=SQLOLEDB.1;Data Source=127.0.0.1,1500", kDebian,
      "Driver={FreeTDS};Server=127.0.0.1;Port=1500;" + kFreeTdsTail},
     {"PortWithTcpPrefixAndBlanks", "Provider=SQLOLEDB.1;Data Source=tcp: h , 1500 ", kDebian,
@@ -116,18 +116,13 @@ const Translation kTranslations[] = {
      "Driver={FreeTDS};Server=h;Port=1433;PWD={p;w=1}}x};" + kFreeTdsTail},
     {"ConnectTimeoutNotPassedOn", "Provider=SQLOLEDB.1;Data Source=h;Connect Timeout=3", kDebian,
      "Driver={FreeTDS};Server=h;Port=1433;" + kFreeTdsTail},
-    {"DriverRegisteredAsSqlServerWins",
-     kToolsString,
-     {kFreeTds, driver("SQL Server", "libtdsodbc.so")},
-     "Driver={SQL Server};Server=srv;Port=1433;Database=db;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;" +
-         kFreeTdsTail},
+    {"DriverRegisteredAsSqlServerWins", kToolsString, {kFreeTds, driver("SQL Server", "libtdsodbc.so")},
+     "Driver={SQL Server};Server=srv;Port=1433;Database=db;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;"
+         + kFreeTdsTail},
     {"MicrosoftDriverWritesPortWithComma",
-     "Provider=SQLOLEDB.1;User ID=sa;pwd=x;Initial Catalog=d;Data Source=h:1500",
-     {kFreeTds, kMs17},
+     "Provider=SQLOLEDB.1;User ID=sa;pwd=x;Initial Catalog=d;Data Source=h:1500", {kFreeTds, kMs17},
      "Driver={ODBC Driver 17 for SQL Server};Server=h,1500;Database=d;UID=sa;PWD=x"},
-    {"Driver18TrustsTheServerCertificate",
-     "Provider=SQLOLEDB.1;Data Source=h",
-     {kFreeTds, kMs17, kMs18},
+    {"Driver18TrustsTheServerCertificate", "Provider=SQLOLEDB.1;Data Source=h", {kFreeTds, kMs17, kMs18},
      "Driver={ODBC Driver 18 for SQL Server};Server=h;TrustServerCertificate=yes"},
     // MySQL through MariaDB's driver: Port=, batches on, UTF-8 text, no WSID, Language or empty DSN.
     {"MySqlString", kMySqlString, kDebian,
@@ -140,52 +135,37 @@ const Translation kTranslations[] = {
      "Driver={MariaDB Unicode};Server=h;CONN_TIMEOUT=4;OPTION=67108864;CHARSET=utf8mb4"},
     {"MySqlPasswordStaysBraced", "Driver={MySql};Server=h;PWD={p;w=1};DSN=;", kDebian,
      "Driver={MariaDB Unicode};Server=h;PWD={p;w=1};" + kMariaDbTail},
-    {"DriverRegisteredAsMySqlWins",
-     "Driver={MySql};Server=h",
-     {kMariaDb, kOracleMySql, driver("MySql", "libmaodbc.so")},
-     "Driver={MySql};Server=h;" + kMariaDbTail},
-    {"MySqlDriverBeforeMariaDb",
-     "Driver={MySql};Server=h",
-     {kMariaDb, kOracleMySql},
+    {"DriverRegisteredAsMySqlWins", "Driver={MySql};Server=h",
+     {kMariaDb, kOracleMySql, driver("MySql", "libmaodbc.so")}, "Driver={MySql};Server=h;" + kMariaDbTail},
+    {"MySqlDriverBeforeMariaDb", "Driver={MySql};Server=h", {kMariaDb, kOracleMySql},
      "Driver={MySQL ODBC 8.0 Unicode Driver};Server=h;" + kMariaDbTail},
-    {"MariaDbUnicodeBeforePlain",
-     "Driver={MySql};Server=h",
-     {kPlainMariaDb, kMariaDb},
+    {"MariaDbUnicodeBeforePlain", "Driver={MySql};Server=h", {kPlainMariaDb, kMariaDb},
      "Driver={MariaDB Unicode};Server=h;" + kMariaDbTail},
-    {"PlainMariaDbLast",
-     "Driver={MySql};Server=h",
-     {kFreeTds, kPlainMariaDb},
+    {"PlainMariaDbLast", "Driver={MySql};Server=h", {kFreeTds, kPlainMariaDb},
      "Driver={MariaDB};Server=h;" + kMariaDbTail},
     // Oracle: Data Source is the TNS name; the server box has no key of its own.
-    {"OracleString",
-     kOracleString,
+    {"OracleString", kOracleString,
      {kFreeTds, driver("Oracle 21 ODBC driver", "/opt/oracle/libsqora.so.21.1")},
      "Driver={Oracle 21 ODBC driver};DBQ=ORCL;UID=scott;PWD=tiger"},
     // PostgreSQL: the Unicode driver, else the ANSI one; host:port in the server box is split.
-    {"PostgreSqlString",
-     kPgString,
-     {kFreeTds, kPgAnsi, kPgUnicode},
+    {"PostgreSqlString", kPgString, {kFreeTds, kPgAnsi, kPgUnicode},
      "Driver={PostgreSQL Unicode};Server=pg.example.test;Port=5433;Database=shop;UID=joe;PWD={p;w};"
-     "BoolsAsChar=0"},
-    {"PostgreSqlAnsiWhenAlone",
-     "Driver={PostgreSQL Unicode};Server=h:6000;Database=d",
-     {kPgAnsi},
+         "BoolsAsChar=0"},
+    {"PostgreSqlAnsiWhenAlone", "Driver={PostgreSQL Unicode};Server=h:6000;Database=d", {kPgAnsi},
      "Driver={PostgreSQL ANSI};Server=h;Port=6000;Database=d;BoolsAsChar=0"},
-    {"PostgreSqlDefaultPortAndItsOwnBooleans",
-     "Driver={PostgreSQL Unicode};Server=h;BoolsAsChar=1",
-     {kPgUnicode},
-     "Driver={PostgreSQL Unicode};Server=h;Port=5432;BoolsAsChar=1"},
+    {"PostgreSqlDefaultPortAndItsOwnBooleans", "Driver={PostgreSQL Unicode};Server=h;BoolsAsChar=1",
+     {kPgUnicode}, "Driver={PostgreSQL Unicode};Server=h;Port=5432;BoolsAsChar=1"},
     // Strings naming a driver or DSN of their own go as written.
     {"OtherDriverUnchanged", "Driver={FreeTDS};Server=h;Port=2000;UID=u;PWD={a;b}", kDebian,
      "Driver={FreeTDS};Server=h;Port=2000;UID=u;PWD={a;b}"},
     {"DsnUnchanged", "DSN=warehouse;UID=u", kDebian, "DSN=warehouse;UID=u"},
     // A brace in a driver's name is doubled like any value's, so the driver manager reads the name back.
     {"DriverNameWithBraces", "Driver={My}}Driver};UID={a}}b}", kDebian, "Driver={My}}Driver};UID={a}}b}"},
-    {"ChosenDriverNameWithBraces",
-     "Driver={MySql};Server=h",
+    {"ChosenDriverNameWithBraces", "Driver={MySql};Server=h",
      {driver("MySQL ODBC 8.0 {Unicode} Driver", "/usr/lib/libmyodbc8w.so")},
      "Driver={MySQL ODBC 8.0 {Unicode}} Driver};Server=h;" + kMariaDbTail},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Strings, Translates, testing::ValuesIn(kTranslations),
                          [](const testing::TestParamInfo<Translation>& info) {

@@ -33,33 +33,13 @@ protected:
             GTEST_SKIP() << "the FreeTDS ODBC driver is not registered (install tdsodbc)";
         }
         db::odbc::setDefaultLoginTimeout(1);
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-        closedPort = QString::number(probe.serverPort());
     }
     void TearDown() override { db::odbc::setDefaultLoginTimeout(15); }
-
-    QString closedPort; // nothing listens there once the probe is gone
 };
 
-// The translation itself: OdbcConnectionStringTest (Translates.*).
-TEST_F(SqlServerTest, TheProgramsStringReachesTheNetworkThroughFreeTds)
-{
-    const db::ProviderChoice choice = db::chooseProvider(
-        QStringLiteral(
-            "Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=127.0.0.1,") +
-            closedPort,
-        {}, {});
-    EXPECT_EQ(choice.kind, db::BackendKind::Odbc);
-    EXPECT_TRUE(choice.connectionString.startsWith(QStringLiteral("Driver={FreeTDS};Server=127.0.0.1;Port=") +
-                                                   closedPort));
-    EXPECT_EQ(choice.loginTimeout, 1);
-    const db::Error e = errorOf([&] { db::odbc::open(choice); });
-    EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-    EXPECT_EQ(e.native, 20009);
-    EXPECT_TRUE(e.description.contains(QLatin1String("Unable to connect"))) << e.description.toStdString();
-}
-
+// The program's string through FreeTDS to a server that answers: every SqlServer case of
+// EngineLayerTest; its translation: OdbcConnectionStringTest (Translates.*); a refused
+// connection's records: OdbcErrorsTest (FreeTdsRefused).
 TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)
 {
     // Accepts the connection (the kernel does) but never answers the login.

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using query::StatementLog;
@@ -33,7 +32,10 @@ protected:
 
     QString programFolder() const { return dir.filePath("program"); }
     QString userFolder() const { return dir.filePath("user/Quorvane/logs"); }
-    StatementLog makeLog() { return StatementLog(programFolder(), userFolder(), [this] { return today; }); }
+    StatementLog makeLog()
+    {
+        return StatementLog(programFolder(), userFolder(), [this] { return today; });
+    }
     QString dailyFile() const { return programFolder() + "/20240305.log"; }
 
     QTemporaryDir dir;
@@ -47,9 +49,9 @@ TEST_F(StatementLogTest, EachEntryIsWrittenOnceAndFoundExactlyAsWritten)
     StatementLog log = makeLog();
     // text, whether it is new; the first entry begins the file with two line breaks.
     const std::pair<const char*, bool> runs[] = {
-        {"select 10", true},       {"select 1", true},        {"select 1", false},
-        {"select", true},          {"SELECT 1", true},        {"select 2   ", true},
-        {"select 2", false},       {"select *\nfrom t", true}, {"select *\r\nfrom t", false},
+        {"select 10", true}, {"select 1", true},         {"select 1", false},
+        {"select", true},    {"SELECT 1", true},         {"select 2   ", true},
+        {"select 2", false}, {"select *\nfrom t", true}, {"select *\r\nfrom t", false},
     };
     for (const auto& [text, isNew] : runs)
         EXPECT_EQ(log.log(text), isNew) << text;
@@ -114,15 +116,13 @@ TEST_F(StatementLogTest, WithAQueryFileSetTheLogAppendsToIt)
     EXPECT_EQ(log.target(), dailyFile()) << "back to the daily file once the query file is cleared";
 }
 
-TEST(StatementImport, PiecesOfSpacesAloneAreLeftOutAndOthersKeptUnchanged)
+TEST(StatementImport, PiecesOfSpacesAloneAreLeftOutAndWhatTheLogWritesComesBack)
 {
     EXPECT_EQ(query::importedStatements("  \r\n\r\n x \r\n\r\n\r\n\r\n"), QStringList({" x "}));
     EXPECT_EQ(query::importedStatements(""), QStringList());
     EXPECT_EQ(query::importedStatements("select 1"), QStringList({"select 1"}));
-}
 
-TEST(StatementImport, WhatTheLogWritesComesBackAsItWasLogged)
-{
+    // What the log writes comes back as it was logged.
     const QString file = StatementLog::entryFor("select 1") + StatementLog::entryFor("select 2  ");
     EXPECT_EQ(query::importedStatements(file).first(), "select 1");
 }

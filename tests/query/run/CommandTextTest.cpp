@@ -47,15 +47,13 @@ TEST(CommandText, IsTheTrimmedBoxOrSelectionWithTheRowCountQueryForSqlWrites)
         EXPECT_EQ(t.rowCountAppended, c.appended) << c.type << c.box;
         EXPECT_EQ(t.fromSelection, asked && *c.selection) << c.type << c.box;
     }
-}
 
-} // namespace
-
-TEST(CommandText, ATextThatMayHoldSeveralStatementsIsABatch)
-{
+    // A text that may hold several statements is a batch.
     for (const char* batch :
          {"insert into t values (1); select 1", "select 1;select 2;", "select ';x'", "select 1; -- done"})
         EXPECT_TRUE(query::commandText(request("MySql", batch)).mayBeBatch) << batch;
     for (const char* single : {"select 1", "select 1;", "select 1 ;  ;\r\n", ""})
         EXPECT_FALSE(query::commandText(request("MySql", single)).mayBeBatch) << single;
 }
+
+} // namespace

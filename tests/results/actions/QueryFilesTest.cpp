@@ -2,11 +2,10 @@
 #include "results/QueryFiles.h"
 
 #include "tests/support/ActionsSupport.h"
+#include "tests/support/WithoutRootFileRights.h"
 
 #include <QDir>
-#include <QFileDevice>
-#include <sys/fsuid.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -100,44 +99,23 @@ TEST_F(QueryFiles, OpenWithoutAFileOrOfAMissingFileReportsAndKeepsTheBox)
     EXPECT_EQ(box.text, QStringLiteral("kept"));
 }
 
-// Takes away the rights that let root write anywhere, for as long as it lives: the
-// file-system user of this (the only) thread becomes "nobody".
-class WithoutRootFileRights
-{
-public:
-    WithoutRootFileRights()
-    {
-        if (geteuid() == 0)
-            setfsuid(65534);
-    }
-    ~WithoutRootFileRights()
-    {
-        if (geteuid() == 0)
-            setfsuid(0);
-    }
-};
-
 TEST_F(QueryFiles, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
 {
     // A folder nobody may write to, holding the old file.
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                          QFileDevice::ExeOther);
+    ASSERT_EQ(::chmod(qPrintable(dir.path()), 0705), 0);
     const QString folder = path(QStringLiteral("locked"));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
     const QString file = folder + QStringLiteral("/q.sql");
     writeBytes(file, "the old query\r\n");
     // The file itself may be written by anyone: only a write in place could change it.
-    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther |
-                                    QFileDevice::WriteOther);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                      QFileDevice::ExeOther);
+    ASSERT_EQ(::chmod(qPrintable(file), 0606), 0);
+    ASSERT_EQ(::chmod(qPrintable(folder), 0505), 0);
     query::setCurrentQueryFile(file);
     {
-        WithoutRootFileRights nobody;
+        qvtest::WithoutRootFileRights nobody;
         results::fileSave(nullptr, QStringLiteral("select 1"));
     }
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ::chmod(qPrintable(folder), 0700);
     const QStringList messages = dialogs.takeMessages();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QString::number(EACCES) + QStringLiteral("\r\n")))

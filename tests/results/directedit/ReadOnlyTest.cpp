@@ -15,11 +15,7 @@ TEST_P(Permissions, ReadOnlyAtFirstThenEditableWhenGranted)
 {
     auto model = openModel(database(), QStringLiteral("SELECT id, title, author FROM books ORDER BY id"));
     ASSERT_EQ(model->rowCount(), 3);
-    ASSERT_EQ(model->columnCount(), 3);
-    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("title"));
-    EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("Dune"));
-    EXPECT_TRUE(model->data(model->index(1, 2)).isNull());
-
+    // (What the grid shows, headers and NULL: DirectEditWindow and WriteTest's steps.)
     EXPECT_FALSE(model->AllowUpdate());
     EXPECT_FALSE(model->AllowDelete());
     EXPECT_FALSE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
