@@ -18,19 +18,12 @@ TEST(PasswordTable, AFirstChoiceClaimsTheLowestEntryAndGivesEmptyPasswords)
     EXPECT_EQ(t.claimedCount(), 2) << "choosing a name again claims nothing";
 }
 
-TEST(PasswordTable, SavingANameNeverChosenClaimsAnEntryForIt)
+TEST(PasswordTable, SavingANameNeverChosenClaimsAnEntryWhateverItsLetterCase)
 {
     PasswordTable t;
     EXPECT_TRUE(t.save("new", "pw", ""));
     EXPECT_EQ(t.entry(0).name, "new");
-    EXPECT_EQ(t.choose("new")->password, "pw");
-}
-
-TEST(PasswordTable, NamesCompareWithoutLetterCaseAsTheirSectionsDo)
-{
-    PasswordTable t;
-    t.save("work", "lower", "");
-    EXPECT_EQ(t.choose("WORK")->password, "lower");
+    EXPECT_EQ(t.choose("NEW")->password, "pw") << "names compare without letter case, as their sections do";
     EXPECT_EQ(t.claimedCount(), 1);
 }
 
@@ -38,22 +31,16 @@ TEST(PasswordTable, TheDatabasePasswordIsRememberedAsTypedForAKnownNameOnly)
 {
     PasswordTable t;
     t.setDatabasePassword("unknown", "x");
-    EXPECT_EQ(t.claimedCount(), 0) << "a change never claims an entry";
+    t.setDatabasePassword("", "db");
+    EXPECT_FALSE(t.choose("").has_value());
+    EXPECT_FALSE(t.save("", "pw", "db"));
+    EXPECT_EQ(t.claimedCount(), 0) << "a change, or an empty name, never claims an entry";
+    EXPECT_TRUE(t.choose("later")->password.isEmpty()) << "no password left behind in an unclaimed entry";
 
     t.choose("a");
     t.setDatabasePassword("a", "typed");
     EXPECT_EQ(t.choose("a")->databasePassword, "typed") << "kept without a save";
     EXPECT_TRUE(t.choose("a")->password.isEmpty()) << "the password box has no such path";
-}
-
-TEST(PasswordTable, AnEmptyNameNeverClaimsNorMatches)
-{
-    PasswordTable t;
-    EXPECT_FALSE(t.choose("").has_value());
-    EXPECT_FALSE(t.save("", "pw", "db"));
-    t.setDatabasePassword("", "db");
-    EXPECT_EQ(t.claimedCount(), 0);
-    EXPECT_TRUE(t.choose("later")->password.isEmpty()) << "no password left behind in an unclaimed entry";
 }
 
 TEST(PasswordTable, OnlyAHundredNamesAreRememberedAndTheLastEntryStaysEmpty)

@@ -95,10 +95,7 @@ TEST(ConnectionSettings, ValuesAreInsertedAsTypedUnlessTheyWouldBreakTheString)
     const QString s = query::connectionSettings(f).connectionString;
     EXPECT_EQ(s, QStringLiteral("Driver={MySql};Server={ host };UID=Jöns Nilsson;PWD={p;w=1};WSID=QUORVANE;"
                                 "Language=us_english;Database={a}}b};DSN=;"));
-    const db::ConnectionStringParts parts = db::parseConnectionString(s);
-    EXPECT_EQ(parts.value(QStringLiteral("PWD")), QStringLiteral("p;w=1"));
-    EXPECT_EQ(parts.value(QStringLiteral("Database")), QStringLiteral("a}b"));
-    EXPECT_EQ(parts.value(QStringLiteral("Server")), QStringLiteral(" host "));
+    // (Such values read back unchanged: ConnectionStringValues.AwkwardValuesAreBracedAndReadBackUnchanged.)
 
     // A SQLite profile opens its file even with a semicolon in the path.
     SqliteFiles files;

@@ -40,19 +40,16 @@ protected:
 
 // --- grid ---------------------------------------------------------------------------------
 
+// Widened to show "Affected Rows" when the count was appended: SqlServerRun.AnInsertShowsThe
+// AffectedRowsInAWideColumn; a column of that name the query chose itself keeps its width.
 TEST_F(Presentation, AffectedRowsColumnIsWidenedOnlyWhenTheCountWasAppended)
 {
     grid.setCols(3);
     grid.setColWidth(2, 600);
     db::Recordset rs = run("select 1 as \"Affected Rows\"");
     query::fillGrid(rs, grid, false, always);
-    EXPECT_EQ(grid.ColWidth(2), 600);
-
-    rs = run("select 1 as \"Affected Rows\"");
-    query::fillGrid(rs, grid, true, always);
-    EXPECT_EQ(grid.ColWidth(2), 1500);
     EXPECT_EQ(grid.TextMatrix(0, 2), "Affected Rows");
-    EXPECT_EQ(grid.TextMatrix(1, 2), "1");
+    EXPECT_EQ(grid.ColWidth(2), 600);
 }
 
 TEST_F(Presentation, RowsReachTheViewAtEventTicksNotPerRecord)

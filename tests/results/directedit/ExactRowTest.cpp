@@ -1,6 +1,7 @@
-// One row, the row the user sees, or nothing, beyond the steps of WriteTest: rows that differ
-// only by case or trailing blanks are told apart, a direct-edit batch runs whole, SQLite's
-// storage classes, and rows that no key tells apart where nothing can be rolled back.
+// One row, the row the user sees, or nothing, beyond the steps of WriteTest:
+// rows that differ only by case or trailing blanks are told apart, a
+// direct-edit batch runs whole, SQLite's storage classes, and rows that no key
+// tells apart where nothing can be rolled back.
 #include "tests/support/DirectEditFixture.h"
 
 #include <algorithm>
@@ -8,7 +9,8 @@
 namespace detest {
 namespace {
 
-// The table's rows as the database holds them, in byte order (collations sort case apart).
+// The table's rows as the database holds them, in byte order (collations sort
+// case apart).
 QStringList sortedRows(const Database& database, const char* sql)
 {
     QStringList rows = database.rows(QString::fromUtf8(sql));
@@ -18,8 +20,9 @@ QStringList sortedRows(const Database& database, const char* sql)
 
 using ExactRows = DirectEditTest;
 
-// A table without a key whose collation calls 'abc' and 'ABC' (and, on MariaDB and SQL Server,
-// 'x' and 'x ') equal: each action changes the row shown and only that one.
+// A table without a key whose collation calls 'abc' and 'ABC' (and, on MariaDB
+// and SQL Server, 'x' and 'x ') equal: each action changes the row shown and
+// only that one.
 TEST_P(ExactRows, RowsEqualOnlyUnderTheCollationAreToldApart)
 {
     database().createFoldingTable(QStringLiteral("folk (name VARCHAR(20))"));
@@ -59,9 +62,9 @@ TEST_P(ExactRows, RowsEqualOnlyUnderTheCollationAreToldApart)
     }
 }
 
-// A direct-edit batch runs to its end before the grid is used: the later statements' changes are
-// in the database, the connection is free for the grid's writes, and a later statement's error
-// is the run's error.
+// A direct-edit batch runs to its end before the grid is used: the later
+// statements' changes are in the database, the connection is free for the
+// grid's writes, and a later statement's error is the run's error.
 TEST_P(ExactRows, TheRestOfADirectEditBatchRunsBeforeTheGridWrites)
 {
     database().run({QStringLiteral("CREATE TABLE counter (id INT PRIMARY KEY, n INT)"),
@@ -84,7 +87,8 @@ TEST_P(ExactRows, TheRestOfADirectEditBatchRunsBeforeTheGridWrites)
     EXPECT_EQ(database().rows(QStringLiteral("SELECT n FROM counter")), QStringList{QStringLiteral("5")});
     dialogs_.take();
 
-    // The engine reports the error when it reaches it: at the open (ODBC) or at the run of the rest.
+    // The engine reports the error when it reaches it: at the open (ODBC) or at
+    // the run of the rest.
     db::Recordset failing;
     failing.CursorLocation = db::adUseClient;
     EXPECT_THROW(
@@ -98,9 +102,9 @@ TEST_P(ExactRows, TheRestOfADirectEditBatchRunsBeforeTheGridWrites)
 
 INSTANTIATE_TEST_SUITE_P(Engines, ExactRows, kEveryEngine, kindName);
 
-// SQLite keeps a storage class per value: a row is named by the value as stored (an integer in
-// a column declared without a type, a real whose text rounds it), and a number typed into such
-// a column is stored as a number.
+// SQLite keeps a storage class per value: a row is named by the value as stored
+// (an integer in a column declared without a type, a real whose text rounds
+// it), and a number typed into such a column is stored as a number.
 TEST(SqliteValues, RowsAreNamedByTheStoredValueAndNumbersStayNumbers)
 {
     Database database(Kind::SQLite);
@@ -111,7 +115,8 @@ TEST(SqliteValues, RowsAreNamedByTheStoredValueAndNumbersStayNumbers)
          QStringLiteral("INSERT INTO m VALUES (0.1 + 0.2)"), QStringLiteral("INSERT INTO m VALUES (0.3)")});
     qvtest::ScriptedDialogs dialogs;
 
-    // 1 = 1.0 in SQLite: the edits go to the real shown first, not to the integer row before it.
+    // 1 = 1.0 in SQLite: the edits go to the real shown first, not to the integer
+    // row before it.
     auto u = openModel(database, QStringLiteral("SELECT a, b FROM u ORDER BY typeof(a) DESC"));
     u->setAllowUpdate(true);
     EXPECT_TRUE(u->setData(u->index(0, 1), QStringLiteral("y")));
@@ -120,7 +125,8 @@ TEST(SqliteValues, RowsAreNamedByTheStoredValueAndNumbersStayNumbers)
     EXPECT_EQ(database.rows(QStringLiteral("SELECT typeof(a), a, typeof(b), b FROM u ORDER BY rowid")),
               (QStringList{QStringLiteral("integer|1|text|x"), QStringLiteral("integer|42|real|2.5")}));
 
-    // Both rows show 0.3; the edit goes to the one shown, and Undo finds the 7 it wrote.
+    // Both rows show 0.3; the edit goes to the one shown, and Undo finds the 7 it
+    // wrote.
     auto m = openModel(database, QStringLiteral("SELECT v FROM m ORDER BY v DESC"));
     m->setAllowUpdate(true);
     EXPECT_EQ(m->data(m->index(0, 0)).toString(), m->data(m->index(1, 0)).toString());
@@ -133,42 +139,35 @@ TEST(SqliteValues, RowsAreNamedByTheStoredValueAndNumbersStayNumbers)
     EXPECT_TRUE(dialogs.take().isEmpty());
 }
 
-// Rows no key tells apart: on a MariaDB table without transactions nothing can be rolled back,
-// so nothing may be written before the rows are known to be one; a SQLite key that is not the
-// rowid may hold NULL twice, so a write that reached both rows is rolled back.
-TEST(OneRowOrNothingBeyondTheKey, RowsThatCannotBeToldApartAreNotChanged)
+// Rows no key tells apart: on a MariaDB table without transactions nothing can
+// be rolled back, so nothing may be written before the rows are known to be
+// one; a SQLite key that is not the rowid may hold NULL twice, so a write that
+// reached both rows is rolled back.
+using BeyondTheKey = EngineTest;
+
+TEST_P(BeyondTheKey, RowsThatCannotBeToldApartAreNotChanged)
 {
-    // clang-format off
-    struct { Kind kind; const char *create, *select; } cases[] = {
-        {Kind::MariaDb, "CREATE TABLE plain (word VARCHAR(20), n INT) ENGINE=MyISAM", "SELECT word FROM plain ORDER BY n"},
-        {Kind::SQLite, "CREATE TABLE plain (word VARCHAR(20), n INT PRIMARY KEY)", "SELECT word, n FROM plain ORDER BY n"},
-    };
-    // clang-format on
-    for (const auto& t : cases) {
-        Database database(t.kind);
-        if (!database.unavailable().isEmpty()) {
-            if (qEnvironmentVariable("CI") == QLatin1String("true"))
-                FAIL() << database.unavailable().toStdString();
-            GTEST_SKIP() << database.unavailable().toStdString();
-        }
-        SCOPED_TRACE(t.create);
-        database.run(
-            {QString::fromUtf8(t.create),
-             QStringLiteral("INSERT INTO plain VALUES ('same', NULL), ('same', NULL), ('alone', 3)")});
-        qvtest::ScriptedDialogs dialogs;
-        auto model = openModel(database, QString::fromUtf8(t.select));
-        model->setAllowUpdate(true);
-        model->setAllowDelete(true);
+    const bool mariaDb = GetParam() == Kind::MariaDb;
+    database().run({mariaDb ? QStringLiteral("CREATE TABLE plain (word VARCHAR(20), n INT) ENGINE=MyISAM")
+                            : QStringLiteral("CREATE TABLE plain (word VARCHAR(20), n INT PRIMARY KEY)"),
+                    QStringLiteral("INSERT INTO plain VALUES ('same', NULL), ('same', "
+                                   "NULL), ('alone', 3)")});
+    qvtest::ScriptedDialogs dialogs;
+    auto model = openModel(database(), mariaDb ? QStringLiteral("SELECT word FROM plain ORDER BY n")
+                                               : QStringLiteral("SELECT word, n FROM plain ORDER BY n"));
+    model->setAllowUpdate(true);
+    model->setAllowDelete(true);
 
-        EXPECT_FALSE(model->setData(model->index(0, 0), QStringLiteral("changed")));
-        EXPECT_FALSE(model->removeRows(1, 1));
-        EXPECT_TRUE(model->setData(model->index(2, 0), QStringLiteral("single")));
+    EXPECT_FALSE(model->setData(model->index(0, 0), QStringLiteral("changed")));
+    EXPECT_FALSE(model->removeRows(1, 1));
+    EXPECT_TRUE(model->setData(model->index(2, 0), QStringLiteral("single")));
 
-        EXPECT_EQ(dialogs.takeMessages().size(), 2);
-        EXPECT_EQ(database.rows(QStringLiteral("SELECT word FROM plain ORDER BY n")),
-                  (QStringList{QStringLiteral("same"), QStringLiteral("same"), QStringLiteral("single")}));
-    }
+    EXPECT_EQ(dialogs.takeMessages().size(), 2);
+    EXPECT_EQ(database().rows(QStringLiteral("SELECT word FROM plain ORDER BY n")),
+              (QStringList{QStringLiteral("same"), QStringLiteral("same"), QStringLiteral("single")}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, BeyondTheKey, ::testing::Values(Kind::MariaDb, Kind::SQLite), kindName);
 
 } // namespace
 } // namespace detest
