@@ -47,20 +47,6 @@ bool failsWithFileError(const std::function<void()>& write)
     return false;
 }
 
-// A one-column SQLite result of 5,000 rows for Data Output to File.
-struct Numbers
-{
-    Numbers()
-    {
-        connection.Open(SqliteFiles::connectionString(files.create(
-            QStringLiteral("numbers.sqlite"),
-            "CREATE TABLE n (label TEXT); WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
-            "FROM c WHERE i < 5000) INSERT INTO n SELECT 'row number ' || i FROM c")));
-    }
-    SqliteFiles files;
-    db::Connection connection;
-};
-
 const Writer kWriters[] = {
     {"Export",
      [](const QString& path) {
@@ -68,8 +54,13 @@ const Writer kWriters[] = {
      }},
     {"DataOutputToFile",
      [](const QString& path) {
-         Numbers numbers;
-         db::Recordset result = numbers.connection.Execute(QStringLiteral("SELECT label FROM n"));
+         SqliteFiles files; // a one-column result of 5,000 rows
+         db::Connection connection;
+         connection.Open(SqliteFiles::connectionString(files.create(
+             QStringLiteral("numbers.sqlite"),
+             "CREATE TABLE n (label TEXT); WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+             "FROM c WHERE i < 5000) INSERT INTO n SELECT 'row number ' || i FROM c")));
+         db::Recordset result = connection.Execute(QStringLiteral("SELECT label FROM n"));
          return failsWithFileError([&] { results::outputToFile(result, path); });
      }},
     {"QueryFile",

@@ -78,7 +78,8 @@ TEST_F(ClipboardCopy, TheWholeGridLosesOnlyTheSpacesAtItsEnds)
     EXPECT_EQ(shown[0].icon, ui::Icon::None);
 }
 
-TEST_F(ClipboardCopy, AnEmptyGridCopiesEmptyTextAsAWholeAndNothingAsRows)
+// An empty grid copies empty text as a whole and nothing as rows.
+TEST_F(ClipboardCopy, AnEmptyGridACurrentCellAndAClipboardThatCannotBeSet)
 {
     ui::MSFlexGrid empty;
     empty.setRows(0);
@@ -88,19 +89,16 @@ TEST_F(ClipboardCopy, AnEmptyGridCopiesEmptyTextAsAWholeAndNothingAsRows)
     results::exportClipboard(empty);
     EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Complete")});
     EXPECT_EQ(clipboardText(), QString());
-}
 
-TEST_F(ClipboardCopy, TheCurrentCellIsCopiedBare)
-{
+    // The current cell is copied bare, without trimming or a line break of its own.
     grid.setTextMatrix(2, 3, QStringLiteral(" x|y\r\n"));
     grid.selectRange(2, 3, 2, 3);
     results::copyCurrentCell(grid);
     EXPECT_TRUE(dialogs.take().isEmpty());
     EXPECT_EQ(clipboardText(), QStringLiteral(" x|y\r\n"));
-}
 
-TEST_F(ClipboardCopy, AClipboardThatCannotBeSetIsReported)
-{
+    // A clipboard that cannot be set is reported, and keeps what it held.
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     results::setClipboardWriter([](const QString&) { return false; });
     results::exportClipboard(grid);
     results::setClipboardWriter(nullptr);
