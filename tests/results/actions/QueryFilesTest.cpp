@@ -25,8 +25,8 @@ struct Box
 
 using QueryFiles = ActionsTest;
 
-// Save, Open, Save after Open and a cancelled Save As through the query box:
-// ResultActionsTest.QueryFilesSaveAndOpenThroughTheQueryBox.
+// Save, Open and Save after Open through the query box:
+// Habits.FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFileAndOpenReads.
 TEST(QueryFileText, OnlySpacesAreTrimmedAndLineBreaksBecomeCrLf)
 {
     EXPECT_EQ(results::queryFileText(QStringLiteral(" \tselect a,\nb from t \n ")),
@@ -172,6 +172,6 @@ TEST_F(Import, ACancelledChooserOrAnUnreadableFileAddsNothing)
     EXPECT_TRUE(items.isEmpty());
 }
 
-// The log then appends to the imported file: ResultActionsTest.ImportFillsThePreviousQueriesAndTheLog…
+// The log then appends to the imported file: StatementLogTest.WithAQueryFileSetTheLogAppendsToIt.
 
 } // namespace
