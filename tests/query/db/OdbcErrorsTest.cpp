@@ -86,32 +86,27 @@ INSTANTIATE_TEST_SUITE_P(Table, Classification, testing::ValuesIn(kCases),
                              return std::string(info.param.name);
                          });
 
-TEST(ErrorDescription, JoinsEveryRecordWithStateAndNativeCode)
+// Every record with its state (an empty one shown as none) and native code; without a record,
+// the failed call is named.
+TEST(ErrorDescription, JoinsEveryRecordOrNamesTheCall)
 {
-    const db::Error e =
-        db::odbc::makeError({rec("42000", 18456, "[FreeTDS][SQL Server]Login failed for user 'sa'."),
-                             rec("08001", 0, "[FreeTDS][SQL Server]Unable to connect to data source")},
-                            DriverFamily::SqlServer, "SQLDriverConnectW");
-    EXPECT_EQ(
-        e.description,
-        QStringLiteral("[FreeTDS][SQL Server]Login failed for user 'sa'. (SQLSTATE 42000, native 18456)\n"
-                       "[FreeTDS][SQL Server]Unable to connect to data source (SQLSTATE 08001, native 0)"));
-    EXPECT_EQ(QString::fromUtf8(e.what()), e.description);
-}
-
-TEST(ErrorDescription, NamesTheCallWhenTheDriverGaveNoRecord)
-{
-    const db::Error e = db::odbc::makeError({}, DriverFamily::Access, "SQLDriverConnectW");
-    EXPECT_EQ(e.number, N::Unreachable);
-    EXPECT_TRUE(e.description.contains(QLatin1String("SQLDriverConnectW"))) << e.description.toStdString();
-    EXPECT_TRUE(e.description.contains(QLatin1String("no diagnostic record"))) << e.description.toStdString();
-}
-
-TEST(ErrorDescription, ShowsAnEmptySqlStateAsNone)
-{
-    const db::Error e =
-        db::odbc::makeError({rec("", 1, "Couldn't parse SQL\n")}, DriverFamily::Access, "SQLExecDirectW");
-    EXPECT_EQ(e.description, QStringLiteral("Couldn't parse SQL (SQLSTATE none, native 1)"));
+    const struct
+    {
+        QList<DiagRecord> records;
+        QString expected;
+    } cases[] = {
+        {{rec("42000", 18456, "[FreeTDS][SQL Server]Login failed for user 'sa'."),
+          rec("08001", 0, "[FreeTDS][SQL Server]Unable to connect to data source")},
+         "[FreeTDS][SQL Server]Login failed for user 'sa'. (SQLSTATE 42000, native 18456)\n"
+         "[FreeTDS][SQL Server]Unable to connect to data source (SQLSTATE 08001, native 0)"},
+        {{rec("", 1, "Couldn't parse SQL\n")}, "Couldn't parse SQL (SQLSTATE none, native 1)"},
+        {{}, "The ODBC call SQLExecDirectW failed and the driver gave no diagnostic record."},
+    };
+    for (const auto& c : cases) {
+        const db::Error e = db::odbc::makeError(c.records, DriverFamily::Access, "SQLExecDirectW");
+        EXPECT_EQ(e.description, c.expected);
+        EXPECT_EQ(QString::fromUtf8(e.what()), c.expected);
+    }
 }
 
 } // namespace

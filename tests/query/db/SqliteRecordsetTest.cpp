@@ -33,9 +33,9 @@ protected:
     db::Connection conn;
 };
 
-// At the end of a result only the field names remain; a forward set knows no count and cannot
-// go back, a client-side set can do both; a statement without rows gives a closed result,
-// whose end cannot even be tested.
+// At the end of a result only the field names remain; a forward set cannot go back, a
+// client-side set can; a statement without rows gives a closed result, whose end cannot even be
+// tested. (Counts and closed results on every engine: EngineLayerTest.)
 TEST_F(SqliteData, EndsCountsAndClosedResults)
 {
     db::Recordset empty = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
@@ -44,7 +44,6 @@ TEST_F(SqliteData, EndsCountsAndClosedResults)
     EXPECT_EQ(empty.Fields().Count(), 4);
 
     db::Recordset forward = conn.Execute(QStringLiteral("SELECT title FROM books ORDER BY id"));
-    EXPECT_EQ(forward.RecordCount(), -1);
     forward.MoveFirst(); // not moved yet: nothing to do
     forward.MoveNext();
     EXPECT_THROW(forward.MoveFirst(), db::Error);
@@ -61,7 +60,6 @@ TEST_F(SqliteData, EndsCountsAndClosedResults)
     db::Recordset client;
     client.CursorLocation = db::adUseClient;
     client.Open(QStringLiteral("SELECT id FROM books ORDER BY id; SELECT body FROM notes"), conn);
-    EXPECT_EQ(client.RecordCount(), 3);
     EXPECT_EQ(detest::Database::rowsOf(client).size(), 3);
     client.MoveFirst();
     EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("1"));
@@ -70,11 +68,9 @@ TEST_F(SqliteData, EndsCountsAndClosedResults)
     EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("first"));
 
     db::Recordset closed = conn.Execute(QStringLiteral("UPDATE books SET price = price + 1 WHERE id = 1"));
-    EXPECT_EQ(closed.State(), db::adStateClosed);
     EXPECT_EQ(closed.Fields().Count(), 0);
     EXPECT_THROW(closed.Eof(), db::Error);
     EXPECT_THROW(closed.RecordCount(), db::Error);
-    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT price FROM books WHERE id = 1"), QStringLiteral("10.5"));
 }
 
 // The rest of a batch runs when its results are not read; an error before the first rows is
