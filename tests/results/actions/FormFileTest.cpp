@@ -16,7 +16,7 @@ using results::FormFile;
 
 using FileChooser = ActionsTest;
 
-TEST_F(FileChooser, IsLoadedOnceAndKeepsItsStateWhenHidden)
+TEST_F(FileChooser, IsLoadedOnceKeepsItsStateWhenHiddenAndMakesAnEmptyDelimiterATab)
 {
     FormFile* first = &results::formFile();
     EXPECT_FALSE(first->isVisible()) << "loading for the delimiter does not show the window";
@@ -31,10 +31,8 @@ TEST_F(FileChooser, IsLoadedOnceAndKeepsItsStateWhenHidden)
     EXPECT_FALSE(first->isVisible());
     EXPECT_EQ(results::exportDelimiter(), QStringLiteral(";"));
     EXPECT_FALSE(results::exportColumnHeaders());
-}
 
-TEST_F(FileChooser, AnEmptiedDelimiterBecomesATabWhenLeft)
-{
+    // An emptied delimiter box is a tab, and becomes one when left.
     FormFile& form = results::formFile();
     form.Text10->clear();
     EXPECT_EQ(results::exportDelimiter(), QStringLiteral("\t")) << "a tab before the box is left too";
@@ -49,7 +47,7 @@ TEST_F(FileChooser, AnEmptiedDelimiterBecomesATabWhenLeft)
     EXPECT_EQ(form.Text10->text(), QStringLiteral(","));
 }
 
-TEST_F(FileChooser, OkHandsTheFileToTheCommandThatAskedAndRemembersTheLists)
+TEST_F(FileChooser, OkHandsTheFileToTheCommandThatAskedCancelClearsItAndNothingElse)
 {
     chooseOnModal(path(QStringLiteral("out.txt")));
     EXPECT_EQ(results::chooseFile(ChosenPath::ExportTarget, nullptr), path(QStringLiteral("out.txt")));
@@ -69,10 +67,8 @@ TEST_F(FileChooser, OkHandsTheFileToTheCommandThatAskedAndRemembersTheLists)
     EXPECT_EQ(query::currentQueryFile(), path(QStringLiteral("q.sql")));
     // The export target is only cleared by its own commands.
     EXPECT_EQ(results::exportTarget(), path(QStringLiteral("out.txt")));
-}
 
-TEST_F(FileChooser, CancelOrAnEmptyFileBoxChoosesNothingAndClearsThatPathOnly)
-{
+    // Cancel or an empty file box chooses nothing and clears that path only.
     results::setExportTarget(QStringLiteral("old-target"));
     query::setCurrentQueryFile(QStringLiteral("old-query"));
 
@@ -93,8 +89,8 @@ TEST_F(FileChooser, CancelOrAnEmptyFileBoxChoosesNothingAndClearsThatPathOnly)
     EXPECT_EQ(shown[1].icon, ui::Icon::None);
     EXPECT_TRUE(query::currentQueryFile().isEmpty());
     EXPECT_FALSE(results::formFile().isVisible());
-    // Nothing was remembered.
-    EXPECT_TRUE(settings::store().get(settings::FilePath).isEmpty());
+    // Nothing new was remembered.
+    EXPECT_EQ(settings::store().get(settings::FilePath), path(QStringLiteral("q.sql")));
 }
 
 TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoadedSkippingWhatIsGone)
@@ -126,7 +122,7 @@ TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoadedSkippingWhatIsGon
     EXPECT_FALSE(fresh.Drive1->drive().isEmpty());
 }
 
-TEST_F(FileChooser, ListsRootsAndVolumesAndBrowsesRealFolders)
+TEST_F(FileChooser, ListsRootsAndVolumesBrowsesRealFoldersAndJoinsTheChosenName)
 {
     QDir(dir.path()).mkpath(QStringLiteral("one/inner"));
     QDir(dir.path()).mkpath(QStringLiteral("two"));
@@ -165,16 +161,13 @@ TEST_F(FileChooser, ListsRootsAndVolumesAndBrowsesRealFolders)
     form.Drive1->setCurrentIndex(-1);
     form.Drive1->setCurrentIndex(form.Drive1->findText(QStringLiteral("/")));
     EXPECT_EQ(form.Dir1->path(), QStringLiteral("/"));
-}
 
-TEST_F(FileChooser, AClickInTheFileListJoinsFolderAndNameWithOneSeparator)
-{
-    FormFile& form = results::formFile();
+    // A click in the file list joins folder and name with one separator.
     ASSERT_TRUE(form.Dir1->setPath(QStringLiteral("/")));
     EXPECT_EQ(form.File1->path(), QStringLiteral("/"));
     actionstest::writeBytes(path(QStringLiteral("pick.sql")), "x");
     ASSERT_TRUE(form.Dir1->setPath(dir.path()));
-    form.File1->setCurrentRow(0);
+    form.File1->setCurrentItem(form.File1->findItems(QStringLiteral("pick.sql"), Qt::MatchExactly).value(0));
     form.File1_Click();
     EXPECT_EQ(form.Text2->text(), QDir::toNativeSeparators(path(QStringLiteral("pick.sql"))));
 

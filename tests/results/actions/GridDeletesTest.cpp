@@ -39,40 +39,36 @@ protected:
 };
 
 // Removing complete rows from the middle: ResultActionsTest.RmenuPopsUpOnTheRightButton..
-TEST_F(GridDeletes, DeletingEveryDataRowLeavesTheHeaderRow)
+TEST_F(GridDeletes, PartialSelectionsAreRefusedColumnsBlankedAndTheHeaderRowKept)
 {
-    grid.selectRange(1, 1, 10, 3);
+    const QStringList names = column(2);
+    grid.selectRange(3, 2, 5, 2); // rows 3 to 5, but not to the last column
     results::deleteSelectedRows(grid);
-    EXPECT_EQ(grid.Rows(), 1);
-    EXPECT_EQ(grid.Cols(), 4);
-    EXPECT_EQ(column(3), QStringList{QStringLiteral("value")});
+    grid.selectRange(1, 2, 9, 3); // columns, but not to the last row
+    results::deleteSelectedColumns(grid);
+    EXPECT_EQ(dialogs.takeMessages(),
+              (QStringList{QStringLiteral("A complete row(s) must be selected to use this feature"),
+                           QStringLiteral("A complete column(s) must be selected to use this feature")}));
+    EXPECT_EQ(column(2), names);
 
-    // The header row itself is never removed, even when the selection covers it.
-    grid.setRows(3);
-    grid.selectRange(0, 1, 2, 3);
-    results::deleteSelectedRows(grid);
-    EXPECT_EQ(grid.Rows(), 1);
-    EXPECT_EQ(grid.TextMatrix(0, 2), QStringLiteral("name"));
-    EXPECT_TRUE(dialogs.take().isEmpty());
-}
-
-TEST_F(GridDeletes, BlanksTheSelectedCompleteColumnsKeepingCols)
-{
+    // Complete columns are blanked, the grid keeping its size: all rows, then from a row below
+    // the first down to the last.
     grid.selectRange(1, 3, 10, 3);
     results::deleteSelectedColumns(grid);
-    EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(grid.Cols(), 4);
-    EXPECT_EQ(grid.Rows(), 11);
-    QStringList expected{QStringLiteral("value")};
-    for (int r = 1; r <= 10; ++r)
-        expected << QString();
-    EXPECT_EQ(column(3), expected);
-    EXPECT_EQ(grid.TextMatrix(4, 2), QStringLiteral("r4"));
-
-    // From a row below the first down to the last.
     grid.selectRange(8, 2, 10, 2);
     results::deleteSelectedColumns(grid);
+    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_EQ(grid.Rows(), 11);
     EXPECT_EQ(column(2).mid(6), (QStringList{"r6", "r7", QString(), QString(), QString()}));
+    EXPECT_EQ(column(3), QStringList{QStringLiteral("value")} + QStringList(10, QString()));
+
+    // Every data row deleted leaves the header row, even when the selection covers it.
+    grid.selectRange(0, 1, 10, 3);
+    results::deleteSelectedRows(grid);
+    EXPECT_EQ(grid.Rows(), 1);
+    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_EQ(column(2), QStringList{QStringLiteral("name")});
+    EXPECT_TRUE(dialogs.take().isEmpty());
 }
 
 TEST_F(GridDeletes, ANewResultArrivingWhileColumnsAreBlankedIsLeftAsItIs)
@@ -95,21 +91,6 @@ TEST_F(GridDeletes, ANewResultArrivingWhileColumnsAreBlankedIsLeftAsItIs)
                                    "run or a delete), so the rest were left as they are.")});
     EXPECT_EQ(column(2), (QStringList{"x", "x1"}));
     EXPECT_EQ(column(3), (QStringList{"y", "y1"}));
-}
-
-TEST_F(GridDeletes, PartialSelectionsGiveTheirMessagesAndChangeNothing)
-{
-    const QStringList names = column(2);
-    grid.selectRange(3, 2, 5, 2); // rows 3 to 5, but not to the last column
-    results::deleteSelectedRows(grid);
-    EXPECT_EQ(dialogs.takeMessages(),
-              QStringList{QStringLiteral("A complete row(s) must be selected to use this feature")});
-    grid.selectRange(1, 2, 9, 3); // columns, but not to the last row
-    results::deleteSelectedColumns(grid);
-    EXPECT_EQ(dialogs.takeMessages(),
-              QStringList{QStringLiteral("A complete column(s) must be selected to use this feature")});
-    EXPECT_EQ(grid.Rows(), 11);
-    EXPECT_EQ(column(2), names);
 }
 
 } // namespace

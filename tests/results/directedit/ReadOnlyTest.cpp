@@ -1,5 +1,5 @@
-// The model before and after the edit permissions: read-only at first, never a new row, and
-// an Access file through mdbtools, which cannot write at all.
+// An Access file through mdbtools, which cannot write at all (the edit permissions: WriteTest's
+// Steps).
 #include "tests/support/AccessSamples.h"
 #include "tests/support/DirectEditFixture.h"
 
@@ -8,48 +8,6 @@
 
 namespace detest {
 namespace {
-
-using Permissions = DirectEditTest;
-
-TEST_P(Permissions, ReadOnlyAtFirstThenEditableWhenGranted)
-{
-    auto model = openModel(database(), QStringLiteral("SELECT id, title, author FROM books ORDER BY id"));
-    ASSERT_EQ(model->rowCount(), 3);
-    // (What the grid shows, headers and NULL: DirectEditWindow and WriteTest's steps.)
-    EXPECT_FALSE(model->AllowUpdate());
-    EXPECT_FALSE(model->AllowDelete());
-    EXPECT_FALSE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
-    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("Changed")));
-    EXPECT_FALSE(model->removeRows(0, 1));
-    EXPECT_EQ(model->rowCount(), 3);
-    EXPECT_EQ(database().rows(QStringLiteral("SELECT id, title FROM books ORDER BY id")),
-              (QStringList{QStringLiteral("1|Dune"), QStringLiteral("2|Emma"), QStringLiteral("3|Ulysses")}));
-
-    // Each permission opens its own door only.
-    model->setAllowDelete(true);
-    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("Changed")));
-    model->setAllowDelete(false);
-    model->setAllowUpdate(true);
-    EXPECT_TRUE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
-    EXPECT_FALSE(model->removeRows(0, 1));
-    EXPECT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Changed")));
-    EXPECT_EQ(database().rows(QStringLiteral("SELECT title FROM books WHERE id = 1")),
-              QStringList{QStringLiteral("Changed")});
-
-    // A new row is never offered.
-    model->setAllowDelete(true);
-    EXPECT_FALSE(model->insertRows(3, 1));
-    EXPECT_FALSE(model->insertRows(0, 1));
-    EXPECT_EQ(model->rowCount(), 3);
-
-    // Withdrawn again: read-only again.
-    model->setAllowUpdate(false);
-    EXPECT_FALSE(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable));
-    EXPECT_FALSE(model->setData(model->index(0, 1), QStringLiteral("Again")));
-    EXPECT_TRUE(dialogs_.take().isEmpty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Engines, Permissions, kEveryEngine, kindName);
 
 QByteArray digestOf(const QString& path)
 {

@@ -35,6 +35,9 @@ const QString kTieNotDeleted = QStringLiteral("2 rows of the table tally hold th
 const QString kCalculated = QStringLiteral("The column next_page is calculated by the query, not taken from "
                                            "the table books, so it cannot be changed.");
 const QString kJoin = QStringLiteral("<join>"); // the engine's words, below
+// A value the column cannot take: the program's report with the database's own words, below.
+const QString kNullRefused = QStringLiteral("<NOT NULL>");
+const QString kCheckRefused = QStringLiteral("<CHECK>");
 
 // SQLite, MariaDB and PostgreSQL name each column's table; FreeTDS names none, and the query
 // text names two.
@@ -45,6 +48,35 @@ QString joinMessage(Kind kind)
                                 "the data grid.")
                : QStringLiteral("This result comes from more than one table (books, loans), so it cannot be "
                                 "changed in the data grid.");
+}
+
+// The database's own words for a refused value, by engine: NOT NULL, then CHECK.
+QStringList refusalWords(Kind kind)
+{
+    switch (kind) {
+    case Kind::SQLite:
+        return {QStringLiteral("NOT NULL constraint failed: books.title"),
+                QStringLiteral("CHECK constraint failed")};
+    case Kind::MariaDb:
+    case Kind::MariaDbOdbc:
+        return {QStringLiteral("Column 'title' cannot be null"), QStringLiteral("native 4025")};
+    case Kind::SqlServer:
+        return {QStringLiteral("Cannot insert the value NULL into column 'title'"),
+                QStringLiteral("native 547")};
+    case Kind::PostgreSql:
+        return {QStringLiteral("null value in column \"title\""),
+                QStringLiteral("violates check constraint")};
+    }
+    return {};
+}
+
+// The program's error report (what did not happen, the error number) holding the database's words.
+bool isRefusal(const QString& told, const QString& expected, Kind kind)
+{
+    const qsizetype which = expected == kNullRefused ? 0 : expected == kCheckRefused ? 1 : -1;
+    return which >= 0 &&
+           told.startsWith(QStringLiteral("The database did not accept the change:\r\n-21474")) &&
+           told.contains(refusalWords(kind)[which]);
 }
 
 enum Act { Edit, Delete, Undo, EditAndDelete };
@@ -112,6 +144,13 @@ const Step kSteps[] = {
     {nullptr, nullptr, Edit, 0, 3, "100", {}, "100", "SELECT pages FROM books WHERE id = 1", {"100"}},
     {nullptr, nullptr, Undo, 0, 3, nullptr, {}, "412", "SELECT pages FROM books WHERE id = 1", {"412"}},
     {nullptr, nullptr, Undo, 1, 2, nullptr, {}, "<null>", kBooksNow, kBooks},
+    // A value the column cannot take is refused and rolled back: the next edit of the row goes through.
+    {"SELECT id, title, pages FROM books ORDER BY id", nullptr, Edit, 0, 1, nullptr, {kNullRefused}, "Dune",
+     kBooksNow, kBooks},
+    {nullptr, nullptr, Edit, 1, 2, "-3", {kCheckRefused}, "474", kBooksNow, kBooks},
+    {nullptr, nullptr, Edit, 0, 1, "Dune II", {}, "Dune II", "SELECT title FROM books WHERE id = 1",
+     {"Dune II"}},
+    {nullptr, nullptr, Undo, 0, 1, nullptr, {}, "Dune", kBooksNow, kBooks},
     // NULL is matched where a row holds it and written for a null value and for an empty text in
     // a number column.
     {"SELECT id, author, pages FROM books ORDER BY id", nullptr, Edit, 2, 2, "730", {}, "730",
@@ -181,7 +220,24 @@ TEST_P(Steps, EachWriteReachesItsRowOnlyOrIsRefusedWithItsMessage)
                     "INSERT INTO archived VALUES (2, 'Old Two')",
                     "CREATE TABLE staff (id INT PRIMARY KEY, name VARCHAR(20), boss INT)",
                     "INSERT INTO staff VALUES (1, 'Ada', NULL)", "INSERT INTO staff VALUES (3, 'Bob', 1)"});
-    std::unique_ptr<results::RecordsetModel> model;
+    // Read-only until granted, each permission opening its own door only, and never a new row.
+    std::unique_ptr<results::RecordsetModel> model = openModel(database(), QString::fromUtf8(kBooksNow));
+    for (const auto& [update, remove] :
+         {std::pair{false, false}, {false, true}, {true, false}, {false, false}}) {
+        SCOPED_TRACE(testing::Message() << "update " << update << ", delete " << remove);
+        model->setAllowUpdate(update);
+        model->setAllowDelete(remove);
+        EXPECT_EQ(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable), update);
+        // Short-circuited where the door is open: that write would be done.
+        EXPECT_TRUE(update || !model->setData(model->index(0, 1), QStringLiteral("Changed")));
+        EXPECT_TRUE(remove || !model->removeRows(0, 1));
+        EXPECT_FALSE(model->insertRows(3, 1));
+        EXPECT_FALSE(model->insertRows(0, 1));
+        EXPECT_EQ(model->rowCount(), 3);
+    }
+    EXPECT_TRUE(dialogs_.take().isEmpty());
+    EXPECT_EQ(sorted(database().rows(QString::fromUtf8(kBooksNow))), sorted(kBooks));
+
     for (const Step& s : kSteps) {
         SCOPED_TRACE(testing::Message()
                      << (s.select ? s.select : "(the same grid)") << " / " << (s.meanwhile ? s.meanwhile : "")
@@ -208,7 +264,11 @@ TEST_P(Steps, EachWriteReachesItsRowOnlyOrIsRefusedWithItsMessage)
         EXPECT_EQ(done, s.messages.isEmpty());
         QStringList expected = s.messages;
         expected.replaceInStrings(kJoin, joinMessage(GetParam()));
-        EXPECT_EQ(dialogs_.takeMessages(), expected);
+        QStringList told = dialogs_.takeMessages();
+        for (qsizetype i = 0; i < told.size() && i < expected.size(); ++i)
+            if (isRefusal(told[i], expected[i], GetParam()))
+                told[i] = expected[i];
+        EXPECT_EQ(told, expected);
         EXPECT_EQ(model->rowCount(), rowsBefore - (done && s.act == Delete ? 1 : 0));
         if (s.shown) {
             EXPECT_EQ(cellText(*model, s.row, s.col), QString::fromUtf8(s.shown));
@@ -218,59 +278,6 @@ TEST_P(Steps, EachWriteReachesItsRowOnlyOrIsRefusedWithItsMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Steps, kEveryEngine, kindName);
-
-// The database's own words for a refused value, by engine: NOT NULL, then CHECK.
-QStringList refusalWords(Kind kind)
-{
-    switch (kind) {
-    case Kind::SQLite:
-        return {QStringLiteral("NOT NULL constraint failed: books.title"),
-                QStringLiteral("CHECK constraint failed")};
-    case Kind::MariaDb:
-    case Kind::MariaDbOdbc:
-        return {QStringLiteral("Column 'title' cannot be null"), QStringLiteral("native 4025")};
-    case Kind::SqlServer:
-        return {QStringLiteral("Cannot insert the value NULL into column 'title'"),
-                QStringLiteral("native 547")};
-    case Kind::PostgreSql:
-        return {QStringLiteral("null value in column \"title\""),
-                QStringLiteral("violates check constraint")};
-    }
-    return {};
-}
-
-using RefusedValues = DirectEditTest;
-
-TEST_P(RefusedValues, AValueTheColumnCannotTakeIsRefusedWithTheDatabasesMessage)
-{
-    auto model = openWritable(QStringLiteral("SELECT id, title, pages FROM books ORDER BY id"));
-    const QStringList words = refusalWords(GetParam());
-
-    EXPECT_FALSE(model->setData(model->index(0, 1), QVariant()));
-    EXPECT_FALSE(model->setData(model->index(1, 2), QStringLiteral("-3")));
-
-    const QStringList messages = dialogs_.takeMessages();
-    ASSERT_EQ(messages.size(), 2);
-    for (int i = 0; i < 2; ++i) {
-        // The program's error report: what did not happen, the error number, the database's words.
-        EXPECT_TRUE(
-            messages[i].startsWith(QStringLiteral("The database did not accept the change:\r\n-21474")))
-            << messages[i].toStdString();
-        EXPECT_TRUE(messages[i].contains(words[i])) << messages[i].toStdString();
-    }
-    EXPECT_EQ(
-        database().rows(QStringLiteral("SELECT id, title, pages FROM books WHERE id IN (1, 2) ORDER BY id")),
-        (QStringList{QStringLiteral("1|Dune|412"), QStringLiteral("2|Emma|474")}));
-    EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("Dune"));
-    EXPECT_EQ(model->data(model->index(1, 2)).toString(), QStringLiteral("474"));
-
-    // Nothing was left half done: the next edit of the same rows goes through.
-    EXPECT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Dune II")));
-    EXPECT_EQ(database().rows(QStringLiteral("SELECT title FROM books WHERE id = 1")),
-              QStringList{QStringLiteral("Dune II")});
-}
-
-INSTANTIATE_TEST_SUITE_P(Engines, RefusedValues, kEveryEngine, kindName);
 
 // Bytes are shown in hexadecimal: such a cell is not written (typing "FF" would store the text's
 // bytes), and a row without a key is found by its bytes. SQL Server has no such comparison here.
