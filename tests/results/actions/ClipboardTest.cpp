@@ -23,15 +23,16 @@ protected:
     {
         ActionsTest::SetUp();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        // Field names A, B, C; records 1, 2, 3 and 4, 5, 6.
-        fillGrid(grid, {"A", "B", "C"}, {{"1", "2", "3"}, {"4", "5", "6"}});
+        // Field names A, B, C; records 1, 2, 3 and 4, 5, 6; spaces at the ends of two cells.
+        fillGrid(grid, {"  A", "B", "C"}, {{"1", "2", "3"}, {"4", "5", " 6 "}});
     }
 
     ui::MSFlexGrid grid;
 };
 
 // Each copy with the selection it needs (rows dragged across every column from the top, with
-// the window: ResultActionsTest.RmenuPopsUp..): the clipboard afterwards and the messages.
+// the window: ResultActionsTest.RmenuPopsUp..): the clipboard afterwards and the messages. Only
+// the whole grid loses the spaces at the ends of its text, and only there.
 TEST_F(ClipboardCopy, EachCopyTakesItsSelectionOrSaysWhatItNeeds)
 {
     const QString rowsNeeded = QStringLiteral("A complete row(s) must be selected to use this feature");
@@ -44,12 +45,12 @@ TEST_F(ClipboardCopy, EachCopyTakesItsSelectionOrSaysWhatItNeeds)
         QString clipboard;
         QStringList messages;
     } cases[] = {
-        {results::exportClipboard, 0, 0, 0, 0, "|", "A|B|C|\r\n1|2|3|\r\n4|5|6|\r\n", {"Complete"}},
-        {results::copySelectedRows, 2, 4, 1, 3, ";", "1;2;3;\r\n4;5;6;\r\n", {}}, // dragged upwards
+        {results::exportClipboard, 0, 0, 0, 0, " ", "A B C \r\n1 2 3 \r\n4 5  6  \r\n", {"Complete"}},
+        {results::copySelectedRows, 2, 4, 1, 3, ";", "1;2;3;\r\n4;5; 6 ;\r\n", {}}, // dragged upwards
         {results::copySelectedRows, 1, 2, 2, 3, "|", "before", {rowsNeeded}},
         // Columns: the selected cells from any row down to the last, the field-name row included.
-        {results::copySelectedColumns, 1, 3, 2, 4, "|", "2|3|\r\n5|6|\r\n", {}},
-        {results::copySelectedColumns, 0, 2, 2, 2, "|", "A|\r\n1|\r\n4|\r\n", {}},
+        {results::copySelectedColumns, 1, 3, 2, 4, "|", "2|3|\r\n5| 6 |\r\n", {}},
+        {results::copySelectedColumns, 0, 2, 2, 2, "|", "  A|\r\n1|\r\n4|\r\n", {}},
         {results::copySelectedColumns, 0, 3, 1, 3, "|", "before", {columnsNeeded}},
     };
     for (const auto& c : cases) {
@@ -61,21 +62,6 @@ TEST_F(ClipboardCopy, EachCopyTakesItsSelectionOrSaysWhatItNeeds)
         EXPECT_EQ(clipboardText(), c.clipboard);
         EXPECT_EQ(dialogs.takeMessages(), c.messages);
     }
-}
-
-// Only spaces are trimmed from the ends of the whole text, and only there.
-TEST_F(ClipboardCopy, TheWholeGridLosesOnlyTheSpacesAtItsEnds)
-{
-    grid.setTextMatrix(0, 2, QStringLiteral("  A"));
-    grid.setTextMatrix(2, 4, QStringLiteral(" 6 "));
-    results::formFile().Text10->setText(QStringLiteral(" "));
-    results::exportClipboard(grid);
-    EXPECT_EQ(clipboardText(), QStringLiteral("A B C \r\n1 2 3 \r\n4 5  6  \r\n"));
-    const QList<qvtest::ShownDialog> shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, QStringLiteral("Complete"));
-    EXPECT_EQ(shown[0].title, QStringLiteral("Quorvane"));
-    EXPECT_EQ(shown[0].icon, ui::Icon::None);
 }
 
 // An empty grid copies empty text as a whole and nothing as rows.

@@ -79,7 +79,7 @@ TEST_F(ExportToFile, AGridChangedWhileTheExportGoesThroughItStopsItAndWritesNoth
     EXPECT_EQ(fileBytes(target), QByteArray("<missing>"));
 }
 
-// (An emptied file box: FileChooser.CancelOrAnEmptyFileBoxChoosesNothingAndClearsThatPathOnly.)
+// (An emptied file box: FileChooser.OkHandsTheFileToTheCommandThatAskedCancelClearsItAndNothingElse.)
 TEST_F(ExportToFile, ACancelledChooserOrAnEmptyGridWritesAndShowsNothing)
 {
     ui::MSFlexGrid grid;
@@ -100,21 +100,7 @@ TEST_F(ExportToFile, ACancelledChooserOrAnEmptyGridWritesAndShowsNothing)
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
-TEST_F(ExportToFile, AFileThatCannotBeCreatedIsReportedWithNumberAndDescription)
-{
-    ui::MSFlexGrid grid;
-    fillGrid(grid, {"A"}, {{"1"}});
-    actionstest::writeBytes(path(QStringLiteral("plain")), "not a folder");
-    chooseOnModal(path(QStringLiteral("plain/export.txt")));
-    results::exportData(grid, nullptr);
-    const QList<qvtest::ShownDialog> shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 2);
-    const QStringList lines = shown[1].text.split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 2) << shown[1].text.toStdString();
-    EXPECT_EQ(lines[0], QString::number(ENOTDIR));
-    EXPECT_FALSE(lines[1].isEmpty());
-    EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("not a folder"));
-}
+// (A file that cannot be created: Import.OpenImportAndExportWithoutAUsableFileReportAndChangeNothing.)
 
 // --- the file output of a run ---
 

@@ -1,10 +1,14 @@
-// Query files (File Open, File Save, File Save As (Specify)) and Import of a statement log.
+// Query files (File Open, File Save, File Save As (Specify)), Import of a statement log, and
+// what the file commands do without a usable file.
 #include "results/QueryFiles.h"
 
+#include "results/Export.h"
 #include "tests/support/ActionsSupport.h"
 #include "tests/support/WithoutRootFileRights.h"
+#include "ui/MSFlexGrid.h"
 
 #include <QDir>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -78,27 +82,6 @@ TEST_F(QueryFiles, SavingOverALongerFileReplacesItEntirely)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("q.sql")});
 }
 
-TEST_F(QueryFiles, OpenWithoutAFileOrOfAMissingFileReportsAndKeepsTheBox)
-{
-    Box box{QStringLiteral("kept")};
-    cancelOnModal();
-    results::fileOpen(nullptr, box.setter());
-    QList<qvtest::ShownDialog> shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[1].text, QStringLiteral("Invalid File"));
-    EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
-
-    chooseOnModal(path(QStringLiteral("missing.sql")));
-    results::fileOpen(nullptr, box.setter());
-    shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 2);
-    const QStringList lines = shown[1].text.split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 2) << shown[1].text.toStdString();
-    EXPECT_EQ(lines[0], QString::number(ENOENT));
-    EXPECT_FALSE(lines[1].isEmpty());
-    EXPECT_EQ(box.text, QStringLiteral("kept"));
-}
-
 TEST_F(QueryFiles, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
 {
     // A folder nobody may write to, holding the old file.
@@ -150,26 +133,53 @@ TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
     EXPECT_EQ(items.mid(4), items.mid(1, 3));
 }
 
-TEST_F(Import, ACancelledChooserOrAnUnreadableFileAddsNothing)
+// A cancelled chooser, or a file that cannot be read or created: the message (a failure's
+// number, then its description), the box and the list as they were, no file written.
+TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
 {
-    query::setCurrentQueryFile(path(QStringLiteral("before.sql")));
+    Box box{QStringLiteral("kept")};
     QStringList items;
-    cancelOnModal();
-    results::importStatements(nullptr, [&](const QString& item) { items << item; });
-    const QList<qvtest::ShownDialog> shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[1].kind, qvtest::ShownDialog::Message);
-    EXPECT_EQ(shown[1].text, QStringLiteral("Invalid File"));
-    EXPECT_TRUE(query::currentQueryFile().isEmpty());
+    ui::MSFlexGrid grid;
+    actionstest::fillGrid(grid, {"A"}, {{"1"}});
+    writeBytes(path(QStringLiteral("plain")), "not a folder");
+    const auto open = [&] { results::fileOpen(nullptr, box.setter()); };
+    const auto import = [&] {
+        results::importStatements(nullptr, [&](const QString& item) { items << item; });
+    };
+    const struct
+    {
+        std::function<void()> command;
+        const char* chosen; // nullptr: the chooser is cancelled
+        QString message;    // the first line
+    } cases[] = {
+        {open, nullptr, "Invalid File"},
+        {open, "missing.sql", QString::number(ENOENT)},
+        {[&] { results::exportData(grid, nullptr); }, "plain/export.txt", QString::number(ENOTDIR)},
+        {import, "gone.log", QString::number(ENOENT)},
+        {import, nullptr, "Invalid File"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        query::setCurrentQueryFile(path(QStringLiteral("before.sql")));
+        if (c.chosen)
+            chooseOnModal(path(QString::fromUtf8(c.chosen)));
+        else
+            cancelOnModal();
+        c.command();
+        const QList<qvtest::ShownDialog> shown = dialogs.take(); // the chooser, then the message
+        ASSERT_EQ(shown.size(), 2);
+        EXPECT_EQ(shown[1].kind, qvtest::ShownDialog::Message);
+        EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
+        const QStringList lines = shown[1].text.split(QStringLiteral("\r\n"));
+        EXPECT_EQ(lines[0], c.message);
+        EXPECT_EQ(lines.size(), c.chosen ? 2 : 1) << shown[1].text.toStdString();
+        EXPECT_FALSE(lines.last().isEmpty());
+    }
+    EXPECT_TRUE(query::currentQueryFile().isEmpty()) << "the cancelled import's chooser cleared it";
+    EXPECT_EQ(box.text, QStringLiteral("kept"));
     EXPECT_TRUE(items.isEmpty());
-
-    // A file that cannot be read: the error report, and nothing added.
-    chooseOnModal(path(QStringLiteral("gone.log")));
-    results::importStatements(nullptr, [&](const QString& item) { items << item; });
-    const QList<qvtest::ShownDialog> report = dialogs.take();
-    ASSERT_EQ(report.size(), 2);
-    EXPECT_EQ(report[1].text.section(QStringLiteral("\r\n"), 0, 0), QString::number(ENOENT));
-    EXPECT_TRUE(items.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("plain")});
+    EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("not a folder"));
 }
 
 // The log then appends to the imported file: StatementLogTest.WithAQueryFileSetTheLogAppendsToIt.
