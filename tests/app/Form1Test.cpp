@@ -42,7 +42,7 @@ protected:
     int programEnds = 0;
 };
 
-TEST_F(Form1Test, TheOptionGroupsAreExclusiveAndIndependentAndOnlyPasswordsAreMasked)
+TEST_F(Form1Test, AtStartTheGroupsAreApartPasswordsMaskedAndPanelsAboveTheOutput)
 {
     EXPECT_TRUE(form->Option4->isChecked()) << "the data grid starts read-only";
     EXPECT_FALSE(form->Command9->isEnabled()) << "Cancel is disabled while nothing runs";
@@ -61,10 +61,8 @@ TEST_F(Form1Test, TheOptionGroupsAreExclusiveAndIndependentAndOnlyPasswordsAreMa
     }
     for (QLineEdit* box : {form->Text4, form->Text8, form->Text9, form->Text12, form->Text14, form->Text15})
         EXPECT_EQ(box->echoMode(), QLineEdit::Normal) << box->objectName().toStdString();
-}
 
-TEST_F(Form1Test, OnlyTheProfilePanelShowsAndTheFloatingPanelsStandAboveTheOutput)
-{
+    // Only the profile panel shows, and the floating panels stand above the output.
     form->show();
     EXPECT_TRUE(form->Frame1->isVisibleTo(form.get()));
     for (QGroupBox* hidden : {form->Frame2, form->Frame4, form->Frame5, form->Frame8})
@@ -78,10 +76,7 @@ TEST_F(Form1Test, OnlyTheProfilePanelShowsAndTheFloatingPanelsStandAboveTheOutpu
             EXPECT_GT(order.indexOf(panel), order.indexOf(below))
                 << panel->objectName().toStdString() << " under " << below->objectName().toStdString();
     }
-}
 
-TEST_F(Form1Test, EachTriggerFlipsAMarkOnce)
-{
     // Were Qt's own flip left in place beside the handler's, two flips would cancel out.
     form->RunOnlySelectedText->trigger();
     EXPECT_FALSE(form->RunOnlySelectedText->isChecked());
