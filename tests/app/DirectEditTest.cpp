@@ -131,9 +131,7 @@ TEST_F(DirectEditWindow, ReadWriteWritesATypedCellAndDeletesTheSelectedRows)
     EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Tee|schwarz"));
 
     form->DataGrid1->clearSelection();
-    form->DataGrid1->selectionModel()->select(model()->index(1, 0),
-                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    form->DataGrid1->selectionModel()->select(model()->index(2, 0),
+    form->DataGrid1->selectionModel()->select(QItemSelection(model()->index(1, 0), model()->index(2, 0)),
                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
     // Ctrl+C copies the selected cells under their column names, null and '' alike empty.
     QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);

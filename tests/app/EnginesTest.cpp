@@ -72,28 +72,20 @@ protected:
         FormFixture::TearDown();
     }
 
-    // The connection fields of an engine; false when the test services do not offer it.
+    // Fills the (empty) connection fields of an engine; false when the test services do not offer it.
     bool fieldsFor(Engine engine, const char* setup, query::ConnectionFields& f)
     {
         switch (engine) {
         case Engine::SQLite:
-            f = {QStringLiteral("SQLite"),
-                 {},
-                 {},
-                 files.create(QStringLiteral("engine.sqlite"), setup),
-                 {},
-                 {}};
+            f.type = QStringLiteral("SQLite");
+            f.location = files.create(QStringLiteral("engine.sqlite"), setup);
             return true;
         case Engine::OdbcSqlite:
             if (qEnvironmentVariable("ODBCSYSINI").isEmpty())
                 return missing("the private odbcinst.ini with the SQLite ODBC driver");
-            f = {QStringLiteral("ODBC"),
-                 {},
-                 {},
-                 QStringLiteral("Driver={SQLite3};Database=") +
-                     files.create(QStringLiteral("odbc.sqlite"), setup),
-                 {},
-                 {}};
+            f.type = QStringLiteral("ODBC");
+            f.location = QStringLiteral("Driver={SQLite3};Database=") +
+                         files.create(QStringLiteral("odbc.sqlite"), setup);
             return true;
         case Engine::PostgreSql:
         case Engine::OdbcDsn:
@@ -144,15 +136,6 @@ protected:
             connection.Execute(sql);
     }
 
-    static void expectNoControlCharacters(const QString& text, const char* where)
-    {
-        for (QChar c : text) {
-            if (c.category() == QChar::Other_Control && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
-                ADD_FAILURE() << where << " holds U+" << QString::number(c.unicode(), 16).toStdString()
-                              << ": " << text.toStdString();
-        }
-    }
-
     SqliteFiles files;
 };
 
@@ -179,8 +162,8 @@ TEST_P(Engines, ShowExactValuesInEveryOutputOrTheErrorsNumber)
         for (QString row : gridRows())
             EXPECT_TRUE(row.remove(QLatin1Char('|')).isEmpty()) << row.toStdString();
     } else {
+        // Compared whole, so a stray control character (a NUL after a name) shows too.
         EXPECT_EQ(gridRows(), c.shown);
-        expectNoControlCharacters(gridRows().join(QLatin1Char('\n')), "the grid");
 
         // The same values in the plain text ...
         form->PlainText_Click();
@@ -189,7 +172,6 @@ TEST_P(Engines, ShowExactValuesInEveryOutputOrTheErrorsNumber)
         for (const QString& row : c.shown)
             plain += QString(row).replace(QLatin1Char('|'), QLatin1Char('\t')) + QStringLiteral("\t\n");
         EXPECT_EQ(form->Text2->toPlainText(), plain);
-        expectNoControlCharacters(form->Text2->toPlainText(), "the plain text");
         form->DataGrid_Click();
 
         // ... and in the output file.

@@ -105,6 +105,18 @@ protected:
         EXPECT_EQ(form->StatusBar1->note(), "");
     }
 
+    // -1: SQLite, the shop file; else the MySql type through the native backend (1) or ODBC (0).
+    // False when the test services offer no MariaDB server.
+    bool useEngine(int native)
+    {
+        if (native < 0) {
+            useSqlite(shop);
+            return true;
+        }
+        db::setNativeMySql(native == 1);
+        return useMariaDb();
+    }
+
     SqliteFiles files;
     QString shop;
 };
@@ -229,7 +241,7 @@ TEST_F(Run, CancelDuringTheExecuteStopsTheStatementAndTheWindowStaysResponsive)
     const struct
     {
         const char* name;
-        int native; // -1: SQLite; else the MySql type through the native backend (1) or ODBC (0)
+        int native; // as useEngine takes it
         const char* slow;
     } engines[] = {
         // An endless count: SQLite works inside the execute until it is interrupted; the update
@@ -242,13 +254,8 @@ TEST_F(Run, CancelDuringTheExecuteStopsTheStatementAndTheWindowStaysResponsive)
     };
     for (const auto& e : engines) {
         SCOPED_TRACE(e.name);
-        if (e.native >= 0) {
-            db::setNativeMySql(e.native == 1);
-            if (!useMariaDb())
-                break;
-        } else {
-            useSqlite(shop);
-        }
+        if (!useEngine(e.native))
+            break;
         cancelDuringExecute(QString::fromLatin1(e.slow));
     }
     db::setNativeMySql(true);
@@ -264,7 +271,7 @@ TEST_F(Run, DataOutputToFileKeepsTheWholeLinesReadWhereverCancelComes)
     const struct
     {
         const char* name;
-        int native; // -1: SQLite; else the MySql type through the native backend (1) or ODBC (0)
+        int native; // as useEngine takes it
         const char* sql;
         qint64 total;
     } engines[] = {
@@ -273,13 +280,8 @@ TEST_F(Run, DataOutputToFileKeepsTheWholeLinesReadWhereverCancelComes)
         {"MariaDB ODBC", 0, "select seq as i, concat('n', seq) as name from seq_1_to_100000", 100000},
     };
     for (const auto& e : engines) {
-        if (e.native >= 0) {
-            db::setNativeMySql(e.native == 1);
-            if (!useMariaDb())
-                break;
-        } else {
-            useSqlite(shop);
-        }
+        if (!useEngine(e.native))
+            break;
         qint64 mostWritten = 0;
         for (const int turnsBeforeCancel : {3, 300}) {
             SCOPED_TRACE(std::string(e.name) + ", Cancel at turn " + std::to_string(turnsBeforeCancel));
