@@ -74,17 +74,15 @@ TEST_F(ProfileSaving, AnEmptyOrReservedNameStoresNothingAndSaysSo)
 
 using ProfileLoading = FreshStore;
 
-TEST_F(ProfileLoading, AProfileWithoutASectionReadsEmptyFieldsAndTickedBoxes)
+// No section reads as empty fields with ticked boxes; so does a box key that is missing or
+// cannot be read.
+TEST_F(ProfileLoading, MissingSectionsAndUnreadableCheckBoxKeysReadAsTicked)
 {
-    const ProfileFields f = loadProfile("never saved");
-    EXPECT_EQ(f, ProfileFields{});
-    EXPECT_TRUE(f.saveCurrentStatement);
-    EXPECT_TRUE(f.saveAllStatements);
     EXPECT_EQ(loadProfile(""), ProfileFields{});
-}
+    const ProfileFields none = loadProfile("never saved");
+    EXPECT_EQ(none, ProfileFields{});
+    EXPECT_TRUE(none.saveCurrentStatement && none.saveAllStatements);
 
-TEST_F(ProfileLoading, MissingOrUnreadableCheckBoxKeysReadAsTicked)
-{
     store().save("p", "Text4", "u");
     store().save("p", "CheckBox4", "zero");
     ProfileFields f = loadProfile("p");

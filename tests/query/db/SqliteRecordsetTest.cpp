@@ -119,7 +119,10 @@ TEST_F(SqliteData, FailuresWhileRunningOrOpeningAreUnreachable)
     EXPECT_TRUE(open.description.contains(QStringLiteral("not a database")));
 }
 
-TEST_F(SqliteData, TheConnectionOpensAndClosesAndRefusesWorkWhenClosed)
+// A connection works only while open and opens once; a recordset opened with a connection
+// string has a connection of its own; one opened with a command is a keyset read-only; an open
+// one cannot be opened again until closed.
+TEST_F(SqliteData, ConnectionsAndRecordsetsOpenOnceOnAConnectionAStringOrACommand)
 {
     db::Connection other;
     EXPECT_EQ(other.State(), db::adStateClosed);
@@ -135,12 +138,7 @@ TEST_F(SqliteData, TheConnectionOpensAndClosesAndRefusesWorkWhenClosed)
     other.Close();
     EXPECT_EQ(other.State(), db::adStateClosed);
     EXPECT_EQ(detest::Database::rowsOf(rs).size(), 3);
-}
 
-// A recordset opened with a connection string has a connection of its own; one opened with a
-// command is a keyset read-only; an open one cannot be opened again until closed.
-TEST_F(SqliteData, ARecordsetOpensOnAConnectionAStringOrACommand)
-{
     // A temporary table lives only in the connection that made it.
     db::Recordset(
         conn.Execute(QStringLiteral("CREATE TEMP TABLE mine (x TEXT); INSERT INTO mine VALUES ('here')")))
@@ -164,10 +162,10 @@ TEST_F(SqliteData, ARecordsetOpensOnAConnectionAStringOrACommand)
     db::Command cmd;
     cmd.ActiveConnection = &conn;
     cmd.CommandText = QStringLiteral("SELECT reader, book FROM loans");
-    db::Recordset rs;
-    rs.Open(cmd, db::adOpenKeyset, db::adLockReadOnly);
-    EXPECT_EQ(rs.RecordCount(), 1);
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("READER")).Value().toString(), QStringLiteral("ann"));
+    db::Recordset keyset;
+    keyset.Open(cmd, db::adOpenKeyset, db::adLockReadOnly);
+    EXPECT_EQ(keyset.RecordCount(), 1);
+    EXPECT_EQ(keyset.Fields().Item(QStringLiteral("reader")).Value().toString(), QStringLiteral("ann"));
     db::Command unbound;
     unbound.CommandText = QStringLiteral("SELECT 1");
     db::Recordset none;

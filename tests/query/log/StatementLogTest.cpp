@@ -61,22 +61,29 @@ TEST_F(StatementLogTest, EachEntryIsWrittenOnceAndFoundExactlyAsWritten)
     EXPECT_FALSE(makeLog().log("select 10")) << "an entry an earlier run wrote is found in the file";
 }
 
-TEST_F(StatementLogTest, TheDailyFileIsNamedOnceAndKeptPastMidnight)
+// The log goes to the query file while one is set, else to the daily file, named once at the
+// start and kept past midnight; a program folder that cannot be written sends it to the user's.
+TEST_F(StatementLogTest, TheTargetIsTheQueryFileOrTheDailyFileOfTheStart)
 {
     StatementLog log = makeLog();
     EXPECT_EQ(log.target(), dailyFile());
     today = today.addDays(1);
-    log.log("select 1");
-    EXPECT_EQ(log.target(), dailyFile());
-    EXPECT_FALSE(QFile::exists(programFolder() + "/20240306.log"));
-}
-
-TEST_F(StatementLogTest, AProgramFolderThatCannotBeWrittenSendsTheLogToTheUsersFolder)
-{
-    StatementLog log(dir.filePath("no-such-folder"), userFolder(), [this] { return today; });
+    const QString queryFile = dir.filePath("work.sql");
+    ui::appendText(queryFile, "select 0");
+    query::setCurrentQueryFile(queryFile);
+    EXPECT_EQ(log.target(), queryFile);
     EXPECT_TRUE(log.log("select 1"));
-    EXPECT_EQ(log.target(), userFolder() + "/20240305.log");
-    EXPECT_EQ(bytesOf(userFolder() + "/20240305.log"), QByteArray("\r\n\r\nselect 1\r\n"));
+    EXPECT_EQ(bytesOf(queryFile), QByteArray("select 0\r\n\r\nselect 1\r\n"));
+    query::setCurrentQueryFile({});
+    EXPECT_EQ(log.target(), dailyFile()) << "back to the daily file once the query file is cleared";
+    log.log("select 2");
+    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 2\r\n"));
+    EXPECT_FALSE(QFile::exists(programFolder() + "/20240306.log"));
+
+    StatementLog moved(dir.filePath("no-such-folder"), userFolder(), [this] { return today; });
+    EXPECT_TRUE(moved.log("select 1"));
+    EXPECT_EQ(moved.target(), userFolder() + "/20240306.log");
+    EXPECT_EQ(bytesOf(userFolder() + "/20240306.log"), QByteArray("\r\n\r\nselect 1\r\n"));
 }
 
 TEST_F(StatementLogTest, AnUnwritableTargetWritesNothingButStillLists)
@@ -90,21 +97,6 @@ TEST_F(StatementLogTest, AnUnwritableTargetWritesNothingButStillLists)
 
     query::setCurrentQueryFile(dir.path()); // a folder: cannot be read or appended to
     EXPECT_TRUE(log.log("select 1"));
-}
-
-TEST_F(StatementLogTest, WithAQueryFileSetTheLogAppendsToIt)
-{
-    const QString queryFile = dir.filePath("work.sql");
-    ui::appendText(queryFile, "select 0");
-    query::setCurrentQueryFile(queryFile);
-    StatementLog log = makeLog();
-    EXPECT_EQ(log.target(), queryFile);
-    EXPECT_TRUE(log.log("select 1"));
-    EXPECT_EQ(bytesOf(queryFile), QByteArray("select 0\r\n\r\nselect 1\r\n"));
-    EXPECT_FALSE(QFile::exists(dailyFile()));
-
-    query::setCurrentQueryFile({});
-    EXPECT_EQ(log.target(), dailyFile()) << "back to the daily file once the query file is cleared";
 }
 
 TEST(StatementImport, PiecesOfSpacesAloneAreLeftOutAndWhatTheLogWritesComesBack)
