@@ -26,8 +26,6 @@ TEST(ConnectionSettings, EachTypeBuildsItsString)
         query::ConnectionFields fields;
         const char* expected;
     } cases[] = {
-        {fields("SQL"),
-         "Provider=SQLOLEDB.1;User ID=sa;pwd=Secret1;Initial Catalog=Northwind;Data Source=dbhost"},
         {fields("sQl"),
          "Provider=SQLOLEDB.1;User ID=sa;pwd=Secret1;Initial Catalog=Northwind;Data Source=dbhost"},
         {fields("mysql"), "Driver={MySql};Server=dbhost;UID=sa;PWD=Secret1;WSID=QUORVANE;Language=us_english;"
