@@ -59,7 +59,7 @@ TEST_F(ProfileSaving, NamesDifferingInCaseAreOneProfileListedAsFirstSaved)
     EXPECT_EQ(loadProfile("work").databaseName, "archive") << "one section for both spellings";
 }
 
-TEST_F(ProfileSaving, AnEmptyOrReservedNameStoresNothingAndSaysSo)
+TEST_F(ProfileSaving, AnEmptyOrReservedNameStoresOrDeletesNothingAndSaysSo)
 {
     SaveResult r = saveProfile("", sampleFields());
     EXPECT_EQ(r.outcome, Outcome::NoName);
@@ -70,6 +70,13 @@ TEST_F(ProfileSaving, AnEmptyOrReservedNameStoresNothingAndSaysSo)
     EXPECT_TRUE(message(r.outcome, "quickquery").contains("quickquery"));
     EXPECT_FALSE(store().getAll("QuickQuery").has_value());
     EXPECT_EQ(storedNames(), "");
+
+    // Deleting a reserved name takes it off the list and leaves the program's own settings alone.
+    store().save(settings::FontSizeText1, "12");
+    store().save(settings::ProfileNames, ",Options,,a,");
+    EXPECT_EQ(deleteProfile("Options"), Outcome::ReservedNameDelisted);
+    EXPECT_EQ(store().get(settings::FontSizeText1), "12");
+    EXPECT_EQ(storedNames(), ",a,");
 }
 
 using ProfileLoading = FreshStore;
@@ -92,17 +99,6 @@ TEST_F(ProfileLoading, MissingSectionsAndUnreadableCheckBoxKeysReadAsTicked)
 
     store().save("p", "checkbox1", "0");
     EXPECT_FALSE(loadProfile("p").saveCurrentStatement) << "written in one case, read in another";
-}
-
-using ProfileDeleting = FreshStore;
-
-TEST_F(ProfileDeleting, AReservedNameLeavesTheProgramsOwnSettingsAlone)
-{
-    store().save(settings::FontSizeText1, "12");
-    store().save(settings::ProfileNames, ",Options,,a,");
-    EXPECT_EQ(deleteProfile("Options"), Outcome::ReservedNameDelisted);
-    EXPECT_EQ(store().get(settings::FontSizeText1), "12");
-    EXPECT_EQ(storedNames(), ",a,");
 }
 
 using StatementKeeping = FreshStore;

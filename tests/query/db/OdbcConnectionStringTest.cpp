@@ -99,11 +99,6 @@ const Translation kTranslations[] = {
     {"ToolsString", kToolsString, kDebian,
      "Driver={FreeTDS};Server=srv;Port=1433;Database=db;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;"
          + kFreeTdsTail},
-    {"LockWatchStringBlankBeforeLastSemicolon",
-     "Driver={SQL Server};Server=srv;UID=sa;PWD=pw;WSID=QUORVANE;Language=us_english;Database=db ;DSN=;",
-     kDebian,
-     "Driver={FreeTDS};Server=srv;Port=1433;Database=db;UID=sa;PWD=pw;WSID=QUORVANE;Language=us_english;"
-         + kFreeTdsTail},
     {"PortAfterComma", "Provider=SQLOLEDB.1;Data Source=127.0.0.1,1500", kDebian,
      "Driver={FreeTDS};Server=127.0.0.1;Port=1500;" + kFreeTdsTail},
     {"PortWithTcpPrefixAndBlanks", "Provider=SQLOLEDB.1;Data Source=tcp: h , 1500 ", kDebian,
@@ -127,8 +122,6 @@ const Translation kTranslations[] = {
     // MySQL through MariaDB's driver: Port=, batches on, UTF-8 text, no WSID, Language or empty DSN.
     {"MySqlString", kMySqlString, kDebian,
      "Driver={MariaDB Unicode};Server=127.0.0.1;Port=3307;UID=joe;PWD=pw;Database=shop;" + kMariaDbTail},
-    {"MySqlNoPort", "Driver={MySql};Server=h;UID=u", kDebian,
-     "Driver={MariaDB Unicode};Server=h;UID=u;" + kMariaDbTail},
     {"MySqlOptionKeepsItsBits", "Driver={MySql};Server=h;OPTION=3", kDebian,
      "Driver={MariaDB Unicode};Server=h;OPTION=67108867;CHARSET=utf8mb4;CONN_TIMEOUT=15"},
     {"MySqlTimeoutsOfItsOwnKept", "Driver={MySql};Server=h;CONN_TIMEOUT=4;Connect Timeout=9", kDebian,
