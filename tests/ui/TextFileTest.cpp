@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 
-TEST(TextFile, AppendAddsToTheEndAndReadingGivesTheTextBack)
+TEST(TextFile, AppendWritesUtf8AndReadingTakesOtherBytesAsWindows1252)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("log.txt");
@@ -15,20 +15,14 @@ TEST(TextFile, AppendAddsToTheEndAndReadingGivesTheTextBack)
 
     EXPECT_EQ(ui::readTextFile(path), QStringLiteral("\r\n\r\nselect 1\r\n\r\n\r\nselect 'Мир 漢字 😀'\r\n"));
     QFile written(path);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(written.open(QIODevice::ReadWrite));
     EXPECT_TRUE(written.readAll().contains("\xD0\x9C\xD0\xB8\xD1\x80"))
         << "written as UTF-8 on a UTF-8 system";
-}
 
-TEST(TextFile, BytesThatAreNotUtf8AreReadAsWindows1252)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("old.sql");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("caf\xE9 \x80 \x93quoted\x94 \x81");
-    f.close();
-
+    // Bytes that are not UTF-8.
+    ASSERT_TRUE(written.resize(0));
+    written.write("caf\xE9 \x80 \x93quoted\x94 \x81");
+    written.close();
     EXPECT_EQ(ui::readTextFile(path), QStringLiteral("café € “quoted” \u0081"));
 }
 
