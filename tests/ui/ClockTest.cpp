@@ -1,8 +1,14 @@
+// The timer and the event pump.
 #include "ui/Clock.h"
+
+#include "ui/Events.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
 
 TEST(Timer, FiresOnTheSystemClockUntilDisabled)
 {
@@ -21,4 +27,19 @@ TEST(Timer, FiresOnTheSystemClockUntilDisabled)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(fired, 2);
     EXPECT_FALSE(timer.isEnabled());
+}
+
+TEST(Events, ThePumpYieldsOnlyOnceItsSliceHasPassed)
+{
+    int ran = 0;
+    QTimer::singleShot(0, [&] { ++ran; });
+
+    ui::EventPump slow(1h);
+    for (int i = 0; i < 100000; ++i)
+        EXPECT_FALSE(slow.tick());
+    EXPECT_EQ(ran, 0) << "events ran before the slice had passed";
+
+    ui::EventPump eager(0ms);
+    EXPECT_TRUE(eager.tick());
+    EXPECT_EQ(ran, 1);
 }

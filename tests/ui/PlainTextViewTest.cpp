@@ -18,11 +18,10 @@ TEST(TextLines, LinesAreFoundInTextAppendedInAnyPieces)
         lines.append(std::string_view(text).substr(at, 3));
         lines.index();
     }
-    ASSERT_EQ(lines.lineCount(), 4);
-    EXPECT_EQ(lines.line(0), "a\tb\t");
-    EXPECT_EQ(lines.line(1), QStringLiteral("zwölf\t"));
-    EXPECT_EQ(lines.line(2), "");
-    EXPECT_EQ(lines.line(3), "last");
+    QStringList found;
+    for (int i = 0; i < lines.lineCount(); ++i)
+        found << lines.line(i);
+    EXPECT_EQ(found, (QStringList{"a\tb\t", "zwölf\t", "", "last"}));
     EXPECT_EQ(lines.longestLine(), 7) << "bytes without the line end";
     EXPECT_EQ(lines.text(), QStringLiteral("a\tb\t\nzwölf\t\n\nlast"));
     EXPECT_EQ(lines.text(0, 2, 1, 3), QStringLiteral("b\t\nzwö"));
