@@ -117,14 +117,13 @@ TEST_F(Habits, CsvExportAndCopyRoundTripThroughPython)
                     csv});
     ASSERT_EQ(python.code, 0) << python.err.toStdString();
     const QJsonArray rows = QJsonDocument::fromJson(python.out.toUtf8()).array();
-    ASSERT_EQ(rows.size(), 8);
-    EXPECT_EQ(rows[0].toArray().toVariantList(), (QVariantList{"id", "v"}));
-    for (int i = 0; i < 7; ++i) {
-        const QJsonArray row = rows[i + 1].toArray();
-        ASSERT_EQ(row.size(), 2) << "row " << i;
-        EXPECT_EQ(row[0].toString(), QString::number(i + 1));
-        EXPECT_EQ(row[1].toString(), expectedValues()[i]) << "row " << i;
-    }
+    // Each row's fields joined by "|", which no value holds.
+    QStringList read, expected{"id|v"};
+    for (const QJsonValue& row : rows)
+        read << QVariant(row.toArray().toVariantList()).toStringList().join(QLatin1Char('|'));
+    for (int i = 0; i < 7; ++i)
+        expected << QString::number(i + 1) + QLatin1Char('|') + expectedValues()[i];
+    EXPECT_EQ(read, expected);
 
     // Ctrl+A in the grid, then Copy as CSV: the same text on the clipboard.
     press(form->MSFlexGrid1, Qt::Key_A, Qt::ControlModifier);
@@ -318,7 +317,6 @@ TEST_F(Habits, HelpWithoutABrowserOpensTheShippedReadmeOrShowsABuiltInPage)
     form->Help->trigger();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0], QUrl(maker::helpAddress()));
-    EXPECT_TRUE(opened[0].toString().endsWith("Quorvane.htm?help5"));
     QStringList told = dialogs.takeMessages();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].startsWith(

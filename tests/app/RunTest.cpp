@@ -75,26 +75,24 @@ protected:
 
     // Runs a statement that keeps the database busy before its first row and presses Cancel
     // once a timer of the test has fired a few times during it: the window must have kept
-    // processing events, show the busy pointer (but not over Cancel) and the progress note.
+    // processing events and show the busy pointer (but not over Cancel; the progress note:
+    // TheNoteAndSecondsKeep..).
     // The run ends cancelled with nothing read, and the next run on the window works.
     void cancelDuringExecute(const QString& slow)
     {
         bool fired = false, busy = false, arrowOverCancel = false;
-        QString note;
         runCancellingAt(
             slow, 5,
             [&] {
                 fired = true;
                 busy = form->centralWidget()->cursor().shape() == Qt::BusyCursor;
                 arrowOverCancel = form->Command9->cursor().shape() == Qt::ArrowCursor;
-                note = form->StatusBar1->note();
             },
             20);
         EXPECT_TRUE(dialogs.take().isEmpty()) << "a cancelled run is no error";
         EXPECT_TRUE(fired) << "the timer fired while the statement ran";
         EXPECT_TRUE(busy);
         EXPECT_TRUE(arrowOverCancel);
-        EXPECT_TRUE(note.startsWith(QStringLiteral("Running\u2026 "))) << note.toStdString();
         EXPECT_EQ(form->StatusBar1->note(), "Cancelled: the result holds 0 rows");
         EXPECT_EQ(panel(1), "Rows: 0");
         expectIdle();

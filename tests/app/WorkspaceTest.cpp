@@ -71,7 +71,7 @@ protected:
 using Profiles = Workspace;
 
 // The list's spelling and case rules: tests/profiles (NameList, ProfileSaving).
-TEST_F(Profiles, SaveListsANameAndDeleteAsksFirst)
+TEST_F(Profiles, SaveListsANameAndDeleteAsksFirstAndChangesNothingTheStoreRefuses)
 {
     for (const char* name : {"a", "b", "c"})
         saveProfile(name);
@@ -88,6 +88,25 @@ TEST_F(Profiles, SaveListsANameAndDeleteAsksFirst)
     EXPECT_EQ(listed(form->Combo2), QStringList({"a", "c"}));
     EXPECT_EQ(form->Combo2->currentText(), "B") << "the profile box keeps its text";
     EXPECT_FALSE(store().getAll("b").has_value());
+
+    // A delete the store refuses changes nothing and says so once.
+    for (const bool removalOnly : {true, false}) {
+        SCOPED_TRACE(removalOnly ? "a nearly full disk" : "a full disk");
+        refuseWrites(removalOnly);
+        deleteProfile("c", ui::Answer::Yes);
+        const auto told = dialogs.take();
+        ASSERT_EQ(told.size(), 2) << "the question, then one message";
+        EXPECT_TRUE(told[1].text.contains("database or disk is full")) << told[1].text.toStdString();
+        EXPECT_EQ(listed(form->Combo2), QStringList({"a", "c"}));
+        EXPECT_EQ(store().get(settings::ProfileNames), ",a,,c,");
+        EXPECT_EQ(store().get("c", settings::profile::Text9), "db");
+    }
+
+    // The menu's mark shows what is stored, so the next start does what it shows.
+    form->LoadLastProfileonStartup->trigger();
+    EXPECT_EQ(dialogs.takeMessages().size(), 1);
+    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
+    EXPECT_EQ(store().get(settings::LoadProfile), "0");
 }
 
 TEST_F(Profiles, NamesThatCannotBeProfilesAreToldAndTheListStillTidied)
@@ -131,29 +150,6 @@ TEST_F(Profiles, AProgramSectionNeverGetsAProfilesWrites)
         for (const char* key : {"Text1", "CheckBox1", "CheckBox4"})
             EXPECT_EQ(store().get(name, key, "none"), "none") << key;
     }
-}
-
-TEST_F(Profiles, ADeleteTheStoreRefusesChangesNothingAndSaysSoOnce)
-{
-    for (const char* name : {"a", "b"})
-        saveProfile(name);
-    for (const bool removalOnly : {true, false}) {
-        SCOPED_TRACE(removalOnly ? "a nearly full disk" : "a full disk");
-        refuseWrites(removalOnly);
-        deleteProfile("b", ui::Answer::Yes);
-        const auto shown = dialogs.take();
-        ASSERT_EQ(shown.size(), 2) << "the question, then one message";
-        EXPECT_TRUE(shown[1].text.contains("database or disk is full")) << shown[1].text.toStdString();
-        EXPECT_EQ(listed(form->Combo2), QStringList({"a", "b"}));
-        EXPECT_EQ(store().get(settings::ProfileNames), ",a,,b,");
-        EXPECT_EQ(store().get("b", settings::profile::Text9), "db");
-    }
-
-    // The menu's mark shows what is stored, so the next start does what it shows.
-    form->LoadLastProfileonStartup->trigger();
-    EXPECT_EQ(dialogs.takeMessages().size(), 1);
-    EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
-    EXPECT_EQ(store().get(settings::LoadProfile), "0");
 }
 
 TEST_F(Profiles, ChoosingAProfileFillsEveryFieldAndItsPasswordsForThisRunOnly)
