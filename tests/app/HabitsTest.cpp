@@ -161,18 +161,15 @@ TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFileAndOpenRea
     form->Text1->setPlainText(QStringLiteral("select 1"));
 
     // Chosen for File Save: No writes nothing and leaves no query file, so Save asks again.
-    choose(exported);
-    dialogs.answer(ui::Answer::No);
-    form->FileSave->trigger();
-    EXPECT_EQ(shown(), (QStringList{"chooser", replaceQuestion(exported)}));
-    EXPECT_EQ(fileBytes(exported), QByteArray("id,v\r\n1,x\r\n"));
-    EXPECT_TRUE(query::currentQueryFile().isEmpty());
-
-    choose(exported);
-    dialogs.answer(ui::Answer::Yes);
-    form->FileSave->trigger();
-    EXPECT_EQ(shown(), (QStringList{"chooser", replaceQuestion(exported)}));
-    EXPECT_EQ(fileBytes(exported), QByteArray("select 1\r\n"));
+    for (const ui::Answer answer : {ui::Answer::No, ui::Answer::Yes}) {
+        choose(exported);
+        dialogs.answer(answer);
+        form->FileSave->trigger();
+        EXPECT_EQ(shown(), (QStringList{"chooser", replaceQuestion(exported)}));
+        EXPECT_EQ(fileBytes(exported),
+                  answer == ui::Answer::Yes ? QByteArray("select 1\r\n") : QByteArray("id,v\r\n1,x\r\n"));
+        EXPECT_EQ(query::currentQueryFile(), answer == ui::Answer::Yes ? exported : QString());
+    }
 
     // Now the query file: Save, and Save As onto it, write without a question.
     form->Text1->setPlainText(QStringLiteral("select 2"));
