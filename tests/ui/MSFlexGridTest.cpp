@@ -99,7 +99,7 @@ protected:
 // --- filling ---
 // Names in row 0 and data from column 2 are shown by the run tests (app_run_test).
 
-TEST_F(GridTest, ANewFillReplacesTheOldResultAndKeepsColumnWidths)
+TEST_F(GridTest, ANewFillKeepsColumnWidthsWhichRoundTripThroughPixels)
 {
     fill(4, 30);
     grid->setColWidth(3, 1500);
@@ -112,6 +112,22 @@ TEST_F(GridTest, ANewFillReplacesTheOldResultAndKeepsColumnWidths)
     EXPECT_EQ(grid->TextMatrix(1, 3), "r0f1");
     EXPECT_EQ(grid->ColWidth(3), 1500);
     EXPECT_EQ(grid->ColWidth(1), 0);
+
+    // Column widths in twips round-trip through pixels.
+    const struct
+    {
+        int col, twips, pixels, readBack; // 15 twips a pixel, read back in whole pixels
+    } widths[] = {{2, 1500, 100, 1500}, {0, 200, 13, 195}, {1, 1, 0, 0}};
+    for (const auto& w : widths) {
+        grid->setColWidth(w.col, w.twips);
+        EXPECT_EQ(grid->columnWidth(w.col), w.pixels) << w.twips;
+        EXPECT_EQ(grid->ColWidth(w.col), w.readBack) << w.twips;
+    }
+    grid->setColumnWidth(3, 40); // as when the user drags a column border
+    EXPECT_EQ(grid->ColWidth(3), 600);
+    grid->setColWidth(3, -1);
+    EXPECT_EQ(grid->columnWidth(3), grid->horizontalHeader()->defaultSectionSize());
+    EXPECT_THROW(grid->ColWidth(5), std::out_of_range);
 }
 
 TEST_F(GridTest, RemoveItemShiftsRowsAtOnceAndTellsTheViewInOneBatch)
@@ -307,23 +323,4 @@ TEST_F(GridTest, GesturesKeysAndCallersMoveTheSelectionTheViewShows)
     EXPECT_THROW(grid->setRow(6), std::out_of_range);
     EXPECT_THROW(grid->setColSel(5), std::out_of_range);
     EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 5, 2}));
-}
-
-TEST_F(GridTest, ColumnWidthsInTwipsRoundTripThroughPixels)
-{
-    fill(3, 1);
-    const struct
-    {
-        int col, twips, pixels, readBack; // 15 twips a pixel, read back in whole pixels
-    } widths[] = {{2, 1500, 100, 1500}, {0, 200, 13, 195}, {1, 1, 0, 0}};
-    for (const auto& w : widths) {
-        grid->setColWidth(w.col, w.twips);
-        EXPECT_EQ(grid->columnWidth(w.col), w.pixels) << w.twips;
-        EXPECT_EQ(grid->ColWidth(w.col), w.readBack) << w.twips;
-    }
-    grid->setColumnWidth(3, 40); // as when the user drags a column border
-    EXPECT_EQ(grid->ColWidth(3), 600);
-    grid->setColWidth(3, -1);
-    EXPECT_EQ(grid->columnWidth(3), grid->horizontalHeader()->defaultSectionSize());
-    EXPECT_THROW(grid->ColWidth(5), std::out_of_range);
 }
