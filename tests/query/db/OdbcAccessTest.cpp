@@ -144,7 +144,8 @@ TEST_F(AccessTest, RejectedSqlAndWritesAreRefusedWithTheirReason)
     }
 }
 
-// A missing file: AccessString.WhatCannotBeOpenedIsNamed (the same message, before any driver).
+// A missing file: AccessString.DataSourceBecomesDbqOrWhatCannotBeOpenedIsNamed (the same message, before any
+// driver).
 TEST_F(AccessTest, FileThatIsNoDatabaseFailsWithItsPath)
 {
     // The licence text is a readable file, but no Access database.

@@ -176,6 +176,7 @@ TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
     EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("not a folder"));
 }
 
-// The log then appends to the imported file: StatementLogTest.WithAQueryFileSetTheLogAppendsToIt.
+// The log then appends to the imported file:
+// StatementLogTest.TheTargetIsTheQueryFileOrTheDailyFileOfTheStart.
 
 } // namespace
