@@ -1,6 +1,6 @@
-#include "tests/support/FreshStore.h"
-
 #include "app/FontSize.h"
+
+#include "tests/support/FreshStore.h"
 
 using namespace app;
 
@@ -15,7 +15,8 @@ TEST(FontSizeTyping, NumbersWithinRangeAreTakenAsSinglePrecision)
 
 TEST(FontSizeTyping, LettersEmptyAndAbsurdSizesAreRefused)
 {
-    for (const char* typed : {"abc", "1O", "", "  ", "0", "-3", "0.5", "400.5", "5000", "1e9", "nan", "inf", "10pt"})
+    for (const char* typed :
+         {"abc", "1O", "", "  ", "0", "-3", "0.5", "400.5", "5000", "1e9", "nan", "inf", "10pt"})
         EXPECT_FALSE(parseFontSize(typed).has_value()) << typed;
 }
 
