@@ -5,7 +5,7 @@
 
 #include "query/db/Connection.h"
 #include "query/db/ConnectionString.h"
-#include "tests/query/db/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <gtest/gtest.h>
@@ -63,12 +63,12 @@ TEST(ConnectionSettings, AccessSetsTimeoutProviderStringAndPasswordProperty)
     EXPECT_EQ(conn.CommandTimeout, 0);
     EXPECT_EQ(conn.Provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
     EXPECT_EQ(conn.ConnectionString, QStringLiteral("Data Source=/data/Nwind 2000.mdb"));
-    EXPECT_EQ(conn.Properties.value(QStringLiteral("Jet OLEDB:Database Password")), QStringLiteral("jet"));
+    const QString key = QStringLiteral("Jet OLEDB:Database Password");
+    EXPECT_EQ(conn.Properties, (QMap<QString, QString>{{key, QStringLiteral("jet")}}));
 
     f.dbPassword.clear(); // an empty password is still set
     query::connectionSettings(f).applyTo(conn);
-    ASSERT_TRUE(conn.Properties.contains(QStringLiteral("Jet OLEDB:Database Password")));
-    EXPECT_EQ(conn.Properties.value(QStringLiteral("Jet OLEDB:Database Password")), QString());
+    EXPECT_EQ(conn.Properties, (QMap<QString, QString>{{key, QString()}}));
 }
 
 TEST(ConnectionSettings, AnyOtherTypeSetsNothingAndOpeningFails)

@@ -6,7 +6,7 @@
 #include "query/db/ProviderMap.h"
 #include "query/db/mariadb/MariaDbBackend.h"
 #include "query/db/odbc/OdbcBackend.h"
-#include "tests/query/db/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // result more than one row of one table. (Rows kept as fetched on every engine:
 // EngineLayerTest, ManyRowsComeInOrderForwardAndClientSide.)
 #include "query/db/ClientCursor.h"
-#include "tests/query/db/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -35,14 +35,11 @@ TEST(SingleTableQuery, NamesTheOneTableOfTheFromListOrNone)
               QStringLiteral("t"));
     EXPECT_EQ(tableOf("select * /* from a, b */ from t"), QStringLiteral("t"));
     // Joins, lists, subqueries and other statements name no single table.
-    EXPECT_EQ(tableOf("select * from a, b"), QStringLiteral("<none>"));
-    EXPECT_EQ(tableOf("select * from a join b on a.x = b.x"), QStringLiteral("<none>"));
-    EXPECT_EQ(tableOf("select * from a left outer join b on 1 = 1"), QStringLiteral("<none>"));
-    EXPECT_EQ(tableOf("select * from (select * from a) s"), QStringLiteral("<none>"));
-    EXPECT_EQ(tableOf("select 1"), QStringLiteral("<none>"));
-    EXPECT_EQ(tableOf("update t set x = 1"), QStringLiteral("<none>"));
-    EXPECT_EQ(tableOf("select 1; select * from t"), QStringLiteral("<none>"));
-    EXPECT_EQ(tableOf("select * from a.b.c.d"), QStringLiteral("<none>"));
+    for (const char* sql :
+         {"select * from a, b", "select * from a join b on a.x = b.x",
+          "select * from a left outer join b on 1 = 1", "select * from (select * from a) s", "select 1",
+          "update t set x = 1", "select 1; select * from t", "select * from a.b.c.d"})
+        EXPECT_EQ(tableOf(sql), QStringLiteral("<none>")) << sql;
 }
 
 // How a query reads its tables: what makes a row of its result more than one row of one table.

@@ -3,7 +3,7 @@
 #include "query/db/odbc/OdbcConnectionString.h"
 
 #include "query/db/ConnectionString.h"
-#include "tests/query/db/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -216,9 +216,7 @@ TEST(Untranslatable, NamesTheDriversTriedThePackageOrWhatIsMissing)
     for (const auto& c : cases) {
         const db::Error e = translateError(c.input, c.installed);
         EXPECT_EQ(e.number, db::ErrorNumber::Unreachable) << c.input.toStdString();
-        for (const QString& w : c.words)
-            EXPECT_TRUE(e.description.contains(w))
-                << w.toStdString() << " missing in " << e.description.toStdString();
+        EXPECT_TRUE(qvtest::containsAll(e.description, c.words));
     }
 }
 
@@ -269,8 +267,7 @@ TEST(AccessString, DataSourceBecomesDbqOrWhatCannotBeOpenedIsNamed)
     for (const auto& c : cases) {
         const db::Error e = translateError(access(c.dataSource), c.installed, jet);
         EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
-        for (const QString& w : c.words)
-            EXPECT_TRUE(e.description.contains(w)) << e.description.toStdString();
+        EXPECT_TRUE(qvtest::containsAll(e.description, c.words));
     }
     QDir::setCurrent(cwd);
 }

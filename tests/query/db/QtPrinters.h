@@ -1,10 +1,2 @@
-// Readable Qt values in GoogleTest failure messages.
 #pragma once
-
-#include <QString>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+#include "tests/support/QtPrinters.h"

@@ -1,66 +1,12 @@
-// One row, the row the user sees, or nothing, beyond the steps of WriteTest:
-// rows that differ only by case or trailing blanks are told apart, a
-// direct-edit batch runs whole, SQLite's storage classes, and rows that no key
-// tells apart where nothing can be rolled back.
+// One row, the row the user sees, or nothing, beyond the steps of WriteTest: a direct-edit batch
+// runs whole, SQLite's storage classes, and rows that no key tells apart where nothing can be
+// rolled back.
 #include "tests/support/DirectEditFixture.h"
-
-#include <algorithm>
 
 namespace detest {
 namespace {
 
-// The table's rows as the database holds them, in byte order (collations sort
-// case apart).
-QStringList sortedRows(const Database& database, const char* sql)
-{
-    QStringList rows = database.rows(QString::fromUtf8(sql));
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 using ExactRows = DirectEditTest;
-
-// A table without a key whose collation calls 'abc' and 'ABC' (and, on MariaDB
-// and SQL Server, 'x' and 'x ') equal: each action changes the row shown and
-// only that one.
-TEST_P(ExactRows, RowsEqualOnlyUnderTheCollationAreToldApart)
-{
-    database().createFoldingTable(QStringLiteral("folk (name VARCHAR(20))"));
-    for (const char* name : {"ABC", "abc", "Smith", "smith", "x", "x "})
-        database().run(
-            {QStringLiteral("INSERT INTO folk (name) VALUES ('%1')").arg(QString::fromUtf8(name))});
-
-    // clang-format off
-    struct { const char* shown; const char* action; QStringList after; } cases[] = {
-        {"abc", "abd", {"ABC", "Smith", "abd", "smith", "x", "x "}},
-        {"smith", "<delete>", {"ABC", "Smith", "abd", "x", "x "}},
-        {"x ", "y", {"ABC", "Smith", "abd", "x", "y"}},
-        {"ABC", "abd", {"Smith", "abd", "abd", "x", "y"}},
-        {"ABC", "<undo>", {"ABC", "Smith", "abd", "x", "y"}}, // one of two identical rows goes back
-    };
-    // clang-format on
-    auto model = openWritable(QStringLiteral("SELECT name FROM folk"));
-    const auto rowShowing = [&](const QString& value) {
-        for (int r = 0; r < model->rowCount(); ++r)
-            if (model->fetchedValue(model->index(r, 0)).toString() == value)
-                return r;
-        return -1;
-    };
-    for (const auto& t : cases) {
-        SCOPED_TRACE(t.action);
-        const int r = rowShowing(QString::fromUtf8(t.shown));
-        ASSERT_GE(r, 0);
-        const QString action = QString::fromUtf8(t.action);
-        if (action == QLatin1String("<delete>"))
-            EXPECT_TRUE(model->removeRows(r, 1));
-        else if (action == QLatin1String("<undo>"))
-            EXPECT_TRUE(model->restoreFetched(model->index(r, 0)));
-        else
-            EXPECT_TRUE(model->setData(model->index(r, 0), action));
-        EXPECT_TRUE(dialogs_.take().isEmpty());
-        EXPECT_EQ(sortedRows(database(), "SELECT name FROM folk"), t.after);
-    }
-}
 
 // A direct-edit batch runs to its end before the grid is used: the later
 // statements' changes are in the database, the connection is free for the
