@@ -5,6 +5,7 @@
 #include "query/log/StatementLog.h"
 #include "results/FormFile.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/MSFlexGrid.h"
 #include "ui/TextFile.h"
@@ -91,19 +92,7 @@ inline void fillGrid(ui::MSFlexGrid& grid, std::initializer_list<QString> names,
     }
 }
 
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-inline void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using qvtest::fileBytes;
+using qvtest::writeBytes;
 
 } // namespace actionstest

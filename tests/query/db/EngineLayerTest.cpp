@@ -143,12 +143,10 @@ TEST_P(Layer, AClientSideSetNamesBaseColumnsAndKeyColumnsInKeyOrder)
     ASSERT_EQ(rs.RecordCount(), 1);
     const db::ClientCursor* cursor = rs.clientCursor();
     ASSERT_NE(cursor, nullptr);
-    EXPECT_EQ(cursor->column(0).name, QStringLiteral("who"));
-    EXPECT_EQ(cursor->column(0).baseTable.toLower(), QStringLiteral("keyed"));
-    EXPECT_EQ(cursor->column(0).baseColumn,
-              facts.namesBases ? QStringLiteral("label") : QStringLiteral("who"));
-    EXPECT_EQ(cursor->column(0).keyColumns, (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
-    EXPECT_EQ(cursor->column(1).baseColumn, QStringLiteral("a"));
+    const db::ClientColumn& who = cursor->column(0);
+    EXPECT_EQ((QStringList{who.name, who.baseTable.toLower(), who.baseColumn, cursor->column(1).baseColumn}),
+              (QStringList{"who", "keyed", facts.namesBases ? "label" : "who", "a"}));
+    EXPECT_EQ(who.keyColumns, (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
     // (Where the engine names no bases, the grid still refuses a calculated column:
     // tests/results/directedit/WriteTest.cpp, Steps.)
     EXPECT_EQ(cursor->column(2).baseTable.isEmpty(), facts.namesBases) << "a calculated column has no base";

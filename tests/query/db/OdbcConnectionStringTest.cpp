@@ -3,10 +3,10 @@
 #include "query/db/odbc/OdbcConnectionString.h"
 
 #include "query/db/ConnectionString.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/QtPrinters.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -227,10 +227,7 @@ TEST(AccessString, DataSourceBecomesDbqOrWhatCannotBeOpenedIsNamed)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("sales; 2024.mdb"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not really a database");
-    f.close();
+    qvtest::writeBytes(file, "not really a database");
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     const auto access = [](const QString& dataSource) {

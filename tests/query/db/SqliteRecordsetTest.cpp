@@ -5,6 +5,7 @@
 #include "query/db/Connection.h"
 #include "query/db/Recordset.h"
 #include "tests/support/EngineDatabase.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/OdbcTestSupport.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SqliteFiles.h"
@@ -74,8 +75,9 @@ TEST_F(SqliteData, EndsCountsAndClosedResults)
 }
 
 // The rest of a batch runs when its results are not read; an error before the first rows is
-// reported by Execute, and what ran before it stays done, as on a server.
-TEST_F(SqliteData, BatchesRunWholeOrUpToTheirError)
+// reported by Execute, and what ran before it stays done, as on a server. A failure while
+// running is no rejected command; a file that is no database fails at the open with its path.
+TEST_F(SqliteData, BatchesRunWholeOrUpToTheirErrorAndFailuresAreUnreachable)
 {
     db::Recordset rs = conn.Execute(QStringLiteral("SELECT id FROM books; "
                                                    "INSERT INTO notes VALUES ('second', NULL); "
@@ -94,23 +96,16 @@ TEST_F(SqliteData, BatchesRunWholeOrUpToTheirError)
     EXPECT_EQ(e.description, QStringLiteral("no such table: nowhere"));
     EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM notes WHERE body = 'kept'"),
               QStringLiteral("1"));
-}
 
-// A failure while running is no rejected command; a file that is no database fails at the open
-// with its path.
-TEST_F(SqliteData, FailuresWhileRunningOrOpeningAreUnreachable)
-{
-    const db::Error e =
+    const db::Error twice =
         errorOf([&] { conn.Execute(QStringLiteral("INSERT INTO books VALUES (1, 'again', NULL, NULL)")); });
-    EXPECT_EQ(e.number, kUnreachable);
-    EXPECT_EQ(e.sqlState, QStringLiteral("23000"));
-    EXPECT_TRUE(qvtest::containsAll(e.description, {QStringLiteral("UNIQUE constraint failed: books.id")}));
+    EXPECT_EQ(twice.number, kUnreachable);
+    EXPECT_EQ(twice.sqlState, QStringLiteral("23000"));
+    EXPECT_TRUE(
+        qvtest::containsAll(twice.description, {QStringLiteral("UNIQUE constraint failed: books.id")}));
 
     const QString bogus = files.path(QStringLiteral("bogus.sqlite"));
-    QFile f(bogus);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'x'));
-    f.close();
+    qvtest::writeBytes(bogus, QByteArray(4096, 'x'));
     db::Connection other;
     const db::Error open = errorOf([&] { other.Open(SqliteFiles::connectionString(bogus)); });
     EXPECT_EQ(open.number, kUnreachable);

@@ -1,5 +1,6 @@
 #include "query/log/StatementLog.h"
 
+#include "tests/support/FileBytes.h"
 #include "ui/TextFile.h"
 
 #include <QDir>
@@ -8,16 +9,9 @@
 #include <gtest/gtest.h>
 
 using query::StatementLog;
+using qvtest::fileBytes;
 
 namespace {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
 class StatementLogTest : public testing::Test
 {
@@ -55,14 +49,15 @@ TEST_F(StatementLogTest, EachEntryIsWrittenOnceAndFoundExactlyAsWritten)
     };
     for (const auto& [text, isNew] : runs)
         EXPECT_EQ(log.log(text), isNew) << text;
-    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect\r\n"
-                                               "\r\n\r\nSELECT 1\r\n\r\n\r\nselect 2\r\n"
-                                               "\r\n\r\nselect *\r\nfrom t\r\n"));
+    EXPECT_EQ(fileBytes(dailyFile()), QByteArray("\r\n\r\nselect 10\r\n\r\n\r\nselect 1\r\n\r\n\r\nselect\r\n"
+                                                 "\r\n\r\nSELECT 1\r\n\r\n\r\nselect 2\r\n"
+                                                 "\r\n\r\nselect *\r\nfrom t\r\n"));
     EXPECT_FALSE(makeLog().log("select 10")) << "an entry an earlier run wrote is found in the file";
 }
 
 // The log goes to the query file while one is set, else to the daily file, named once at the
-// start and kept past midnight; a program folder that cannot be written sends it to the user's.
+// start and kept past midnight; a program folder that cannot be written sends it to the user's;
+// a query file that cannot be written or read takes nothing, and the entry stays new.
 TEST_F(StatementLogTest, TheTargetIsTheQueryFileOrTheDailyFileOfTheStart)
 {
     StatementLog log = makeLog();
@@ -73,24 +68,20 @@ TEST_F(StatementLogTest, TheTargetIsTheQueryFileOrTheDailyFileOfTheStart)
     query::setCurrentQueryFile(queryFile);
     EXPECT_EQ(log.target(), queryFile);
     EXPECT_TRUE(log.log("select 1"));
-    EXPECT_EQ(bytesOf(queryFile), QByteArray("select 0\r\n\r\nselect 1\r\n"));
+    EXPECT_EQ(fileBytes(queryFile), QByteArray("select 0\r\n\r\nselect 1\r\n"));
     query::setCurrentQueryFile({});
     EXPECT_EQ(log.target(), dailyFile()) << "back to the daily file once the query file is cleared";
     log.log("select 2");
-    EXPECT_EQ(bytesOf(dailyFile()), QByteArray("\r\n\r\nselect 2\r\n"));
+    EXPECT_EQ(fileBytes(dailyFile()), QByteArray("\r\n\r\nselect 2\r\n"));
     EXPECT_FALSE(QFile::exists(programFolder() + "/20240306.log"));
 
     StatementLog moved(dir.filePath("no-such-folder"), userFolder(), [this] { return today; });
     EXPECT_TRUE(moved.log("select 1"));
     EXPECT_EQ(moved.target(), userFolder() + "/20240306.log");
-    EXPECT_EQ(bytesOf(userFolder() + "/20240306.log"), QByteArray("\r\n\r\nselect 1\r\n"));
-}
+    EXPECT_EQ(fileBytes(userFolder() + "/20240306.log"), QByteArray("\r\n\r\nselect 1\r\n"));
 
-TEST_F(StatementLogTest, AnUnwritableTargetWritesNothingButStillLists)
-{
     const QString impossible = dir.filePath("missing/folder/queries.sql");
     query::setCurrentQueryFile(impossible);
-    StatementLog log = makeLog();
     EXPECT_TRUE(log.log("select 1"));
     EXPECT_TRUE(log.log("select 1")) << "nothing could be written, so it is new again";
     EXPECT_FALSE(QFile::exists(impossible));

@@ -33,18 +33,17 @@ TEST_F(FileChooser, IsLoadedOnceKeepsItsStateWhenHiddenAndMakesAnEmptyDelimiterA
     EXPECT_FALSE(results::exportColumnHeaders());
 
     // An emptied delimiter box is a tab, and becomes one when left.
-    FormFile& form = results::formFile();
-    form.Text10->clear();
+    first->Text10->clear();
     EXPECT_EQ(results::exportDelimiter(), QStringLiteral("\t")) << "a tab before the box is left too";
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(form.Text10, &out);
-    EXPECT_EQ(form.Text10->text(), QStringLiteral("\t"));
+    QCoreApplication::sendEvent(first->Text10, &out);
+    EXPECT_EQ(first->Text10->text(), QStringLiteral("\t"));
     EXPECT_EQ(results::exportDelimiter(), QStringLiteral("\t"));
 
     // A box that is not empty keeps its text when left.
-    form.Text10->setText(QStringLiteral(","));
-    form.Text10_LostFocus();
-    EXPECT_EQ(form.Text10->text(), QStringLiteral(","));
+    first->Text10->setText(QStringLiteral(","));
+    first->Text10_LostFocus();
+    EXPECT_EQ(first->Text10->text(), QStringLiteral(","));
 }
 
 TEST_F(FileChooser, OkHandsTheFileToTheCommandThatAskedCancelClearsItAndNothingElse)
@@ -104,10 +103,8 @@ TEST_F(FileChooser, RestoresTheRememberedListsAndFileWhenLoadedSkippingWhatIsGon
     settings::store().save(settings::File1Path, sub);
 
     FormFile& form = results::formFile();
-    EXPECT_EQ(form.Text2->text(), QStringLiteral("/somewhere/file.sql"));
-    EXPECT_EQ(form.Drive1->drive(), QStringLiteral("/"));
-    EXPECT_EQ(form.Dir1->path(), sub);
-    EXPECT_EQ(form.File1->path(), sub);
+    EXPECT_EQ((QStringList{form.Text2->text(), form.Drive1->drive(), form.Dir1->path(), form.File1->path()}),
+              (QStringList{"/somewhere/file.sql", "/", sub, sub}));
     ASSERT_EQ(form.File1->count(), 1);
     EXPECT_EQ(form.File1->item(0)->text(), QStringLiteral("a.sql"));
 
@@ -171,11 +168,9 @@ TEST_F(FileChooser, ListsRootsAndVolumesBrowsesRealFoldersAndJoinsTheChosenName)
     form.File1_Click();
     EXPECT_EQ(form.Text2->text(), QDir::toNativeSeparators(path(QStringLiteral("pick.sql"))));
 
-    EXPECT_EQ(results::joinPath(QStringLiteral("/"), QStringLiteral("x.sql")), QStringLiteral("/x.sql"));
-    EXPECT_EQ(results::joinPath(QStringLiteral("/tmp"), QStringLiteral("x.sql")),
-              QStringLiteral("/tmp/x.sql"));
-    EXPECT_EQ(results::joinPath(QStringLiteral("/tmp/"), QStringLiteral("x.sql")),
-              QStringLiteral("/tmp/x.sql"));
+    for (const QString folder : {"/", "/tmp", "/tmp/"})
+        EXPECT_EQ(results::joinPath(folder, QStringLiteral("x.sql")),
+                  folder == QLatin1String("/") ? QStringLiteral("/x.sql") : QStringLiteral("/tmp/x.sql"));
 }
 
 } // namespace

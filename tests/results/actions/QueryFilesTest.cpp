@@ -113,18 +113,14 @@ TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
     QStringList items{QStringLiteral("earlier")};
     auto addItem = [&](const QString& item) { items << item; };
 
-    chooseOnModal(log);
-    results::importStatements(nullptr, addItem);
-    expectChooserShown();
-    EXPECT_EQ(items, (QStringList{QStringLiteral("earlier"), QStringLiteral("A"), QStringLiteral("\r\nB"),
-                                  QStringLiteral("\r\nC\r\n")}));
+    for (int time = 0; time < 2; ++time) {
+        chooseOnModal(log);
+        results::importStatements(nullptr, addItem);
+        expectChooserShown();
+    }
+    const QStringList statements{"A", "\r\nB", "\r\nC\r\n"};
+    EXPECT_EQ(items, QStringList{"earlier"} + statements + statements);
     EXPECT_EQ(query::currentQueryFile(), log);
-
-    chooseOnModal(log);
-    results::importStatements(nullptr, addItem);
-    expectChooserShown();
-    EXPECT_EQ(items.size(), 7);
-    EXPECT_EQ(items.mid(4), items.mid(1, 3));
 }
 
 // A cancelled chooser, or a file that cannot be read or created: the message (a failure's
