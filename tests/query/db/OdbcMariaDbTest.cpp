@@ -49,8 +49,6 @@ protected:
     std::unique_ptr<db::BackendConnection> c;
 };
 
-// --- connecting -------------------------------------------------------------------------------
-
 TEST_P(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
 {
     for (const QString& location : {f.location, QString(f.location).replace(u',', u':')}) {
@@ -80,8 +78,6 @@ TEST_P(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
         c->execute(QStringLiteral("DROP USER 'semi'@'%1'").arg(QLatin1String(host)));
 }
 
-// --- errors -----------------------------------------------------------------------------------
-
 // The driver manager counts the string in 16 bits: a longer one is refused, never cut.
 TEST_P(MariaDbTest, AConnectionStringTooLongForTheDriverIsRefusedClearly)
 {
@@ -106,8 +102,6 @@ TEST_P(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
     EXPECT_EQ(e.number, N::CommandRejected);
     EXPECT_EQ(e.native, 1146);
 }
-
-// --- batches and results ----------------------------------------------------------------------
 
 TEST_P(MariaDbTest, TypesReadAsText)
 {

@@ -17,16 +17,6 @@ using actionstest::ActionsTest;
 using actionstest::fileBytes;
 using actionstest::writeBytes;
 
-// The query box of these tests.
-struct Box
-{
-    QString text;
-    results::SetText setter()
-    {
-        return [this](const QString& t) { text = t; };
-    }
-};
-
 using QueryFiles = ActionsTest;
 
 TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadIn)
@@ -127,12 +117,12 @@ TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
 // number, then its description), the box and the list as they were, no file written.
 TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
 {
-    Box box{QStringLiteral("kept")};
+    QString box = QStringLiteral("kept");
     QStringList items;
     ui::MSFlexGrid grid;
     actionstest::fillGrid(grid, {"A"}, {{"1"}});
     writeBytes(path(QStringLiteral("plain")), "not a folder");
-    const auto open = [&] { results::fileOpen(nullptr, box.setter()); };
+    const auto open = [&] { results::fileOpen(nullptr, [&](const QString& text) { box = text; }); };
     const auto import = [&] {
         results::importStatements(nullptr, [&](const QString& item) { items << item; });
     };
@@ -166,7 +156,7 @@ TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
         EXPECT_FALSE(lines.last().isEmpty());
     }
     EXPECT_TRUE(query::currentQueryFile().isEmpty()) << "the cancelled import's chooser cleared it";
-    EXPECT_EQ(box.text, QStringLiteral("kept"));
+    EXPECT_EQ(box, QStringLiteral("kept"));
     EXPECT_TRUE(items.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("plain")});
     EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("not a folder"));
