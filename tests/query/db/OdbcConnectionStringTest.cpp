@@ -99,7 +99,7 @@ const Translation kTranslations[] = {
     {"Driver18TrustsTheServerCertificate", "Provider=SQLOLEDB.1;Data Source=h", {kFreeTds, kMs17, kMs18},
      "Driver={ODBC Driver 18 for SQL Server};Server=h;TrustServerCertificate=yes"},
     // MySQL through MariaDB's driver: Port=, batches on, UTF-8 text, no WSID, Language or empty DSN.
-    // (A braced password reaching the server: OdbcMariaDbTest, PasswordWithSeparatorsAndBracesLogsIn.)
+    // (A braced password reaching the server: OdbcMariaDbTest, ProgramStringLogsIn...)
     {"MySqlString", kMySqlString, kDebian,
      "Driver={MariaDB Unicode};Server=127.0.0.1;Port=3307;UID=joe;PWD=pw;Database=shop;" + kMariaDbTail},
     {"MySqlOptionKeepsItsBits", "Driver={MySql};Server=h;OPTION=3", kDebian,

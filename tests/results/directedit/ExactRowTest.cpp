@@ -1,6 +1,5 @@
-// One row, the row the user sees, or nothing, beyond the steps of WriteTest: a direct-edit batch
-// runs whole, SQLite's storage classes, and rows that no key tells apart where nothing can be
-// rolled back.
+// Beyond WriteTest's steps: a direct-edit batch runs whole, SQLite's storage classes, and rows that no key
+// tells apart where nothing can be rolled back: one row, the row the user sees, or nothing.
 #include "tests/support/DirectEditFixture.h"
 
 namespace detest {
