@@ -6,13 +6,14 @@
 #include "results/Export.h"
 #include "results/QueryFiles.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/ParamName.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SmallFileSystem.h"
 #include "tests/support/SqliteFiles.h"
 #include "ui/TextFile.h"
 
 #include <QDate>
-#include <QFile>
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
@@ -22,12 +23,6 @@ namespace {
 // More than the slack of the file's last page, so that part of it fits and part does not.
 const QString kLong = QString(64 * 1024, u'x');
 const QByteArray kBefore = "kept as it was\r\n";
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 struct Writer
 {
@@ -75,38 +70,27 @@ const Writer kWriters[] = {
      }},
 };
 
-class FullDisk : public testing::TestWithParam<Writer>
-{
-};
+using FullDisk = testing::TestWithParam<Writer>;
 
 TEST_P(FullDisk, TheWriterSaysSoAndTheFileStaysAsItWas)
 {
     qvtest::SmallFileSystem disk(256 * 1024);
-    if (!disk.skipReason().isEmpty())
-        GTEST_SKIP() << disk.skipReason().toStdString();
+    QV_REQUIRE_SMALL_FILE_SYSTEM(disk);
     const QString path = disk.filePath(QStringLiteral("target.txt"));
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(kBefore);
-    }
+    ui::appendBytes(path, kBefore);
     disk.fill();
     qvtest::ScriptedDialogs dialogs;
     EXPECT_TRUE(GetParam().write(path));
-    EXPECT_EQ(contents(path), kBefore);
+    EXPECT_EQ(qvtest::fileBytes(path), kBefore);
     EXPECT_TRUE(dialogs.take().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Writers, FullDisk, testing::ValuesIn(kWriters),
-                         [](const testing::TestParamInfo<Writer>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Writers, FullDisk, testing::ValuesIn(kWriters), qvtest::ParamName());
 
 TEST(FullDiskSettings, ASaveThatDoesNotFitFailsAndTheStoreKeepsItsValues)
 {
     qvtest::SmallFileSystem disk(256 * 1024);
-    if (!disk.skipReason().isEmpty())
-        GTEST_SKIP() << disk.skipReason().toStdString();
+    QV_REQUIRE_SMALL_FILE_SYSTEM(disk);
     const QString path = disk.filePath(QStringLiteral("settings.sqlite"));
     {
         settings::SettingsStore store(path);

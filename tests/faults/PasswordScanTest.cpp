@@ -25,15 +25,6 @@ protected:
             chooser->Command1->click();
         });
     }
-
-    // Every message and window shown so far, as text.
-    void collectDialogs()
-    {
-        for (const qvtest::ShownDialog& d : dialogs.take())
-            shown << d.text + u'\n' + d.title;
-    }
-
-    QStringList shown;
 };
 
 TEST_F(PasswordScan, NoPasswordReachesAFileOrAMessage)
@@ -65,7 +56,7 @@ TEST_F(PasswordScan, NoPasswordReachesAFileOrAMessage)
     run(QStringLiteral("SELECT 1"));
     form->Command4_Click();
     form->Combo2_Click();
-    collectDialogs();
+    const QStringList shown = qvtest::dialogTexts(dialogs.take());
     ASSERT_TRUE(shown.join(u'\n').contains(QLatin1String("-2147217843"))) << "the wrong password was refused";
     ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("export.txt"))));
     form.reset();

@@ -10,6 +10,7 @@
 #include "tests/query/db/QtPrinters.h"
 #include "tests/support/FaultProxy.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/ParamName.h"
 #include "tests/support/TdsServer.h"
 #include "ui/TextFile.h"
 
@@ -84,15 +85,6 @@ protected:
         return relay->port() != 0;
     }
 
-    static QString bigQuery(Engine engine)
-    {
-        // Far more bytes than are let through before the fault.
-        return engine == Engine::MariaDb
-                   ? QStringLiteral("SELECT seq, CONCAT('row number ', seq) AS label FROM seq_1_to_1000000")
-                   : QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                                    "WHERE i < 100000) SELECT i, 'row number ' || i AS label FROM n");
-    }
-
     std::unique_ptr<qvtest::FaultProxy> relay;
 };
 
@@ -109,16 +101,21 @@ TEST_P(ServerFaults, EndInTheErrorReportAndTheNextRunSucceeds)
         results::setExportTarget(out);
         form->DataOutputtoFile->setChecked(true);
     }
-    run(midRead ? bigQuery(f.engine) : QStringLiteral("SELECT 1 AS one"));
+    // Far more bytes than are let through before the fault.
+    const QString big =
+        f.engine == Engine::MariaDb
+            ? QStringLiteral("SELECT seq, CONCAT('row number ', seq) AS label FROM seq_1_to_1000000")
+            : QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < 100000) SELECT i, 'row number ' || i AS label FROM n");
+    run(midRead ? big : QStringLiteral("SELECT 1 AS one"));
     form->DataOutputtoFile->setChecked(false);
 
     const QStringList told = dialogs.takeMessages();
     ASSERT_EQ(told.size(), 1) << told.join("\n").toStdString();
     EXPECT_TRUE(told[0].startsWith(QStringLiteral("-2147467259\r\n"))) << told[0].toStdString();
     EXPECT_GT(told[0].size(), 15) << "the driver's reason is given";
-    if (f.native != 0) {
-        EXPECT_TRUE(told[0].contains(QStringLiteral("native %1)").arg(f.native))) << told[0].toStdString();
-    }
+    EXPECT_TRUE(f.native == 0 || told[0].contains(QStringLiteral("native %1)").arg(f.native)))
+        << told[0].toStdString();
     EXPECT_TRUE(form->Command1->isEnabled()) << "Run is enabled again";
     if (f.toFile) {
         EXPECT_EQ(fileBytes(out), "before\r\n") << "the lines written before the fault are taken back";
@@ -127,9 +124,7 @@ TEST_P(ServerFaults, EndInTheErrorReportAndTheNextRunSucceeds)
         // result at execute has read nothing yet).
         const int rows = form->MSFlexGrid1->Rows();
         EXPECT_LT(rows, 1'000'001);
-        if (f.native != 0) {
-            EXPECT_GT(rows, 1) << "a streamed read keeps the rows read before the fault";
-        }
+        EXPECT_TRUE(f.native == 0 || rows > 1) << "a streamed read keeps the rows read before the fault";
         for (int r = 1; r < rows && r <= 3 && form->MSFlexGrid1->Cols() > 2; ++r)
             EXPECT_EQ(form->MSFlexGrid1->TextMatrix(r, 2), QString::number(r));
     }
@@ -140,9 +135,6 @@ TEST_P(ServerFaults, EndInTheErrorReportAndTheNextRunSucceeds)
     EXPECT_EQ(gridRows(), (QStringList{"one", "1"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ServerFaults, testing::ValuesIn(kFaults),
-                         [](const testing::TestParamInfo<ServerFault>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, ServerFaults, testing::ValuesIn(kFaults), qvtest::ParamName());
 
 } // namespace

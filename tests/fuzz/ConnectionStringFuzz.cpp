@@ -16,10 +16,7 @@ const QList<db::odbc::InstalledDriver> kDrivers{
 // A key as the reader sees one: no "=" or ";", no blanks at either end, not empty.
 QString keyFrom(const QString& text)
 {
-    QString key = text;
-    key.remove(u'=');
-    key.remove(u';');
-    key = key.trimmed();
+    const QString key = QString(text).remove(u'=').remove(u';').trimmed();
     return key.isEmpty() ? QStringLiteral("K") : key;
 }
 

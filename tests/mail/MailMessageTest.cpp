@@ -9,13 +9,12 @@ namespace {
 
 TEST(SmtpReply, AReplyIsCompleteOnlyAtAFinalLine)
 {
-    struct Case
+    const struct Case
     {
         QList<QByteArray> pieces;
         bool ready;
         int code;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{"220 mail.example ESMTP\r\n"}, true, 220},
         {{"220-mail.example\r\n"}, false, 0}, // more lines follow
         {{"220-mail.example\r\n", "220 ready\r\n"}, true, 220},
@@ -38,13 +37,13 @@ TEST(SmtpReply, AReplyIsCompleteOnlyAtAFinalLine)
     }
 }
 
-TEST(MailServer, TheServerBoxNamesAHostAndMayNameAPort)
+TEST(MailMessage, TheServerBoxNamesAHostAndMayNameAPortAndTheTextIsSentSafely)
 {
     const struct
     {
         QString box;
         QString server; // "host port", "" when refused
-    } cases[] = {
+    } boxes[] = {
         {"mail.example.com", "mail.example.com 25"},
         {" 127.0.0.1:2525 ", "127.0.0.1 2525"},
         {"[::1]:587", "::1 587"},
@@ -53,26 +52,23 @@ TEST(MailServer, TheServerBoxNamesAHostAndMayNameAPort)
         {"mail.example.com:smtp", ""},
         {"mail.example.com:70000", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : boxes) {
         const auto server = mail::mailServer(c.box);
         EXPECT_EQ(server ? server->host + u' ' + QString::number(server->port) : QString(), c.server)
             << c.box.toStdString();
     }
     EXPECT_EQ(mail::refusal({"mail.example.com:smtp", "a@example.com", "b@example.com", "", ""}),
               "The Email SMTP Server box names no valid port: mail.example.com:smtp");
-}
 
-TEST(MailMessage, SubjectAndBodyAreSentSafely)
-{
-    struct Case
+    // The subject and the body are sent safely.
+    const struct Message
     {
         QString subject;
         QString body;
         QByteArray subjectLine;
         QByteArray contentType;
         QByteArray bodyBytes;
-    };
-    const Case cases[] = {
+    } messages[] = {
         // A line of "." alone would end the data: each line starting with "." gets a second one.
         {"Sql Locks", "first\n.\n.hidden\nlast", "Subject: Sql Locks", "text/plain;\tcharset=us-ascii",
          "first\r\n..\r\n..hidden\r\nlast"},
@@ -88,7 +84,7 @@ TEST(MailMessage, SubjectAndBodyAreSentSafely)
          "Gr\xc3\xbc\xc3\x9f"
          "e"},
     };
-    for (const Case& c : cases) {
+    for (const Message& c : messages) {
         const QByteArray text =
             mail::messageText({"mail.example.com", "a@example.com", "b@example.com", c.subject, c.body});
         const QList<QByteArray> lines = text.split('\n');

@@ -4,7 +4,8 @@
 
 using namespace profiles;
 
-TEST(NameListReading, EveryNameEnclosedInCommasIsListedInOrderTheLastPieceNever)
+// Reading: every name enclosed in commas is listed in order, the last piece never.
+TEST(NameList, ReadingSavingAndDeletingNeverMakeOrGlueNames)
 {
     EXPECT_EQ(parseNameList(",a,,b,,c,"), QStringList({"a", "b", "c"}));
     EXPECT_EQ(parseNameList(""), QStringList());
@@ -20,10 +21,8 @@ TEST(NameListReading, EveryNameEnclosedInCommasIsListedInOrderTheLastPieceNever)
     EXPECT_EQ(parseNameList(",  ,, x ,"), QStringList({" x "})) << "names stay untrimmed";
     EXPECT_EQ(parseNameList(",a,c,,\",d,"), QStringList({"a", "c", "\"", "d"}))
         << "an old ending followed by a later save shows the quote as a name";
-}
 
-TEST(NameListSaving, ANameIsAddedOnceAndAnEarlierEndingNeverBecomesOne)
-{
+    // Saving adds a name once.
     EXPECT_EQ(nameListWith("", "a"), ",a,");
     EXPECT_EQ(nameListWith(",a,", "a"), ",a,");
     EXPECT_EQ(nameListWith(",a,", "b"), ",a,,b,");
@@ -33,10 +32,8 @@ TEST(NameListSaving, ANameIsAddedOnceAndAnEarlierEndingNeverBecomesOne)
     // An earlier version's ending never becomes a name.
     const QString saved = nameListWith(",a,c,,\"", "d");
     EXPECT_EQ(parseNameList(saved), QStringList({"a", "c", "d"}));
-}
 
-TEST(NameListDeleting, TheRestIsWrittenBackEachInItsOwnCommasNeverGlued)
-{
+    // Deleting writes the rest back, each in its own commas.
     EXPECT_EQ(nameListWithout(",a,,b,,c,", "b"), ",a,,c,");
     EXPECT_EQ(nameListWithout(",a,", "a"), "");
     EXPECT_EQ(nameListWithout(",a,,b,", "x"), ",a,,b,");

@@ -1,5 +1,8 @@
 #include "settings/SettingsStore.h"
 
+#include "tests/support/FileBytes.h"
+#include "tests/support/Thrown.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -79,14 +82,8 @@ TEST_F(StoreTest, SectionsAndKeysIgnoreLetterCaseValuesRoundTripAndDeletesNeedAT
 TEST_F(StoreTest, AnUnreadableFileIsMovedAsideAndAFreshStoreStarts)
 {
     QByteArray noise(64 * 1024, Qt::Uninitialized);
-    QRandomGenerator gen(7);
-    for (auto& b : noise)
-        b = char(gen.bounded(256));
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(noise);
-    }
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    qvtest::writeBytes(path, noise);
 
     SettingsStore store(path);
     EXPECT_FALSE(store.recoveryNotice().isEmpty());
@@ -97,38 +94,29 @@ TEST_F(StoreTest, AnUnreadableFileIsMovedAsideAndAFreshStoreStarts)
 
     const QStringList aside = QDir(dir.path()).entryList({"settings.sqlite.unreadable-*"});
     ASSERT_EQ(aside.size(), 1);
-    QFile kept(dir.filePath(aside.first()));
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), noise) << "the unreadable file is kept as it was";
+    EXPECT_EQ(qvtest::fileBytes(dir.filePath(aside.first())), noise)
+        << "the unreadable file is kept as it was";
 }
 
-TEST_F(StoreTest, TheProgramStoreFollowsTheEnvironment)
+// The program's store is the file the environment names. A write the file refuses names the
+// file and keeps the old value.
+TEST_F(StoreTest, TheEnvironmentsFileARefusedWriteAndTheFileRights)
 {
     qputenv("QUORVANE_SETTINGS", QFile::encodeName(path));
     settings::reopenStore();
-    settings::store().save(settings::LoadProfile, "1");
+    settings::store().save(settings::OptionBox, "1");
     EXPECT_EQ(settings::store().path(), path);
-    EXPECT_EQ(SettingsStore(path).get(settings::LoadProfile), "1");
-    settings::reopenStore();
-}
-
-TEST_F(StoreTest, AWriteTheFileRefusesNamesTheFileAndKeepsTheOldValue)
-{
-    SettingsStore store(path);
-    store.save(settings::OptionBox, "1");
+    SettingsStore own(path);
+    EXPECT_EQ(own.get(settings::OptionBox), "1");
     ASSERT_TRUE(QDir().mkdir(path + "-journal")); // the journal cannot be created now
-    try {
-        store.save(settings::OptionBox, "2");
-        FAIL() << "the save went through";
-    } catch (const settings::StoreError& e) {
-        EXPECT_TRUE(e.message.contains(path)) << e.message.toStdString();
-    }
+    const auto refused = qvtest::thrown<settings::StoreError>([&] { own.save(settings::OptionBox, "2"); });
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(refused->message.contains(path)) << refused->message.toStdString();
     ASSERT_TRUE(QDir().rmdir(path + "-journal"));
-    EXPECT_EQ(store.get(settings::OptionBox), "1");
-}
+    EXPECT_EQ(own.get(settings::OptionBox), "1");
+    settings::reopenStore();
 
-TEST_F(StoreTest, TheFileItsJournalAndTheFoldersMadeForItAreTheUsersAlone)
-{
+    // The file, its journal and the folders made for it are the user's alone.
     const auto mode = [](const QString& p) {
         struct stat st = {};
         return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;

@@ -2,6 +2,8 @@
 // and any of the given texts (messages, logs, mails). A test expects the list to be empty.
 #pragma once
 
+#include "tests/support/ScriptedDialogs.h"
+
 #include <QDirIterator>
 #include <QFile>
 #include <QStringList>
@@ -30,6 +32,15 @@ inline QStringList placesHolding(const QString& secret, const QStringList& folde
         if (text.contains(secret))
             places << text;
     return places;
+}
+
+// The text and title of each dialog shown, to be searched.
+inline QStringList dialogTexts(const QList<ShownDialog>& shown)
+{
+    QStringList texts;
+    for (const ShownDialog& d : shown)
+        texts << d.text + u'\n' + d.title;
+    return texts;
 }
 
 } // namespace qvtest

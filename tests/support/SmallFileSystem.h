@@ -33,3 +33,8 @@ private:
 };
 
 } // namespace qvtest
+
+// Skips the test where `disk` could not be mounted.
+#define QV_REQUIRE_SMALL_FILE_SYSTEM(disk)                                                                   \
+    if (!(disk).skipReason().isEmpty())                                                                      \
+    GTEST_SKIP() << (disk).skipReason().toStdString()

@@ -57,9 +57,8 @@ TEST_F(Finder, HitsFailuresAndWhatCheckSystemsAdmits)
         // unreadable here and skipped; the procedure is never read.
         EXPECT_EQ(hits.count(skippedLine), c.systems ? 7 : 0);
         EXPECT_EQ(hits.remove(skippedLine), c.hits);
-        EXPECT_EQ(dialogs.takeMessages(), QStringList());
-        EXPECT_EQ(form->Label39->text(), "Complete");
-        EXPECT_EQ(form->Command10->text(), "&Find");
+        EXPECT_EQ(dialogs.takeMessages() << form->Label39->text() << form->Command10->text(),
+                  (QStringList{"Complete", "&Find"}));
     }
 
     // A failure keeps the hits listed before and the status line as the click emptied it. (A
@@ -85,10 +84,9 @@ TEST_F(Finder, HitsFailuresAndWhatCheckSystemsAdmits)
         finderOn(db, QStringLiteral("Smith"));
         c.spoil();
         form->Command10_Click();
-        EXPECT_EQ(dialogs.takeMessages(), QStringList{c.message});
-        EXPECT_EQ(form->Text29->toPlainText(), before);
-        EXPECT_EQ(form->Label39->text(), "");
-        EXPECT_EQ(form->Command10->text(), "&Find");
+        EXPECT_EQ(dialogs.takeMessages()
+                      << form->Text29->toPlainText() << form->Label39->text() << form->Command10->text(),
+                  (QStringList{c.message, before, "", "&Find"}));
     }
 }
 

@@ -16,31 +16,8 @@ namespace {
 
 using Tools = ToolsFixture;
 
-TEST_F(Tools, TheToolsButtonCreatesOneModelessWindowReusedAfterwards)
-{
-    Form1 main;
-    EXPECT_EQ(main.toolsWindow, nullptr);
-    main.Command2_Click();
-    Form2* tools = main.toolsWindow;
-    ASSERT_NE(tools, nullptr);
-    EXPECT_TRUE(tools->isVisible() && !tools->isModal());
-    EXPECT_EQ(tools->windowTitle(), "Database Tools");
-    tools->hide();
-    main.Command2_Click();
-    EXPECT_EQ(main.toolsWindow, tools);
-    EXPECT_TRUE(tools->isVisible());
-
-    for (QLineEdit* password : {tools->Text14, tools->Text20, tools->Text30, tools->Text32})
-        EXPECT_EQ(password->echoMode(), QLineEdit::Password) << password->objectName().toStdString();
-    // The starting states the handlers rely on: procedures, Check For Locks, first hit only,
-    // no system tables, no Compare before a Connect, no watch.
-    EXPECT_EQ(
-        (QList<bool>{tools->Option2->isChecked(), tools->Option3->isChecked(), tools->Check3->isChecked(),
-                     tools->Check2->isChecked(), tools->Command9->isEnabled(), tools->Timer2->isEnabled()}),
-        (QList<bool>{true, true, false, false, false, false}));
-}
-
-TEST_F(Tools, CancelOrTheProgramsEndStopsARunningCompareOrSearchAtItsNextStep)
+// Each case opens the tools window from a main window of its own: one is alive at the end.
+TEST_F(Tools, OneModelessWindowThatCancelOrTheProgramsEndStopsAtItsNextStep)
 {
     const char* sql = "CREATE TABLE big (id INTEGER, v TEXT); WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL "
                       "SELECT i + 1 FROM n WHERE i < 299) INSERT INTO big SELECT i, 'Smith' FROM n;";
@@ -87,8 +64,24 @@ TEST_F(Tools, CancelOrTheProgramsEndStopsARunningCompareOrSearchAtItsNextStep)
         SCOPED_TRACE(c.what);
         programEnds = 0;
         Form1 main;
+        EXPECT_EQ(main.toolsWindow, nullptr);
         main.Command2_Click();
+        ASSERT_NE(main.toolsWindow, nullptr);
         Form2& tools = *main.toolsWindow;
+        EXPECT_TRUE(tools.isVisible() && !tools.isModal());
+        EXPECT_EQ(tools.windowTitle(), "Database Tools");
+        tools.hide();
+        main.Command2_Click();
+        EXPECT_EQ(main.toolsWindow, &tools) << "the button shows the same window again";
+        EXPECT_TRUE(tools.isVisible());
+        for (QLineEdit* password : {tools.Text14, tools.Text20, tools.Text30, tools.Text32})
+            EXPECT_EQ(password->echoMode(), QLineEdit::Password) << password->objectName().toStdString();
+        // The starting states the handlers rely on: procedures, Check For Locks, first hit only,
+        // no system tables, no Compare before a Connect, no watch.
+        EXPECT_EQ(
+            (QList<bool>{tools.Option2->isChecked(), tools.Option3->isChecked(), tools.Check3->isChecked(),
+                         tools.Check2->isChecked(), tools.Command9->isEnabled(), tools.Timer2->isEnabled()}),
+            (QList<bool>{true, true, false, false, false, false}));
         bool stopped = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &tools, [&] {

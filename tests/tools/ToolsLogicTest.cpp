@@ -7,7 +7,7 @@
 
 using namespace tools;
 
-TEST(ToolsConnection, TrimmedBoxesBetweenLiteralPiecesAndValuesThatWouldBreakItQuoted)
+TEST(ToolsLogic, ConnectionValuesThatWouldBreakItAreQuotedAndNamesNeverChangeAStatement)
 {
     EXPECT_EQ(
         toolsConnectionString(
@@ -23,10 +23,8 @@ TEST(ToolsConnection, TrimmedBoxesBetweenLiteralPiecesAndValuesThatWouldBreakItQ
     EXPECT_EQ(keys.value(QStringLiteral("PWD")), "a;b}c");
     EXPECT_EQ(keys.value(QStringLiteral("Database")), "db");
     EXPECT_EQ(keys.parts.size(), 8);
-}
 
-TEST(ObjectNames, NamesNeverChangeTheStatementTheyArePutInto)
-{
+    // Object names never change the statement they are put into.
     EXPECT_EQ((ObjectName{QStringLiteral("dbo"), QStringLiteral("Orders")}.bracketed()), "[dbo].[Orders]");
     EXPECT_EQ((ObjectName{QStringLiteral("o]wn"), QStringLiteral("a]];drop")}.bracketed()),
               "[o]]wn].[a]]]];drop]");

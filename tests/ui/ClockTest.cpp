@@ -10,7 +10,7 @@
 
 using namespace std::chrono_literals;
 
-TEST(Timer, FiresOnTheSystemClockUntilDisabled)
+TEST(Clock, TheTimerFiresUntilDisabledAndThePumpYieldsOnlyAfterItsSlice)
 {
     ui::Timer timer;
     int fired = 0;
@@ -27,10 +27,8 @@ TEST(Timer, FiresOnTheSystemClockUntilDisabled)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(fired, 2);
     EXPECT_FALSE(timer.isEnabled());
-}
 
-TEST(Events, ThePumpYieldsOnlyOnceItsSliceHasPassed)
-{
+    // The event pump yields only once its slice has passed.
     int ran = 0;
     QTimer::singleShot(0, [&] { ++ran; });
 

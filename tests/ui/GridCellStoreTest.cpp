@@ -17,32 +17,18 @@ void append(GridCellStore& s, const std::vector<std::string>& values, int firstC
     s.appendRowUtf8(views, firstCol);
 }
 
-std::string cell(const GridCellStore& s, int r, int c)
-{
-    return std::string(s.cellUtf8(r, c));
-}
-
 Table dump(const GridCellStore& s)
 {
     Table table(std::size_t(s.rows()), std::vector<std::string>(std::size_t(s.cols())));
     for (int r = 0; r < s.rows(); ++r)
         for (int c = 0; c < s.cols(); ++c)
-            table[std::size_t(r)][std::size_t(c)] = cell(s, r, c);
+            table[std::size_t(r)][std::size_t(c)] = s.cellUtf8(r, c);
     return table;
-}
-
-std::size_t liveText(const Table& table)
-{
-    std::size_t bytes = 0;
-    for (const auto& row : table)
-        for (const auto& v : row)
-            bytes += v.size();
-    return bytes;
 }
 
 } // namespace
 
-TEST(GridCellStore, RowsAndCellsReadBackFromEveryKindOfInputTheStoresOwnIncluded)
+TEST(GridCellStore, RowsAndCellsReadBackFromEveryKindOfInputTheStoresOwnIncludedNoneOutside)
 {
     GridCellStore s;
     s.setCols(4);
@@ -72,22 +58,17 @@ TEST(GridCellStore, RowsAndCellsReadBackFromEveryKindOfInputTheStoresOwnIncluded
     small.setCellUtf8(0, 0, small.cellUtf8(0, 1));
     small.setCellUtf8(0, 2, small.cellUtf8(0, 1).substr(10, 5));
     EXPECT_EQ(dump(small), (Table{{std::string(300, 'x'), std::string(300, 'x'), "xxxxx"}, {"d", "e", "f"}}));
-}
 
-TEST(GridCellStore, CellsAndRowsOutsideTheStoreAreRefused)
-{
-    GridCellStore s;
-    s.setCols(3);
-    EXPECT_THROW(append(s, {"a", "b", "c"}, 1), std::invalid_argument);
-    EXPECT_THROW(append(s, {"a"}, -1), std::invalid_argument);
-    EXPECT_EQ(s.rows(), 0);
-    s.setRows(2);
-    EXPECT_THROW(s.cellUtf8(2, 0), std::out_of_range);
-    EXPECT_THROW(s.cellUtf8(0, 3), std::out_of_range);
-    EXPECT_THROW(s.setText(0, -1, u"x"), std::out_of_range);
-    EXPECT_THROW(s.removeRows(1, 2), std::out_of_range);
-    EXPECT_THROW(s.setRows(-1), std::invalid_argument);
-    EXPECT_THROW(s.setCols(-1), std::invalid_argument);
+    // Cells and rows outside the store are refused.
+    EXPECT_THROW(append(small, {"a", "b", "c"}, 1), std::invalid_argument);
+    EXPECT_THROW(append(small, {"a"}, -1), std::invalid_argument);
+    EXPECT_EQ(small.rows(), 2);
+    EXPECT_THROW(small.cellUtf8(2, 0), std::out_of_range);
+    EXPECT_THROW(small.cellUtf8(0, 3), std::out_of_range);
+    EXPECT_THROW(small.setText(0, -1, u"x"), std::out_of_range);
+    EXPECT_THROW(small.removeRows(1, 2), std::out_of_range);
+    EXPECT_THROW(small.setRows(-1), std::invalid_argument);
+    EXPECT_THROW(small.setCols(-1), std::invalid_argument);
 }
 
 TEST(GridCellStore, RepeatedEditsReclaimGarbageAndKeepEveryCell)
@@ -96,14 +77,17 @@ TEST(GridCellStore, RepeatedEditsReclaimGarbageAndKeepEveryCell)
     s.setCols(2);
     s.setRows(10);
     Table expected(10, std::vector<std::string>(2));
+    std::size_t live = 0;
     for (int i = 0; i < 20000; ++i) {
         std::string& want = expected[std::size_t(i % 10)][std::size_t(i / 10 % 2)];
+        live -= want.size();
         want = std::string(100 + i % 7, char('a' + i % 26));
+        live += want.size();
         s.setCellUtf8(i % 10, i / 10 % 2, want);
         // Reclaiming garbage moves the text of the cells this edit did not touch.
         ASSERT_EQ(dump(s), expected) << "after edit " << i;
     }
-    EXPECT_EQ(s.textBytes(), liveText(expected));
+    EXPECT_EQ(s.textBytes(), live);
     EXPECT_LT(s.overheadBytes(), 64u * 1024) << "replaced text was never reclaimed";
 }
 
@@ -134,6 +118,5 @@ TEST(GridCellStore, ACellCostsEightBytesBeyondItsText)
     }
     s.squeeze();
     const double perCell = double(s.overheadBytes()) / (50000.0 * 10);
-    EXPECT_LT(perCell, 8.5);
-    EXPECT_GE(perCell, 8.0);
+    EXPECT_TRUE(perCell >= 8.0 && perCell < 8.5) << perCell;
 }

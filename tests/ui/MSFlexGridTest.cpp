@@ -96,7 +96,6 @@ protected:
 
 } // namespace
 
-// --- filling ---
 // Names in row 0 and data from column 2 are shown by the run tests (app_run_test).
 
 TEST_F(GridTest, ANewFillKeepsColumnWidthsWhichRoundTripThroughPixels)
@@ -105,13 +104,11 @@ TEST_F(GridTest, ANewFillKeepsColumnWidthsWhichRoundTripThroughPixels)
     grid->setColWidth(3, 1500);
     fill(2, 1);
     EXPECT_EQ(selectionOf(*grid), (Selection{1, 2, 1, 2})) << "the first field is current";
-    EXPECT_EQ(grid->Cols(), 4);
-    EXPECT_EQ(grid->Rows(), 2);
-    EXPECT_EQ(grid->model()->rowCount(), 1);
-    EXPECT_EQ(grid->TextMatrix(0, 3), "F1");
-    EXPECT_EQ(grid->TextMatrix(1, 3), "r0f1");
-    EXPECT_EQ(grid->ColWidth(3), 1500);
-    EXPECT_EQ(grid->ColWidth(1), 0);
+    // Cols, Rows, the view's rows, the widths of columns 3 and 1.
+    EXPECT_EQ((std::array{grid->Cols(), grid->Rows(), grid->model()->rowCount(), grid->ColWidth(3),
+                          grid->ColWidth(1)}),
+              (std::array{4, 2, 1, 1500, 0}));
+    EXPECT_EQ((QStringList{grid->TextMatrix(0, 3), grid->TextMatrix(1, 3)}), (QStringList{"F1", "r0f1"}));
 
     // Column widths in twips round-trip through pixels.
     const struct
@@ -156,8 +153,6 @@ TEST_F(GridTest, RemoveItemShiftsRowsAtOnceAndTellsTheViewInOneBatch)
     grid->flushRows();
     EXPECT_EQ(shownSelection(), (Selection{6, 1, 6, 2}));
 }
-
-// --- batched row announcements ---
 
 TEST_F(GridTest, RandomChangesKeepTheViewConsistentWithTheGrid)
 {
@@ -228,8 +223,6 @@ TEST_F(GridTest, RandomChangesKeepTheViewConsistentWithTheGrid)
     qInstallMessageHandler(previous);
     EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
-
-// --- selection ---
 
 // Mouse gestures, keys and the selection properties in turn, each from where the one before
 // left the grid. The view always shows the grid's range, top left first.

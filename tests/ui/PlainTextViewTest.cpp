@@ -54,7 +54,7 @@ protected:
     ui::PlainTextView view;
 };
 
-TEST_F(View, TheMouseSelectsShiftExtendsAndTheKeysCopyAndSelectAll)
+TEST_F(View, TheMouseSelectsShiftExtendsTheKeysCopyAndSelectAllAndTheFontScales)
 {
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(0, 6));
     QTest::mouseMove(view.viewport(), at(1, 6));
@@ -70,10 +70,8 @@ TEST_F(View, TheMouseSelectsShiftExtendsAndTheKeysCopyAndSelectAll)
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), view.toPlainText());
     EXPECT_EQ(view.toPlainText(), "first line\nsecond line\nthird line\n");
-}
 
-TEST_F(View, ALargerFontShowsFewerLinesAndScrollsFurther)
-{
+    // A larger font shows fewer lines and scrolls further.
     for (int i = 0; i < 200; ++i)
         view.appendUtf8("row\r\n");
     view.flushLines();

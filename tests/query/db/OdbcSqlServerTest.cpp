@@ -37,8 +37,9 @@ protected:
     void TearDown() override { db::odbc::setDefaultLoginTimeout(15); }
 };
 
-// To a server that answers: EngineLayerTest's SqlServer cases; the translation: Translates.*;
-// a refused connection's records: OdbcErrorsTest (FreeTdsRefused).
+// The program's string through FreeTDS to a server that answers: every SqlServer case of
+// EngineLayerTest; its translation: OdbcConnectionStringTest (Translates.*); a refused
+// connection's records: OdbcErrorsTest (FreeTdsRefused).
 TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)
 {
     // Accepts the connection (the kernel does) but never answers the login.

@@ -38,9 +38,11 @@ protected:
     ui::MSFlexGrid grid;
 };
 
+// --- grid ---------------------------------------------------------------------------------
+
 // Widened to show "Affected Rows" when the count was appended: SqlServerRun.AnInsertShowsThe
 // AffectedRowsInAWideColumn; a column of that name the query chose itself keeps its width.
-TEST_F(Presentation, AffectedRowsKeepTheirWidthAndRowsReachTheViewAtEventTicks)
+TEST_F(Presentation, AffectedRowsColumnIsWidenedOnlyWhenTheCountWasAppended)
 {
     grid.setCols(3);
     grid.setColWidth(2, 600);
@@ -48,8 +50,10 @@ TEST_F(Presentation, AffectedRowsKeepTheirWidthAndRowsReachTheViewAtEventTicks)
     query::fillGrid(rs, grid, false, always);
     EXPECT_EQ(grid.TextMatrix(0, 2), "Affected Rows");
     EXPECT_EQ(grid.ColWidth(2), 600);
+}
 
-    // Rows reach the view at event ticks, not per record.
+TEST_F(Presentation, RowsReachTheViewAtEventTicksNotPerRecord)
+{
     connection.Execute("create table n (i integer); with recursive c(i) as (select 1 union all select i + 1 "
                        "from c where i < 20000) insert into n select i from c");
     int inserts = 0, announced = 0;
@@ -61,7 +65,7 @@ TEST_F(Presentation, AffectedRowsKeepTheirWidthAndRowsReachTheViewAtEventTicks)
 
     // No tick during the read: the view hears of every row at once, at the end.
     ui::EventPump::setDefaultSlice(std::chrono::hours(1));
-    rs = run("select i from n");
+    db::Recordset rs = run("select i from n");
     EXPECT_EQ(query::fillGrid(rs, grid, false, always), 20000);
     EXPECT_EQ(inserts, 1);
     EXPECT_EQ(announced, 20000);
@@ -79,6 +83,8 @@ TEST_F(Presentation, AffectedRowsKeepTheirWidthAndRowsReachTheViewAtEventTicks)
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
     EXPECT_EQ(shownWhileReading, 100);
 }
+
+// --- plain text ---------------------------------------------------------------------------
 
 // Tabs after every value and CR LF after every line; a read stopped when asked keeps what it read.
 TEST_F(Presentation, PlainTextHasTabsAfterEveryValueAndStopsWhenAsked)
