@@ -19,7 +19,7 @@ query::ConnectionFields fields(const char* type, const char* location = "dbhost"
 }
 
 // Each type in any letter case builds its string; only Access sets anything else.
-TEST(ConnectionSettings, EachTypeBuildsItsString)
+TEST(ConnectionSettings, EachTypeBuildsItsStringAnyOtherNothing)
 {
     const struct
     {
@@ -53,6 +53,18 @@ TEST(ConnectionSettings, EachTypeBuildsItsString)
         EXPECT_EQ(s.connectionString, QString::fromUtf8(c.expected));
         EXPECT_FALSE(s.commandTimeout || s.provider || s.databasePassword) << c.expected;
     }
+
+    // Any other type sets nothing, and opening fails.
+    for (const char* type : {"Suggestion", "", "SQL ", "Postgres"}) {
+        const query::ConnectionSettings s = query::connectionSettings(fields(type));
+        EXPECT_FALSE(s.recognised) << type;
+        db::Connection conn;
+        conn.CommandTimeout = 17;
+        s.applyTo(conn);
+        EXPECT_EQ(conn.CommandTimeout, 17);
+        EXPECT_TRUE(conn.ConnectionString.isEmpty() && conn.Provider.isEmpty() && conn.Properties.isEmpty());
+        EXPECT_THROW(conn.Open(), db::Error) << type;
+    }
 }
 
 TEST(ConnectionSettings, AccessSetsTimeoutProviderStringAndPasswordProperty)
@@ -71,20 +83,6 @@ TEST(ConnectionSettings, AccessSetsTimeoutProviderStringAndPasswordProperty)
     EXPECT_EQ(conn.Properties, (QMap<QString, QString>{{key, QString()}}));
 }
 
-TEST(ConnectionSettings, AnyOtherTypeSetsNothingAndOpeningFails)
-{
-    for (const char* type : {"Suggestion", "", "SQL ", "Postgres"}) {
-        const query::ConnectionSettings s = query::connectionSettings(fields(type));
-        EXPECT_FALSE(s.recognised) << type;
-        db::Connection conn;
-        conn.CommandTimeout = 17;
-        s.applyTo(conn);
-        EXPECT_EQ(conn.CommandTimeout, 17);
-        EXPECT_TRUE(conn.ConnectionString.isEmpty() && conn.Provider.isEmpty() && conn.Properties.isEmpty());
-        EXPECT_THROW(conn.Open(), db::Error) << type;
-    }
-}
-
 TEST(ConnectionSettings, ValuesAreInsertedAsTypedUnlessTheyWouldBreakTheString)
 {
     query::ConnectionFields f = fields("MYSQL", " host ", "Jöns Nilsson");
@@ -93,7 +91,7 @@ TEST(ConnectionSettings, ValuesAreInsertedAsTypedUnlessTheyWouldBreakTheString)
     const QString s = query::connectionSettings(f).connectionString;
     EXPECT_EQ(s, QStringLiteral("Driver={MySql};Server={ host };UID=Jöns Nilsson;PWD={p;w=1};WSID=QUORVANE;"
                                 "Language=us_english;Database={a}}b};DSN=;"));
-    // (Such values read back unchanged: ConnectionStringValues.AwkwardValuesAreBracedAndReadBackUnchanged.)
+    // (Such values read back unchanged: ConnectionStringValues.GoInPlainOrBraced...)
 
     // A SQLite profile opens its file even with a semicolon in the path.
     SqliteFiles files;

@@ -67,6 +67,17 @@ protected:
         EXPECT_EQ(shown[0].windowName, QStringLiteral("FormFile"));
         EXPECT_EQ(shown[0].title, QStringLiteral("File"));
     }
+    // The chooser was shown, then one message: that message.
+    qvtest::ShownDialog messageAfterChooser()
+    {
+        const QList<qvtest::ShownDialog> shown = dialogs.take();
+        if (shown.size() != 2 || shown[0].kind != qvtest::ShownDialog::Modal ||
+            shown[1].kind != qvtest::ShownDialog::Message) {
+            ADD_FAILURE() << "not the chooser and one message but " << shown.size() << " dialogs";
+            return {qvtest::ShownDialog::Message, {}, {}, {}, {}, {}};
+        }
+        return shown[1];
+    }
 
     QString path(const QString& name) const { return dir.filePath(name); }
 

@@ -1,6 +1,6 @@
 // How direct edit reads a query's text: the single table it names, and what makes a row of its
 // result more than one row of one table. (Rows kept as fetched on every engine:
-// EngineLayerTest, ManyRowsComeInOrderForwardAndClientSide.)
+// EngineLayerTest, ReadsForwardAndClientSideInOrder...)
 #include "query/db/ClientCursor.h"
 #include "tests/support/QtPrinters.h"
 

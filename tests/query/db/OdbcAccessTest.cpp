@@ -45,15 +45,11 @@ protected:
 TEST_F(AccessTest, NullsFileReadsEveryTable)
 {
     OPEN_OR_SKIP(c, "testIndexPropertiesV2000.mdb");
-    const QStringList nulls1 = query(*c, QStringLiteral("SELECT row, data FROM TableIgnoreNulls1"));
-    ASSERT_EQ(nulls1.size(), 10);
-    for (const QString& row : nulls1) {
-        const QString name = row.section(QLatin1Char('|'), 0, 0);
-        const bool null = row.endsWith(QLatin1String("|<null>"));
-        EXPECT_EQ(null, name == QLatin1String("row1") || name == QLatin1String("row3") ||
-                            name == QLatin1String("row5") || name == QLatin1String("row8"))
-            << row.toStdString();
-    }
+    QStringList nulls1 = query(*c, QStringLiteral("SELECT row, data FROM TableIgnoreNulls1"));
+    nulls1.sort();
+    EXPECT_EQ(nulls1, (QStringList{"row0|stuff", "row1|<null>", "row2|more", "row3|<null>", "row4|some",
+                                   "row5|<null>", "row6|lots of stuff", "row7|another row", "row8|<null>",
+                                   "row9|still more rows"}));
     auto empty = c->execute(QStringLiteral("SELECT * FROM TableIgnoreNulls1_temp"));
     EXPECT_EQ(empty->columnCount(), 2);
     EXPECT_FALSE(empty->fetch());

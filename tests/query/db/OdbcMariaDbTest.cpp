@@ -49,38 +49,26 @@ protected:
     std::unique_ptr<db::BackendConnection> c;
 };
 
-// --- connecting -------------------------------------------------------------------------------
-
-TEST_P(MariaDbTest, ProgramStringConnectsWithPortAfterCommaOrColon)
-{
-    for (const QString& location : {f.location, QString(f.location).replace(u',', u':')}) {
-        auto conn = connect(program([&](auto& x) { x.location = location; }));
-        EXPECT_EQ(query(*conn, QStringLiteral("SELECT DATABASE(), CURRENT_USER()")),
-                  QStringList{f.databaseName + QStringLiteral("|") + f.user + QStringLiteral("@127.0.0.1")})
-            << location.toStdString();
-    }
-}
-
-TEST_P(MariaDbTest, PasswordWithSeparatorsAndBracesLogsIn)
+TEST_P(MariaDbTest, ProgramStringLogsInWithPortAfterCommaOrColonAndAPasswordWithSeparatorsAndBraces)
 {
     // (MariaDB's driver trims blanks around a value, braced or not: no password ends in one.)
-    const QString password = QStringLiteral("p;w=1}{x");
     for (const char* host : {"127.0.0.1", "localhost"})
         c->execute(QStringLiteral("CREATE OR REPLACE USER 'semi'@'%1' IDENTIFIED BY 'p;w=1}{x'")
                        .arg(QLatin1String(host)));
     c->execute(QStringLiteral("GRANT ALL ON %1.* TO 'semi'@'127.0.0.1'").arg(f.databaseName));
-    auto conn = connect(program([&](auto& x) {
-        x.user = QStringLiteral("semi");
-        x.password = password;
-    }));
-    EXPECT_EQ(query(*conn, QStringLiteral("SELECT CURRENT_USER()")),
-              QStringList{QStringLiteral("semi@127.0.0.1")});
-    conn.reset();
+    for (const QString& location : {f.location, QString(f.location).replace(u',', u':')}) {
+        auto conn = connect(program([&](auto& x) {
+            x.location = location;
+            x.user = QStringLiteral("semi");
+            x.password = QStringLiteral("p;w=1}{x");
+        }));
+        EXPECT_EQ(query(*conn, QStringLiteral("SELECT DATABASE(), CURRENT_USER()")),
+                  QStringList{f.databaseName + QStringLiteral("|semi@127.0.0.1")})
+            << location.toStdString();
+    }
     for (const char* host : {"127.0.0.1", "localhost"})
         c->execute(QStringLiteral("DROP USER 'semi'@'%1'").arg(QLatin1String(host)));
 }
-
-// --- errors -----------------------------------------------------------------------------------
 
 // The driver manager counts the string in 16 bits: a longer one is refused, never cut.
 TEST_P(MariaDbTest, AConnectionStringTooLongForTheDriverIsRefusedClearly)
@@ -106,8 +94,6 @@ TEST_P(MariaDbTest, ErrorOfALaterStatementIsThrownByTheTimeItsResultIsReached)
     EXPECT_EQ(e.number, N::CommandRejected);
     EXPECT_EQ(e.native, 1146);
 }
-
-// --- batches and results ----------------------------------------------------------------------
 
 TEST_P(MariaDbTest, TypesReadAsText)
 {

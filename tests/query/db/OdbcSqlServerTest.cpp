@@ -37,9 +37,8 @@ protected:
     void TearDown() override { db::odbc::setDefaultLoginTimeout(15); }
 };
 
-// The program's string through FreeTDS to a server that answers: every SqlServer case of
-// EngineLayerTest; its translation: OdbcConnectionStringTest (Translates.*); a refused
-// connection's records: OdbcErrorsTest (FreeTdsRefused).
+// To a server that answers: EngineLayerTest's SqlServer cases; the translation: Translates.*;
+// a refused connection's records: OdbcErrorsTest (FreeTdsRefused).
 TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)
 {
     // Accepts the connection (the kernel does) but never answers the login.

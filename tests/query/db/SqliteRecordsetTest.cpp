@@ -34,10 +34,50 @@ protected:
     db::Connection conn;
 };
 
-// At the end of a result only the field names remain; a forward set cannot go back, a
-// client-side set can; a statement without rows gives a closed result, whose end cannot even be
-// tested. (Counts and closed results on every engine: EngineLayerTest.)
-TEST_F(SqliteData, EndsCountsAndClosedResults)
+// The rest of a batch runs when its results are not read; an error before the first rows is
+// reported by Execute, and what ran before it stays done, as on a server. A failure while
+// running is no rejected command; a file that is no database fails at the open with its path.
+TEST_F(SqliteData, BatchesRunWholeOrUpToTheirErrorAndFailuresAreUnreachable)
+{
+    db::Recordset rs = conn.Execute(QStringLiteral("SELECT id FROM books; "
+                                                   "INSERT INTO notes VALUES ('second', NULL); "
+                                                   "INSERT INTO notes VALUES ('third', NULL)"));
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("1"));
+    rs.Close();
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT group_concat(body) FROM notes"),
+              QStringLiteral("first,second,third"));
+
+    const db::Error e = errorOf([&] {
+        conn.Execute(
+            QStringLiteral("INSERT INTO notes VALUES ('kept', NULL); INSERT INTO nowhere VALUES (1); "
+                           "SELECT 1"));
+    });
+    EXPECT_EQ(e.number, kRejected);
+    EXPECT_EQ(e.description, QStringLiteral("no such table: nowhere"));
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM notes WHERE body = 'kept'"),
+              QStringLiteral("1"));
+
+    const db::Error twice =
+        errorOf([&] { conn.Execute(QStringLiteral("INSERT INTO books VALUES (1, 'again', NULL, NULL)")); });
+    EXPECT_EQ(twice.number, kUnreachable);
+    EXPECT_EQ(twice.sqlState, QStringLiteral("23000"));
+    EXPECT_TRUE(qvtest::containsAll(twice.description, {"UNIQUE constraint failed: books.id"}));
+
+    const QString bogus = files.path(QStringLiteral("bogus.sqlite"));
+    qvtest::writeBytes(bogus, QByteArray(4096, 'x'));
+    db::Connection other;
+    const db::Error open = errorOf([&] { other.Open(SqliteFiles::connectionString(bogus)); });
+    EXPECT_EQ(open.number, kUnreachable);
+    EXPECT_TRUE(qvtest::containsAll(open.description, {bogus, QStringLiteral("not a database")}));
+}
+
+// A connection works only while open and opens once; a recordset opened with a connection
+// string has a connection of its own; one opened with a command is a keyset read-only; an open
+// one cannot be opened again until closed. At the end of a result only the field names remain;
+// a forward set cannot go back, a client-side set can; a statement without rows gives a closed
+// result, whose end cannot even be tested. (Counts and closed results on every engine:
+// EngineLayerTest.)
+TEST_F(SqliteData, RecordsetsOpenOnceOnAConnectionAStringOrACommandAndEndOrCloseAsTheyMay)
 {
     db::Recordset empty = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
     EXPECT_EQ(empty.State(), db::adStateOpen);
@@ -72,51 +112,7 @@ TEST_F(SqliteData, EndsCountsAndClosedResults)
     EXPECT_EQ(closed.Fields().Count(), 0);
     EXPECT_THROW(closed.Eof(), db::Error);
     EXPECT_THROW(closed.RecordCount(), db::Error);
-}
 
-// The rest of a batch runs when its results are not read; an error before the first rows is
-// reported by Execute, and what ran before it stays done, as on a server. A failure while
-// running is no rejected command; a file that is no database fails at the open with its path.
-TEST_F(SqliteData, BatchesRunWholeOrUpToTheirErrorAndFailuresAreUnreachable)
-{
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT id FROM books; "
-                                                   "INSERT INTO notes VALUES ('second', NULL); "
-                                                   "INSERT INTO notes VALUES ('third', NULL)"));
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("1"));
-    rs.Close();
-    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT group_concat(body) FROM notes"),
-              QStringLiteral("first,second,third"));
-
-    const db::Error e = errorOf([&] {
-        conn.Execute(
-            QStringLiteral("INSERT INTO notes VALUES ('kept', NULL); INSERT INTO nowhere VALUES (1); "
-                           "SELECT 1"));
-    });
-    EXPECT_EQ(e.number, kRejected);
-    EXPECT_EQ(e.description, QStringLiteral("no such table: nowhere"));
-    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM notes WHERE body = 'kept'"),
-              QStringLiteral("1"));
-
-    const db::Error twice =
-        errorOf([&] { conn.Execute(QStringLiteral("INSERT INTO books VALUES (1, 'again', NULL, NULL)")); });
-    EXPECT_EQ(twice.number, kUnreachable);
-    EXPECT_EQ(twice.sqlState, QStringLiteral("23000"));
-    EXPECT_TRUE(
-        qvtest::containsAll(twice.description, {QStringLiteral("UNIQUE constraint failed: books.id")}));
-
-    const QString bogus = files.path(QStringLiteral("bogus.sqlite"));
-    qvtest::writeBytes(bogus, QByteArray(4096, 'x'));
-    db::Connection other;
-    const db::Error open = errorOf([&] { other.Open(SqliteFiles::connectionString(bogus)); });
-    EXPECT_EQ(open.number, kUnreachable);
-    EXPECT_TRUE(qvtest::containsAll(open.description, {bogus, QStringLiteral("not a database")}));
-}
-
-// A connection works only while open and opens once; a recordset opened with a connection
-// string has a connection of its own; one opened with a command is a keyset read-only; an open
-// one cannot be opened again until closed.
-TEST_F(SqliteData, ConnectionsAndRecordsetsOpenOnceOnAConnectionAStringOrACommand)
-{
     db::Connection other;
     EXPECT_EQ(other.State(), db::adStateClosed);
     EXPECT_THROW(other.Execute(QStringLiteral("SELECT 1")), db::Error);

@@ -96,7 +96,6 @@ TEST(StatementImport, PiecesOfSpacesAloneAreLeftOutAndWhatTheLogWritesComesBack)
     EXPECT_EQ(query::importedStatements(""), QStringList());
     EXPECT_EQ(query::importedStatements("select 1"), QStringList({"select 1"}));
 
-    // What the log writes comes back as it was logged.
     const QString file = StatementLog::entryFor("select 1") + StatementLog::entryFor("select 2  ");
     EXPECT_EQ(query::importedStatements(file).first(), "select 1");
 }

@@ -38,11 +38,9 @@ protected:
     ui::MSFlexGrid grid;
 };
 
-// --- grid ---------------------------------------------------------------------------------
-
 // Widened to show "Affected Rows" when the count was appended: SqlServerRun.AnInsertShowsThe
 // AffectedRowsInAWideColumn; a column of that name the query chose itself keeps its width.
-TEST_F(Presentation, AffectedRowsColumnIsWidenedOnlyWhenTheCountWasAppended)
+TEST_F(Presentation, AffectedRowsKeepTheirWidthAndRowsReachTheViewAtEventTicks)
 {
     grid.setCols(3);
     grid.setColWidth(2, 600);
@@ -50,10 +48,8 @@ TEST_F(Presentation, AffectedRowsColumnIsWidenedOnlyWhenTheCountWasAppended)
     query::fillGrid(rs, grid, false, always);
     EXPECT_EQ(grid.TextMatrix(0, 2), "Affected Rows");
     EXPECT_EQ(grid.ColWidth(2), 600);
-}
 
-TEST_F(Presentation, RowsReachTheViewAtEventTicksNotPerRecord)
-{
+    // Rows reach the view at event ticks, not per record.
     connection.Execute("create table n (i integer); with recursive c(i) as (select 1 union all select i + 1 "
                        "from c where i < 20000) insert into n select i from c");
     int inserts = 0, announced = 0;
@@ -65,7 +61,7 @@ TEST_F(Presentation, RowsReachTheViewAtEventTicksNotPerRecord)
 
     // No tick during the read: the view hears of every row at once, at the end.
     ui::EventPump::setDefaultSlice(std::chrono::hours(1));
-    db::Recordset rs = run("select i from n");
+    rs = run("select i from n");
     EXPECT_EQ(query::fillGrid(rs, grid, false, always), 20000);
     EXPECT_EQ(inserts, 1);
     EXPECT_EQ(announced, 20000);
@@ -83,8 +79,6 @@ TEST_F(Presentation, RowsReachTheViewAtEventTicksNotPerRecord)
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
     EXPECT_EQ(shownWhileReading, 100);
 }
-
-// --- plain text ---------------------------------------------------------------------------
 
 // Tabs after every value and CR LF after every line; a read stopped when asked keeps what it read.
 TEST_F(Presentation, PlainTextHasTabsAfterEveryValueAndStopsWhenAsked)

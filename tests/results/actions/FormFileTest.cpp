@@ -16,7 +16,8 @@ using results::FormFile;
 
 using FileChooser = ActionsTest;
 
-TEST_F(FileChooser, IsLoadedOnceKeepsItsStateWhenHiddenAndMakesAnEmptyDelimiterATab)
+// Loaded once, then only hidden; Ok hands the file to the command that asked, Cancel clears it.
+TEST_F(FileChooser, KeepsItsStateOkHandsTheFileToTheCommandThatAskedCancelClearsItAndNothingElse)
 {
     FormFile* first = &results::formFile();
     EXPECT_FALSE(first->isVisible()) << "loading for the delimiter does not show the window";
@@ -44,21 +45,17 @@ TEST_F(FileChooser, IsLoadedOnceKeepsItsStateWhenHiddenAndMakesAnEmptyDelimiterA
     first->Text10->setText(QStringLiteral(","));
     first->Text10_LostFocus();
     EXPECT_EQ(first->Text10->text(), QStringLiteral(","));
-}
 
-TEST_F(FileChooser, OkHandsTheFileToTheCommandThatAskedCancelClearsItAndNothingElse)
-{
     chooseOnModal(path(QStringLiteral("out.txt")));
     EXPECT_EQ(results::chooseFile(ChosenPath::ExportTarget, nullptr), path(QStringLiteral("out.txt")));
     expectChooserShown();
     EXPECT_EQ(results::exportTarget(), path(QStringLiteral("out.txt")));
     EXPECT_TRUE(query::currentQueryFile().isEmpty());
 
-    FormFile& form = results::formFile();
     EXPECT_EQ(settings::store().get(settings::FilePath), path(QStringLiteral("out.txt")));
-    EXPECT_EQ(settings::store().get(settings::Drive1Drive), form.Drive1->drive());
-    EXPECT_EQ(settings::store().get(settings::Dir1Path), form.Dir1->path());
-    EXPECT_EQ(settings::store().get(settings::File1PathRead), form.File1->path());
+    EXPECT_EQ(settings::store().get(settings::Drive1Drive), first->Drive1->drive());
+    EXPECT_EQ(settings::store().get(settings::Dir1Path), first->Dir1->path());
+    EXPECT_EQ(settings::store().get(settings::File1PathRead), first->File1->path());
 
     chooseOnModal(path(QStringLiteral("q.sql")));
     EXPECT_EQ(results::chooseFile(ChosenPath::QueryFile, nullptr), path(QStringLiteral("q.sql")));
@@ -79,13 +76,10 @@ TEST_F(FileChooser, OkHandsTheFileToTheCommandThatAskedCancelClearsItAndNothingE
 
     chooseOnModal(QString());
     EXPECT_TRUE(results::chooseFile(ChosenPath::QueryFile, nullptr).isEmpty());
-    const QList<qvtest::ShownDialog> shown = dialogs.take();
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[0].kind, qvtest::ShownDialog::Modal);
-    EXPECT_EQ(shown[1].kind, qvtest::ShownDialog::Message);
-    EXPECT_EQ(shown[1].text, QStringLiteral("Please Speicify a file "));
-    EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
-    EXPECT_EQ(shown[1].icon, ui::Icon::None);
+    const qvtest::ShownDialog told = messageAfterChooser();
+    EXPECT_EQ(told.text, QStringLiteral("Please Speicify a file "));
+    EXPECT_EQ(told.title, QStringLiteral("Quorvane"));
+    EXPECT_EQ(told.icon, ui::Icon::None);
     EXPECT_TRUE(query::currentQueryFile().isEmpty());
     EXPECT_FALSE(results::formFile().isVisible());
     // Nothing new was remembered.

@@ -16,7 +16,6 @@ protected:
     void SetUp() override
     {
         ActionsTest::SetUp();
-        // Ten records: "r1".."r10" in column 2, "v1".."v10" in column 3.
         grid.setCols(4);
         grid.setRows(11);
         grid.setTextMatrix(0, 2, QStringLiteral("name"));
@@ -57,16 +56,14 @@ TEST_F(GridDeletes, PartialSelectionsAreRefusedColumnsBlankedAndTheHeaderRowKept
     results::deleteSelectedColumns(grid);
     grid.selectRange(8, 2, 10, 2);
     results::deleteSelectedColumns(grid);
-    EXPECT_EQ(grid.Cols(), 4);
-    EXPECT_EQ(grid.Rows(), 11);
+    EXPECT_EQ(std::pair(grid.Rows(), grid.Cols()), std::pair(11, 4));
     EXPECT_EQ(column(2).mid(6), (QStringList{"r6", "r7", QString(), QString(), QString()}));
     EXPECT_EQ(column(3), QStringList{QStringLiteral("value")} + QStringList(10, QString()));
 
     // Every data row deleted leaves the header row, even when the selection covers it.
     grid.selectRange(0, 1, 10, 3);
     results::deleteSelectedRows(grid);
-    EXPECT_EQ(grid.Rows(), 1);
-    EXPECT_EQ(grid.Cols(), 4);
+    EXPECT_EQ(std::pair(grid.Rows(), grid.Cols()), std::pair(1, 4));
     EXPECT_EQ(column(2), QStringList{QStringLiteral("name")});
     EXPECT_TRUE(dialogs.take().isEmpty());
 }

@@ -17,19 +17,9 @@ using actionstest::ActionsTest;
 using actionstest::fileBytes;
 using actionstest::writeBytes;
 
-// The query box of these tests.
-struct Box
-{
-    QString text;
-    results::SetText setter()
-    {
-        return [this](const QString& t) { text = t; };
-    }
-};
-
 using QueryFiles = ActionsTest;
 
-TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadIn)
+TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadInAndReplacesTheWholeFile)
 {
     // Opened, one word changed, saved: only that word's bytes change.
     const struct
@@ -47,9 +37,9 @@ TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadIn)
         {"UTF-16 after a byte-order mark", QByteArray("\xFF\xFEx\0\r\0\n\0", 8),
          QByteArray("\xFF\xFEy\0\r\0\n\0", 8)},
     };
+    const QString file = path(QStringLiteral("encoded.sql"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const QString file = path(QStringLiteral("encoded.sql"));
         writeBytes(file, c.before);
         const QString text = results::loadQueryFile(file);
         EXPECT_FALSE(text.contains(QStringLiteral("\u00c3"))) << "no mojibake: " << text.toStdString();
@@ -60,11 +50,8 @@ TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadIn)
         results::saveQueryFile(file, edited);
         EXPECT_EQ(fileBytes(file), c.after);
     }
-}
 
-TEST_F(QueryFiles, SavingOverALongerFileReplacesItEntirelyWithTheTrimmedText)
-{
-    const QString file = path(QStringLiteral("q.sql"));
+    // A save over a longer file replaces it entirely with the trimmed text.
     writeBytes(file, QByteArray(5000, 'x') + "\r\n");
     query::setCurrentQueryFile(file);
     // Only spaces are trimmed, and line breaks become CR LF. (Save, Open and Save after Open
@@ -73,7 +60,7 @@ TEST_F(QueryFiles, SavingOverALongerFileReplacesItEntirelyWithTheTrimmedText)
     EXPECT_TRUE(dialogs.take().isEmpty());
     EXPECT_EQ(fileBytes(file), QByteArray("\tselect a,\r\nb from t \r\n\r\n"));
     // No file is left beside it.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("q.sql")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("encoded.sql")});
 }
 
 TEST_F(QueryFiles, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
@@ -127,12 +114,12 @@ TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
 // number, then its description), the box and the list as they were, no file written.
 TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
 {
-    Box box{QStringLiteral("kept")};
+    QString box = QStringLiteral("kept");
     QStringList items;
     ui::MSFlexGrid grid;
     actionstest::fillGrid(grid, {"A"}, {{"1"}});
     writeBytes(path(QStringLiteral("plain")), "not a folder");
-    const auto open = [&] { results::fileOpen(nullptr, box.setter()); };
+    const auto open = [&] { results::fileOpen(nullptr, [&](const QString& text) { box = text; }); };
     const auto import = [&] {
         results::importStatements(nullptr, [&](const QString& item) { items << item; });
     };
@@ -156,17 +143,15 @@ TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
         else
             cancelOnModal();
         c.command();
-        const QList<qvtest::ShownDialog> shown = dialogs.take(); // the chooser, then the message
-        ASSERT_EQ(shown.size(), 2);
-        EXPECT_EQ(shown[1].kind, qvtest::ShownDialog::Message);
-        EXPECT_EQ(shown[1].title, QStringLiteral("Quorvane"));
-        const QStringList lines = shown[1].text.split(QStringLiteral("\r\n"));
+        const qvtest::ShownDialog told = messageAfterChooser();
+        EXPECT_EQ(told.title, QStringLiteral("Quorvane"));
+        const QStringList lines = told.text.split(QStringLiteral("\r\n"));
         EXPECT_EQ(lines[0], c.message);
-        EXPECT_EQ(lines.size(), c.chosen ? 2 : 1) << shown[1].text.toStdString();
+        EXPECT_EQ(lines.size(), c.chosen ? 2 : 1) << told.text.toStdString();
         EXPECT_FALSE(lines.last().isEmpty());
     }
     EXPECT_TRUE(query::currentQueryFile().isEmpty()) << "the cancelled import's chooser cleared it";
-    EXPECT_EQ(box.text, QStringLiteral("kept"));
+    EXPECT_EQ(box, QStringLiteral("kept"));
     EXPECT_TRUE(items.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("plain")});
     EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("not a folder"));

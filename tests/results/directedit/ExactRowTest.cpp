@@ -1,6 +1,5 @@
-// One row, the row the user sees, or nothing, beyond the steps of WriteTest: a direct-edit batch
-// runs whole, SQLite's storage classes, and rows that no key tells apart where nothing can be
-// rolled back.
+// Beyond WriteTest's steps: a direct-edit batch runs whole, SQLite's storage classes, and rows that no key
+// tells apart where nothing can be rolled back: one row, the row the user sees, or nothing.
 #include "tests/support/DirectEditFixture.h"
 
 namespace detest {
@@ -89,7 +88,7 @@ TEST(SqliteValues, RowsAreNamedByTheStoredValueAndNumbersStayNumbers)
 // be rolled back, so nothing may be written before the rows are known to be
 // one; a SQLite key that is not the rowid may hold NULL twice, so a write that
 // reached both rows is rolled back.
-using BeyondTheKey = EngineTest;
+using BeyondTheKey = DirectEditTest;
 
 TEST_P(BeyondTheKey, RowsThatCannotBeToldApartAreNotChanged)
 {
@@ -98,17 +97,14 @@ TEST_P(BeyondTheKey, RowsThatCannotBeToldApartAreNotChanged)
                             : QStringLiteral("CREATE TABLE plain (word VARCHAR(20), n INT PRIMARY KEY)"),
                     QStringLiteral("INSERT INTO plain VALUES ('same', NULL), ('same', "
                                    "NULL), ('alone', 3)")});
-    qvtest::ScriptedDialogs dialogs;
-    auto model = openModel(database(), mariaDb ? QStringLiteral("SELECT word FROM plain ORDER BY n")
-                                               : QStringLiteral("SELECT word, n FROM plain ORDER BY n"));
-    model->setAllowUpdate(true);
-    model->setAllowDelete(true);
+    auto model = openWritable(mariaDb ? QStringLiteral("SELECT word FROM plain ORDER BY n")
+                                      : QStringLiteral("SELECT word, n FROM plain ORDER BY n"));
 
     EXPECT_FALSE(model->setData(model->index(0, 0), QStringLiteral("changed")));
     EXPECT_FALSE(model->removeRows(1, 1));
     EXPECT_TRUE(model->setData(model->index(2, 0), QStringLiteral("single")));
 
-    EXPECT_EQ(dialogs.takeMessages().size(), 2);
+    EXPECT_EQ(dialogs_.takeMessages().size(), 2);
     EXPECT_EQ(database().rows(QStringLiteral("SELECT word FROM plain ORDER BY n")),
               (QStringList{QStringLiteral("same"), QStringLiteral("same"), QStringLiteral("single")}));
 }
