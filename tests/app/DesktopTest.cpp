@@ -1,14 +1,9 @@
-// The main window on the desktop: minimise to the tray and back, stay on top, Help.
+// The main window on the desktop: minimise to the tray and back, stay on top.
 #include "app/Maker.h"
 #include "app/Tray.h"
 #include "tests/support/FormFixture.h"
 
-#include <QAction>
 #include <QIcon>
-#include <QPushButton>
-#include <QUrl>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -45,15 +40,22 @@ protected:
     {
         FormFixture::TearDown();
         app::setTray(nullptr);
-        ui::setOpenUrlAction({});
     }
 };
 
+// Without a tray, Minimize minimises the window instead of hiding it: nobody could bring it back
+// from a tray that is not there. With one, it hides there until a left or right press.
 TEST_F(Desktop, MinimizeHidesTheWindowInTheTrayAndALeftOrRightPressBringsItBack)
 {
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen platform has no tray";
+    form->Command8_Click();
+    EXPECT_FALSE(form->isHidden());
+    EXPECT_TRUE(form->windowState() & Qt::WindowMinimized);
+    form->Tray_Activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
+
     RecordingTray tray;
     app::setTray(&tray);
-
     for (auto restoring : {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context}) {
         form->Command8->click();
         EXPECT_TRUE(form->isHidden());
@@ -72,17 +74,6 @@ TEST_F(Desktop, MinimizeHidesTheWindowInTheTrayAndALeftOrRightPressBringsItBack)
     EXPECT_EQ(tray.lastOwner, form.get());
     EXPECT_EQ(tray.lastTip, maker::windowCaption());
     EXPECT_TRUE(tray.iconShown);
-}
-
-TEST_F(Desktop, WithoutATrayMinimizeMinimisesTheWindowInsteadOfHidingIt)
-{
-    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen platform has no tray";
-    form->Command8_Click();
-    EXPECT_FALSE(form->isHidden()) << "nobody could bring it back from a tray that is not there";
-    EXPECT_TRUE(form->windowState() & Qt::WindowMinimized);
-
-    form->Tray_Activated(QSystemTrayIcon::Trigger);
-    EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
 }
 
 TEST_F(Desktop, StayOnTopTwiceReturnsToNormalAndAHiddenWindowStaysHidden)

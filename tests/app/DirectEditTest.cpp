@@ -6,15 +6,7 @@
 #include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QRadioButton>
-#include <QTableView>
 
 namespace {
 
@@ -98,30 +90,6 @@ protected:
 const QStringList fetched{QStringLiteral("1|Tee|grün"), QStringLiteral("2|Kaffee|<null>"),
                           QStringLiteral("3|Kakao|heiß")};
 
-// The grid a run leaves opens no editor and deletes nothing; made Read Only again after an
-// edit, it refuses Undo with a message.
-TEST_F(DirectEditWindow, ReadOnlyOpensNoEditorDeletesNothingAndRefusesUndo)
-{
-    EXPECT_EQ(startEditing(0, 1), nullptr);
-    form->DataGrid1->selectRow(1);
-    press(form->DataGrid1, Qt::Key_Delete);
-    EXPECT_EQ(model()->rowCount(), 3);
-    EXPECT_EQ(itemsInFile(), fetched);
-    EXPECT_TRUE(dialogs.take().isEmpty());
-
-    readWrite();
-    type(0, 1, QStringLiteral("Grüner Tee"));
-    form->Option4->setChecked(true);
-    form->Option4_Click();
-    form->DataGrid1->setCurrentIndex(model()->index(0, 1));
-    form->Undo->trigger();
-    EXPECT_EQ(
-        dialogs.takeMessages(),
-        QStringList{QStringLiteral("The data grid is read only: choose Read/Write to change the database.")});
-    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Grüner Tee|grün"));
-    EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Grüner Tee"));
-}
-
 TEST_F(DirectEditWindow, ReadWriteWritesATypedCellAndDeletesTheSelectedRows)
 {
     readWrite();
@@ -153,15 +121,24 @@ TEST_F(DirectEditWindow, ReadWriteWritesATypedCellAndDeletesTheSelectedRows)
     EXPECT_EQ(itemsInFile(), QStringList{QStringLiteral("1|Tee|schwarz")});
 
     // A cell that is only current, not a selected row, is not deleted by the key.
-    form->DataGrid1->clearSelection();
     form->DataGrid1->setCurrentIndex(model()->index(0, 1));
     form->DataGrid1->selectionModel()->clearSelection();
     press(form->DataGrid1, Qt::Key_Delete);
     EXPECT_EQ(model()->rowCount(), 1);
 }
 
-TEST_F(DirectEditWindow, TheRightButtonPopsUpUndoMenuAndUndoPutsTheFetchedValueBack)
+// The grid a run leaves opens no editor and deletes nothing. Read/Write, the right button pops up
+// UndoMenu and its Undo puts the fetched value back; made Read Only again after an edit, the grid
+// refuses Undo with a message.
+TEST_F(DirectEditWindow, TheRightButtonsUndoPutsTheFetchedValueBackAndReadOnlyRefusesIt)
 {
+    EXPECT_EQ(startEditing(0, 1), nullptr);
+    form->DataGrid1->selectRow(1);
+    press(form->DataGrid1, Qt::Key_Delete);
+    EXPECT_EQ(model()->rowCount(), 3);
+    EXPECT_EQ(itemsInFile(), fetched);
+    EXPECT_TRUE(dialogs.take().isEmpty());
+
     readWrite();
     type(1, 1, QStringLiteral("Espresso"));
     type(1, 1, QStringLiteral("Mokka"));
@@ -188,6 +165,17 @@ TEST_F(DirectEditWindow, TheRightButtonPopsUpUndoMenuAndUndoPutsTheFetchedValueB
     EXPECT_EQ(itemsInFile(), fetched);
     EXPECT_EQ(model()->index(1, 1).data().toString(), QStringLiteral("Kaffee"));
     EXPECT_TRUE(dialogs.take().isEmpty());
+
+    type(0, 1, QStringLiteral("Grüner Tee"));
+    form->Option4->setChecked(true);
+    form->Option4_Click();
+    form->DataGrid1->setCurrentIndex(model()->index(0, 1));
+    form->Undo->trigger();
+    EXPECT_EQ(
+        dialogs.takeMessages(),
+        QStringList{QStringLiteral("The data grid is read only: choose Read/Write to change the database.")});
+    EXPECT_EQ(itemsInFile()[0], QStringLiteral("1|Grüner Tee|grün"));
+    EXPECT_EQ(model()->index(0, 1).data().toString(), QStringLiteral("Grüner Tee"));
 }
 
 // NULL and the empty text are told apart: an editor left unchanged writes nothing, Ctrl+0 (in

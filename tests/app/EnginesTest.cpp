@@ -4,14 +4,11 @@
 // Real servers and drivers only: the PostgreSQL server of the test services, SQLite files, and
 // the SQLite and PostgreSQL ODBC drivers. Failures and their numbers on every engine:
 // tests/query/db (EngineLayerTest); the error report: RunTest.
-#include "query/ConnectionSettings.h"
 #include "query/db/Connection.h"
-#include "results/FormFile.h"
 #include "tests/query/db/QtPrinters.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 
-#include <QAction>
 #include <QDir>
 
 namespace {
@@ -99,15 +96,13 @@ protected:
                  {}};
             if (engine == Engine::OdbcDsn) {
                 // A user data source of this test's own HOME.
-                QFile ini(QDir::home().filePath(QStringLiteral(".odbc.ini")));
-                if (!ini.open(QIODevice::WriteOnly))
-                    return missing("a writable ~/.odbc.ini");
-                ini.write(
-                    QStringLiteral("[QuorvanePg]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\n"
-                                   "Database=quorvane\n")
-                        .arg(qEnvironmentVariable("QUORVANE_POSTGRES_PORT"))
-                        .toUtf8());
-                setenv("ODBCINI", QFile::encodeName(ini.fileName()).constData(), 1);
+                const QString ini = QDir::home().filePath(QStringLiteral(".odbc.ini"));
+                writeFile(ini,
+                          QStringLiteral("[QuorvanePg]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\n"
+                                         "Port=%1\nDatabase=quorvane\n")
+                              .arg(qEnvironmentVariable("QUORVANE_POSTGRES_PORT"))
+                              .toUtf8());
+                setenv("ODBCINI", QFile::encodeName(ini).constData(), 1);
                 f.type = QStringLiteral("ODBC");
                 f.location = QStringLiteral("QuorvanePg");
                 f.databaseName.clear();
@@ -115,15 +110,6 @@ protected:
             return true;
         }
         return false;
-    }
-
-    void fill(const query::ConnectionFields& f)
-    {
-        form->Combo1->setEditText(f.type);
-        form->Text4->setText(f.user);
-        form->Text5->setText(f.password);
-        form->Text8->setText(f.location);
-        form->Text9->setText(f.databaseName);
     }
 
     // Runs each statement of the setup on a connection of its own, as another program would.
@@ -152,7 +138,7 @@ TEST_P(Engines, ShowExactValuesInEveryOutputOrTheErrorsNumber)
     if (c.engine == Engine::PostgreSql && c.setup) {
         ASSERT_NO_THROW(runDirect(f, c.setup));
     }
-    fill(f);
+    useConnection(f);
 
     run(QString::fromUtf8(c.query));
     ASSERT_EQ(dialogs.takeMessages(), QStringList());

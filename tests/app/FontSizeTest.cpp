@@ -4,27 +4,18 @@
 
 using namespace app;
 
-TEST(FontSizeTyping, NumbersWithinRangeAreTakenAsSinglePrecision)
+// A size is taken as single precision and shown back as its shortest decimal text, the text typed.
+TEST(FontSizeTyping, NumbersWithinRangeAreTakenAsSinglePrecisionAndTheRestRefused)
 {
-    EXPECT_EQ(parseFontSize("10"), 10.0f);
-    EXPECT_EQ(parseFontSize(" 9.75 "), 9.75f);
-    EXPECT_EQ(parseFontSize("1"), 1.0f);
-    EXPECT_EQ(parseFontSize("400"), 400.0f);
-    EXPECT_EQ(parseFontSize("12.3"), 12.3f);
-}
-
-TEST(FontSizeTyping, LettersEmptyAndAbsurdSizesAreRefused)
-{
+    const std::pair<const char*, float> taken[] = {
+        {"10", 10.0f}, {" 9.75 ", 9.75f}, {"1", 1.0f}, {"400", 400.0f}, {"12.3", 12.3f}};
+    for (const auto& [typed, size] : taken) {
+        EXPECT_EQ(parseFontSize(typed), size) << typed;
+        EXPECT_EQ(formatFontSize(size), QString::fromLatin1(typed).trimmed());
+    }
     for (const char* typed :
          {"abc", "1O", "", "  ", "0", "-3", "0.5", "400.5", "5000", "1e9", "nan", "inf", "10pt"})
         EXPECT_FALSE(parseFontSize(typed).has_value()) << typed;
-}
-
-TEST(FontSizeTyping, TheCurrentSizeIsShownAsItsShortestDecimalText)
-{
-    EXPECT_EQ(formatFontSize(10.0f), "10");
-    EXPECT_EQ(formatFontSize(9.75f), "9.75");
-    EXPECT_EQ(formatFontSize(12.3f), "12.3");
 }
 
 using FontSizeKeeping = FreshStore;

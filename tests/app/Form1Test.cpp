@@ -2,47 +2,15 @@
 // stacking, the menu marks and the Exit question. Its controls' names, captions and places
 // are the window's own table (app/Form1Menus.cpp, app/Form1Layout.cpp) and are not repeated
 // here; the layout arithmetic is tested in LayoutTest and WorkspaceTest.
-#include "app/Form1.h"
+#include "tests/support/FormFixture.h"
 
-#include "tests/support/ScriptedDialogs.h"
-#include "ui/MSFlexGrid.h"
-#include "ui/Program.h"
-
-#include <QAction>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
-#include <QTableView>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-class Form1Test : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ui::setEndProgramAction([this] { ++programEnds; });
-        form = std::make_unique<Form1>();
-    }
+using Form1Test = FormFixture;
 
-    void TearDown() override
-    {
-        form.reset();
-        ui::setEndProgramAction({});
-    }
-
-    qvtest::ScriptedDialogs script; // any dialog not expected fails the test
-    std::unique_ptr<Form1> form;
-    int programEnds = 0;
-};
-
-TEST_F(Form1Test, AtStartTheGroupsAreApartPasswordsMaskedAndPanelsAboveTheOutput)
+TEST_F(Form1Test, AtStartTheGroupsAreApartPasswordsMaskedPanelsAboveTheOutputAndExitAsks)
 {
     EXPECT_TRUE(form->Option4->isChecked()) << "the data grid starts read-only";
     EXPECT_FALSE(form->Command9->isEnabled()) << "Cancel is disabled while nothing runs";
@@ -71,8 +39,7 @@ TEST_F(Form1Test, AtStartTheGroupsAreApartPasswordsMaskedAndPanelsAboveTheOutput
     const QObjectList order = form->centralWidget()->children(); // bottom to top
     for (QWidget* panel : {form->Frame1, form->Frame2, form->Frame5, form->Frame8}) {
         EXPECT_TRUE(panel->autoFillBackground()) << panel->objectName().toStdString();
-        for (QWidget* below : {static_cast<QWidget*>(form->Text1), static_cast<QWidget*>(form->Text2),
-                               static_cast<QWidget*>(form->MSFlexGrid1), static_cast<QWidget*>(form->Frame4)})
+        for (QWidget* below : QList<QWidget*>{form->Text1, form->Text2, form->MSFlexGrid1, form->Frame4})
             EXPECT_GT(order.indexOf(panel), order.indexOf(below))
                 << panel->objectName().toStdString() << " under " << below->objectName().toStdString();
     }
@@ -82,19 +49,15 @@ TEST_F(Form1Test, AtStartTheGroupsAreApartPasswordsMaskedAndPanelsAboveTheOutput
     EXPECT_FALSE(form->RunOnlySelectedText->isChecked());
     form->RunOnlySelectedText->trigger();
     EXPECT_TRUE(form->RunOnlySelectedText->isChecked());
-}
 
-// Yes to the question, and closing the window without one, end the program: RunTest's
-// CancelClosingOrExitingDuringTheReadKeepsTheRowsReadAndStopsTheBatch.
-TEST_F(Form1Test, ExitAsksAndNoKeepsTheProgramRunning)
-{
-    form->show();
-    script.answer(ui::Answer::No);
+    // Exit asks, and No keeps the program running (Yes, and closing the window without a
+    // question, end it: RunTest's CancelClosingOrExitingDuringTheReadKeepsTheRowsReadAndStopsTheBatch).
+    dialogs.answer(ui::Answer::No);
     form->Exitm->trigger();
-    const auto shown = script.take();
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_EQ(shown[0].text, "Are You sure you want to Exit");
-    EXPECT_EQ(shown[0].buttons, ui::Buttons::YesNo);
+    const auto asked = dialogs.take();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0].text, "Are You sure you want to Exit");
+    EXPECT_EQ(asked[0].buttons, ui::Buttons::YesNo);
     EXPECT_EQ(programEnds, 0);
     EXPECT_TRUE(form->isVisible());
 }

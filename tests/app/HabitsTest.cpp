@@ -4,22 +4,16 @@
 #include "app/CommandLine.h"
 #include "app/HelpPage.h"
 #include "app/Maker.h"
-#include "results/FormFile.h"
 #include "settings/Keys.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 #include "ui/Twips.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QProcess>
-#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QUrl>
@@ -33,17 +27,6 @@ INSERT INTO hab_values VALUES (1, NULL), (2, ''), (3, 'a,b'), (4, 'say "hi"'),
     (5, 'line1' || char(13, 10) || 'line2'), (6, 'Grüße – 東京 😀'),
     (7, replace(hex(zeroblob(34134)), '00', 'é,'));
 )sql";
-
-QStringList expectedValues()
-{
-    return {QString(),
-            QString(),
-            QStringLiteral("a,b"),
-            QStringLiteral("say \"hi\""),
-            QStringLiteral("line1\r\nline2"),
-            QStringLiteral("Grüße – 東京 😀"),
-            QStringLiteral("é,").repeated(34134)};
-}
 
 class Habits : public FormFixture
 {
@@ -89,7 +72,7 @@ protected:
     QString values;
 };
 
-TEST_F(Habits, CsvExportAndCopyRoundTripThroughPython)
+TEST_F(Habits, CsvExportAndCopiesRoundTripThroughPython)
 {
     run(QStringLiteral("select id, v from hab_values order by id"));
     const QString csv = dir.filePath(QStringLiteral("values.csv"));
@@ -118,17 +101,22 @@ TEST_F(Habits, CsvExportAndCopyRoundTripThroughPython)
     ASSERT_EQ(python.code, 0) << python.err.toStdString();
     const QJsonArray rows = QJsonDocument::fromJson(python.out.toUtf8()).array();
     // Each row's fields joined by "|", which no value holds.
-    QStringList read, expected{"id|v"};
+    QStringList read;
     for (const QJsonValue& row : rows)
         read << QVariant(row.toArray().toVariantList()).toStringList().join(QLatin1Char('|'));
-    for (int i = 0; i < 7; ++i)
-        expected << QString::number(i + 1) + QLatin1Char('|') + expectedValues()[i];
-    EXPECT_EQ(read, expected);
+    EXPECT_EQ(read, QStringList({"id|v", "1|", "2|", "3|a,b", "4|say \"hi\"", "5|line1\r\nline2",
+                                 "6|Grüße – 東京 😀", "7|" + QStringLiteral("é,").repeated(34134)}));
 
     // Ctrl+A in the grid, then Copy as CSV: the same text on the clipboard.
     press(form->MSFlexGrid1, Qt::Key_A, Qt::ControlModifier);
     form->CopyAsCsv->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text().toUtf8(), raw);
+
+    // Ctrl+C copies the selected cells tab separated under their column names.
+    form->MSFlexGrid1->selectRange(2, 2, 4, 3);
+    press(form->MSFlexGrid1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("id\tv\r\n2\t\r\n3\ta,b\r\n4\t\"say \"\"hi\"\"\"\r\n"));
 
     // Another export onto the file asks first; No leaves it, Yes replaces it.
     run(QStringLiteral("select v from hab_values where id = 3"));
@@ -142,15 +130,6 @@ TEST_F(Habits, CsvExportAndCopyRoundTripThroughPython)
         EXPECT_EQ(shown(), expected);
         EXPECT_EQ(fileBytes(csv), answer == ui::Answer::Yes ? QByteArray("v\r\n\"a,b\"\r\n") : raw);
     }
-}
-
-TEST_F(Habits, CtrlCCopiesTheSelectedCellsTabSeparatedUnderTheirColumnNames)
-{
-    run(QStringLiteral("select id, v from hab_values where id <= 4 order by id"));
-    form->MSFlexGrid1->selectRange(2, 2, 4, 3);
-    press(form->MSFlexGrid1, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("id\tv\r\n2\t\r\n3\ta,b\r\n4\t\"say \"\"hi\"\"\"\r\n"));
 }
 
 TEST_F(Habits, FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFileAndOpenReads)
@@ -311,25 +290,25 @@ TEST_F(Habits, HelpWithoutABrowserOpensTheShippedReadmeOrShowsABuiltInPage)
     });
 
     // The test program's folder ships no README.
+    const QUrl help(maker::helpAddress());
     form->Help->trigger();
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0], QUrl(maker::helpAddress()));
+    EXPECT_EQ(opened, QList<QUrl>{help});
     QStringList told = dialogs.takeMessages();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].startsWith(
-        QStringLiteral("The help page %1 could not be opened and no README").arg(opened[0].toString())));
+        QStringLiteral("The help page %1 could not be opened and no README").arg(help.toString())));
     EXPECT_TRUE(told[0].endsWith(app::builtInHelp()));
 
-    writeFile(dir.filePath(QStringLiteral("README.md")), "# Quorvane\n");
+    const QString readme = dir.filePath(QStringLiteral("README.md"));
+    writeFile(readme, "# Quorvane\n");
     opened.clear();
     filesOpen = true;
     app::openHelp(dir.path());
-    ASSERT_EQ(opened.size(), 2);
-    EXPECT_EQ(opened[1], QUrl::fromLocalFile(dir.filePath(QStringLiteral("README.md"))));
+    EXPECT_EQ(opened, (QList<QUrl>{help, QUrl::fromLocalFile(readme)}));
     told = dialogs.takeMessages();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].contains(QStringLiteral("the README shipped with Quorvane was opened instead")));
-    EXPECT_TRUE(told[0].endsWith(dir.filePath(QStringLiteral("README.md"))));
+    EXPECT_TRUE(told[0].endsWith(readme));
 }
 
 TEST_F(Habits, TheCommandLineAnswersWithoutAWindowAndOpensAQueryFile)
@@ -340,6 +319,8 @@ TEST_F(Habits, TheCommandLineAnswersWithoutAWindowAndOpensAQueryFile)
         QStringList args;
         Action action;
         QString refusal;
+        bool demo = false;
+        QString queryFile = {}; // an option's value is no query file
     } cases[] = {
         {{}, Action::Window, {}},
         {{"-platform", "offscreen", "--style", "Fusion", "-reverse"}, Action::Window, {}},
@@ -352,20 +333,18 @@ TEST_F(Habits, TheCommandLineAnswersWithoutAWindowAndOpensAQueryFile)
         {{"--profile", "P", "--output", "o.txt"},
          Action::Refuse,
          "A run without a window takes --profile, --query-file and --output, and nothing else."},
+        {{"--demo", "q.sql"}, Action::Window, {}, true, "q.sql"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
         const app::CommandLine line = app::parseCommandLine(QStringList{"quorvane"} + c.args);
-        EXPECT_EQ(line.action, c.action) << c.args.join(' ').toStdString();
-        EXPECT_EQ(line.refusal, c.refusal) << c.args.join(' ').toStdString();
+        EXPECT_EQ(line.action, c.action);
+        EXPECT_EQ(line.refusal, c.refusal);
         if (c.action == Action::Window) {
-            EXPECT_FALSE(line.demo);
-            EXPECT_TRUE(line.queryFile.isEmpty()) << "an option's value is no query file";
+            EXPECT_EQ(line.demo, c.demo);
+            EXPECT_EQ(line.queryFile, c.queryFile);
         }
     }
-    const app::CommandLine demo = app::parseCommandLine({"quorvane", "--demo", "q.sql"});
-    EXPECT_EQ(demo.action, Action::Window);
-    EXPECT_TRUE(demo.demo);
-    EXPECT_EQ(demo.queryFile, "q.sql");
 
     // The program itself, on a system without a display: it must not try to open one.
     QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();

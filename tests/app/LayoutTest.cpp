@@ -1,20 +1,10 @@
 #include "app/Layout.h"
 
 #include "tests/support/FormFixture.h"
-#include "ui/Controls.h"
 #include "ui/Twips.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTableView>
-#include <gtest/gtest.h>
 
 using namespace app;
 
@@ -63,60 +53,53 @@ protected:
     int gapY() const { return form->Text2->y() - 3; }
 };
 
-TEST_F(LayoutWindow, EveryControlEndsAboveTheStatusBarWhateverItsHeight)
-{
-    const QSize designed = form->size();
-    struct Case
-    {
-        int statusBarHeight; // pixels; 0: the bar's own
-        QSize grow;          // twips
-    };
-    const Case cases[] = {{0, {0, 0}}, {0, {1000, 1500}}, {48, {0, 0}}, {48, {0, -900}}, {80, {2000, 600}}};
-    for (const Case& c : cases) {
-        form->StatusBar1->setMinimumHeight(c.statusBarHeight);
-        form->resize(designed + QSize(ui::pixels(c.grow.width()), ui::pixels(c.grow.height())));
-        QApplication::processEvents();
-        const int statusTop = form->StatusBar1->y();
-        const std::string at = std::to_string(c.statusBarHeight) + " px status bar, " +
-                               std::to_string(form->width()) + "x" + std::to_string(form->height());
-
-        QList<QWidget*> controls = {form->Text2, form->MSFlexGrid1, form->Frame4, form->DataGrid1};
-        for (QWidget* w : surface()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (w->isVisible())
-                controls << w;
-        for (const QWidget* w : controls)
-            EXPECT_LE(bottom(w), statusTop) << w->objectName().toStdString() << ", " << at;
-        EXPECT_GE(bottom(form->Text2), statusTop - ui::pixels(app::statusBarMargin))
-            << "the output area takes the room down to the status bar, " << at;
-    }
-}
-
-// A larger window grows the boxes and moves the panels with its corner; one too short for the
-// output area keeps that area's height (a negative one is refused) while the rules after it
-// still place the panels. Where the output area ends: EveryControlEndsAboveTheStatusBar....
-TEST_F(LayoutWindow, AResizeGrowsTheBoxesAndMovesThePanelsSkippingARefusedHeight)
+// A resize grows the boxes and moves the panels with the surface's corner, and every control
+// ends above the status bar whatever its height. A surface too short for the output area keeps
+// that area's height (a negative one is refused) while the rules after it still place the panels.
+TEST_F(LayoutWindow, AResizeFollowsTheCornerAboveTheStatusBarSkippingARefusedHeight)
 {
     const auto at = [this] {
         return QList<QRect>{form->Text1->geometry(), form->Text2->geometry(), form->Frame1->geometry(),
                             form->Frame2->geometry()};
     };
     const QList<QRect> designed = at();
-    const QSize size = form->size();
-    for (const QSize grow : {QSize(1000, 500), QSize(500, -designed[1].height() - 40)}) {
-        SCOPED_TRACE(grow.height());
-        form->resize(size + grow);
+    const QSize size = form->size(), surfaceSize = surface()->size();
+    struct Case
+    {
+        int statusBarHeight; // 0: the bar's own
+        QSize grow;
+    };
+    const Case cases[] = {{0, {0, 0}},    {0, {1000, 500}}, {48, {0, 0}},
+                          {48, {0, -60}}, {80, {133, 40}},  {0, {500, -designed[1].height() - 40}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.statusBarHeight << " px status bar, grown " << c.grow.width()
+                                        << "x" << c.grow.height());
+        const int text2Height = form->Text2->height();
+        form->StatusBar1->setMinimumHeight(c.statusBarHeight);
+        form->resize(size + c.grow);
         QApplication::processEvents();
-        ASSERT_EQ(form->size(), size + grow);
-        const int taller = std::max(grow.height(), 0);
+        ASSERT_EQ(form->size(), size + c.grow);
+        const QSize d = surface()->size() - surfaceSize;
+        const bool refused = designed[1].height() + d.height() < 0;
         const QList<QRect> expected{
-            designed[0].adjusted(0, 0, grow.width(), 0), designed[1].adjusted(0, 0, grow.width(), taller),
-            designed[2].translated(grow.width(), grow.height()), designed[3].translated(grow.width(), 0)};
+            designed[0].adjusted(0, 0, d.width(), 0),
+            designed[1].adjusted(0, 0, d.width(), refused ? text2Height - designed[1].height() : d.height()),
+            designed[2].translated(d.width(), d.height()), designed[3].translated(d.width(), 0)};
         EXPECT_EQ(at(), expected);
         EXPECT_EQ(form->MSFlexGrid1->geometry(), form->Text2->geometry());
         EXPECT_EQ(form->Frame4->geometry(), form->Text2->geometry());
         EXPECT_EQ(form->DataGrid1->width(), form->Frame4->width());
-        form->resize(size);
-        QApplication::processEvents();
+        if (refused)
+            continue;
+        const int statusTop = form->StatusBar1->y();
+        QList<QWidget*> controls = {form->Text2, form->MSFlexGrid1, form->Frame4, form->DataGrid1};
+        for (QWidget* w : surface()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->isVisible())
+                controls << w;
+        for (const QWidget* w : controls)
+            EXPECT_LE(bottom(w), statusTop) << w->objectName().toStdString();
+        EXPECT_GE(bottom(form->Text2), statusTop - ui::pixels(app::statusBarMargin))
+            << "the output area takes the room down to the status bar";
     }
 }
 
@@ -150,15 +133,15 @@ TEST_F(LayoutWindow, HidingThePanelsMovesNothingElse)
 TEST_F(LayoutWindow, APressInTheGapStartsTheDragWhereverTheFirstMoveLands)
 {
     for (const int by : {40, -15, 90}) {
+        SCOPED_TRACE(by);
         const QRect text1 = form->Text1->geometry();
         const int pressY = gapY();
         mouse(QEvent::MouseButtonPress, pressY, Qt::LeftButton, Qt::LeftButton);
         mouse(QEvent::MouseMove, pressY + by, Qt::NoButton, Qt::LeftButton); // far outside the gap
-        EXPECT_EQ(form->Text1->geometry().bottom() + 1, pressY + by) << by;
-        EXPECT_EQ(form->Text2->y(), form->Text1->geometry().bottom() + 1 + ui::pixels(app::Splitter::gap))
-            << by;
-        EXPECT_EQ(form->MSFlexGrid1->y(), form->Text2->y()) << by;
-        EXPECT_EQ(form->Frame4->y(), form->Text2->y()) << by;
+        EXPECT_EQ(form->Text1->geometry().bottom() + 1, pressY + by);
+        EXPECT_EQ(form->Text2->y(), form->Text1->geometry().bottom() + 1 + ui::pixels(app::Splitter::gap));
+        EXPECT_EQ(form->MSFlexGrid1->y(), form->Text2->y());
+        EXPECT_EQ(form->Frame4->y(), form->Text2->y());
         mouse(QEvent::MouseButtonRelease, pressY + by, Qt::LeftButton, Qt::NoButton);
         EXPECT_EQ(form->Text1->geometry().topLeft(), text1.topLeft());
     }
@@ -174,28 +157,25 @@ TEST_F(LayoutWindow, TheResizePointerShowsOverTheGapAloneAndNeverLingers)
     form->Frame4->show();
     form->Frame5->show();
     form->Frame8->show();
-    struct Entered
-    {
-        QList<QWidget*> path; // what the pointer enters, outermost first
+    // What the pointer enters from the gap, outermost first.
+    const QList<QList<QWidget*>> paths = {
+        {form->Frame4, form->DataGrid1},
+        {form->MSFlexGrid1},
+        {form->Frame5, form->Text14},
+        {form->Frame8},
+        {form->Command1},
+        {form->Check2},
+        {form->Text1},
+        {form->Frame1, form->Check1},
     };
-    const Entered cases[] = {
-        {{form->Frame4, form->DataGrid1}},
-        {{form->MSFlexGrid1}},
-        {{form->Frame5, form->Text14}},
-        {{form->Frame8}},
-        {{form->Command1}},
-        {{form->Check2}},
-        {{form->Text1}},
-        {{form->Frame1, form->Check1}},
-    };
-    for (const Entered& c : cases) {
+    for (const QList<QWidget*>& path : paths) {
         mouse(QEvent::MouseMove, gapY(), Qt::NoButton, Qt::NoButton);
         ASSERT_EQ(surface()->cursor().shape(), Qt::SizeVerCursor);
-        for (QWidget* w : c.path) {
+        for (QWidget* w : path) {
             QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), w->mapToGlobal(QPointF(1, 1)));
             QApplication::sendEvent(w, &enter);
         }
-        for (QWidget* w : c.path)
+        for (QWidget* w : path)
             EXPECT_NE(w->cursor().shape(), Qt::SizeVerCursor) << w->objectName().toStdString();
     }
     mouse(QEvent::MouseMove, gapY(), Qt::NoButton, Qt::NoButton);

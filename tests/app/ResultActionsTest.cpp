@@ -1,17 +1,10 @@
 // The result actions through the main window, as the user reaches them: Data Output to File in a
 // run and the result grid's pop-up menu with its copies and deletes. File Open, Save and Import
 // through the window: HabitsTest; Undo after the result grid was trimmed: DirectEditTest.
-#include "results/FormFile.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/SqliteFiles.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTableView>
 #include <cerrno>
 
 namespace {

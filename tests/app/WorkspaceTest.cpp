@@ -3,30 +3,19 @@
 // tested in tests/profiles and tests/query/log; here each behaviour is shown once through
 // the window.
 #include "tests/support/FormFixture.h"
+#include "tests/support/SqliteFiles.h"
 #include "ui/Clock.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QDir>
-#include <QGroupBox>
-#include <QPushButton>
-#include <QTableView>
-#include <sqlite3.h>
 
 namespace {
 
 class Workspace : public FormFixture
 {
 protected:
-    // Fills the profile fields and saves them under `name`.
-    void saveProfile(const QString& name, const QString& database = "db", const QString& password = {},
-                     const QString& dbPassword = {})
+    // Saves the profile fields under `name`, with `database` as its database.
+    void saveProfile(const QString& name, const QString& database = "db")
     {
         form->Combo2->setEditText(name);
         form->Text9->setText(database);
-        form->Text5->setText(password);
-        form->Text10->setText(dbPassword);
         form->Command4_Click();
     }
 
@@ -47,8 +36,6 @@ protected:
     // removal of a section (a disk with room for a small write only).
     void refuseWrites(bool sectionRemovalOnly)
     {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(store().path()).constData(), &db), SQLITE_OK);
         QByteArray sql = "CREATE TRIGGER IF NOT EXISTS full1 BEFORE DELETE ON sections BEGIN"
                          " SELECT RAISE(ABORT, 'database or disk is full'); END;";
         if (!sectionRemovalOnly) {
@@ -57,10 +44,7 @@ protected:
                 sql += QByteArray("CREATE TRIGGER \"") + what + "\" BEFORE " + what +
                        " BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;";
         }
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message), SQLITE_OK) << message;
-        sqlite3_free(message);
-        sqlite3_close(db);
+        SqliteFiles::exec(store().path(), sql.constData());
     }
 };
 
@@ -152,8 +136,15 @@ TEST_F(Profiles, AProgramSectionNeverGetsAProfilesWrites)
     }
 }
 
+// Leaving the database name names an unnamed profile; a named one keeps its name.
 TEST_F(Profiles, ChoosingAProfileFillsEveryFieldAndItsPasswordsForThisRunOnly)
 {
+    form->Combo2->setEditText("  ");
+    for (const char* database : {"inventory", "other"}) {
+        form->Text9->setText(database);
+        form->Text9_LostFocus();
+        EXPECT_EQ(form->Combo2->currentText(), "inventory");
+    }
     for (const bool first : {true, false}) {
         form->Combo2->setEditText(first ? "p" : "q");
         form->Text1->setPlainText(first ? "select * from t" : "select 2");
@@ -195,19 +186,6 @@ TEST_F(Profiles, ChoosingAProfileFillsEveryFieldAndItsPasswordsForThisRunOnly)
     EXPECT_EQ(form->Text10->text(), "");
 }
 
-TEST_F(Profiles, LeavingTheDatabaseNameNamesAnUnnamedProfile)
-{
-    form->Combo2->setEditText("  ");
-    form->Text9->setText("inventory");
-    form->Text9_LostFocus();
-    EXPECT_EQ(form->Combo2->currentText(), "inventory");
-    form->Text9->setText("other");
-    form->Text9_LostFocus();
-    EXPECT_EQ(form->Combo2->currentText(), "inventory") << "a named profile keeps its name";
-}
-
-// --- start-up ---------------------------------------------------------------------------
-
 TEST_F(Workspace, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
 {
     form->Text1->setPlainText("select 1");
@@ -239,7 +217,8 @@ TEST_F(Workspace, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
 
 using QuickQueries = Workspace;
 
-TEST_F(QuickQueries, TheThreeMessagesComeInOrder)
+// The three messages come in order and keep nothing; then a name in any case is one quick query.
+TEST_F(QuickQueries, ANameInAnyCaseIsOneQuickQueryThatLoadsAndRemovesWhole)
 {
     form->Command10_Click();
     form->Text12->setText("n");
@@ -256,10 +235,7 @@ TEST_F(QuickQueries, TheThreeMessagesComeInOrder)
                            "You must have a profile for this feature"}));
     EXPECT_FALSE(store().getAll("QuickQuery").has_value());
     EXPECT_EQ(form->Combo4->count(), 0);
-}
 
-TEST_F(QuickQueries, ANameInAnyCaseIsOneQuickQueryThatLoadsAndRemovesWhole)
-{
     form->Combo2->setEditText("p");
     for (const char* name : {"Foo", "foo"}) {
         form->Text1->setPlainText(QStringLiteral("select '%1'").arg(name));
@@ -316,8 +292,8 @@ TEST_F(Statements, EachTextIsListedOnceExactlyAsRunAndAPartOfAnEntryIsItsOwn)
     }
     EXPECT_EQ(listed(form->List1),
               QStringList({"select 1\n\nselect 2", "select 2", "select 2  ", "select 1"}));
-    EXPECT_EQ(fileBytes(logFile()),
-              QByteArray("\r\n\r\nselect 1\r\n\r\nselect 2\r\n\r\n\r\nselect 2\r\n\r\n\r\nselect 1\r\n"));
+    const QByteArray logged("\r\n\r\nselect 1\r\n\r\nselect 2\r\n\r\n\r\nselect 2\r\n\r\n\r\nselect 1\r\n");
+    EXPECT_EQ(fileBytes(logFile()), logged);
 
     // A statement the file held before this run of the program is listed, not written again.
     start();
@@ -325,11 +301,10 @@ TEST_F(Statements, EachTextIsListedOnceExactlyAsRunAndAPartOfAnEntryIsItsOwn)
     form->Text1->setPlainText("select 2");
     form->LogStatement();
     EXPECT_EQ(listed(form->List1), QStringList({"select 2"}));
-    EXPECT_EQ(fileBytes(logFile()),
-              QByteArray("\r\n\r\nselect 1\r\n\r\nselect 2\r\n\r\n\r\nselect 2\r\n\r\n\r\nselect 1\r\n"));
+    EXPECT_EQ(fileBytes(logFile()), logged);
 }
 
-TEST_F(Statements, TheQueryTextIsKeptWithTheProfileSoonAfterItChangesWhileTheFirstBoxIsTicked)
+TEST_F(Statements, TheQueryTextIsKeptSoonAfterItChangesWhileTheFirstBoxIsTickedAsTheMenuShows)
 {
     form->Combo2->setEditText("p");
     form->Check1->setChecked(true);
@@ -352,10 +327,8 @@ TEST_F(Statements, TheQueryTextIsKeptWithTheProfileSoonAfterItChangesWhileTheFir
     EXPECT_FALSE(form->Text1KeepTimer->isEnabled());
     start();
     EXPECT_EQ(store().get("p", settings::profile::Text1), "select waiting");
-}
 
-TEST_F(Statements, TheMenuEntriesSwitchTheirBoxesAndThePanelGivesAnItemBack)
-{
+    // The menu entries switch the boxes, and the previous-queries panel gives an item back.
     form->show();
     form->Combo2->setEditText("p");
     form->Check1->setChecked(true);
@@ -379,7 +352,6 @@ TEST_F(Statements, TheMenuEntriesSwitchTheirBoxesAndThePanelGivesAnItemBack)
     EXPECT_FALSE(form->Frame8->isVisible());
 }
 
-// --- fonts ------------------------------------------------------------------------------
 // Which sizes pass is unit tested in FontSizeTest; here the panel.
 
 TEST_F(Workspace, TheFontPanelRefusesALetterAppliesStoresAndCancelKeepsTheSizes)

@@ -4,20 +4,28 @@
 
 #include "app/Form1.h"
 #include "app/StatusBar.h"
+#include "query/ConnectionSettings.h"
 #include "query/log/StatementLog.h"
 #include "results/FormFile.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/WindowFixture.h"
 #include "ui/MSFlexGrid.h"
 
+// The window's control types, complete, for every window test.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <gtest/gtest.h>
 #include <memory>
@@ -67,6 +75,16 @@ protected:
         return false;
     }
 
+    // Types the connection fields into their boxes (the database password box is left alone).
+    void useConnection(const query::ConnectionFields& f)
+    {
+        form->Combo1->setEditText(f.type);
+        form->Text4->setText(f.user);
+        form->Text5->setText(f.password);
+        form->Text8->setText(f.location);
+        form->Text9->setText(f.databaseName);
+    }
+
     // Fills the connection fields for the MariaDB server of the test services; false (and the
     // caller returns) without one.
     bool useMariaDb()
@@ -74,11 +92,12 @@ protected:
         const QString port = qEnvironmentVariable("QUORVANE_MARIADB_PORT");
         if (port.isEmpty())
             return missing("the MariaDB server");
-        form->Combo1->setEditText(QStringLiteral("MySql"));
-        form->Text8->setText(QStringLiteral("127.0.0.1,") + port);
-        form->Text4->setText(qEnvironmentVariable("QUORVANE_MARIADB_USER"));
-        form->Text5->setText(qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"));
-        form->Text9->setText(QStringLiteral("quorvane"));
+        useConnection({QStringLiteral("MySql"),
+                       qEnvironmentVariable("QUORVANE_MARIADB_USER"),
+                       qEnvironmentVariable("QUORVANE_MARIADB_PASSWORD"),
+                       QStringLiteral("127.0.0.1,") + port,
+                       QStringLiteral("quorvane"),
+                       {}});
         return true;
     }
 

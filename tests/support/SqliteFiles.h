@@ -15,6 +15,13 @@ public:
     QString create(const QString& name, const char* sql)
     {
         const QString path = dir_.filePath(name);
+        exec(path, sql);
+        return path;
+    }
+
+    // Runs sql on the file (made when missing) with the sqlite3 API; a failure fails the test.
+    static void exec(const QString& path, const char* sql)
+    {
         sqlite3* db = nullptr;
         EXPECT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
@@ -24,7 +31,6 @@ public:
         EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
         sqlite3_free(message);
         sqlite3_close(db);
-        return path;
     }
 
     // Runs a query on the file with the sqlite3 API and returns the first column of the first row.
