@@ -11,6 +11,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SmallFileSystem.h"
 #include "tests/support/SqliteFiles.h"
+#include "tests/support/Thrown.h"
 #include "ui/TextFile.h"
 
 #include <QDate>
@@ -33,13 +34,9 @@ struct Writer
 
 bool failsWithFileError(const std::function<void()>& write)
 {
-    try {
-        write();
-    } catch (const ui::FileError& e) {
-        EXPECT_EQ(e.number, ENOSPC) << e.description.toStdString();
-        return true;
-    }
-    return false;
+    const std::optional<ui::FileError> e = qvtest::thrown<ui::FileError>(write);
+    EXPECT_TRUE(e && e->number == ENOSPC) << (e ? e->description.toStdString() : "");
+    return e.has_value();
 }
 
 const Writer kWriters[] = {

@@ -27,14 +27,20 @@ protected:
     qvtest::ManualClock clock;
     std::unique_ptr<mail::Form12> form = std::make_unique<mail::Form12>();
 
+    // Server, From, Subject, body, To.
+    void fill(const QStringList& values)
+    {
+        form->Text1->setText(values[0]);
+        form->Text2->setText(values[1]);
+        form->Text3->setText(values[2]);
+        form->Text4->setPlainText(values[3]);
+        form->Text5->setText(values[4]);
+    }
+
     void send(const QString& server, const QString& to = recipient,
               const QString& body = QStringLiteral("Sql Locks"))
     {
-        form->Text1->setText(server);
-        form->Text2->setText(sender);
-        form->Text5->setText(to);
-        form->Text3->setText(QStringLiteral("Sql Locks"));
-        form->Text4->setPlainText(body);
+        fill({server, sender, QStringLiteral("Sql Locks"), body, to});
         form->Send();
     }
 };
@@ -159,21 +165,14 @@ TEST_F(MailWindow, TheFiveValuesSurviveOkCancelAndARestart)
         return QStringList{form->Text1->text(), form->Text2->text(), form->Text3->text(),
                            form->Text4->toPlainText(), form->Text5->text()};
     };
-    const auto fillBoxes = [&](const QStringList& values) {
-        form->Text1->setText(values[0]);
-        form->Text2->setText(values[1]);
-        form->Text3->setText(values[2]);
-        form->Text4->setPlainText(values[3]);
-        form->Text5->setText(values[4]);
-    };
     const QStringList saved{"mail.quorvane.test", sender, "subject", "body", recipient};
     form->show();
-    fillBoxes(saved);
+    fill(saved);
     form->Command1_Click();
     EXPECT_FALSE(form->isVisible());
 
     form->show();
-    fillBoxes(QStringList(5, QStringLiteral("edited")));
+    fill(QStringList(5, QStringLiteral("edited")));
     form->Command2_Click();
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(boxes(), saved);

@@ -66,9 +66,7 @@ TEST_F(Profiles, MissingSectionsAndUnreadableCheckBoxKeysReadAsTicked)
 
     store().save("p", "Text4", "u");
     store().save("p", "CheckBox4", "zero");
-    ProfileFields u = ticked;
-    u.user = "u";
-    EXPECT_EQ(loadProfile("p"), u);
+    EXPECT_EQ(loadProfile("p"), (ProfileFields{{}, "u", {}, {}, {}, true, true}));
 
     store().save("p", "checkbox1", "0");
     EXPECT_FALSE(loadProfile("p").saveCurrentStatement) << "written in one case, read in another";
