@@ -31,11 +31,6 @@ public:
 class Desktop : public FormFixture
 {
 protected:
-    void SetUp() override
-    {
-        FormFixture::SetUp();
-        form->show();
-    }
     void TearDown() override
     {
         FormFixture::TearDown();
@@ -45,8 +40,9 @@ protected:
 
 // Without a tray, Minimize minimises the window instead of hiding it: nobody could bring it back
 // from a tray that is not there. With one, it hides there until a left or right press.
-TEST_F(Desktop, MinimizeHidesTheWindowInTheTrayAndALeftOrRightPressBringsItBack)
+TEST_F(Desktop, MinimizeHidesInTheTrayUntilALeftOrRightPressAndStayOnTopTwiceIsNormal)
 {
+    form->show();
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen platform has no tray";
     form->Command8_Click();
     EXPECT_FALSE(form->isHidden());
@@ -74,10 +70,8 @@ TEST_F(Desktop, MinimizeHidesTheWindowInTheTrayAndALeftOrRightPressBringsItBack)
     EXPECT_EQ(tray.lastOwner, form.get());
     EXPECT_EQ(tray.lastTip, maker::windowCaption());
     EXPECT_TRUE(tray.iconShown);
-}
 
-TEST_F(Desktop, StayOnTopTwiceReturnsToNormalAndAHiddenWindowStaysHidden)
-{
+    // Stay on Top twice returns to normal, and a hidden window stays hidden.
     const QRect place = form->geometry();
     for (const bool on : {true, false}) {
         form->StayonTopWindow->trigger();

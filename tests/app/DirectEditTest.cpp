@@ -27,7 +27,6 @@ protected:
         form->show();
         QApplication::processEvents();
 
-        // A Direct Edit run, as the user starts one.
         useSqlite(shop);
         form->DirectEdit_Click();
         run(QStringLiteral("select id, name, note from items order by id"));

@@ -151,7 +151,6 @@ TEST_P(Engines, ShowExactValuesInEveryOutputOrTheErrorsNumber)
         // Compared whole, so a stray control character (a NUL after a name) shows too.
         EXPECT_EQ(gridRows(), c.shown);
 
-        // The same values in the plain text ...
         form->PlainText_Click();
         run(QString::fromUtf8(c.query));
         QString plain;
@@ -160,7 +159,6 @@ TEST_P(Engines, ShowExactValuesInEveryOutputOrTheErrorsNumber)
         EXPECT_EQ(form->Text2->toPlainText(), plain);
         form->DataGrid_Click();
 
-        // ... and in the output file.
         const QString out = dir.filePath(QStringLiteral("out.txt"));
         results::setExportTarget(out);
         form->DataOutputtoFile->setChecked(true);

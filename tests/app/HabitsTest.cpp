@@ -90,7 +90,6 @@ TEST_F(Habits, CsvExportAndCopiesRoundTripThroughPython)
         << raw.left(120).toStdString();
     EXPECT_TRUE(raw.endsWith("é,\"\r\n"));
 
-    // Python's csv module.
     const Ran python =
         runProgram(QStringLiteral("/usr/bin/python3"),
                    {QStringLiteral("-c"),

@@ -130,7 +130,7 @@ TEST_F(LayoutWindow, HidingThePanelsMovesNothingElse)
     EXPECT_TRUE(form->Frame1->isVisible());
 }
 
-TEST_F(LayoutWindow, APressInTheGapStartsTheDragWhereverTheFirstMoveLands)
+TEST_F(LayoutWindow, APressInTheGapStartsTheDragAndThePointerShowsOverTheGapAlone)
 {
     for (const int by : {40, -15, 90}) {
         SCOPED_TRACE(by);
@@ -150,24 +150,21 @@ TEST_F(LayoutWindow, APressInTheGapStartsTheDragWhereverTheFirstMoveLands)
     mouse(QEvent::MouseButtonPress, form->Text2->y() + 20, Qt::LeftButton, Qt::LeftButton);
     mouse(QEvent::MouseMove, form->Text2->y() + 60, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(form->Text1->geometry(), text1);
-}
+    mouse(QEvent::MouseButtonRelease, form->Text2->y() + 60, Qt::LeftButton, Qt::NoButton);
 
-TEST_F(LayoutWindow, TheResizePointerShowsOverTheGapAloneAndNeverLingers)
-{
+    // The resize pointer shows over the gap alone and never lingers; what the pointer enters from
+    // the gap, outermost first.
     form->Frame4->show();
     form->Frame5->show();
     form->Frame8->show();
-    // What the pointer enters from the gap, outermost first.
-    const QList<QList<QWidget*>> paths = {
-        {form->Frame4, form->DataGrid1},
-        {form->MSFlexGrid1},
-        {form->Frame5, form->Text14},
-        {form->Frame8},
-        {form->Command1},
-        {form->Check2},
-        {form->Text1},
-        {form->Frame1, form->Check1},
-    };
+    const QList<QList<QWidget*>> paths = {{form->Frame4, form->DataGrid1},
+                                          {form->MSFlexGrid1},
+                                          {form->Frame5, form->Text14},
+                                          {form->Frame8},
+                                          {form->Command1},
+                                          {form->Check2},
+                                          {form->Text1},
+                                          {form->Frame1, form->Check1}};
     for (const QList<QWidget*>& path : paths) {
         mouse(QEvent::MouseMove, gapY(), Qt::NoButton, Qt::NoButton);
         ASSERT_EQ(surface()->cursor().shape(), Qt::SizeVerCursor);

@@ -40,7 +40,7 @@ protected:
 
 const QByteArray shopBlock("id|name|\r\n1|Tee|\r\n2|Kaffee|\r\n3|Kakao|\r\n\r\n");
 
-TEST_F(ResultActions, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
+TEST_F(ResultActions, DataOutputToFileWritesTheRunsBlockOrReportsAFileItCannotWriteFirst)
 {
     const QString out = dir.filePath(QStringLiteral("out.txt"));
     choose(out);
@@ -66,11 +66,10 @@ TEST_F(ResultActions, DataOutputToFileWritesTheRunsBlockAndPlainTextWins)
     form->DataOutputtoFile->trigger();
     EXPECT_FALSE(form->DataOutputtoFile->isChecked());
     EXPECT_TRUE(dialogs.take().isEmpty());
-}
 
-TEST_F(ResultActions, AFileThatCannotBeWrittenIsReportedBeforeTheStatementIsSent)
-{
-    // Cancelled chooser: the mode is on, with no target; then a folder as the target.
+    // Into the grid again, a file that cannot be written is reported before the statement is
+    // sent. Cancelled chooser: the mode is on, with no target; then a folder as the target.
+    form->DataGrid_Click();
     results::setExportTarget(dir.filePath(QStringLiteral("before.txt")));
     choose(QString());
     form->DataOutputtoFile->trigger();

@@ -93,7 +93,7 @@ TEST_F(Profiles, SaveListsANameAndDeleteAsksFirstAndChangesNothingTheStoreRefuse
     EXPECT_EQ(store().get(settings::LoadProfile), "0");
 }
 
-TEST_F(Profiles, NamesThatCannotBeProfilesAreToldAndTheListStillTidied)
+TEST_F(Profiles, NamesThatCannotBeProfilesAreToldTheListStillTidiedAndSectionsLeftAlone)
 {
     store().save(settings::ProfileNames, ",ghost,a,,\"");
     store().save("a", settings::profile::Text9, "db");
@@ -116,10 +116,8 @@ TEST_F(Profiles, NamesThatCannotBeProfilesAreToldAndTheListStillTidied)
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[1].text.contains("ghost"));
     EXPECT_EQ(listed(form->Combo2), QStringList({"a"}));
-}
 
-TEST_F(Profiles, AProgramSectionNeverGetsAProfilesWrites)
-{
+    // A program section never gets a profile's writes.
     for (const char* name : {"QuickQuery", "options"}) {
         SCOPED_TRACE(name);
         form->Combo2->setEditText(name);
@@ -137,7 +135,7 @@ TEST_F(Profiles, AProgramSectionNeverGetsAProfilesWrites)
 }
 
 // Leaving the database name names an unnamed profile; a named one keeps its name.
-TEST_F(Profiles, ChoosingAProfileFillsEveryFieldAndItsPasswordsForThisRunOnly)
+TEST_F(Profiles, ChoosingAProfileFillsItsFieldsAndPasswordsForThisRunAndTheLastOpensWhenAsked)
 {
     form->Combo2->setEditText("  ");
     for (const char* database : {"inventory", "other"}) {
@@ -184,30 +182,23 @@ TEST_F(Profiles, ChoosingAProfileFillsEveryFieldAndItsPasswordsForThisRunOnly)
     EXPECT_EQ(form->Text9->text(), "sales");
     EXPECT_EQ(form->Text5->text(), "") << "gone after a restart";
     EXPECT_EQ(form->Text10->text(), "");
-}
 
-TEST_F(Workspace, TheLastProfileOpensWhenAskedWithEachQuickQueryOnce)
-{
-    form->Text1->setPlainText("select 1");
-    form->Text12->setText("one");
-    saveProfile("p", "sales");
-    form->Command10_Click();
-    form->Text12->setText("two");
-    form->Command10_Click();
+    // Asked to, the next start opens the last profile as last saved, with each quick query once.
+    for (const char* name : {"one", "two"}) {
+        form->Text12->setText(name);
+        form->Command10_Click();
+    }
     form->Text1->setPlainText("select last");
     form->Command4_Click();
-    choose("p");
     EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
     form->LoadLastProfileonStartup->trigger();
     EXPECT_EQ(store().get(settings::LoadProfile), "1");
-
     start();
     EXPECT_TRUE(form->LoadLastProfileonStartup->isChecked());
     EXPECT_EQ(form->Combo2->currentText(), "p");
     EXPECT_EQ(form->Text9->text(), "sales");
     EXPECT_EQ(form->Text1->toPlainText(), "select last");
     EXPECT_EQ(listed(form->Combo4), QStringList({"one", "two"}));
-
     form->LoadLastProfileonStartup->trigger();
     EXPECT_FALSE(form->LoadLastProfileonStartup->isChecked());
     EXPECT_EQ(store().get(settings::LoadProfile), "0");
