@@ -2,30 +2,14 @@
 // reaches the settings store, the statement log, an output, export or query file, or a
 // message: the main window is used the way a user would, then every file the test's home
 // and folder hold and every message shown is searched for them.
-#include "results/FormFile.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/SecretScan.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QDir>
-#include <QPushButton>
 
 namespace {
 
-class PasswordScan : public FormFixture
-{
-protected:
-    void choose(const QString& path)
-    {
-        dialogs.onModal([path](QWidget* window) {
-            auto* chooser = qobject_cast<results::FormFile*>(window);
-            ASSERT_NE(chooser, nullptr);
-            chooser->Text2->setText(path);
-            chooser->Command1->click();
-        });
-    }
-};
+using PasswordScan = FormFixture; // its choose() answers the file chooser
 
 TEST_F(PasswordScan, NoPasswordReachesAFileOrAMessage)
 {

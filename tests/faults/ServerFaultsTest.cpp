@@ -14,7 +14,6 @@
 #include "tests/support/TdsServer.h"
 #include "ui/TextFile.h"
 
-#include <QPushButton>
 
 namespace {
 

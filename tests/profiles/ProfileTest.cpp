@@ -13,8 +13,7 @@ using Profiles = FreshStore;
 TEST_F(Profiles, AFirstSaveStoresEveryFieldAndListsTheNameALaterSpellingReusesBoth)
 {
     SaveResult r = saveProfile("a", sample);
-    EXPECT_EQ(r.outcome, Outcome::Saved);
-    EXPECT_TRUE(r.nameAdded);
+    EXPECT_TRUE(r.outcome == Outcome::Saved && r.nameAdded);
     EXPECT_EQ(store().get(settings::ProfileNames), ",a,");
 
     // Stored in this order and nothing else (no password).
@@ -30,21 +29,18 @@ TEST_F(Profiles, AFirstSaveStoresEveryFieldAndListsTheNameALaterSpellingReusesBo
     ProfileFields upper = sample;
     upper.databaseName = "archive";
     r = saveProfile("A", upper);
-    EXPECT_FALSE(r.nameAdded);
-    EXPECT_EQ(r.listedName, "a");
+    EXPECT_TRUE(!r.nameAdded && r.listedName == "a") << r.listedName.toStdString();
     EXPECT_EQ(storedProfileNames(), QStringList({"a"}));
     EXPECT_EQ(loadProfile("a").databaseName, "archive") << "one section for both spellings";
 }
 
 TEST_F(Profiles, AnEmptyOrReservedNameStoresOrDeletesNothingAndSaysSo)
 {
-    SaveResult r = saveProfile("", sample);
-    EXPECT_EQ(r.outcome, Outcome::NoName);
-    EXPECT_FALSE(message(r.outcome, "").isEmpty());
+    EXPECT_EQ(saveProfile("", sample).outcome, Outcome::NoName);
+    EXPECT_FALSE(message(Outcome::NoName, "").isEmpty());
 
-    r = saveProfile("quickquery", sample);
-    EXPECT_EQ(r.outcome, Outcome::ReservedName);
-    EXPECT_TRUE(message(r.outcome, "quickquery").contains("quickquery"));
+    EXPECT_EQ(saveProfile("quickquery", sample).outcome, Outcome::ReservedName);
+    EXPECT_TRUE(message(Outcome::ReservedName, "quickquery").contains("quickquery"));
     EXPECT_FALSE(store().getAll("QuickQuery").has_value());
     EXPECT_EQ(store().get(settings::ProfileNames), "");
 
@@ -80,10 +76,7 @@ TEST_F(Profiles, TheQueryTextAndCheckBoxesAreKeptPerProfileNamedOnly)
     keeper.wait();
     keepSaveCurrentStatement("p", false);
     keepSaveAllStatements("p", true);
-    const ProfileFields f = loadProfile("p");
-    EXPECT_EQ(f.queryText, "select 1");
-    EXPECT_FALSE(f.saveCurrentStatement);
-    EXPECT_TRUE(f.saveAllStatements);
+    EXPECT_EQ(loadProfile("p"), (ProfileFields{{}, {}, {}, {}, "select 1", false, true}));
 
     keepQueryTextOnRun("P", "select 2");
     EXPECT_EQ(loadProfile("p").queryText, "select 2") << "\"text1\" and \"Text1\" are one value";

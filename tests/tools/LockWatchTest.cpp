@@ -2,21 +2,16 @@
 // notices go to the test command's SMTP server. A manual clock moves the minute between checks.
 #include "app/Form1.h"
 #include "mail/Form12.h"
-#include "settings/SettingsStore.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/SecretScan.h"
 #include "tests/support/SmtpPeer.h"
 #include "tests/support/ToolsFixture.h"
 #include "tools/Form10.h"
-#include "tools/Form2.h"
 #include "ui/Clock.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>

@@ -28,13 +28,19 @@ Selection selectionOf(const MSFlexGrid& g)
     return {g.Row(), g.Col(), g.RowSel(), g.ColSel()};
 }
 
-// Press at `from`, move with the button held through `to`, release there.
-void drag(QWidget* w, QPoint from, std::initializer_list<QPoint> to)
+void click(QWidget* w, QPoint at, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(w, Qt::LeftButton, modifiers, at);
+}
+
+// Press at `from`, move with the button held through each of `through`, release at the last.
+template <typename... Points> void drag(QWidget* w, QPoint from, Points... through)
 {
     QTest::mousePress(w, Qt::LeftButton, {}, from);
-    for (QPoint p : to)
+    const QPoint path[] = {through...};
+    for (QPoint p : path)
         QTest::mouseMove(w, p);
-    QTest::mouseRelease(w, Qt::LeftButton, {}, *(to.end() - 1));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, path[sizeof...(through) - 1]);
 }
 
 class GridTest : public ::testing::Test
@@ -70,12 +76,13 @@ protected:
     }
 
     // The centre of grid cell (row >= 1, col), in viewport coordinates.
-    QPoint cellCentre(int row, int col) const
+    QPoint cell(int row, int col) const
     {
         return grid->visualRect(grid->gridModel()->index(row - 1, col)).center();
     }
 
-    QPoint columnHeaderCentre(int col) const
+    // The centre of column col's header.
+    QPoint head(int col) const
     {
         QHeaderView* h = grid->horizontalHeader();
         return {h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2};
@@ -231,78 +238,45 @@ TEST_F(GridTest, GesturesKeysAndCallersMoveTheSelectionTheViewShows)
     fill(3, 5);
     QWidget* vp = grid->viewport();
     QWidget* header = grid->horizontalHeader()->viewport();
-    QWidget* g = grid.get();
     const auto shift = Qt::ShiftModifier;
+    const auto keys = [g = grid.get()](QList<Qt::Key> pressed, Qt::KeyboardModifiers modifiers = {}) {
+        return [=] {
+            for (Qt::Key key : pressed)
+                QTest::keyClick(g, key, modifiers);
+        };
+    };
+    const auto select = [&](int row, int col, int rowSel, int colSel) {
+        return [=, this] {
+            grid->setRow(row);
+            grid->setCol(col);
+            grid->setRowSel(rowSel);
+            grid->setColSel(colSel);
+        };
+    };
     const struct
     {
         const char* what;
         std::function<void()> step;
         Selection grid; // Row, Col, RowSel, ColSel
     } steps[] = {
-        {"a column header selects the column below the field names",
-         [&] { QTest::mouseClick(header, Qt::LeftButton, {}, columnHeaderCentre(3)); },
-         {1, 3, 5, 3}},
-        {"shift extends the columns from the anchor",
-         [&] { QTest::mouseClick(header, Qt::LeftButton, shift, columnHeaderCentre(4)); },
-         {1, 3, 5, 4}},
-        {"dragging across the headers",
-         [&] { drag(header, columnHeaderCentre(2), {columnHeaderCentre(4)}); },
-         {1, 2, 5, 4}},
-        {"the row selector column selects the whole row",
-         [&] { QTest::mouseClick(vp, Qt::LeftButton, {}, cellCentre(2, 0)); },
-         {2, 1, 2, 4}},
-        {"dragging down the selector column",
-         [&] { drag(vp, cellCentre(2, 0), {cellCentre(4, 0)}); },
-         {2, 1, 4, 4}},
-        {"shift-click on another row",
-         [&] { QTest::mouseClick(vp, Qt::LeftButton, shift, cellCentre(1, 0)); },
-         {2, 1, 1, 4}},
-        {"dragging over cells",
-         [&] {
-             drag(vp, cellCentre(2, 2), {cellCentre(3, 3), cellCentre(4, 4)});
-         },
-         {2, 2, 4, 4}},
-        {"a move without the button changes nothing",
-         [&] { QTest::mouseMove(vp, cellCentre(5, 2)); },
-         {2, 2, 4, 4}},
-        {"dragging up and left", [&] { drag(vp, cellCentre(4, 4), {cellCentre(1, 2)}); }, {4, 4, 1, 2}},
-        {"dragging into the selector column stops at column 1",
-         [&] { drag(vp, cellCentre(3, 3), {cellCentre(3, 0)}); },
-         {3, 3, 3, 1}},
-        {"shift-click on a cell",
-         [&] { QTest::mouseClick(vp, Qt::LeftButton, shift, cellCentre(5, 4)); },
-         {3, 3, 5, 4}},
-        {"a key moves the current cell", [&] { QTest::keyClick(g, Qt::Key_Down); }, {4, 3, 4, 3}},
-        {"shift and the keys extend",
-         [&] {
-             QTest::keyClick(g, Qt::Key_Left, shift);
-             QTest::keyClick(g, Qt::Key_Down, shift);
-         },
-         {4, 3, 5, 2}},
-        {"the keys never reach the field names",
-         [&] {
-             for (int i = 0; i < 5; ++i)
-                 QTest::keyClick(g, Qt::Key_Up);
-         },
-         {1, 3, 1, 3}},
-        {"ctrl+end", [&] { QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier); }, {5, 4, 5, 4}},
-        {"the four properties",
-         [&] {
-             grid->setRow(2);
-             grid->setCol(3);
-             grid->setRowSel(4);
-             grid->setColSel(4);
-         },
-         {2, 3, 4, 4}},
+        {"a header selects the column below the field names", [&] { click(header, head(3)); }, {1, 3, 5, 3}},
+        {"shift extends the columns from the anchor", [&] { click(header, head(4), shift); }, {1, 3, 5, 4}},
+        {"dragging across the headers", [&] { drag(header, head(2), head(4)); }, {1, 2, 5, 4}},
+        {"the row selector column selects the whole row", [&] { click(vp, cell(2, 0)); }, {2, 1, 2, 4}},
+        {"dragging down the selector column", [&] { drag(vp, cell(2, 0), cell(4, 0)); }, {2, 1, 4, 4}},
+        {"shift-click on another row", [&] { click(vp, cell(1, 0), shift); }, {2, 1, 1, 4}},
+        {"dragging over cells", [&] { drag(vp, cell(2, 2), cell(3, 3), cell(4, 4)); }, {2, 2, 4, 4}},
+        {"a plain move changes nothing", [&] { QTest::mouseMove(vp, cell(5, 2)); }, {2, 2, 4, 4}},
+        {"dragging up and left", [&] { drag(vp, cell(4, 4), cell(1, 2)); }, {4, 4, 1, 2}},
+        {"into the selector column: column 1", [&] { drag(vp, cell(3, 3), cell(3, 0)); }, {3, 3, 3, 1}},
+        {"shift-click on a cell", [&] { click(vp, cell(5, 4), shift); }, {3, 3, 5, 4}},
+        {"a key moves the current cell", keys({Qt::Key_Down}), {4, 3, 4, 3}},
+        {"shift and the keys extend", keys({Qt::Key_Left, Qt::Key_Down}, shift), {4, 3, 5, 2}},
+        {"the keys never reach the field names", keys(QList<Qt::Key>(5, Qt::Key_Up)), {1, 3, 1, 3}},
+        {"ctrl+end", keys({Qt::Key_End}, Qt::ControlModifier), {5, 4, 5, 4}},
+        {"the four properties", select(2, 3, 4, 4), {2, 3, 4, 4}},
         {"setting the current cell collapses the selection onto it", [&] { grid->setRow(5); }, {5, 3, 5, 3}},
-        {"the whole of column 2, as the clipboard code selects it",
-         [&] {
-             grid->setRow(1);
-             grid->setCol(2);
-             grid->setRowSel(grid->Rows() - 1);
-             grid->setColSel(2);
-         },
-         {1, 2, 5, 2}},
+        {"column 2 as the clipboard code selects it", select(1, 2, grid->Rows() - 1, 2), {1, 2, 5, 2}},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.what);
