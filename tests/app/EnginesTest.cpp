@@ -5,8 +5,8 @@
 // the SQLite and PostgreSQL ODBC drivers. Failures and their numbers on every engine:
 // tests/query/db (EngineLayerTest); the error report: RunTest.
 #include "query/db/Connection.h"
-#include "tests/query/db/QtPrinters.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/SqliteFiles.h"
 
 #include <QDir>

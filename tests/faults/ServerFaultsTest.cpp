@@ -7,10 +7,10 @@
 #include "query/db/Connection.h"
 #include "query/db/odbc/OdbcConnectionString.h"
 #include "results/FormFile.h"
-#include "tests/query/db/QtPrinters.h"
 #include "tests/support/FaultProxy.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/ParamName.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/TdsServer.h"
 #include "ui/TextFile.h"
 

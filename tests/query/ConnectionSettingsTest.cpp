@@ -19,7 +19,7 @@ query::ConnectionFields fields(const char* type, const char* location = "dbhost"
 }
 
 // Each type in any letter case builds its string; only Access sets anything else.
-TEST(ConnectionSettings, EachTypeBuildsItsStringAnyOtherNothing)
+TEST(ConnectionSettings, EachTypeBuildsItsStringAnyOtherNothingAccessItsProperties)
 {
     const struct
     {
@@ -65,18 +65,15 @@ TEST(ConnectionSettings, EachTypeBuildsItsStringAnyOtherNothing)
         EXPECT_TRUE(conn.ConnectionString.isEmpty() && conn.Provider.isEmpty() && conn.Properties.isEmpty());
         EXPECT_THROW(conn.Open(), db::Error) << type;
     }
-}
 
-TEST(ConnectionSettings, AccessSetsTimeoutProviderStringAndPasswordProperty)
-{
+    // Access sets its time-out, provider, string and database password property.
     query::ConnectionFields f = fields("access", "/data/Nwind 2000.mdb");
     db::Connection conn;
     query::connectionSettings(f).applyTo(conn);
-    EXPECT_EQ(conn.CommandTimeout, 0);
-    EXPECT_EQ(conn.Provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
-    EXPECT_EQ(conn.ConnectionString, QStringLiteral("Data Source=/data/Nwind 2000.mdb"));
-    const QString key = QStringLiteral("Jet OLEDB:Database Password");
-    EXPECT_EQ(conn.Properties, (QMap<QString, QString>{{key, QStringLiteral("jet")}}));
+    EXPECT_EQ((QStringList{QString::number(conn.CommandTimeout), conn.Provider, conn.ConnectionString}),
+              (QStringList{"0", "Microsoft.Jet.OLEDB.4.0", "Data Source=/data/Nwind 2000.mdb"}));
+    const QString key = "Jet OLEDB:Database Password";
+    EXPECT_EQ(conn.Properties, (QMap<QString, QString>{{key, "jet"}}));
 
     f.dbPassword.clear(); // an empty password is still set
     query::connectionSettings(f).applyTo(conn);
@@ -86,23 +83,23 @@ TEST(ConnectionSettings, AccessSetsTimeoutProviderStringAndPasswordProperty)
 TEST(ConnectionSettings, ValuesAreInsertedAsTypedUnlessTheyWouldBreakTheString)
 {
     query::ConnectionFields f = fields("MYSQL", " host ", "Jöns Nilsson");
-    f.password = QStringLiteral("p;w=1");
-    f.databaseName = QStringLiteral("a}b");
+    f.password = "p;w=1";
+    f.databaseName = "a}b";
     const QString s = query::connectionSettings(f).connectionString;
-    EXPECT_EQ(s, QStringLiteral("Driver={MySql};Server={ host };UID=Jöns Nilsson;PWD={p;w=1};WSID=QUORVANE;"
-                                "Language=us_english;Database={a}}b};DSN=;"));
+    EXPECT_EQ(s, "Driver={MySql};Server={ host };UID=Jöns Nilsson;PWD={p;w=1};WSID=QUORVANE;"
+                 "Language=us_english;Database={a}}b};DSN=;");
     // (Such values read back unchanged: ConnectionStringValues.GoInPlainOrBraced...)
 
     // A SQLite profile opens its file even with a semicolon in the path.
     SqliteFiles files;
     db::Connection conn;
     query::connectionSettings(
-        fields("SQLite", qPrintable(files.create(QStringLiteral("odd;name.sqlite"),
-                                                 "CREATE TABLE t (x); INSERT INTO t VALUES (42);"))))
+        fields("SQLite",
+               qPrintable(files.create("odd;name.sqlite", "CREATE TABLE t (x); INSERT INTO t VALUES (42);"))))
         .applyTo(conn);
     conn.Open();
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT x FROM t"));
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("42"));
+    db::Recordset rs = conn.Execute("SELECT x FROM t");
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), "42");
 }
 
 } // namespace

@@ -12,7 +12,7 @@ QString tableOf(const char* sql)
 {
     const std::optional<db::TableName> name = db::singleTableOf(QString::fromUtf8(sql));
     if (!name)
-        return QStringLiteral("<none>");
+        return "<none>";
     QStringList parts;
     for (const QString& p : {name->catalog, name->schema, name->table})
         if (!p.isEmpty())
@@ -22,24 +22,23 @@ QString tableOf(const char* sql)
 
 TEST(SingleTableQuery, NamesTheOneTableOfTheFromListOrNone)
 {
-    EXPECT_EQ(tableOf("select * from books"), QStringLiteral("books"));
-    EXPECT_EQ(tableOf("SELECT a, b FROM Books WHERE a = 1 ORDER BY b"), QStringLiteral("Books"));
-    EXPECT_EQ(tableOf("select x from books b where b.x > 0"), QStringLiteral("books"));
-    EXPECT_EQ(tableOf("select x from books as b;"), QStringLiteral("books"));
-    EXPECT_EQ(tableOf("  select\n*\nfrom\n[My Table]"), QStringLiteral("My Table"));
-    EXPECT_EQ(tableOf("select * from dbo.[Order Details]"), QStringLiteral("dbo|Order Details"));
-    EXPECT_EQ(tableOf("select * from \"Pay\"\"roll\""), QStringLiteral("Pay\"roll"));
-    EXPECT_EQ(tableOf("select * from `shop`.`items`"), QStringLiteral("shop|items"));
-    EXPECT_EQ(tableOf("select * from north.dbo.Клиенты"), QStringLiteral("north|dbo|Клиенты"));
-    EXPECT_EQ(tableOf("select (select max(x) from other) as m, 'from x' from t -- from y"),
-              QStringLiteral("t"));
-    EXPECT_EQ(tableOf("select * /* from a, b */ from t"), QStringLiteral("t"));
+    EXPECT_EQ(tableOf("select * from books"), "books");
+    EXPECT_EQ(tableOf("SELECT a, b FROM Books WHERE a = 1 ORDER BY b"), "Books");
+    EXPECT_EQ(tableOf("select x from books b where b.x > 0"), "books");
+    EXPECT_EQ(tableOf("select x from books as b;"), "books");
+    EXPECT_EQ(tableOf("  select\n*\nfrom\n[My Table]"), "My Table");
+    EXPECT_EQ(tableOf("select * from dbo.[Order Details]"), "dbo|Order Details");
+    EXPECT_EQ(tableOf("select * from \"Pay\"\"roll\""), "Pay\"roll");
+    EXPECT_EQ(tableOf("select * from `shop`.`items`"), "shop|items");
+    EXPECT_EQ(tableOf("select * from north.dbo.Клиенты"), "north|dbo|Клиенты");
+    EXPECT_EQ(tableOf("select (select max(x) from other) as m, 'from x' from t -- from y"), "t");
+    EXPECT_EQ(tableOf("select * /* from a, b */ from t"), "t");
     // Joins, lists, subqueries and other statements name no single table.
     for (const char* sql :
          {"select * from a, b", "select * from a join b on a.x = b.x",
           "select * from a left outer join b on 1 = 1", "select * from (select * from a) s", "select 1",
           "update t set x = 1", "select 1; select * from t", "select * from a.b.c.d"})
-        EXPECT_EQ(tableOf(sql), QStringLiteral("<none>")) << sql;
+        EXPECT_EQ(tableOf(sql), "<none>") << sql;
 }
 
 // How a query reads its tables: what makes a row of its result more than one row of one table.
@@ -63,7 +62,7 @@ TEST(QueryShape, FindsCombinedQueriesAndTablesReadTwice)
         const db::QueryShape shape = db::shapeOf(QString::fromUtf8(t.sql));
         EXPECT_EQ(shape.combined, t.combined);
         EXPECT_EQ(shape.namedTwice().value_or(QString()), QString::fromUtf8(t.twice));
-        EXPECT_EQ(shape.timesNamed({QString(), QString(), QStringLiteral("P")}), t.timesP);
+        EXPECT_EQ(shape.timesNamed({QString(), QString(), "P"}), t.timesP);
     }
 }
 

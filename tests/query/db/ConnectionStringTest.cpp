@@ -8,8 +8,8 @@
 namespace {
 
 // Pairs in order, blanks around keys and plain values removed, braces undone ("}}" is one
-// "}"), and odd text read without losing a pair.
-TEST(ConnectionStringParsing, PairsAreReadInOrderAsTheDriversReadThem)
+// "}"), and odd text read without losing a pair; keys match in any case and the last of two wins.
+TEST(ConnectionStringParsing, PairsAreReadInOrderAsTheDriversReadThemAndKeysMatchInAnyCase)
 {
     const struct
     {
@@ -29,18 +29,14 @@ TEST(ConnectionStringParsing, PairsAreReadInOrderAsTheDriversReadThem)
             pairs << p.key + u'=' + p.value;
         EXPECT_EQ(pairs, c.pairs) << c.text;
     }
-}
 
-TEST(ConnectionStringParsing, KeysMatchInAnyCaseAndTheLastOfTwoWins)
-{
-    const db::ConnectionStringParts parts =
-        db::parseConnectionString(QStringLiteral("pwd=a;UID=me;PWD=b;DSN=;"));
-    EXPECT_EQ(parts.value(QStringLiteral("Pwd")), QStringLiteral("b"));
-    EXPECT_TRUE(parts.contains(QStringLiteral("dsn")));
-    EXPECT_EQ(parts.value(QStringLiteral("DSN")), QString(QLatin1String("")));
-    EXPECT_FALSE(parts.value(QStringLiteral("DSN")).isNull());
-    EXPECT_TRUE(parts.value(QStringLiteral("Database")).isNull());
-    EXPECT_EQ(parts.firstOf({QStringLiteral("Database"), QStringLiteral("uid")}), QStringLiteral("me"));
+    const db::ConnectionStringParts parts = db::parseConnectionString("pwd=a;UID=me;PWD=b;DSN=;");
+    EXPECT_EQ(parts.value("Pwd"), "b");
+    EXPECT_TRUE(parts.contains("dsn"));
+    EXPECT_EQ(parts.value("DSN"), QString(QLatin1String("")));
+    EXPECT_FALSE(parts.value("DSN").isNull());
+    EXPECT_TRUE(parts.value("Database").isNull());
+    EXPECT_EQ(parts.firstOf({"Database", "uid"}), "me");
 }
 
 // Plain values go in unchanged, awkward ones braced with "}" doubled; each reads back unchanged.
@@ -49,18 +45,17 @@ TEST(ConnectionStringValues, GoInPlainOrBracedAndReadBackUnchanged)
     const QStringList plain{"sa", "p@ss w0rd", "host,1433", "C:\\data\\a b.mdb", "", "a=b", "Пароль"};
     for (const QString& v : plain)
         EXPECT_EQ(db::connectionStringValue(v), v);
-    EXPECT_EQ(db::connectionStringValue(QStringLiteral("p;w=1")), QStringLiteral("{p;w=1}"));
-    EXPECT_EQ(db::connectionStringValue(QStringLiteral("a}b")), QStringLiteral("{a}}b}"));
-    EXPECT_EQ(db::connectionStringValue(QStringLiteral("{x}")), QStringLiteral("{{x}}}"));
-    EXPECT_EQ(db::connectionStringValue(QStringLiteral(" pad")), QStringLiteral("{ pad}"));
-    EXPECT_EQ(db::connectionStringValue(QStringLiteral("pad ")), QStringLiteral("{pad }"));
+    EXPECT_EQ(db::connectionStringValue("p;w=1"), "{p;w=1}");
+    EXPECT_EQ(db::connectionStringValue("a}b"), "{a}}b}");
+    EXPECT_EQ(db::connectionStringValue("{x}"), "{{x}}}");
+    EXPECT_EQ(db::connectionStringValue(" pad"), "{ pad}");
+    EXPECT_EQ(db::connectionStringValue("pad "), "{pad }");
 
     for (const QString& v : plain + QStringList{"p;w=1", "a}b", "{x}", "}}", " pad ", ";", "{", "x;}y{z"}) {
-        const QString text =
-            QStringLiteral("UID=u;PWD=") + db::connectionStringValue(v) + QStringLiteral(";DB=d");
+        const QString text = "UID=u;PWD=" + db::connectionStringValue(v) + ";DB=d";
         const db::ConnectionStringParts parts = db::parseConnectionString(text);
-        EXPECT_EQ(parts.value(QStringLiteral("PWD")), v) << text.toStdString();
-        EXPECT_EQ(parts.value(QStringLiteral("DB")), QStringLiteral("d")) << text.toStdString();
+        EXPECT_EQ(parts.value("PWD"), v) << text.toStdString();
+        EXPECT_EQ(parts.value("DB"), "d") << text.toStdString();
     }
 }
 

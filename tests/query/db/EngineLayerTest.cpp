@@ -42,38 +42,34 @@ using Layer = EngineTest;
 // read forward and client-side.
 TEST_P(Layer, ReadsForwardAndClientSideInOrderAndGivesABatchOneResultPerStatement)
 {
-    database().run({QStringLiteral("CREATE TABLE people (id INT PRIMARY KEY, name VARCHAR(20))"),
-                    QStringLiteral("INSERT INTO people VALUES (1, 'Ann')"),
-                    QStringLiteral("INSERT INTO people VALUES (2, NULL)")});
+    database().run({"CREATE TABLE people (id INT PRIMARY KEY, name VARCHAR(20))",
+                    "INSERT INTO people VALUES (1, 'Ann'), (2, NULL)"});
     auto c = database().connect();
-    db::Recordset rs = c->Execute(QStringLiteral("SELECT id, name AS who FROM people ORDER BY id"));
+    db::Recordset rs = c->Execute("SELECT id, name AS who FROM people ORDER BY id");
     ASSERT_EQ(rs.State(), db::adStateOpen);
-    EXPECT_EQ(rs.Fields().Item(QStringLiteral("WHO")).Value().toString(), QStringLiteral("Ann"));
-    EXPECT_TRUE(odbctest::errorOf([&] {
-                    rs.Fields().Item(QStringLiteral("nothing"));
-                }).description.contains(QStringLiteral("Item cannot be found")));
-    EXPECT_EQ(Database::rowsOf(rs), (QStringList{QStringLiteral("1|Ann"), QStringLiteral("2|<null>")}));
+    EXPECT_EQ(rs.Fields().Item("WHO").Value().toString(), "Ann");
+    EXPECT_TRUE(
+        odbctest::errorOf([&] { rs.Fields().Item("nothing"); }).description.contains("Item cannot be found"));
+    EXPECT_EQ(Database::rowsOf(rs), (QStringList{"1|Ann", "2|<null>"}));
     rs.Close(); // a streamed read holds the connection until closed
 
-    rs = c->Execute(QStringLiteral(
-        "INSERT INTO people VALUES (3, 'Bo'); SELECT name FROM people WHERE id > 2\n-- the end\n"));
+    rs =
+        c->Execute("INSERT INTO people VALUES (3, 'Bo'); SELECT name FROM people WHERE id > 2\n-- the end\n");
     EXPECT_EQ(rs.State(), db::adStateClosed);
     rs = rs.NextRecordset();
     ASSERT_EQ(rs.State(), db::adStateOpen);
-    EXPECT_EQ(Database::rowsOf(rs), QStringList{QStringLiteral("Bo")});
+    EXPECT_EQ(Database::rowsOf(rs), QStringList{"Bo"});
     EXPECT_TRUE(rs.NextRecordset().isNothing());
     rs.Close();
 
     // Two levels of 100, as MariaDB stops a recursion at 1,000 rows.
-    const QString sql = QStringLiteral(
+    const QString sql =
         "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c WHERE x < 99), "
         "n(x) AS (SELECT a.x * 100 + b.x FROM c a, c b) SELECT x, "
-        "CASE WHEN x % 7 = 0 THEN NULL WHEN x % 11 = 0 THEN '' ELSE 'ж' END AS t FROM n ORDER BY x");
+        "CASE WHEN x % 7 = 0 THEN NULL WHEN x % 11 = 0 THEN '' ELSE 'ж' END AS t FROM n ORDER BY x";
     QStringList expected;
     for (int x = 0; x < 10000; ++x)
-        expected << QString::number(x) + (x % 7 == 0    ? QStringLiteral("|<null>")
-                                          : x % 11 == 0 ? QStringLiteral("|")
-                                                        : QStringLiteral("|ж"));
+        expected << QString::number(x) + (x % 7 == 0 ? "|<null>" : x % 11 == 0 ? "|" : "|ж");
     for (const int location : {db::adUseServer, db::adUseClient}) {
         rs = db::Recordset();
         rs.CursorLocation = location;
@@ -89,11 +85,11 @@ TEST_P(Layer, FailuresCarryTheirNumberAndTheEnginesWords)
     const Facts facts = kFacts[int(GetParam())];
     auto c = database().connect();
     query::ConnectionFields wrongPassword = database().fields(), unknownDatabase = wrongPassword;
-    wrongPassword.password = QStringLiteral("wrong");
+    wrongPassword.password = "wrong";
     const bool file = !facts.login;
-    QString missing = QStringLiteral("no_such_db");
+    QString missing = "no_such_db";
     if (file)
-        unknownDatabase.location = missing = unknownDatabase.location + QStringLiteral(".missing");
+        unknownDatabase.location = missing = unknownDatabase.location + ".missing";
     else
         unknownDatabase.databaseName = missing;
     struct Case
@@ -103,8 +99,8 @@ TEST_P(Layer, FailuresCarryTheirNumberAndTheEnginesWords)
         QString words;
     };
     std::vector<Case> cases{
-        {[&] { c->Execute(QStringLiteral("SELEC 1")); }, N::CommandRejected, QString::fromUtf8(facts.syntax)},
-        {[&] { c->Execute(QStringLiteral("SELECT * FROM nowhere")); }, N::CommandRejected,
+        {[&] { c->Execute("SELEC 1"); }, N::CommandRejected, QString::fromUtf8(facts.syntax)},
+        {[&] { c->Execute("SELECT * FROM nowhere"); }, N::CommandRejected,
          QString::fromUtf8(facts.missingTable)},
         {[&] { database().connect(&unknownDatabase); }, N::Unreachable, missing},
     };
@@ -123,29 +119,26 @@ TEST_P(Layer, FailuresCarryTheirNumberAndTheEnginesWords)
 TEST_P(Layer, AClientSideSetNamesBaseColumnsAndKeyColumnsInKeyOrder)
 {
     const Facts facts = kFacts[int(GetParam())];
-    database().run(
-        {QStringLiteral("CREATE TABLE keyed (a INT, label VARCHAR(20), c INT, PRIMARY KEY (c, a))"),
-         QStringLiteral("CREATE TABLE nokey (x INT)"),
-         QStringLiteral("INSERT INTO keyed VALUES (1, 'one', 2)")});
+    database().run({"CREATE TABLE keyed (a INT, label VARCHAR(20), c INT, PRIMARY KEY (c, a))",
+                    "CREATE TABLE nokey (x INT)", "INSERT INTO keyed VALUES (1, 'one', 2)"});
     auto c = database().connect();
     db::Recordset rs;
     rs.CursorLocation = db::adUseClient;
-    rs.Open(QStringLiteral("SELECT label AS who, a, c * 2 AS twice FROM keyed"), *c, db::adOpenDynamic,
-            db::adLockOptimistic);
+    rs.Open("SELECT label AS who, a, c * 2 AS twice FROM keyed", *c, db::adOpenDynamic, db::adLockOptimistic);
     ASSERT_EQ(rs.RecordCount(), 1);
     const db::ClientCursor* cursor = rs.clientCursor();
     ASSERT_NE(cursor, nullptr);
     const db::ClientColumn& who = cursor->column(0);
     EXPECT_EQ((QStringList{who.name, who.baseTable.toLower(), who.baseColumn, cursor->column(1).baseColumn}),
               (QStringList{"who", "keyed", facts.namesBases ? "label" : "who", "a"}));
-    EXPECT_EQ(who.keyColumns, (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
+    EXPECT_EQ(who.keyColumns, (QStringList{"c", "a"}));
     // (Where the engine names no bases, the grid still refuses a calculated column:
     // tests/results/directedit/WriteTest.cpp, Steps.)
     EXPECT_EQ(cursor->column(2).baseTable.isEmpty(), facts.namesBases) << "a calculated column has no base";
 
     const auto engine = c->backend();
-    EXPECT_TRUE(engine->primaryKey({}, {}, QStringLiteral("nokey")).isEmpty());
-    EXPECT_EQ(engine->quoteIdentifier(QStringLiteral("odd\"name`x]")), QString::fromUtf8(facts.quoted));
+    EXPECT_TRUE(engine->primaryKey({}, {}, "nokey").isEmpty());
+    EXPECT_EQ(engine->quoteIdentifier("odd\"name`x]"), QString::fromUtf8(facts.quoted));
     EXPECT_EQ(engine->engine(), facts.engine);
     EXPECT_FALSE(engine->readOnly());
 }

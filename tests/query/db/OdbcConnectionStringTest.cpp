@@ -16,7 +16,7 @@ using db::odbc::DriverFamily;
 using db::odbc::InstalledDriver;
 using db::odbc::OdbcTarget;
 
-const QString kDebianDir = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/");
+const QString kDebianDir = "/usr/lib/x86_64-linux-gnu/odbc/";
 
 // A driver as odbcinst.ini registers it; a library without a folder is in Debian's.
 InstalledDriver driver(const char* name, const char* library)
@@ -41,14 +41,14 @@ OdbcTarget translate(const QString& connectionString, const QList<InstalledDrive
 }
 
 // The strings exactly as the program builds them.
-const QString kSqlString = QStringLiteral(
-    "Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=db.example.test");
-const QString kToolsString = QStringLiteral(
-    "Driver={SQL Server};Server=srv;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;Database=db;DSN=;");
-const QString kMySqlString = QStringLiteral("Driver={MySql};Server=127.0.0.1,3307;UID=joe;PWD=pw;WSID="
-                                            "QUORVANE;Language=us_english;Database=shop;DSN=;");
-const QString kOracleString = QStringLiteral(
-    "Provider=MSDAORA;Data Source=ORCL;User ID=scott; Password=tiger;Server=ora.example.test;");
+const QString kSqlString =
+    "Provider=SQLOLEDB.1;User ID=sa;pwd=secret;Initial Catalog=pubs;Data Source=db.example.test";
+const QString kToolsString =
+    "Driver={SQL Server};Server=srv;UID=sa;PWD=;WSID=QUORVANE;Language=us_english;Database=db;DSN=;";
+const QString kMySqlString = "Driver={MySql};Server=127.0.0.1,3307;UID=joe;PWD=pw;WSID="
+                             "QUORVANE;Language=us_english;Database=shop;DSN=;";
+const QString kOracleString =
+    "Provider=MSDAORA;Data Source=ORCL;User ID=scott; Password=tiger;Server=ora.example.test;";
 
 const InstalledDriver kMs17 = driver("ODBC Driver 17 for SQL Server", "/opt/ms/libmsodbcsql-17.so");
 const InstalledDriver kMs18 = driver("ODBC Driver 18 for SQL Server", "/opt/ms/libmsodbcsql-18.so");
@@ -56,8 +56,8 @@ const InstalledDriver kOracleMySql = driver("MySQL ODBC 8.0 Unicode Driver", "/u
 const InstalledDriver kPlainMariaDb = driver("MariaDB", "libmaodbc.so");
 const InstalledDriver kPgUnicode = driver("PostgreSQL Unicode", "psqlodbcw.so");
 const InstalledDriver kPgAnsi = driver("PostgreSQL ANSI", "psqlodbca.so");
-const QString kPgString = QStringLiteral(
-    "Driver={PostgreSQL Unicode};Server=pg.example.test;Port=5433;Database=shop;UID=joe;PWD={p;w}");
+const QString kPgString =
+    "Driver={PostgreSQL Unicode};Server=pg.example.test;Port=5433;Database=shop;UID=joe;PWD={p;w}";
 
 struct Translation
 {
@@ -67,8 +67,8 @@ struct Translation
     QString expected;
 };
 
-const QString kFreeTdsTail = QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8");
-const QString kMariaDbTail = QStringLiteral("OPTION=67108864;CHARSET=utf8mb4;CONN_TIMEOUT=15");
+const QString kFreeTdsTail = "TDS_Version=7.4;ClientCharset=UTF-8";
+const QString kMariaDbTail = "OPTION=67108864;CHARSET=utf8mb4;CONN_TIMEOUT=15";
 
 // clang-format off
 const Translation kTranslations[] = {
@@ -144,33 +144,29 @@ TEST(Translates, ToTheInstalledDriversString)
         EXPECT_EQ(translate(t.input, t.installed).connectionString, t.expected) << t.name;
 }
 
-TEST(SqlServerString, FreeTdsTargetCarriesFamilyAndLoginTimeout)
+TEST(Target, CarriesFamilyLoginTimeoutBatchesAndReadTimeout)
 {
     const OdbcTarget t = translate(kSqlString);
-    EXPECT_EQ(t.driver, QStringLiteral("FreeTDS"));
+    EXPECT_EQ(t.driver, "FreeTDS");
     EXPECT_EQ(t.family, DriverFamily::SqlServer);
     EXPECT_EQ(t.loginTimeout, 15);
-    EXPECT_EQ(translate(QStringLiteral("Provider=SQLOLEDB.1;Data Source=h;Connect Timeout=3")).loginTimeout,
-              3);
+    EXPECT_EQ(translate("Provider=SQLOLEDB.1;Data Source=h;Connect Timeout=3").loginTimeout, 3);
     db::odbc::setDefaultLoginTimeout(1);
     const int shortened = translate(kSqlString).loginTimeout;
     db::odbc::setDefaultLoginTimeout(15);
     EXPECT_EQ(shortened, 1);
-}
 
-// A single statement needs no batches (the MariaDB driver leaks per connection that allows
-// them); a command time-out becomes the driver's read time-out, which ends a frozen server.
-TEST(MySqlString, BatchesAndReadTimeoutFollowTheConnection)
-{
+    // A single statement needs no batches (the MariaDB driver leaks per connection that allows
+    // them); a command time-out becomes the driver's read time-out, which ends a frozen server.
     db::odbc::OdbcRequest request;
     request.keys = db::parseConnectionString(kMySqlString).parts;
     request.multipleStatements = false;
     request.commandTimeout = 7;
     const db::ConnectionStringParts parts =
         db::parseConnectionString(db::odbc::translate(request, kDebian).connectionString);
-    EXPECT_FALSE(parts.contains(QStringLiteral("OPTION")));
-    EXPECT_EQ(parts.value(QStringLiteral("READ_TIMEOUT")), QStringLiteral("7"));
-    EXPECT_EQ(parts.value(QStringLiteral("CONN_TIMEOUT")), QStringLiteral("15"));
+    EXPECT_FALSE(parts.contains("OPTION"));
+    EXPECT_EQ(parts.value("READ_TIMEOUT"), "7");
+    EXPECT_EQ(parts.value("CONN_TIMEOUT"), "15");
 }
 
 // What cannot be translated says why: the drivers tried and the package that brings one, a
@@ -190,8 +186,8 @@ TEST(Untranslatable, NamesTheDriversTriedThePackageOrWhatIsMissing)
         {kMySqlString, {kFreeTds}, {"\"MariaDB Unicode\"", "odbc-mariadb"}},
         {kPgString, kDebian, {"\"PostgreSQL ANSI\"", "odbc-postgresql"}},
         {kOracleString, kDebian, {"No ODBC driver for Oracle is installed", "Instant Client ODBC"}},
-        {QStringLiteral("Provider=Foo.1;Data Source=x"), kDebian, {"Foo.1"}},
-        {QStringLiteral("Data Source=x;User ID=y"), kDebian, {"names no provider"}},
+        {"Provider=Foo.1;Data Source=x", kDebian, {"Foo.1"}},
+        {"Data Source=x;User ID=y", kDebian, {"names no provider"}},
     };
     for (const auto& c : cases) {
         const db::Error e = odbctest::errorOf([&] { translate(c.input, c.installed); });
@@ -206,30 +202,29 @@ TEST(Untranslatable, NamesTheDriversTriedThePackageOrWhatIsMissing)
 TEST(AccessString, DataSourceBecomesDbqOrWhatCannotBeOpenedIsNamed)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("sales; 2024.mdb"));
+    const QString file = dir.filePath("sales; 2024.mdb");
     qvtest::writeBytes(file, "not really a database");
     const QString cwd = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     const auto access = [](const QString& dataSource) {
-        return QStringLiteral("Data Source=") + db::connectionStringValue(dataSource);
+        return "Data Source=" + db::connectionStringValue(dataSource);
     };
-    const QString jet = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
+    const QString jet = "Microsoft.Jet.OLEDB.4.0";
     for (const QString& dataSource : {file, QStringLiteral("sales; 2024.mdb")}) {
-        const OdbcTarget t = translate(access(dataSource), kDebian, jet, QStringLiteral("s3cret"));
+        const OdbcTarget t = translate(access(dataSource), kDebian, jet, "s3cret");
         EXPECT_EQ(t.connectionString, QStringLiteral("Driver={MDBTools};DBQ={%1}").arg(file));
         EXPECT_EQ(t.family, DriverFamily::Access);
         EXPECT_EQ(t.accessFile, file);
         EXPECT_TRUE(t.stripTrailingSemicolon);
     }
-    const InstalledDriver ms{QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"),
-                             QStringLiteral("ACEODBC.DLL")};
-    const OdbcTarget t = translate(access(file), {kMdbTools, ms}, jet, QStringLiteral("s3cret"));
+    const InstalledDriver ms{"Microsoft Access Driver (*.mdb, *.accdb)", "ACEODBC.DLL"};
+    const OdbcTarget t = translate(access(file), {kMdbTools, ms}, jet, "s3cret");
     EXPECT_EQ(
         t.connectionString,
         QStringLiteral("Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ={%1};PWD=s3cret").arg(file));
     EXPECT_FALSE(t.stripTrailingSemicolon);
 
-    const QString missing = dir.filePath(QStringLiteral("nowhere.mdb"));
+    const QString missing = dir.filePath("nowhere.mdb");
     const struct
     {
         QString dataSource;
@@ -237,9 +232,9 @@ TEST(AccessString, DataSourceBecomesDbqOrWhatCannotBeOpenedIsNamed)
         QStringList words;
     } cases[] = {
         {missing, kDebian, {QStringLiteral("Could not find file '%1'.").arg(missing)}},
-        {dir.path(), kDebian, {dir.path(), QStringLiteral("is not a file")}},
-        {QString(), kDebian, {QStringLiteral("no Access database file")}},
-        {file, {kFreeTds}, {QStringLiteral("\"MDBTools\""), QStringLiteral("odbc-mdbtools")}},
+        {dir.path(), kDebian, {dir.path(), "is not a file"}},
+        {QString(), kDebian, {"no Access database file"}},
+        {file, {kFreeTds}, {"\"MDBTools\"", "odbc-mdbtools"}},
     };
     for (const auto& c : cases) {
         const db::Error e = odbctest::errorOf([&] { translate(access(c.dataSource), c.installed, jet); });
@@ -272,9 +267,9 @@ TEST(DriverFamilies, FromNameOrLibrary)
                   c.family)
             << c.name << c.library;
     // A string naming a driver of its own takes that driver's family.
-    EXPECT_EQ(translate(QStringLiteral("Driver={FreeTDS};Server=h")).family, DriverFamily::SqlServer);
-    EXPECT_EQ(translate(QStringLiteral("DSN=warehouse;UID=u")).family, DriverFamily::Other);
-    EXPECT_TRUE(translate(QStringLiteral("Driver={MDBTools};DBQ=/x.mdb")).stripTrailingSemicolon);
+    EXPECT_EQ(translate("Driver={FreeTDS};Server=h").family, DriverFamily::SqlServer);
+    EXPECT_EQ(translate("DSN=warehouse;UID=u").family, DriverFamily::Other);
+    EXPECT_TRUE(translate("Driver={MDBTools};DBQ=/x.mdb").stripTrailingSemicolon);
 }
 
 } // namespace

@@ -50,12 +50,12 @@ TEST_F(SqlServerTest, SilentServerEndsAtTheLoginTimeOut)
     });
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
     // FreeTDS: HYT00 "Timeout expired", then 08001.
-    EXPECT_TRUE(qvtest::containsAll(e.description, {QStringLiteral("Timeout expired (SQLSTATE HYT00")}));
+    EXPECT_TRUE(qvtest::containsAll(e.description, {"Timeout expired (SQLSTATE HYT00"}));
 }
 
 TEST(UnknownDriverTest, DriverNamedButNotRegisteredCannotBeReached)
 {
-    const db::Error e = errorOf([] { connect(QStringLiteral("Driver={No Such Driver 9};Server=x")); });
+    const db::Error e = errorOf([] { connect("Driver={No Such Driver 9};Server=x"); });
     EXPECT_EQ(e.number, db::ErrorNumber::Unreachable);
     EXPECT_TRUE(e.description.contains(QLatin1String("No Such Driver 9"))) << e.description.toStdString();
 }

@@ -24,7 +24,7 @@ class SqliteData : public ::testing::Test
 protected:
     void SetUp() override
     {
-        path = files.create(QStringLiteral("library.sqlite"), kLibrarySql);
+        path = files.create("library.sqlite", kLibrarySql);
         conn.ConnectionString = SqliteFiles::connectionString(path);
         conn.Open();
     }
@@ -39,36 +39,33 @@ protected:
 // running is no rejected command; a file that is no database fails at the open with its path.
 TEST_F(SqliteData, BatchesRunWholeOrUpToTheirErrorAndFailuresAreUnreachable)
 {
-    db::Recordset rs = conn.Execute(QStringLiteral("SELECT id FROM books; "
-                                                   "INSERT INTO notes VALUES ('second', NULL); "
-                                                   "INSERT INTO notes VALUES ('third', NULL)"));
-    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), QStringLiteral("1"));
+    db::Recordset rs = conn.Execute("SELECT id FROM books; "
+                                    "INSERT INTO notes VALUES ('second', NULL); "
+                                    "INSERT INTO notes VALUES ('third', NULL)");
+    EXPECT_EQ(rs.Fields().Item(0).Value().toString(), "1");
     rs.Close();
-    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT group_concat(body) FROM notes"),
-              QStringLiteral("first,second,third"));
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT group_concat(body) FROM notes"), "first,second,third");
 
     const db::Error e = errorOf([&] {
-        conn.Execute(
-            QStringLiteral("INSERT INTO notes VALUES ('kept', NULL); INSERT INTO nowhere VALUES (1); "
-                           "SELECT 1"));
+        conn.Execute("INSERT INTO notes VALUES ('kept', NULL); INSERT INTO nowhere VALUES (1); "
+                     "SELECT 1");
     });
     EXPECT_EQ(e.number, kRejected);
-    EXPECT_EQ(e.description, QStringLiteral("no such table: nowhere"));
-    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM notes WHERE body = 'kept'"),
-              QStringLiteral("1"));
+    EXPECT_EQ(e.description, "no such table: nowhere");
+    EXPECT_EQ(SqliteFiles::scalar(path, "SELECT count(*) FROM notes WHERE body = 'kept'"), "1");
 
     const db::Error twice =
-        errorOf([&] { conn.Execute(QStringLiteral("INSERT INTO books VALUES (1, 'again', NULL, NULL)")); });
+        errorOf([&] { conn.Execute("INSERT INTO books VALUES (1, 'again', NULL, NULL)"); });
     EXPECT_EQ(twice.number, kUnreachable);
-    EXPECT_EQ(twice.sqlState, QStringLiteral("23000"));
+    EXPECT_EQ(twice.sqlState, "23000");
     EXPECT_TRUE(qvtest::containsAll(twice.description, {"UNIQUE constraint failed: books.id"}));
 
-    const QString bogus = files.path(QStringLiteral("bogus.sqlite"));
+    const QString bogus = files.path("bogus.sqlite");
     qvtest::writeBytes(bogus, QByteArray(4096, 'x'));
     db::Connection other;
     const db::Error open = errorOf([&] { other.Open(SqliteFiles::connectionString(bogus)); });
     EXPECT_EQ(open.number, kUnreachable);
-    EXPECT_TRUE(qvtest::containsAll(open.description, {bogus, QStringLiteral("not a database")}));
+    EXPECT_TRUE(qvtest::containsAll(open.description, {bogus, "not a database"}));
 }
 
 // A connection works only while open and opens once; a recordset opened with a connection
@@ -79,12 +76,12 @@ TEST_F(SqliteData, BatchesRunWholeOrUpToTheirErrorAndFailuresAreUnreachable)
 // EngineLayerTest.)
 TEST_F(SqliteData, RecordsetsOpenOnceOnAConnectionAStringOrACommandAndEndOrCloseAsTheyMay)
 {
-    db::Recordset empty = conn.Execute(QStringLiteral("SELECT * FROM books WHERE id > 100"));
+    db::Recordset empty = conn.Execute("SELECT * FROM books WHERE id > 100");
     EXPECT_EQ(empty.State(), db::adStateOpen);
     EXPECT_TRUE(empty.Eof());
     EXPECT_EQ(empty.Fields().Count(), 4);
 
-    db::Recordset forward = conn.Execute(QStringLiteral("SELECT title FROM books ORDER BY id"));
+    db::Recordset forward = conn.Execute("SELECT title FROM books ORDER BY id");
     forward.MoveFirst(); // not moved yet: nothing to do
     forward.MoveNext();
     EXPECT_THROW(forward.MoveFirst(), db::Error);
@@ -93,70 +90,67 @@ TEST_F(SqliteData, RecordsetsOpenOnceOnAConnectionAStringOrACommandAndEndOrClose
     ASSERT_TRUE(forward.Eof());
     const db::Error atEnd = errorOf([&] { forward.Fields().Item(0).Value(); });
     EXPECT_EQ(atEnd.number, kUnreachable);
-    EXPECT_TRUE(atEnd.description.contains(QStringLiteral("EOF")));
+    EXPECT_TRUE(atEnd.description.contains("EOF"));
     EXPECT_THROW(forward.cellUtf8(0), db::Error);
     EXPECT_THROW(forward.MoveNext(), db::Error);
-    EXPECT_EQ(forward.Fields().Item(0).Name(), QStringLiteral("title"));
+    EXPECT_EQ(forward.Fields().Item(0).Name(), "title");
 
     db::Recordset client;
     client.CursorLocation = db::adUseClient;
-    client.Open(QStringLiteral("SELECT id FROM books ORDER BY id; SELECT body FROM notes"), conn);
+    client.Open("SELECT id FROM books ORDER BY id; SELECT body FROM notes", conn);
     EXPECT_EQ(detest::Database::rowsOf(client).size(), 3);
     client.MoveFirst();
-    EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("1"));
+    EXPECT_EQ(client.Fields().Item(0).Value().toString(), "1");
     client = client.NextRecordset(); // each result of a client-side batch is read whole
     EXPECT_EQ(client.RecordCount(), 1);
-    EXPECT_EQ(client.Fields().Item(0).Value().toString(), QStringLiteral("first"));
+    EXPECT_EQ(client.Fields().Item(0).Value().toString(), "first");
 
-    db::Recordset closed = conn.Execute(QStringLiteral("UPDATE books SET price = price + 1 WHERE id = 1"));
+    db::Recordset closed = conn.Execute("UPDATE books SET price = price + 1 WHERE id = 1");
     EXPECT_EQ(closed.Fields().Count(), 0);
     EXPECT_THROW(closed.Eof(), db::Error);
     EXPECT_THROW(closed.RecordCount(), db::Error);
 
     db::Connection other;
     EXPECT_EQ(other.State(), db::adStateClosed);
-    EXPECT_THROW(other.Execute(QStringLiteral("SELECT 1")), db::Error);
-    other.Provider = QStringLiteral("SQLite");
-    other.ConnectionString = QStringLiteral("Data Source=") + path;
+    EXPECT_THROW(other.Execute("SELECT 1"), db::Error);
+    other.Provider = "SQLite";
+    other.ConnectionString = "Data Source=" + path;
     other.Open();
     EXPECT_EQ(other.State(), db::adStateOpen);
     EXPECT_THROW(other.Open(), db::Error);
 
     // A set that is still being read keeps its engine when the connection is released.
-    db::Recordset rs = other.Execute(QStringLiteral("SELECT id FROM books ORDER BY id"));
+    db::Recordset rs = other.Execute("SELECT id FROM books ORDER BY id");
     other.Close();
     EXPECT_EQ(other.State(), db::adStateClosed);
     EXPECT_EQ(detest::Database::rowsOf(rs).size(), 3);
 
     // A temporary table lives only in the connection that made it.
-    db::Recordset(
-        conn.Execute(QStringLiteral("CREATE TEMP TABLE mine (x TEXT); INSERT INTO mine VALUES ('here')")))
-        .Close();
+    db::Recordset(conn.Execute("CREATE TEMP TABLE mine (x TEXT); INSERT INTO mine VALUES ('here')")).Close();
     db::Recordset shared;
-    shared.Open(QStringLiteral("SELECT x FROM mine"), conn);
-    EXPECT_EQ(shared.Fields().Item(0).Value().toString(), QStringLiteral("here"));
-    EXPECT_THROW(shared.Open(QStringLiteral("SELECT 2"), conn), db::Error);
+    shared.Open("SELECT x FROM mine", conn);
+    EXPECT_EQ(shared.Fields().Item(0).Value().toString(), "here");
+    EXPECT_THROW(shared.Open("SELECT 2", conn), db::Error);
     shared.Close();
     shared.Close();
     EXPECT_EQ(shared.State(), db::adStateClosed);
 
     db::Recordset own;
-    const db::Error e =
-        errorOf([&] { own.Open(QStringLiteral("SELECT x FROM mine"), SqliteFiles::connectionString(path)); });
-    EXPECT_EQ(e.description, QStringLiteral("no such table: mine"));
-    own.Open(QStringLiteral("SELECT title FROM books WHERE id = 2"), SqliteFiles::connectionString(path));
-    EXPECT_EQ(own.Fields().Item(0).Value().toString(), QStringLiteral("Emma"));
+    const db::Error e = errorOf([&] { own.Open("SELECT x FROM mine", SqliteFiles::connectionString(path)); });
+    EXPECT_EQ(e.description, "no such table: mine");
+    own.Open("SELECT title FROM books WHERE id = 2", SqliteFiles::connectionString(path));
+    EXPECT_EQ(own.Fields().Item(0).Value().toString(), "Emma");
     EXPECT_NE(own.backendConnection(), conn.backend());
 
     db::Command cmd;
     cmd.ActiveConnection = &conn;
-    cmd.CommandText = QStringLiteral("SELECT reader, book FROM loans");
+    cmd.CommandText = "SELECT reader, book FROM loans";
     db::Recordset keyset;
     keyset.Open(cmd, db::adOpenKeyset, db::adLockReadOnly);
     EXPECT_EQ(keyset.RecordCount(), 1);
-    EXPECT_EQ(keyset.Fields().Item(QStringLiteral("reader")).Value().toString(), QStringLiteral("ann"));
+    EXPECT_EQ(keyset.Fields().Item("reader").Value().toString(), "ann");
     db::Command unbound;
-    unbound.CommandText = QStringLiteral("SELECT 1");
+    unbound.CommandText = "SELECT 1";
     db::Recordset none;
     EXPECT_THROW(none.Open(unbound), db::Error);
 }

@@ -38,7 +38,7 @@ protected:
 
 } // namespace
 
-TEST_F(StatementLogTest, EachEntryIsWrittenOnceAndFoundExactlyAsWritten)
+TEST_F(StatementLogTest, EachEntryIsWrittenOnceFoundExactlyAsWrittenAndImportedBack)
 {
     StatementLog log = makeLog();
     // text, whether it is new; the first entry begins the file with two line breaks.
@@ -53,6 +53,13 @@ TEST_F(StatementLogTest, EachEntryIsWrittenOnceAndFoundExactlyAsWritten)
                                                  "\r\n\r\nSELECT 1\r\n\r\n\r\nselect 2\r\n"
                                                  "\r\n\r\nselect *\r\nfrom t\r\n"));
     EXPECT_FALSE(makeLog().log("select 10")) << "an entry an earlier run wrote is found in the file";
+
+    // Import leaves out pieces of spaces alone, and what the log writes comes back.
+    EXPECT_EQ(query::importedStatements("  \r\n\r\n x \r\n\r\n\r\n\r\n"), QStringList({" x "}));
+    EXPECT_EQ(query::importedStatements(""), QStringList());
+    EXPECT_EQ(query::importedStatements("select 1"), QStringList({"select 1"}));
+    const QString file = StatementLog::entryFor("select 1") + StatementLog::entryFor("select 2  ");
+    EXPECT_EQ(query::importedStatements(file).first(), "select 1");
 }
 
 // The log goes to the query file while one is set, else to the daily file, named once at the
@@ -88,14 +95,4 @@ TEST_F(StatementLogTest, TheTargetIsTheQueryFileOrTheDailyFileOfTheStart)
 
     query::setCurrentQueryFile(dir.path()); // a folder: cannot be read or appended to
     EXPECT_TRUE(log.log("select 1"));
-}
-
-TEST(StatementImport, PiecesOfSpacesAloneAreLeftOutAndWhatTheLogWritesComesBack)
-{
-    EXPECT_EQ(query::importedStatements("  \r\n\r\n x \r\n\r\n\r\n\r\n"), QStringList({" x "}));
-    EXPECT_EQ(query::importedStatements(""), QStringList());
-    EXPECT_EQ(query::importedStatements("select 1"), QStringList({"select 1"}));
-
-    const QString file = StatementLog::entryFor("select 1") + StatementLog::entryFor("select 2  ");
-    EXPECT_EQ(query::importedStatements(file).first(), "select 1");
 }

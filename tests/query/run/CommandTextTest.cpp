@@ -19,7 +19,7 @@ query::RunRequest request(const QString& type, const QString& box, const QString
 // and whether the row-count query was appended.
 TEST(CommandText, IsTheTrimmedBoxOrSelectionWithTheRowCountQueryForSqlWrites)
 {
-    const QString count = QStringLiteral("\r\n select @@RowCount as 'Affected Rows' ");
+    const QString count = "\r\n select @@RowCount as 'Affected Rows' ";
     // clang-format off
     const struct { const char *type, *box, *selection, *sent; bool appended; } cases[] = {
         {"SQLite", "  select 1  ", "", "select 1", false},            // only spaces are trimmed

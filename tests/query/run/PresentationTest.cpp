@@ -40,7 +40,7 @@ protected:
 
 // Widened to show "Affected Rows" when the count was appended: SqlServerRun.AnInsertShowsThe
 // AffectedRowsInAWideColumn; a column of that name the query chose itself keeps its width.
-TEST_F(Presentation, AffectedRowsKeepTheirWidthAndRowsReachTheViewAtEventTicks)
+TEST_F(Presentation, AffectedRowsKeepTheirWidthRowsReachTheViewAtEventTicksPlainTextHasTabs)
 {
     grid.setCols(3);
     grid.setColWidth(2, 600);
@@ -78,12 +78,9 @@ TEST_F(Presentation, AffectedRowsKeepTheirWidthAndRowsReachTheViewAtEventTicks)
     });
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
     EXPECT_EQ(shownWhileReading, 100);
-}
 
-// Tabs after every value and CR LF after every line; a read stopped when asked keeps what it read.
-TEST_F(Presentation, PlainTextHasTabsAfterEveryValueAndStopsWhenAsked)
-{
-    db::Recordset rs = run("select id, name, city from people order by id");
+    // Plain text: tabs after every value, CR LF after every line; a stopped read keeps what it read.
+    rs = run("select id, name, city from people order by id");
     ui::PlainTextView view;
     EXPECT_EQ(query::fillPlainText(rs, view, always), 2);
     EXPECT_EQ(view.lines().utf8(),
@@ -93,7 +90,7 @@ TEST_F(Presentation, PlainTextHasTabsAfterEveryValueAndStopsWhenAsked)
     int asked = 0;
     ui::PlainTextView stopped;
     EXPECT_EQ(query::fillPlainText(rs, stopped, [&] { return ++asked <= 1; }), 1);
-    EXPECT_EQ(stopped.toPlainText(), QStringLiteral("id\tname\t\n1\tZoë\t\n"));
+    EXPECT_EQ(stopped.toPlainText(), "id\tname\t\n1\tZoë\t\n");
 }
 
 } // namespace

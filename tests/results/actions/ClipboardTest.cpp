@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         ActionsTest::SetUp();
-        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QGuiApplication::clipboard()->setText("before");
         // Field names A, B, C; records 1, 2, 3 and 4, 5, 6; spaces at the ends of two cells.
         fillGrid(grid, {"  A", "B", "C"}, {{"1", "2", "3"}, {"4", "5", " 6 "}});
     }
@@ -35,8 +35,8 @@ protected:
 // the whole grid loses the spaces at the ends of its text, and only there.
 TEST_F(ClipboardCopy, EachCopyTakesItsSelectionOrSaysWhatItNeeds)
 {
-    const QString rowsNeeded = QStringLiteral("A complete row(s) must be selected to use this feature");
-    const QString columnsNeeded = QStringLiteral("A complete column(s) must be selected to use this feature");
+    const QString rowsNeeded = "A complete row(s) must be selected to use this feature";
+    const QString columnsNeeded = "A complete column(s) must be selected to use this feature";
     const struct
     {
         void (*copy)(const ui::MSFlexGrid&);
@@ -55,7 +55,7 @@ TEST_F(ClipboardCopy, EachCopyTakesItsSelectionOrSaysWhatItNeeds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.clipboard.toStdString());
-        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QGuiApplication::clipboard()->setText("before");
         grid.selectRange(c.row, c.col, c.rowSel, c.colSel);
         results::formFile().Text10->setText(QString::fromUtf8(c.delimiter));
         c.copy(grid);
@@ -64,30 +64,30 @@ TEST_F(ClipboardCopy, EachCopyTakesItsSelectionOrSaysWhatItNeeds)
     }
 
     // An empty grid copies empty text as a whole and nothing as rows.
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QGuiApplication::clipboard()->setText("before");
     ui::MSFlexGrid empty;
     empty.setRows(0);
     results::copySelectedRows(empty);
     EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(clipboardText(), QStringLiteral("before"));
+    EXPECT_EQ(clipboardText(), "before");
     results::exportClipboard(empty);
-    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Complete")});
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{"Complete"});
     EXPECT_EQ(clipboardText(), QString());
 
     // The current cell is copied bare, without trimming or a line break of its own.
-    grid.setTextMatrix(2, 3, QStringLiteral(" x|y\r\n"));
+    grid.setTextMatrix(2, 3, " x|y\r\n");
     grid.selectRange(2, 3, 2, 3);
     results::copyCurrentCell(grid);
     EXPECT_TRUE(dialogs.take().isEmpty());
-    EXPECT_EQ(clipboardText(), QStringLiteral(" x|y\r\n"));
+    EXPECT_EQ(clipboardText(), " x|y\r\n");
 
     // A clipboard that cannot be set is reported, and keeps what it held.
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QGuiApplication::clipboard()->setText("before");
     results::setClipboardWriter([](const QString&) { return false; });
     results::exportClipboard(grid);
     results::setClipboardWriter(nullptr);
-    EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("521\r\nCan't open Clipboard")});
-    EXPECT_EQ(clipboardText(), QStringLiteral("before"));
+    EXPECT_EQ(dialogs.takeMessages(), QStringList{"521\r\nCan't open Clipboard"});
+    EXPECT_EQ(clipboardText(), "before");
 }
 
 } // namespace

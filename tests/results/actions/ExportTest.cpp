@@ -26,10 +26,10 @@ TEST_F(ExportToFile, AppendsABlockWithTheChoosersDelimiterAndHeaderOption)
 {
     ui::MSFlexGrid grid;
     fillGrid(grid, {"A", "B"}, {{" 1", "2 "}});
-    const QString target = path(QStringLiteral("export.txt"));
+    const QString target = path("export.txt");
     chooseOnModal(target);
     results::exportData(grid, nullptr);
-    EXPECT_EQ(messageAfterChooser().text, QStringLiteral("Export Complete"));
+    EXPECT_EQ(messageAfterChooser().text, "Export Complete");
     QByteArray expected("||A|B|\r\n|| 1|2 |\r\n\r\n");
     EXPECT_EQ(fileBytes(target), expected);
 
@@ -45,10 +45,10 @@ TEST_F(ExportToFile, AppendsABlockWithTheChoosersDelimiterAndHeaderOption)
     dialogs.take();
     EXPECT_EQ(fileBytes(target), expected += "\t\t 1\t2 \t\r\n\r\n");
 
-    grid.setTextMatrix(1, 2, QStringLiteral("x\ty"));
-    grid.setTextMatrix(0, 2, QStringLiteral("caf\u00e9"));
+    grid.setTextMatrix(1, 2, "x\ty");
+    grid.setTextMatrix(0, 2, "caf\u00e9");
     results::formFile().Check1->setChecked(true);
-    results::formFile().Text10->setText(QStringLiteral("::"));
+    results::formFile().Text10->setText("::");
     chooseOnModal(target);
     results::exportData(grid, nullptr);
     dialogs.take();
@@ -60,7 +60,7 @@ TEST_F(ExportToFile, ACancelledChooserAGridChangedMeanwhileOrAnEmptyGridWritesNo
 {
     ui::MSFlexGrid grid;
     fillGrid(grid, {"A"}, {{"1"}, {"2"}, {"3"}});
-    results::setExportTarget(path(QStringLiteral("earlier.txt")));
+    results::setExportTarget(path("earlier.txt"));
     cancelOnModal();
     results::exportData(grid, nullptr);
     expectChooserShown();
@@ -70,16 +70,15 @@ TEST_F(ExportToFile, ACancelledChooserAGridChangedMeanwhileOrAnEmptyGridWritesNo
     // started meanwhile from the window would.
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
     QTimer::singleShot(0, [&] { grid.RemoveItem(1); });
-    chooseOnModal(path(QStringLiteral("export.txt")));
+    chooseOnModal(path("export.txt"));
     results::exportData(grid, nullptr);
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
-    EXPECT_EQ(messageAfterChooser().text,
-              QStringLiteral("The result grid changed while it was being read (a new "
-                             "run or a delete), so nothing was copied or written."));
+    EXPECT_EQ(messageAfterChooser().text, "The result grid changed while it was being read (a new "
+                                          "run or a delete), so nothing was copied or written.");
 
     // A grid without rows writes nothing either.
     grid.setRows(0);
-    chooseOnModal(path(QStringLiteral("export.txt")));
+    chooseOnModal(path("export.txt"));
     results::exportData(grid, nullptr);
     expectChooserShown();
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
@@ -95,7 +94,7 @@ protected:
     void SetUp() override
     {
         ActionsTest::SetUp();
-        database = files.create(QStringLiteral("data.sqlite"), R"sql(
+        database = files.create("data.sqlite", R"sql(
             CREATE TABLE t (name TEXT, qty INTEGER);
             INSERT INTO t VALUES ('  pen', 2);
             INSERT INTO t VALUES ('ink', NULL);)sql");
@@ -128,7 +127,7 @@ TEST_F(DataOutputToFile, AppendsABlockPerRun)
         {"UPDATE t SET qty = 3 WHERE name = 'ink'", "|", true, 0, "\r\n"},
         {"SELECT name FROM t WHERE 0", "|", true, 0, "\r\n"},
     };
-    const QString target = path(QStringLiteral("out.txt"));
+    const QString target = path("out.txt");
     QByteArray expected;
     for (const auto& r : runs) {
         SCOPED_TRACE(r.sql);
@@ -136,7 +135,7 @@ TEST_F(DataOutputToFile, AppendsABlockPerRun)
         results::formFile().Check1->setChecked(r.headers);
         db::Recordset result = run(r.sql);
         EXPECT_EQ(results::outputToFile(result, target), r.records);
-        EXPECT_EQ(dialogs.takeMessages(), QStringList{QStringLiteral("Export Complete")});
+        EXPECT_EQ(dialogs.takeMessages(), QStringList{"Export Complete"});
         EXPECT_EQ(fileBytes(target), expected += r.block);
     }
 }
@@ -144,7 +143,7 @@ TEST_F(DataOutputToFile, AppendsABlockPerRun)
 TEST_F(DataOutputToFile, AReadThatFailsPartWayLeavesTheFileAsItWas)
 {
     // About 3 MB of lines, written a megabyte at a time, and an overflow error at row 2500.
-    const QString target = path(QStringLiteral("out.txt"));
+    const QString target = path("out.txt");
     db::Recordset first = run("SELECT name FROM t");
     results::outputToFile(first, target);
     dialogs.takeMessages();

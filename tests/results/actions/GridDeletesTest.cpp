@@ -18,11 +18,9 @@ protected:
         ActionsTest::SetUp();
         grid.setCols(4);
         grid.setRows(11);
-        grid.setTextMatrix(0, 2, QStringLiteral("name"));
-        grid.setTextMatrix(0, 3, QStringLiteral("value"));
-        for (int r = 1; r <= 10; ++r) {
-            grid.setTextMatrix(r, 2, QStringLiteral("r%1").arg(r));
-            grid.setTextMatrix(r, 3, QStringLiteral("v%1").arg(r));
+        for (int r = 0; r <= 10; ++r) {
+            grid.setTextMatrix(r, 2, r ? QStringLiteral("r%1").arg(r) : "name");
+            grid.setTextMatrix(r, 3, r ? QStringLiteral("v%1").arg(r) : "value");
         }
     }
 
@@ -46,8 +44,8 @@ TEST_F(GridDeletes, PartialSelectionsAreRefusedColumnsBlankedAndTheHeaderRowKept
     grid.selectRange(1, 2, 9, 3); // columns, but not to the last row
     results::deleteSelectedColumns(grid);
     EXPECT_EQ(dialogs.takeMessages(),
-              (QStringList{QStringLiteral("A complete row(s) must be selected to use this feature"),
-                           QStringLiteral("A complete column(s) must be selected to use this feature")}));
+              (QStringList{"A complete row(s) must be selected to use this feature",
+                           "A complete column(s) must be selected to use this feature"}));
     EXPECT_EQ(column(2), names);
 
     // Complete columns are blanked, the grid keeping its size: all rows, then from a row below
@@ -58,13 +56,13 @@ TEST_F(GridDeletes, PartialSelectionsAreRefusedColumnsBlankedAndTheHeaderRowKept
     results::deleteSelectedColumns(grid);
     EXPECT_EQ(std::pair(grid.Rows(), grid.Cols()), std::pair(11, 4));
     EXPECT_EQ(column(2).mid(6), (QStringList{"r6", "r7", QString(), QString(), QString()}));
-    EXPECT_EQ(column(3), QStringList{QStringLiteral("value")} + QStringList(10, QString()));
+    EXPECT_EQ(column(3), QStringList{"value"} + QStringList(10, QString()));
 
     // Every data row deleted leaves the header row, even when the selection covers it.
     grid.selectRange(0, 1, 10, 3);
     results::deleteSelectedRows(grid);
     EXPECT_EQ(std::pair(grid.Rows(), grid.Cols()), std::pair(1, 4));
-    EXPECT_EQ(column(2), QStringList{QStringLiteral("name")});
+    EXPECT_EQ(column(2), QStringList{"name"});
     EXPECT_TRUE(dialogs.take().isEmpty());
 }
 
@@ -74,18 +72,17 @@ TEST_F(GridDeletes, ANewResultArrivingWhileColumnsAreBlankedIsLeftAsItIs)
     // started meanwhile from the window would.
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(0));
     QTimer::singleShot(0, [&] {
-        grid.beginFill(QStringList{QStringLiteral("x"), QStringLiteral("y")});
-        grid.appendRow(QStringList{QStringLiteral("x1"), QStringLiteral("y1")});
+        grid.beginFill({"x", "y"});
+        grid.appendRow({"x1", "y1"});
         grid.endFill();
     });
     grid.selectRange(1, 2, 10, 3);
     results::deleteSelectedColumns(grid);
     ui::EventPump::setDefaultSlice(std::chrono::milliseconds(10));
 
-    EXPECT_EQ(
-        dialogs.takeMessages(),
-        QStringList{QStringLiteral("The result grid changed while its columns were being emptied (a new "
-                                   "run or a delete), so the rest were left as they are.")});
+    EXPECT_EQ(dialogs.takeMessages(),
+              QStringList{"The result grid changed while its columns were being emptied (a new "
+                          "run or a delete), so the rest were left as they are."});
     EXPECT_EQ(column(2), (QStringList{"x", "x1"}));
     EXPECT_EQ(column(3), (QStringList{"y", "y1"}));
 }

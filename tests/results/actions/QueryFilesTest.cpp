@@ -37,12 +37,12 @@ TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadInAndReplacesTheWholeFile)
         {"UTF-16 after a byte-order mark", QByteArray("\xFF\xFEx\0\r\0\n\0", 8),
          QByteArray("\xFF\xFEy\0\r\0\n\0", 8)},
     };
-    const QString file = path(QStringLiteral("encoded.sql"));
+    const QString file = path("encoded.sql");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         writeBytes(file, c.before);
         const QString text = results::loadQueryFile(file);
-        EXPECT_FALSE(text.contains(QStringLiteral("\u00c3"))) << "no mojibake: " << text.toStdString();
+        EXPECT_FALSE(text.contains("\u00c3")) << "no mojibake: " << text.toStdString();
         QString edited = text.chopped(2); // the final CR LF the save adds again
         const qsizetype at = edited.lastIndexOf(QLatin1Char('x'));
         ASSERT_GE(at, 0);
@@ -56,20 +56,20 @@ TEST_F(QueryFiles, SaveKeepsTheEncodingTheFileWasReadInAndReplacesTheWholeFile)
     query::setCurrentQueryFile(file);
     // Only spaces are trimmed, and line breaks become CR LF. (Save, Open and Save after Open
     // through the query box: Habits.FileSaveAsksBeforeWritingOverAFileThatIsNotTheQueryFileAndOpenReads.)
-    results::fileSave(nullptr, QStringLiteral(" \tselect a,\nb from t \n "));
+    results::fileSave(nullptr, " \tselect a,\nb from t \n ");
     EXPECT_TRUE(dialogs.take().isEmpty());
     EXPECT_EQ(fileBytes(file), QByteArray("\tselect a,\r\nb from t \r\n\r\n"));
     // No file is left beside it.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("encoded.sql")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"encoded.sql"});
 }
 
 TEST_F(QueryFiles, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
 {
     // A folder nobody may write to, holding the old file.
     ASSERT_EQ(::chmod(qPrintable(dir.path()), 0705), 0);
-    const QString folder = path(QStringLiteral("locked"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
-    const QString file = folder + QStringLiteral("/q.sql");
+    const QString folder = path("locked");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+    const QString file = folder + "/q.sql";
     writeBytes(file, "the old query\r\n");
     // The file itself may be written by anyone: only a write in place could change it.
     ASSERT_EQ(::chmod(qPrintable(file), 0606), 0);
@@ -77,16 +77,15 @@ TEST_F(QueryFiles, AFailedSaveLeavesTheOldFileWholeAndSaysSo)
     query::setCurrentQueryFile(file);
     {
         qvtest::WithoutRootFileRights nobody;
-        results::fileSave(nullptr, QStringLiteral("select 1"));
+        results::fileSave(nullptr, "select 1");
     }
     ::chmod(qPrintable(folder), 0700);
     const QStringList messages = dialogs.takeMessages();
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(QString::number(EACCES) + QStringLiteral("\r\n")))
-        << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].startsWith(QString::number(EACCES) + "\r\n")) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains(file));
     EXPECT_EQ(fileBytes(file), QByteArray("the old query\r\n"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("q.sql")});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"q.sql"});
 }
 
 // --- Import ---
@@ -95,9 +94,9 @@ using Import = ActionsTest;
 
 TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
 {
-    const QString log = path(QStringLiteral("20240102.log"));
+    const QString log = path("20240102.log");
     writeBytes(log, "\r\n\r\nA\r\n\r\n\r\nB\r\n\r\n\r\nC\r\n");
-    QStringList items{QStringLiteral("earlier")};
+    QStringList items{"earlier"};
     auto addItem = [&](const QString& item) { items << item; };
 
     for (int time = 0; time < 2; ++time) {
@@ -114,11 +113,11 @@ TEST_F(Import, AddsTheLogsStatementsInOrderAndEveryTime)
 // number, then its description), the box and the list as they were, no file written.
 TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
 {
-    QString box = QStringLiteral("kept");
+    QString box = "kept";
     QStringList items;
     ui::MSFlexGrid grid;
     actionstest::fillGrid(grid, {"A"}, {{"1"}});
-    writeBytes(path(QStringLiteral("plain")), "not a folder");
+    writeBytes(path("plain"), "not a folder");
     const auto open = [&] { results::fileOpen(nullptr, [&](const QString& text) { box = text; }); };
     const auto import = [&] {
         results::importStatements(nullptr, [&](const QString& item) { items << item; });
@@ -137,24 +136,24 @@ TEST_F(Import, OpenImportAndExportWithoutAUsableFileReportAndChangeNothing)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
-        query::setCurrentQueryFile(path(QStringLiteral("before.sql")));
+        query::setCurrentQueryFile(path("before.sql"));
         if (c.chosen)
             chooseOnModal(path(QString::fromUtf8(c.chosen)));
         else
             cancelOnModal();
         c.command();
         const qvtest::ShownDialog told = messageAfterChooser();
-        EXPECT_EQ(told.title, QStringLiteral("Quorvane"));
-        const QStringList lines = told.text.split(QStringLiteral("\r\n"));
+        EXPECT_EQ(told.title, "Quorvane");
+        const QStringList lines = told.text.split("\r\n");
         EXPECT_EQ(lines[0], c.message);
         EXPECT_EQ(lines.size(), c.chosen ? 2 : 1) << told.text.toStdString();
         EXPECT_FALSE(lines.last().isEmpty());
     }
     EXPECT_TRUE(query::currentQueryFile().isEmpty()) << "the cancelled import's chooser cleared it";
-    EXPECT_EQ(box, QStringLiteral("kept"));
+    EXPECT_EQ(box, "kept");
     EXPECT_TRUE(items.isEmpty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("plain")});
-    EXPECT_EQ(fileBytes(path(QStringLiteral("plain"))), QByteArray("not a folder"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"plain"});
+    EXPECT_EQ(fileBytes(path("plain")), QByteArray("not a folder"));
 }
 
 // The log then appends to the imported file:

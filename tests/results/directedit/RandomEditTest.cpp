@@ -19,25 +19,23 @@ TEST_P(RandomEdits, TheTableIsAlwaysWhatTheUserDid)
     std::cout << "QUORVANE_RANDOM_START=" << start << std::endl;
     SCOPED_TRACE(::testing::Message() << "QUORVANE_RANDOM_START=" << start);
     QRandomGenerator random(start);
-    const QStringList words{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("a "),
-                            QStringLiteral("b"), QStringLiteral("B ")};
+    const QStringList words{"a", "A", "a ", "b", "B "};
     const auto pick = [&](const QStringList& from) { return from[int(random.bounded(int(from.size())))]; };
 
-    database().createFoldingTable(QStringLiteral("pile (w VARCHAR(10), n INT)"));
-    database().run({QStringLiteral("INSERT INTO pile (w, n) VALUES ('a', 1)"), // a true duplicate
-                    QStringLiteral("INSERT INTO pile (w, n) VALUES ('a', 1)")});
+    database().createFoldingTable("pile (w VARCHAR(10), n INT)");
+    database().run({"INSERT INTO pile (w, n) VALUES ('a', 1), ('a', 1)"}); // a true duplicate
     for (int i = 0; i < 6; ++i)
         database().run({QStringLiteral("INSERT INTO pile (w, n) VALUES ('%1', %2)")
                             .arg(pick(words))
                             .arg(random.bounded(2))});
 
     const auto table = [&] {
-        QStringList rows = database().rows(QStringLiteral("SELECT w, n FROM pile"));
+        QStringList rows = database().rows("SELECT w, n FROM pile");
         std::sort(rows.begin(), rows.end());
         return rows;
     };
     QStringList expected = table();
-    auto model = openWritable(QStringLiteral("SELECT w, n FROM pile"));
+    auto model = openWritable("SELECT w, n FROM pile");
     const auto shown = [&](int r) {
         return model->data(model->index(r, 0)).toString() + QLatin1Char('|') +
                model->data(model->index(r, 1)).toString();

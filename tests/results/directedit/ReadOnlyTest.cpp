@@ -17,17 +17,16 @@ TEST(DirectEditAccess, AnEditOrDeleteThroughMdbtoolsIsRefusedWithAMessage)
     if (qEnvironmentVariable("ODBCSYSINI").isEmpty() && qEnvironmentVariable("CI") != QLatin1String("true"))
         GTEST_SKIP() << "no ODBC drivers registered (run the tests with scripts/test.sh)";
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("sample.mdb"));
-    ASSERT_TRUE(QFile::copy(folder + QStringLiteral("/testIndexPropertiesV2000.mdb"), path));
+    const QString path = dir.filePath("sample.mdb");
+    ASSERT_TRUE(QFile::copy(folder + "/testIndexPropertiesV2000.mdb", path));
     const QByteArray before = qvtest::fileBytes(path);
 
     db::Connection connection;
-    query::connectionSettings({QStringLiteral("Access"), {}, {}, path, {}, {}}).applyTo(connection);
+    query::connectionSettings({"Access", {}, {}, path, {}, {}}).applyTo(connection);
     connection.Open();
     db::Recordset set;
     set.CursorLocation = db::adUseClient;
-    set.Open(QStringLiteral("SELECT row, data FROM TableIgnoreNulls1"), connection, db::adOpenDynamic,
-             db::adLockOptimistic);
+    set.Open("SELECT row, data FROM TableIgnoreNulls1", connection, db::adOpenDynamic, db::adLockOptimistic);
     qvtest::ScriptedDialogs dialogs;
     results::RecordsetModel model(std::move(set));
     model.setAllowUpdate(true);
@@ -35,11 +34,11 @@ TEST(DirectEditAccess, AnEditOrDeleteThroughMdbtoolsIsRefusedWithAMessage)
     ASSERT_EQ(model.rowCount(), 10);
     const QString first = model.data(model.index(0, 0)).toString();
 
-    EXPECT_FALSE(model.setData(model.index(0, 0), QStringLiteral("changed")));
+    EXPECT_FALSE(model.setData(model.index(0, 0), "changed"));
     EXPECT_FALSE(model.removeRows(0, 1));
 
-    const QString message = QStringLiteral(
-        "The driver for this database can only read it, so changes made in the data grid cannot be saved.");
+    const QString message =
+        "The driver for this database can only read it, so changes made in the data grid cannot be saved.";
     EXPECT_EQ(dialogs.takeMessages(), (QStringList{message, message}));
     EXPECT_EQ(model.data(model.index(0, 0)).toString(), first);
     EXPECT_EQ(model.rowCount(), 10);

@@ -11,44 +11,43 @@
 namespace detest {
 namespace {
 
-const QString kNotSaved = QStringLiteral("The row was changed by someone else since it was read, so the "
-                                         "change was not saved. The row now shows what the database holds.");
+const QString kNotSaved = "The row was changed by someone else since it was read, so the "
+                          "change was not saved. The row now shows what the database holds.";
 const QString kGoneNotSaved =
-    QStringLiteral("The row was changed or deleted by someone else since it was read, so the change was "
-                   "not saved. Run the query again to see the data as it is now.");
+    "The row was changed or deleted by someone else since it was read, so the change was "
+    "not saved. Run the query again to see the data as it is now.";
 const QString kGoneNotDeleted =
-    QStringLiteral("The row was changed or deleted by someone else since it was read, so it was not "
-                   "deleted. Run the query again to see the data as it is now.");
+    "The row was changed or deleted by someone else since it was read, so it was not "
+    "deleted. Run the query again to see the data as it is now.";
 const QString kUndoRefused =
-    QStringLiteral("The row was changed by someone else since it was read, so Undo did not restore the "
-                   "value. The row shows what the database holds.");
-const QString kCombined = QStringLiteral(
+    "The row was changed by someone else since it was read, so Undo did not restore the "
+    "value. The row shows what the database holds.";
+const QString kCombined =
     "This result combines the rows of several queries (UNION, INTERSECT or EXCEPT), so its rows cannot be "
-    "traced to rows of one table, and it cannot be changed in the data grid.");
+    "traced to rows of one table, and it cannot be changed in the data grid.";
 const QString kStaffTwice =
-    QStringLiteral("This result reads the table staff more than once, so its rows cannot be traced to rows "
-                   "of one table, and it cannot be changed in the data grid.");
-const QString kTieNotSaved =
-    QStringLiteral("2 rows of the table tally hold the values of this row and the "
-                   "table has no key to tell them apart, so the change was not saved.");
-const QString kTieNotDeleted = QStringLiteral("2 rows of the table tally hold the values of this row and the "
-                                              "table has no key to tell them apart, so it was not deleted.");
-const QString kCalculated = QStringLiteral("The column next_page is calculated by the query, not taken from "
-                                           "the table books, so it cannot be changed.");
-const QString kJoin = QStringLiteral("<join>"); // the engine's words, below
+    "This result reads the table staff more than once, so its rows cannot be traced to rows "
+    "of one table, and it cannot be changed in the data grid.";
+const QString kTieNotSaved = "2 rows of the table tally hold the values of this row and the "
+                             "table has no key to tell them apart, so the change was not saved.";
+const QString kTieNotDeleted = "2 rows of the table tally hold the values of this row and the "
+                               "table has no key to tell them apart, so it was not deleted.";
+const QString kCalculated = "The column next_page is calculated by the query, not taken from "
+                            "the table books, so it cannot be changed.";
+const QString kJoin = "<join>"; // the engine's words, below
 // A value the column cannot take: the program's report with the database's own words, below.
-const QString kNullRefused = QStringLiteral("<NOT NULL>");
-const QString kCheckRefused = QStringLiteral("<CHECK>");
+const QString kNullRefused = "<NOT NULL>";
+const QString kCheckRefused = "<CHECK>";
 
 // SQLite, MariaDB and PostgreSQL name each column's table; FreeTDS names none, and the query
 // text names two.
 QString joinMessage(Kind kind)
 {
     return kind == Kind::SqlServer
-               ? QStringLiteral("This result does not come from a single table, so it cannot be changed in "
-                                "the data grid.")
-               : QStringLiteral("This result comes from more than one table (books, loans), so it cannot be "
-                                "changed in the data grid.");
+               ? "This result does not come from a single table, so it cannot be changed in "
+                 "the data grid."
+               : "This result comes from more than one table (books, loans), so it cannot be "
+                 "changed in the data grid.";
 }
 
 // The database's own words for a refused value, by engine (in Kind's order): NOT NULL, then CHECK.
@@ -64,8 +63,7 @@ const QStringList kRefusalWords[] = {
 bool isRefusal(const QString& told, const QString& expected, Kind kind)
 {
     const qsizetype which = expected == kNullRefused ? 0 : expected == kCheckRefused ? 1 : -1;
-    return which >= 0 &&
-           told.startsWith(QStringLiteral("The database did not accept the change:\r\n-21474")) &&
+    return which >= 0 && told.startsWith("The database did not accept the change:\r\n-21474") &&
            told.contains(kRefusalWords[int(kind)][which]);
 }
 
@@ -204,7 +202,7 @@ const Step kSteps[] = {
 QString cellText(const results::RecordsetModel& model, int row, int col)
 {
     const QVariant v = model.data(model.index(row, col));
-    return v.isNull() ? QStringLiteral("<null>") : v.toString();
+    return v.isNull() ? "<null>" : v.toString();
 }
 
 // The row whose value in column col was read as text.
@@ -227,16 +225,13 @@ using Steps = DirectEditTest;
 TEST_P(Steps, EachWriteReachesItsRowOnlyOrIsRefusedWithItsMessage)
 {
     database().run({"CREATE TABLE customers (id INT PRIMARY KEY, name VARCHAR(20))",
-                    "INSERT INTO customers VALUES (1, 'Live One')",
-                    "INSERT INTO customers VALUES (2, 'Live Two')",
+                    "INSERT INTO customers VALUES (1, 'Live One'), (2, 'Live Two')",
                     "CREATE TABLE archived (id INT PRIMARY KEY, name VARCHAR(20))",
                     "INSERT INTO archived VALUES (2, 'Old Two')",
                     "CREATE TABLE staff (id INT PRIMARY KEY, name VARCHAR(20), boss INT)",
-                    "INSERT INTO staff VALUES (1, 'Ada', NULL)", "INSERT INTO staff VALUES (3, 'Bob', 1)"});
-    database().createFoldingTable(QStringLiteral("folk (name VARCHAR(20))"));
-    for (const char* name : {"ABC", "abc", "Smith", "smith", "x", "x "})
-        database().run(
-            {QStringLiteral("INSERT INTO folk (name) VALUES ('%1')").arg(QString::fromUtf8(name))});
+                    "INSERT INTO staff VALUES (1, 'Ada', NULL), (3, 'Bob', 1)"});
+    database().createFoldingTable("folk (name VARCHAR(20))");
+    database().run({"INSERT INTO folk (name) VALUES ('ABC'), ('abc'), ('Smith'), ('smith'), ('x'), ('x ')"});
     // Read-only until granted, each permission opening its own door only, and never a new row.
     std::unique_ptr<results::RecordsetModel> model = openModel(database(), QString::fromUtf8(kBooksNow));
     for (const auto& [update, remove] :
@@ -246,7 +241,7 @@ TEST_P(Steps, EachWriteReachesItsRowOnlyOrIsRefusedWithItsMessage)
         model->setAllowDelete(remove);
         EXPECT_EQ(model->flags(model->index(0, 1)).testFlag(Qt::ItemIsEditable), update);
         // Short-circuited where the door is open: that write would be done.
-        EXPECT_TRUE(update || !model->setData(model->index(0, 1), QStringLiteral("Changed")));
+        EXPECT_TRUE(update || !model->setData(model->index(0, 1), "Changed"));
         EXPECT_TRUE(remove || !model->removeRows(0, 1));
         EXPECT_FALSE(model->insertRows(3, 1));
         EXPECT_FALSE(model->insertRows(0, 1));
@@ -304,22 +299,21 @@ using BinaryCells = DirectEditTest;
 TEST_P(BinaryCells, AreNotWrittenButFindTheirRow)
 {
     const bool pg = GetParam() == Kind::PostgreSql;
-    database().run({QStringLiteral("CREATE TABLE bytes (b %1, name VARCHAR(10))")
-                        .arg(pg ? QStringLiteral("bytea") : QStringLiteral("VARBINARY(4)")),
-                    pg ? QStringLiteral("INSERT INTO bytes VALUES ('\\x00ff', 'same'), ('\\x00fe', 'same')")
-                       : QStringLiteral("INSERT INTO bytes VALUES (x'00FF', 'same'), (x'00FE', 'same')")});
-    const QString hexOrder = QStringLiteral("SELECT b, name FROM bytes ORDER BY b");
+    database().run(
+        {QStringLiteral("CREATE TABLE bytes (b %1, name VARCHAR(10))").arg(pg ? "bytea" : "VARBINARY(4)"),
+         pg ? "INSERT INTO bytes VALUES ('\\x00ff', 'same'), ('\\x00fe', 'same')"
+            : "INSERT INTO bytes VALUES (x'00FF', 'same'), (x'00FE', 'same')"});
+    const QString hexOrder = "SELECT b, name FROM bytes ORDER BY b";
     auto model = openWritable(hexOrder);
 
-    EXPECT_FALSE(model->setData(model->index(0, 0), QStringLiteral("FF")));
+    EXPECT_FALSE(model->setData(model->index(0, 0), "FF"));
     const QStringList told = dialogs_.takeMessages();
     ASSERT_EQ(told.size(), 1);
-    EXPECT_TRUE(told[0].contains(QStringLiteral("holds binary data"))) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains("holds binary data")) << told[0].toStdString();
 
-    EXPECT_TRUE(model->setData(model->index(0, 1), QStringLiteral("changed")));
+    EXPECT_TRUE(model->setData(model->index(0, 1), "changed"));
     EXPECT_TRUE(dialogs_.take().isEmpty());
-    EXPECT_EQ(database().rows(hexOrder),
-              (QStringList{QStringLiteral("00FE|changed"), QStringLiteral("00FF|same")}));
+    EXPECT_EQ(database().rows(hexOrder), (QStringList{"00FE|changed", "00FF|same"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, BinaryCells,
