@@ -129,7 +129,7 @@ class Engines : public EngineWindow, public testing::WithParamInterface<Case>
 {
 };
 
-TEST_P(Engines, ShowExactValuesInEveryOutputOrTheErrorsNumber)
+TEST_P(Engines, ShowTheirExactValuesInEveryOutput)
 {
     const Case& c = GetParam();
     query::ConnectionFields f;

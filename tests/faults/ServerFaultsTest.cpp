@@ -14,7 +14,6 @@
 #include "tests/support/TdsServer.h"
 #include "ui/TextFile.h"
 
-
 namespace {
 
 using Fault = qvtest::FaultProxy::Fault;

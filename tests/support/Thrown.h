@@ -6,8 +6,7 @@
 namespace qvtest {
 
 // The error of type E a call throws; a test failure and nothing when it throws none.
-template <class E, class Call>
-std::optional<E> thrown(Call&& call)
+template <class E, class Call> std::optional<E> thrown(Call&& call)
 {
     try {
         call();

@@ -38,8 +38,9 @@ protected:
     ui::MSFlexGrid grid;
 };
 
-// Widened to show "Affected Rows" when the count was appended: SqlServerRun.AnInsertShowsThe
-// AffectedRowsInAWideColumn; a column of that name the query chose itself keeps its width.
+// Widened to show "Affected Rows" when the count was appended:
+// Run.SqlServerShowsTheAffectedRowsAndCancelSendsAnAttention; a column of that name the query
+// chose itself keeps its width.
 TEST_F(Presentation, AffectedRowsKeepTheirWidthRowsReachTheViewAtEventTicksPlainTextHasTabs)
 {
     grid.setCols(3);
