@@ -6,6 +6,7 @@
 // tests/query/db (EngineLayerTest); the error report: RunTest.
 #include "query/db/Connection.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/ParamName.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/SqliteFiles.h"
 
@@ -177,9 +178,6 @@ TEST_P(Engines, ShowTheirExactValuesInEveryOutput)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Engines, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, Engines, testing::ValuesIn(kCases), qvtest::ParamName());
 
 } // namespace

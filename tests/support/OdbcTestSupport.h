@@ -7,6 +7,7 @@
 #include "query/db/mariadb/MariaDbBackend.h"
 #include "query/db/odbc/OdbcBackend.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/Thrown.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,13 +33,7 @@ inline std::unique_ptr<db::BackendConnection> connect(const QString& connectionS
 // The error a call throws; a test failure when it throws none.
 inline db::Error errorOf(const std::function<void()>& call)
 {
-    try {
-        call();
-    } catch (const db::Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no db::Error was thrown";
-    return db::Error(QString());
+    return qvtest::thrown<db::Error>(call).value_or(db::Error(QString()));
 }
 
 // Every row of the current result as text, cells joined by "|", null as "<null>".
